@@ -1,0 +1,52 @@
+# The two commands a player or developer needs:
+#   make play   installs what is missing, builds, and starts the game
+#   make test   installs what is missing, builds, and runs every test (also under ASan/UBSan)
+# and for developers: make build, make bench, make fuzz, make format.
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc)
+
+# Debian packages the build, the game and the tests need.
+PACKAGES = cmake make g++ pkg-config libgtest-dev libbenchmark-dev \
+           libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core \
+           xvfb xauth xdotool x11-utils imagemagick clang libclang-rt-14-dev valgrind
+
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: deps build play test test-asan bench fuzz format clean
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do \
+	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'ok installed' || echo $$p; \
+	  done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:" $$missing; \
+	  $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j $(JOBS)
+
+play: build
+	cd $(BUILD)/game && ./yelko
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	$(MAKE) test-asan
+
+test-asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DYELKO_SANITIZE=ON -DYELKO_BENCH=OFF
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) -LE no-asan
+
+bench: build
+	$(BUILD)/bench/yelko_bench
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,25 @@
+// The level to resume between runs, and the level menu.
+//
+// The saved progress is one byte in the file "Level" of the player's data directory
+// ($XDG_DATA_HOME/yelko/Level, by default ~/.local/share/yelko/Level).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+extern std::uint8_t CurrentLevel;
+
+// The stored level, or 1 when there is none or it cannot be read.
+std::uint8_t LoadProgress();
+// Enables the "Levels" items 1..level (for a level of 1 to 6; otherwise none).
+void EnableLevelMenu(std::int32_t level);
+// Stores the level; the file is written only when the stored value changes.
+void SaveProgress(std::uint8_t level);
+
+// Where the progress lives ("" when there is no data directory).
+std::string ProgressFilePath();
+// Off for runs that try a level (--start-level): progress is then neither read nor written,
+// and LoadProgress answers the level given.
+void SetProgressOverride(bool active, std::uint8_t level);
+
+void ResetProgressState();

@@ -1,0 +1,35 @@
+// The nine platform shapes: which cells of a 3 x 3 box each type covers, and for each direction
+// the cells that lead when it moves that way.
+#pragma once
+
+#include <cstdint>
+
+inline constexpr std::int32_t DirLeft = 1;
+inline constexpr std::int32_t DirUp = 2;
+inline constexpr std::int32_t DirRight = 3;
+inline constexpr std::int32_t DirDown = 4;
+
+struct EdgeCell {
+  std::int32_t dx;
+  std::int32_t dy;
+};
+
+struct PlatformRecord {
+  std::int32_t shape[3][3];  // [dx][dy], 1 where the box cell is part of the platform
+  std::int32_t leftCount;
+  std::int32_t rightCount;
+  std::int32_t upCount;
+  std::int32_t downCount;
+  EdgeCell leftEdge[3];
+  EdgeCell rightEdge[3];
+  EdgeCell upEdge[3];
+  EdgeCell downEdge[3];
+};
+
+// Writes the type's shape and edge lists into the platform slot's record. A type outside 0..8
+// shows "Hov!" and leaves the slot an empty shape with no edges, so it is never marked, found,
+// moved or drawn.
+void BuildPlatformShape(std::uint32_t slot, std::int32_t type);
+
+// The fixed shape of a type 0..8 (for tools that draw or check platforms).
+const PlatformRecord& PlatformShapeOf(std::int32_t type);

@@ -1,0 +1,21 @@
+// The level editor: a mode of the main loop in which the author paints terrain, places objects
+// and saves the board as "level.dat".
+#pragma once
+
+#include <cstdint>
+
+#include "board/level_file.h"
+
+inline constexpr std::int32_t EditorEmpty = 15;
+inline constexpr std::int32_t EditorPlayer = 16;
+inline constexpr std::int32_t EditorBall = 17;
+inline constexpr std::int32_t EditorPlatformFirst = 20;  // 20 + type, types 0..8
+inline constexpr std::int32_t EditorPlatformLast = 28;
+
+extern std::uint8_t EditorMode;
+extern std::uint8_t EditorClearPending;
+extern std::int32_t EditorGrid[BoardCells][BoardCells];
+
+void EditorFrame();
+
+void ResetEditorState();

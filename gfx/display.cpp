@@ -1,0 +1,11 @@
+#include "gfx/display.h"
+
+platform::Surface* PrimarySurface;
+platform::Surface* BackBuffer;
+DisplayMode RequestedDisplayMode;
+
+void ResetDisplayState() {
+  PrimarySurface = nullptr;
+  BackBuffer = nullptr;
+  RequestedDisplayMode = {};
+}

@@ -1,0 +1,69 @@
+// What a backend supplies behind the platform interface. Only platform/ sees this: the game
+// calls the free functions of platform.h, which keep the shared state (window, message queue,
+// menu) and ask the installed backend for what differs between a desktop and a test run.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+class Backend {
+ public:
+  virtual ~Backend() = default;
+
+  // Window system. OpenWindow shows the game window with its menu; PumpEvents turns whatever
+  // the user did since the last call into queued messages (through PostMessage) and keeps the
+  // window painted; MenuChanged tells that an item's enabled state changed.
+  virtual bool OpenWindow(const char* title, const std::vector<MenuEntry>& menu) = 0;
+  virtual void CloseWindow() = 0;
+  virtual void PumpEvents() = 0;
+  virtual bool HasFocus() = 0;
+  virtual void MenuChanged() = 0;
+  virtual void MessageBox(const char* text, const char* caption) = 0;
+  // Runs the dialog modally until platform::EndDialog is called for it (DialogEnded turns true).
+  virtual void RunDialog(Window dialog, const DialogTemplate& content, DialogProcFn proc) = 0;
+  virtual bool AsyncKeyDown(int virtualKey) = 0;
+  virtual void Beep() = 0;
+
+  // Keyboard and mouse devices.
+  virtual bool KeyboardOpen() = 0;
+  virtual bool KeyboardRead(std::uint8_t state[256]) = 0;
+  virtual void KeyboardClose() = 0;
+  virtual bool MouseOpen() = 0;
+  virtual void MouseClose() = 0;
+
+  // Clock.
+  virtual std::uint32_t Ticks() = 0;
+  virtual void SpinPause() = 0;
+
+  // Display.
+  virtual bool DisplayOpen(int width, int height, int bitsPerPixel) = 0;
+  virtual void DisplayClose() = 0;
+  virtual void WaitVerticalBlank() = 0;
+  virtual bool Present(const Surface& frame) = 0;
+
+  // Audio.
+  virtual bool AudioOpen() = 0;
+  virtual void AudioClose() = 0;
+  virtual SoundBuffer* CreateSoundBuffer(const std::uint8_t* data, std::uint32_t bytes,
+                                         PcmFormat format, const char* name) = 0;
+  virtual bool PlaySoundBuffer(SoundBuffer* buffer) = 0;
+  virtual void StopSoundBuffer(SoundBuffer* buffer) = 0;
+  virtual void ReleaseSoundBuffer(SoundBuffer* buffer) = 0;
+};
+
+// Installs the backend the free functions use (not owned). Also forgets every window, queued
+// message and menu state, so that each run, and each test, starts from nothing.
+void UseBackend(Backend* backend);
+Backend& CurrentBackend();
+
+// True once EndDialog was called for this dialog; RunDialog loops until then.
+bool DialogEnded(Window dialog);
+
+// The menu of the game window, with the current enabled state of each line.
+const std::vector<MenuEntry>& GameWindowMenu();
+
+}  // namespace platform

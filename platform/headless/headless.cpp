@@ -1,0 +1,252 @@
+#include "platform/headless/headless.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace headless {
+namespace {
+
+// A display tick is 1000/60 ms; the clock keeps microseconds so that sixty ticks are exactly
+// one second.
+constexpr std::uint64_t TickMicros = 1000000 / 60;
+constexpr std::uint64_t StartMicros = 100000ull * 1000;  // the machine has run for 100 s
+
+struct Sound final : platform::SoundBuffer {
+  std::string name;
+  std::vector<std::uint8_t> samples;
+  platform::PcmFormat format;
+};
+
+struct State {
+  std::vector<ScriptEvent> script;
+  bool scripted = false;
+  std::size_t cursor = 0;
+  int framesDone = 0;  // of the Frames event under the cursor
+  bool endPosted = false;
+
+  std::vector<std::uint8_t> heldKeys;
+  bool escape = false;
+  bool enter = false;
+
+  std::uint64_t micros = StartMicros;
+  Failures failures;
+
+  bool windowOpen = false;
+  bool keyboardOpen = false;
+  bool displayOpen = false;
+  bool audioOpen = false;
+  int requestedWidth = 0;
+  int requestedHeight = 0;
+
+  std::vector<std::string> messages;
+  std::vector<std::string> soundsStarted;
+  int beeps = 0;
+  int dialogs = 0;
+  int frames = 0;
+  int liveSounds = 0;
+  platform::PcmFormat lastFormat;
+  std::vector<std::uint8_t> lastSamples;
+  const platform::Surface* lastFrame = nullptr;
+};
+
+State& S() {
+  static State state;
+  return state;
+}
+
+// Skips Frames events of no frames, so the cursor rests on something that takes effect.
+void SkipEmpty() {
+  State& s = S();
+  while (s.cursor < s.script.size() && s.script[s.cursor].kind == ScriptEvent::Kind::Frames &&
+         s.framesDone >= s.script[s.cursor].count) {
+    ++s.cursor;
+    s.framesDone = 0;
+  }
+}
+
+const ScriptEvent* CurrentFrames() {
+  State& s = S();
+  if (!s.scripted) return nullptr;
+  SkipEmpty();
+  if (s.cursor >= s.script.size()) return nullptr;
+  const ScriptEvent& e = s.script[s.cursor];
+  return e.kind == ScriptEvent::Kind::Frames ? &e : nullptr;
+}
+
+class HeadlessBackend final : public platform::Backend {
+ public:
+  bool OpenWindow(const char*, const std::vector<platform::MenuEntry>&) override {
+    S().windowOpen = true;
+    return true;
+  }
+  void CloseWindow() override { S().windowOpen = false; }
+
+  void PumpEvents() override {
+    State& s = S();
+    if (!s.scripted) return;
+    SkipEmpty();
+    const platform::Window w = platform::FindWindow("WINXCLASS", nullptr);
+    if (s.cursor >= s.script.size()) {
+      if (!s.endPosted) {
+        s.endPosted = true;
+        platform::PostMessage(w, 0xFFFFFFFFu, 0, 0);
+      }
+      return;
+    }
+    const ScriptEvent& e = s.script[s.cursor];
+    if (e.kind == ScriptEvent::Kind::Click) {
+      platform::PostMessage(w, e.right ? platform::WM_RBUTTONDOWN : platform::WM_LBUTTONDOWN, 0,
+                            platform::PackPoint(e.x, e.y));
+      ++s.cursor;
+    } else if (e.kind == ScriptEvent::Kind::Menu) {
+      platform::PostMessage(w, platform::WM_COMMAND, e.command, 0);
+      ++s.cursor;
+    }
+  }
+
+  bool HasFocus() override { return S().windowOpen; }
+  void MenuChanged() override {}
+  void MessageBox(const char* text, const char*) override { S().messages.emplace_back(text); }
+
+  void RunDialog(platform::Window dialog, const platform::DialogTemplate&,
+                 platform::DialogProcFn proc) override {
+    // Answered at once, as if OK were pressed.
+    ++S().dialogs;
+    proc(dialog, platform::WM_COMMAND, 1, 0);
+  }
+
+  bool AsyncKeyDown(int virtualKey) override {
+    if (const ScriptEvent* e = CurrentFrames()) {
+      return (virtualKey == platform::VK_ESCAPE && e->escape) ||
+             (virtualKey == platform::VK_RETURN && e->enter);
+    }
+    if (S().scripted) return false;
+    return (virtualKey == platform::VK_ESCAPE && S().escape) ||
+           (virtualKey == platform::VK_RETURN && S().enter);
+  }
+
+  void Beep() override { ++S().beeps; }
+
+  bool KeyboardOpen() override {
+    S().keyboardOpen = !S().failures.keyboard;
+    return S().keyboardOpen;
+  }
+  bool KeyboardRead(std::uint8_t state[256]) override {
+    if (!S().keyboardOpen || S().failures.keyboardRead) return false;
+    std::memset(state, 0, 256);
+    const std::vector<std::uint8_t>* keys = &S().heldKeys;
+    if (S().scripted) {
+      const ScriptEvent* e = CurrentFrames();
+      static const std::vector<std::uint8_t> none;
+      keys = e != nullptr ? &e->keys : &none;
+    }
+    for (std::uint8_t k : *keys) state[k] = 0x80;
+    return true;
+  }
+  void KeyboardClose() override { S().keyboardOpen = false; }
+  bool MouseOpen() override { return !S().failures.mouse; }
+  void MouseClose() override {}
+
+  std::uint32_t Ticks() override { return std::uint32_t(S().micros / 1000); }
+  void SpinPause() override { S().micros += 1000; }
+
+  bool DisplayOpen(int width, int height, int) override {
+    S().requestedWidth = width;
+    S().requestedHeight = height;
+    S().displayOpen = !S().failures.display;
+    return S().displayOpen;
+  }
+  void DisplayClose() override {
+    S().displayOpen = false;
+    S().lastFrame = nullptr;
+  }
+
+  void WaitVerticalBlank() override {
+    State& s = S();
+    s.micros += TickMicros;
+    ++s.frames;
+    if (CurrentFrames() != nullptr) ++s.framesDone;
+  }
+
+  bool Present(const platform::Surface& frame) override {
+    if (!S().displayOpen) return false;
+    S().lastFrame = &frame;
+    return true;
+  }
+
+  bool AudioOpen() override {
+    S().audioOpen = !S().failures.audio;
+    return S().audioOpen;
+  }
+  void AudioClose() override { S().audioOpen = false; }
+
+  platform::SoundBuffer* CreateSoundBuffer(const std::uint8_t* data, std::uint32_t bytes,
+                                           platform::PcmFormat format, const char* name) override {
+    if (!S().audioOpen) return nullptr;
+    auto* sound = new Sound;
+    sound->name = name;
+    sound->samples.assign(data, data + bytes);
+    sound->format = format;
+    S().lastFormat = format;
+    S().lastSamples = sound->samples;
+    ++S().liveSounds;
+    return sound;
+  }
+  bool PlaySoundBuffer(platform::SoundBuffer* buffer) override {
+    S().soundsStarted.push_back(static_cast<Sound*>(buffer)->name);
+    return true;
+  }
+  void StopSoundBuffer(platform::SoundBuffer*) override {}
+  void ReleaseSoundBuffer(platform::SoundBuffer* buffer) override {
+    --S().liveSounds;
+    delete static_cast<Sound*>(buffer);
+  }
+};
+
+}  // namespace
+
+platform::Backend* GetBackend() {
+  static HeadlessBackend backend;
+  return &backend;
+}
+
+void Reset() { S() = State{}; }
+
+void SetScript(std::vector<ScriptEvent> script) {
+  State& s = S();
+  s.script = std::move(script);
+  s.scripted = true;
+  s.cursor = 0;
+  s.framesDone = 0;
+  s.endPosted = false;
+}
+
+bool ScriptFinished() {
+  SkipEmpty();
+  return S().cursor >= S().script.size();
+}
+
+void HoldKeys(std::vector<std::uint8_t> scanCodes) { S().heldKeys = std::move(scanCodes); }
+
+void HoldVirtualKey(int virtualKey, bool down) {
+  if (virtualKey == platform::VK_ESCAPE) S().escape = down;
+  if (virtualKey == platform::VK_RETURN) S().enter = down;
+}
+
+std::uint32_t Now() { return std::uint32_t(S().micros / 1000); }
+void SetNow(std::uint32_t milliseconds) { S().micros = std::uint64_t(milliseconds) * 1000; }
+void SetFailures(const Failures& failures) { S().failures = failures; }
+
+const std::vector<std::string>& Messages() { return S().messages; }
+const std::vector<std::string>& SoundsStarted() { return S().soundsStarted; }
+int BeepCount() { return S().beeps; }
+int DialogCount() { return S().dialogs; }
+int FramesPresented() { return S().frames; }
+int LiveSoundBuffers() { return S().liveSounds; }
+platform::PcmFormat LastSoundFormat() { return S().lastFormat; }
+std::vector<std::uint8_t> LastSoundSamples() { return S().lastSamples; }
+int RequestedWidth() { return S().requestedWidth; }
+int RequestedHeight() { return S().requestedHeight; }
+const platform::Surface* LastFrame() { return S().lastFrame; }
+
+}  // namespace headless

@@ -1,0 +1,73 @@
+// The headless backend: a deterministic machine for tests and replays. The game window is
+// always active, the clock is virtual and moves 1000/60 ms per display tick, keys and clicks
+// come from a script (or from the test), message boxes and dialogs are answered at once, and
+// everything the game shows or plays is recorded.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/backend.h"
+
+namespace headless {
+
+// One line of a replay script.
+struct ScriptEvent {
+  enum class Kind { Frames, Click, Menu };
+  Kind kind = Kind::Frames;
+  int count = 0;                     // Frames: how many
+  std::vector<std::uint8_t> keys;    // Frames: scan codes held
+  bool escape = false;               // Frames: Escape held
+  bool enter = false;                // Frames: Enter held
+  bool right = false;                // Click: right button
+  int x = 0;                         // Click: client position
+  int y = 0;
+  std::uint16_t command = 0;         // Menu: command id
+};
+
+platform::Backend* GetBackend();
+
+// Forgets everything: script, held keys, records, failures; the clock starts again.
+void Reset();
+
+// Plays the script from its start. Each Frames event holds its keys for that many display
+// ticks; a click or menu command becomes one message, queued when the script reaches it. When
+// the script is used up, the loop is told to end (message 0xFFFFFFFF).
+void SetScript(std::vector<ScriptEvent> script);
+bool ScriptFinished();
+
+// Without a script: the keys held from now on (scan codes), and the two asynchronous keys.
+void HoldKeys(std::vector<std::uint8_t> scanCodes);
+void HoldVirtualKey(int virtualKey, bool down);
+
+// The virtual clock in milliseconds.
+std::uint32_t Now();
+void SetNow(std::uint32_t milliseconds);
+
+// Failures to simulate.
+struct Failures {
+  bool display = false;
+  bool keyboard = false;      // no keyboard device
+  bool keyboardRead = false;  // the device exists but cannot be read
+  bool mouse = false;
+  bool audio = false;
+};
+void SetFailures(const Failures& failures);
+
+// What happened.
+const std::vector<std::string>& Messages();       // ShowMessage texts, in order
+const std::vector<std::string>& SoundsStarted();  // names of buffers started, in order
+int BeepCount();
+int DialogCount();
+int FramesPresented();  // display ticks waited for
+int LiveSoundBuffers();
+platform::PcmFormat LastSoundFormat();
+std::vector<std::uint8_t> LastSoundSamples();
+// The requested display mode, as the game asked for it.
+int RequestedWidth();
+int RequestedHeight();
+// The last frame shown, or null.
+const platform::Surface* LastFrame();
+
+}  // namespace headless

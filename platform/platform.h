@@ -1,0 +1,165 @@
+// The one door from the game to the machine it runs on.
+//
+// The game was written against a desktop of windows, message queues, a keyboard snapshot, a
+// blitter and a sound mixer. Everything it needs of those services is declared here, as free
+// functions; nothing outside platform/ includes SDL or any system header for them.
+//
+// Two backends stand behind this interface: platform/sdl/ for the real desktop game and
+// platform/headless/ for tests and replays. Code that is the same for both (the message queue,
+// the menu state, surfaces and blits, RIFF reading, files) lives in platform/ itself, so a frame
+// drawn headless is the very frame a player sees.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/surface.h"
+
+namespace platform {
+
+// ---------------------------------------------------------------------------------------------
+// Window system
+
+using Window = std::uint32_t;  // 0: no window
+
+// Message identifiers, with the values the window procedure knows them by.
+inline constexpr std::uint32_t WM_CREATE = 0x0001;
+inline constexpr std::uint32_t WM_DESTROY = 0x0002;
+inline constexpr std::uint32_t WM_PAINT = 0x000F;
+inline constexpr std::uint32_t WM_CLOSE = 0x0010;
+inline constexpr std::uint32_t WM_QUIT = 0x0012;
+inline constexpr std::uint32_t WM_KEYDOWN = 0x0100;
+inline constexpr std::uint32_t WM_INITDIALOG = 0x0110;
+inline constexpr std::uint32_t WM_COMMAND = 0x0111;
+inline constexpr std::uint32_t WM_LBUTTONDOWN = 0x0201;
+inline constexpr std::uint32_t WM_LBUTTONDBLCLK = 0x0203;
+inline constexpr std::uint32_t WM_RBUTTONDOWN = 0x0204;
+inline constexpr std::uint32_t WM_RBUTTONDBLCLK = 0x0206;
+
+// Virtual keys the game asks of the asynchronous key test.
+inline constexpr int VK_RETURN = 13;
+inline constexpr int VK_ESCAPE = 27;
+
+struct Message {
+  Window window = 0;
+  std::uint32_t id = 0;
+  std::uint64_t wParam = 0;
+  std::int64_t lParam = 0;
+};
+
+using WindowProcFn = std::int64_t (*)(Window, std::uint32_t, std::uint64_t, std::int64_t);
+using DialogProcFn = std::int64_t (*)(Window dialog, std::uint32_t, std::uint64_t, std::int64_t);
+
+// Packs client coordinates the way a mouse message carries them: x in the low 16 bits, y in the
+// next 16, each as a signed 16-bit value.
+std::int64_t PackPoint(int x, int y);
+
+// One line of a window's menu. `depth` 0 is a title on the menu bar, 1 an item under it, 2 an
+// item of a submenu; a line with id 0 opens the lines of the next depth that follow it.
+struct MenuEntry {
+  const char* text;
+  std::uint16_t id;
+  std::uint8_t depth;
+  bool enabled;
+};
+
+// A modal dialog's content: a caption and lines of static text, with one OK button (command 1).
+struct DialogTemplate {
+  const char* caption;
+  std::vector<std::string> lines;
+};
+
+bool RegisterWindowClass(const char* className, WindowProcFn proc);
+// Creates the one game window. Its procedure receives WM_CREATE before this returns. 0 on failure.
+Window CreateGameWindow(const char* className, const char* title, std::vector<MenuEntry> menu);
+// Removes at most one queued message without waiting. False when none was queued.
+bool PeekMessage(Message* out);
+// Runs the window procedure of the message's window to completion and returns its result.
+std::int64_t DispatchMessage(const Message& message);
+void PostMessage(Window window, std::uint32_t id, std::uint64_t wParam, std::int64_t lParam);
+void PostQuitMessage(int exitCode);
+// Sends WM_DESTROY to the window's procedure, then forgets the window.
+bool DestroyWindow(Window window);
+// The default handling: WM_CLOSE destroys the window; everything else is answered with 0.
+std::int64_t DefWindowProc(Window window, std::uint32_t id, std::uint64_t wParam,
+                           std::int64_t lParam);
+// The window that has the keyboard focus, or 0.
+Window GetActiveWindow();
+// The window of that class (and that title, when one is given), or 0.
+Window FindWindow(const char* className, const char* title);
+bool EnableMenuItem(Window window, std::uint16_t id, bool enabled);
+bool IsMenuItemEnabled(Window window, std::uint16_t id);
+// A modal box with the text and an OK button; returns when dismissed. Owner 0: no owner.
+void MessageBox(Window owner, const char* text, const char* caption);
+// Runs a modal dialog: the procedure gets WM_INITDIALOG, then a WM_COMMAND for each button
+// press, until it calls EndDialog. Messages for other windows keep being dispatched meanwhile.
+void DialogBox(Window owner, const DialogTemplate& dialog, DialogProcFn proc);
+bool EndDialog(Window dialog, std::int64_t result);
+// True while the key is held, whatever window has the focus.
+bool AsyncKeyDown(int virtualKey);
+// A short audible signal.
+void Beep();
+
+// ---------------------------------------------------------------------------------------------
+// Keyboard and mouse devices
+
+// Opens the keyboard device. False when there is none.
+bool KeyboardOpen();
+// Fills 256 bytes indexed by DirectInput scan code, 0x80 for each held key. False when the
+// keyboard cannot be read (state then untouched).
+bool KeyboardRead(std::uint8_t state[256]);
+void KeyboardClose();
+bool MouseOpen();
+void MouseClose();
+
+// ---------------------------------------------------------------------------------------------
+// Clock
+
+// Milliseconds since an arbitrary start, wrapping modulo 2^32.
+std::uint32_t Ticks();
+// Called on every turn of a busy wait: lets the clock move on (the headless clock advances one
+// millisecond; the desktop gives the processor back for a moment).
+void SpinPause();
+
+// ---------------------------------------------------------------------------------------------
+// Display
+
+// Readies the display for a game window. The desktop's mode is never changed: the requested
+// mode is only recorded. False when there is no display.
+bool DisplayOpen(int width, int height, int bitsPerPixel);
+void DisplayClose();
+// Blocks until the next 60 Hz display tick.
+void WaitVerticalBlank();
+// Shows the frame unscaled in the window's board area.
+bool Present(const Surface& frame);
+
+// ---------------------------------------------------------------------------------------------
+// Audio
+
+struct PcmFormat {
+  std::uint32_t rate = 11025;
+  std::uint16_t channels = 1;
+  std::uint16_t bits = 8;
+};
+
+// A static buffer of samples the device can play; made and owned by the backend.
+struct SoundBuffer {
+  virtual ~SoundBuffer() = default;
+};
+
+// Opens the audio device, which mixes every playing buffer. False when there is none.
+bool AudioOpen();
+void AudioClose();
+// Copies the samples into a new buffer. `name` labels it (the file it came from). Null when the
+// device is closed or the format is not one the buffer can hold.
+SoundBuffer* CreateSoundBuffer(const std::uint8_t* data, std::uint32_t bytes, PcmFormat format,
+                               const char* name);
+// Plays the buffer once from its start (a playing buffer starts over).
+bool PlaySoundBuffer(SoundBuffer* buffer);
+// Stops the buffer and rewinds it.
+void StopSoundBuffer(SoundBuffer* buffer);
+void ReleaseSoundBuffer(SoundBuffer* buffer);
+
+}  // namespace platform

@@ -1,0 +1,218 @@
+// The window system both backends share: the one game window, its class, its menu state, the
+// message queue and modal dialogs. The backend only turns what the user does into messages and
+// shows what this keeps.
+#include <deque>
+#include <string>
+
+#include "platform/backend.h"
+#include "platform/headless/headless.h"
+
+namespace platform {
+namespace {
+
+struct WindowClass {
+  std::string name;
+  WindowProcFn proc = nullptr;
+};
+
+struct WindowSystem {
+  Backend* backend = nullptr;
+  std::vector<WindowClass> classes;
+  Window gameWindow = 0;
+  Window nextWindow = 1;
+  std::string className;
+  std::string title;
+  WindowProcFn proc = nullptr;
+  std::vector<MenuEntry> menu;
+  std::deque<Message> queue;
+  Window nextDialog = 0x1000;
+  std::vector<Window> endedDialogs;
+};
+
+WindowSystem& State() {
+  static WindowSystem state;
+  return state;
+}
+
+Backend& B() {
+  if (State().backend == nullptr) State().backend = headless::GetBackend();
+  return *State().backend;
+}
+
+}  // namespace
+
+void UseBackend(Backend* backend) {
+  State() = WindowSystem{};
+  State().backend = backend;
+}
+
+Backend& CurrentBackend() { return B(); }
+
+std::int64_t PackPoint(int x, int y) {
+  return std::int64_t(std::uint16_t(std::int16_t(x))) |
+         std::int64_t(std::uint16_t(std::int16_t(y))) << 16;
+}
+
+bool RegisterWindowClass(const char* className, WindowProcFn proc) {
+  if (className == nullptr || proc == nullptr) return false;
+  for (auto& c : State().classes) {
+    if (c.name == className) return false;  // already registered
+  }
+  State().classes.push_back({className, proc});
+  return true;
+}
+
+Window CreateGameWindow(const char* className, const char* title, std::vector<MenuEntry> menu) {
+  WindowSystem& s = State();
+  if (className == nullptr || title == nullptr || s.gameWindow != 0) return 0;
+  WindowProcFn proc = nullptr;
+  for (auto& c : s.classes) {
+    if (c.name == className) proc = c.proc;
+  }
+  if (proc == nullptr) return 0;
+  if (!B().OpenWindow(title, menu)) return 0;
+  s.gameWindow = s.nextWindow++;
+  s.className = className;
+  s.title = title;
+  s.proc = proc;
+  s.menu = std::move(menu);
+  proc(s.gameWindow, WM_CREATE, 0, 0);
+  return s.gameWindow;
+}
+
+bool PeekMessage(Message* out) {
+  B().PumpEvents();
+  WindowSystem& s = State();
+  if (s.queue.empty()) return false;
+  *out = s.queue.front();
+  s.queue.pop_front();
+  return true;
+}
+
+std::int64_t DispatchMessage(const Message& message) {
+  WindowSystem& s = State();
+  if (message.window == 0 || message.window != s.gameWindow || s.proc == nullptr) return 0;
+  return s.proc(message.window, message.id, message.wParam, message.lParam);
+}
+
+void PostMessage(Window window, std::uint32_t id, std::uint64_t wParam, std::int64_t lParam) {
+  State().queue.push_back({window, id, wParam, lParam});
+}
+
+void PostQuitMessage(int exitCode) {
+  State().queue.push_back({0, WM_QUIT, std::uint64_t(std::int64_t(exitCode)), 0});
+}
+
+bool DestroyWindow(Window window) {
+  WindowSystem& s = State();
+  if (window == 0 || window != s.gameWindow) return false;
+  s.proc(window, WM_DESTROY, 0, 0);
+  B().CloseWindow();
+  s.gameWindow = 0;
+  return true;
+}
+
+std::int64_t DefWindowProc(Window window, std::uint32_t id, std::uint64_t, std::int64_t) {
+  if (id == WM_CLOSE) DestroyWindow(window);
+  return 0;
+}
+
+Window GetActiveWindow() {
+  WindowSystem& s = State();
+  return s.gameWindow != 0 && B().HasFocus() ? s.gameWindow : 0;
+}
+
+Window FindWindow(const char* className, const char* title) {
+  WindowSystem& s = State();
+  if (s.gameWindow == 0 || className == nullptr || s.className != className) return 0;
+  if (title != nullptr && s.title != title) return 0;
+  return s.gameWindow;
+}
+
+bool EnableMenuItem(Window window, std::uint16_t id, bool enabled) {
+  WindowSystem& s = State();
+  if (window == 0 || window != s.gameWindow || id == 0) return false;
+  bool found = false;
+  bool changed = false;
+  for (auto& entry : s.menu) {
+    if (entry.id != id) continue;
+    found = true;
+    changed = changed || entry.enabled != enabled;
+    entry.enabled = enabled;
+  }
+  if (changed) B().MenuChanged();
+  return found;
+}
+
+bool IsMenuItemEnabled(Window window, std::uint16_t id) {
+  WindowSystem& s = State();
+  if (window == 0 || window != s.gameWindow) return false;
+  for (auto& entry : s.menu) {
+    if (entry.id == id) return entry.enabled;
+  }
+  return false;
+}
+
+const std::vector<MenuEntry>& GameWindowMenu() { return State().menu; }
+
+void MessageBox(Window, const char* text, const char* caption) {
+  B().MessageBox(text != nullptr ? text : "", caption != nullptr ? caption : "");
+}
+
+void DialogBox(Window, const DialogTemplate& dialog, DialogProcFn proc) {
+  WindowSystem& s = State();
+  const Window d = s.nextDialog++;
+  proc(d, WM_INITDIALOG, 0, 0);
+  if (!DialogEnded(d)) B().RunDialog(d, dialog, proc);
+  std::erase(s.endedDialogs, d);
+}
+
+bool EndDialog(Window dialog, std::int64_t) {
+  State().endedDialogs.push_back(dialog);
+  return true;
+}
+
+bool DialogEnded(Window dialog) {
+  for (Window d : State().endedDialogs) {
+    if (d == dialog) return true;
+  }
+  return false;
+}
+
+bool AsyncKeyDown(int virtualKey) { return B().AsyncKeyDown(virtualKey); }
+void Beep() { B().Beep(); }
+
+bool KeyboardOpen() { return B().KeyboardOpen(); }
+bool KeyboardRead(std::uint8_t state[256]) { return B().KeyboardRead(state); }
+void KeyboardClose() { B().KeyboardClose(); }
+bool MouseOpen() { return B().MouseOpen(); }
+void MouseClose() { B().MouseClose(); }
+
+std::uint32_t Ticks() { return B().Ticks(); }
+void SpinPause() { B().SpinPause(); }
+
+bool DisplayOpen(int width, int height, int bitsPerPixel) {
+  return B().DisplayOpen(width, height, bitsPerPixel);
+}
+void DisplayClose() { B().DisplayClose(); }
+void WaitVerticalBlank() { B().WaitVerticalBlank(); }
+bool Present(const Surface& frame) { return B().Present(frame); }
+
+bool AudioOpen() { return B().AudioOpen(); }
+void AudioClose() { B().AudioClose(); }
+SoundBuffer* CreateSoundBuffer(const std::uint8_t* data, std::uint32_t bytes, PcmFormat format,
+                               const char* name) {
+  if (data == nullptr && bytes != 0) return nullptr;
+  return B().CreateSoundBuffer(data, bytes, format, name != nullptr ? name : "");
+}
+bool PlaySoundBuffer(SoundBuffer* buffer) {
+  return buffer != nullptr && B().PlaySoundBuffer(buffer);
+}
+void StopSoundBuffer(SoundBuffer* buffer) {
+  if (buffer != nullptr) B().StopSoundBuffer(buffer);
+}
+void ReleaseSoundBuffer(SoundBuffer* buffer) {
+  if (buffer != nullptr) B().ReleaseSoundBuffer(buffer);
+}
+
+}  // namespace platform

@@ -1,0 +1,26 @@
+// The board queries that decide every move: where the Player stands, what lies next to him,
+// which platform he is on, and whether a platform can move one cell.
+#pragma once
+
+#include <cstdint>
+
+extern std::uint8_t NeighbourWater;
+extern std::uint8_t NeighbourLand;
+extern std::uint8_t NeighbourPlatform;
+extern std::uint8_t OnPlatform;
+
+std::uint8_t AtCellBoundary();
+void ProbeUnderPlayer();
+void ProbeLeft();
+void ProbeUp();
+void ProbeRight();
+void ProbeDown();
+std::uint8_t WaterLeftOf(std::int32_t px, std::int32_t py);
+std::uint8_t WaterAbove(std::int32_t px, std::int32_t py);
+std::uint8_t WaterRightOf(std::int32_t px, std::int32_t py);
+std::uint8_t WaterBelow(std::int32_t px, std::int32_t py);
+std::uint8_t CanPlatformMove(std::int32_t n, std::int32_t direction);
+std::int32_t FindPlatformUnderPlayer();
+std::int32_t AbsValue(std::int32_t v);
+
+void ResetMovementQueryState();
