@@ -2,6 +2,54 @@
 
 #include <cstring>
 
+#include "platform/platform.h"
+
 std::uint8_t KeyboardState[256];
 
-void ResetInputState() { std::memset(KeyboardState, 0, sizeof KeyboardState); }
+namespace {
+// The devices, as far as the game needs to know them: open or not.
+bool InputObject;
+bool KeyboardDevice;
+bool MouseDevice;
+}  // namespace
+
+std::int32_t InputInit() {
+  // The platform's input service is always there once a window exists.
+  InputObject = true;
+  return 1;
+}
+
+std::int32_t KeyboardInit() {
+  if (!InputObject) return 0;
+  KeyboardDevice = platform::KeyboardOpen();
+  return KeyboardDevice ? 1 : 0;
+}
+
+std::int32_t MouseInit() {
+  if (!InputObject) return 0;
+  MouseDevice = platform::MouseOpen();
+  return MouseDevice ? 1 : 0;
+}
+
+std::int32_t ReadKeyboard() {
+  if (!KeyboardDevice) {
+    std::memset(KeyboardState, 0, sizeof KeyboardState);
+    return 0;
+  }
+  return platform::KeyboardRead(KeyboardState) ? 1 : 0;
+}
+
+void KeyboardRelease() {
+  if (KeyboardDevice) platform::KeyboardClose();
+}
+
+void MouseRelease() {
+  if (MouseDevice) platform::MouseClose();
+}
+
+void InputShutdown() {}
+
+void ResetInputState() {
+  std::memset(KeyboardState, 0, sizeof KeyboardState);
+  InputObject = KeyboardDevice = MouseDevice = false;
+}

@@ -46,7 +46,9 @@ struct State {
   int liveSounds = 0;
   platform::PcmFormat lastFormat;
   std::vector<std::uint8_t> lastSamples;
-  const platform::Surface* lastFrame = nullptr;
+  bool keepFrames = false;
+  bool haveFrame = false;
+  platform::Surface lastFrame;
 };
 
 State& S() {
@@ -156,10 +158,7 @@ class HeadlessBackend final : public platform::Backend {
     S().displayOpen = !S().failures.display;
     return S().displayOpen;
   }
-  void DisplayClose() override {
-    S().displayOpen = false;
-    S().lastFrame = nullptr;
-  }
+  void DisplayClose() override { S().displayOpen = false; }
 
   void WaitVerticalBlank() override {
     State& s = S();
@@ -170,7 +169,10 @@ class HeadlessBackend final : public platform::Backend {
 
   bool Present(const platform::Surface& frame) override {
     if (!S().displayOpen) return false;
-    S().lastFrame = &frame;
+    if (S().keepFrames) {
+      S().lastFrame = frame;
+      S().haveFrame = true;
+    }
     return true;
   }
 
@@ -247,6 +249,7 @@ platform::PcmFormat LastSoundFormat() { return S().lastFormat; }
 std::vector<std::uint8_t> LastSoundSamples() { return S().lastSamples; }
 int RequestedWidth() { return S().requestedWidth; }
 int RequestedHeight() { return S().requestedHeight; }
-const platform::Surface* LastFrame() { return S().lastFrame; }
+void KeepFrames(bool keep) { S().keepFrames = keep; }
+const platform::Surface* LastFrame() { return S().haveFrame ? &S().lastFrame : nullptr; }
 
 }  // namespace headless

@@ -67,7 +67,9 @@ std::vector<std::uint8_t> LastSoundSamples();
 // The requested display mode, as the game asked for it.
 int RequestedWidth();
 int RequestedHeight();
-// The last frame shown, or null.
+// Keeps a copy of every frame shown (off by default: it costs a copy per frame).
+void KeepFrames(bool keep);
+// The last frame shown while frames were kept, or null.
 const platform::Surface* LastFrame();
 
 }  // namespace headless
