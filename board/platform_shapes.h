@@ -9,6 +9,9 @@ inline constexpr std::int32_t DirUp = 2;
 inline constexpr std::int32_t DirRight = 3;
 inline constexpr std::int32_t DirDown = 4;
 
+// Types 0..ShapeTypes-1 have a shape.
+inline constexpr std::int32_t ShapeTypes = 9;
+
 struct EdgeCell {
   std::int32_t dx;
   std::int32_t dy;
@@ -31,5 +34,6 @@ struct PlatformRecord {
 // moved or drawn.
 void BuildPlatformShape(std::uint32_t slot, std::int32_t type);
 
-// The fixed shape of a type 0..8 (for tools that draw or check platforms).
+// The fixed shape of a type 0..8 (for tools that draw or check platforms); an empty record with
+// zero counts for any other type.
 const PlatformRecord& PlatformShapeOf(std::int32_t type);
