@@ -31,15 +31,25 @@ extern std::int32_t BallsLeft;
 
 extern std::uint8_t LevelSolved;
 
-// Loads the file of CurrentLevel and builds all of the above from it.
+// Loads the file of CurrentLevel and builds all of the above from it. The lists are read only
+// as far as their areas and tables reach: at most five balls (bytes 198..207) and nine
+// platforms, whatever terminators the record lacks.
 void StartLevel();
+// BoardGrid from the terrain bytes alone.
 void BuildTerrainGrid();
+// CellPlatform over every board cell a platform covers; cells off the board are skipped.
 void MarkPlatformCells();
 void SetupBalls();
 void PlacePlayer();
 
+// The column (or row) of the cell that holds a pixel coordinate. Rounds toward minus infinity,
+// so a pixel left of or above the board is never taken for column or row 0.
+inline constexpr std::int64_t CellOf(std::int64_t pixel) {
+  return pixel >= 0 ? pixel / CellPixels : (pixel - (CellPixels - 1)) / CellPixels;
+}
+
 // True when (column, row) is a cell of the board.
-inline bool OnBoard(std::int32_t column, std::int32_t row) {
+inline constexpr bool OnBoard(std::int64_t column, std::int64_t row) {
   return column >= 0 && column < BoardCells && row >= 0 && row < BoardCells;
 }
 
