@@ -30,13 +30,17 @@ inline constexpr std::int32_t MaxBitmapSide = 8192;
 
 struct BitmapFile {
   BitmapFileHeader fileHeader;
+  // As read, except that once loaded height is positive (the rows below are top-down whatever
+  // the file's order), bitCount is 24 and imageSize is the byte size of pixels.
   BitmapInfoHeader infoHeader;
   // height rows, top row first, 3 x width bytes each, no padding. Empty when not loaded.
   std::vector<std::uint8_t> pixels;
 };
 
 // 1 on success. 0 for a file that cannot be opened or is not an uncompressed 24-bit image of
-// 1..8192 pixels each way with all its pixel data; the record is then unchanged.
+// 1..8192 pixels each way with all its pixel data; the record is then unchanged. Honours the
+// file's pixel-data offset and row padding, information headers of 40 bytes and longer, and
+// both bottom-up and top-down (negative height) row order.
 std::uint32_t LoadBitmapFile(BitmapFile* bitmap, const char* fileName);
 std::uint32_t UnloadBitmapFile(BitmapFile* bitmap);
 // Reverses the order of rowCount rows of rowBytes bytes each.
