@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -21,12 +23,21 @@ struct DisplayMode {
 };
 extern DisplayMode RequestedDisplayMode;
 
+// True from a successful DisplayInit to DisplayShutdown.
+extern bool DisplayRunning;
+// Every surface the running display made (PrimarySurface, BackBuffer, BOB frames), freed
+// together at DisplayShutdown.
+extern std::vector<platform::Surface*> DisplaySurfaces;
+// The error log; nothing opens it, so it stays null.
+extern std::FILE* ErrorLog;
+
 std::uint32_t DisplayInit(std::int32_t width, std::int32_t height, std::int32_t bitsPerPixel);
 std::uint32_t DisplayShutdown();
 std::uint32_t WaitForVerticalBlank();
 // Waits for the display tick and shows the whole BackBuffer unscaled in the window.
 void PresentFrame(platform::Window window);
-// Nothing opens the error log, so this writes nothing and returns 0.
+// Writes one line of at most 79 characters to ErrorLog. Nothing opens the log, so this writes
+// nothing and returns 0.
 std::uint32_t WriteErrorLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // A surface of the running display (null when it is not running). The display owns every
