@@ -1,0 +1,302 @@
+// The level editor, driven frame by frame as the main loop drives it.
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/program_state.h"
+#include "app/progress.h"
+#include "app/shell.h"
+#include "board/board_state.h"
+#include "editor/editor.h"
+#include "gfx/sprites.h"
+#include "input/input.h"
+#include "platform/headless/headless.h"
+#include "tests/test_support.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using testing_support::ReadBytes;
+using testing_support::WriteBytes;
+
+// All water, no Player start, no balls, no platforms: what a clear leaves.
+Bytes EmptyLevel() {
+  Bytes b(LevelRecordSize, 0);
+  std::fill(b.begin(), b.begin() + PlayerStartByte, CellWater);
+  std::fill(b.begin() + PlayerStartByte, b.begin() + 224, ListEnd);
+  return b;
+}
+
+Bytes Record() {
+  return Bytes(LevelRecord, LevelRecord + LevelRecordSize);
+}
+
+struct Grids {
+  std::vector<std::int32_t> board, objects;
+  bool operator==(const Grids&) const = default;
+};
+Grids Snapshot() {
+  return {{&BoardGrid[0][0], &BoardGrid[0][0] + BoardCells * BoardCells},
+          {&EditorGrid[0][0], &EditorGrid[0][0] + BoardCells * BoardCells}};
+}
+
+class Editor : public testing_support::FreshProgram {
+ protected:
+  void SetUp() override {
+    FreshProgram::SetUp();
+    InputInit();
+    KeyboardInit();
+  }
+  static void Frame(Bytes keys = {}) {
+    headless::HoldKeys(std::move(keys));
+    EditorFrame();
+  }
+  static void Enter() {
+    EditorMode = EditorClearPending = 1;
+    Frame();
+  }
+  static void Click(bool right, int x, int y) {
+    (right ? RightClickPending : LeftClickPending) = 1;
+    ClickX = x;
+    ClickY = y;
+    Frame();
+  }
+  static void Paint(int c, int r) { Click(false, c * 40 + 20, r * 40 + 20); }
+  // One click places the Player, two a ball, 3 + t a platform of type t.
+  static void Place(int c, int r, int clicks) {
+    for (int i = 0; i < clicks; ++i) Click(true, c * 40 + 39, r * 40);
+  }
+  static void Save() { Frame({DIK_S}); }
+  static void Load() { Frame({DIK_L}); }
+};
+
+TEST_F(Editor, SavingRightAfterEnteringStoresAnEmptyBoardAndThePlayersCellFromPlay) {
+  Bytes old(LevelRecordSize);
+  for (int i = 0; i < LevelRecordSize; ++i) old[i] = std::uint8_t(i * 7 + 1);
+  std::memcpy(LevelRecord, old.data(), LevelRecordSize);
+  for (auto& column : BoardGrid) std::fill(std::begin(column), std::end(column), CellLand);
+  EditorGrid[4][4] = EditorBall;
+  PlayerBob.x = 3 * 40 + 12;  // in the middle of a move in play
+  PlayerBob.y = 5 * 40;
+
+  Enter();
+  EXPECT_FALSE(std::filesystem::exists("level.dat"));
+  Save();
+  Bytes expected = EmptyLevel();
+  expected[196] = 3;
+  expected[197] = 5;
+  std::copy(old.begin() + 224, old.end(), expected.begin() + 224);  // not the editor's bytes
+  EXPECT_EQ(ReadBytes("level.dat"), expected);
+  EXPECT_EQ(Record(), expected);
+}
+
+TEST_F(Editor, RightClicksCycleTheObjectsAndLeftClicksToggleTheTerrain) {
+  Enter();
+  std::vector<std::int32_t> seen;
+  for (int i = 0; i < 12; ++i) {
+    Place(2, 3, 1);
+    seen.push_back(EditorGrid[2][3]);
+  }
+  EXPECT_EQ(seen, (std::vector<std::int32_t>{16, 17, 20, 21, 22, 23, 24, 25, 26, 27, 28, 15}));
+  EditorGrid[0][0] = 18;  // no click makes it, so none moves it on
+  Place(0, 0, 1);
+  EXPECT_EQ(EditorGrid[0][0], 18);
+
+  Paint(5, 6);
+  EXPECT_EQ(BoardGrid[5][6], CellLand);
+  Paint(5, 6);
+  EXPECT_EQ(BoardGrid[5][6], CellWater);
+  for (std::int32_t other : {CellPlatform, 0, -7, 77}) {
+    BoardGrid[7][7] = other;
+    Paint(7, 7);
+    EXPECT_EQ(BoardGrid[7][7], CellWater) << other;
+  }
+}
+
+TEST_F(Editor, AClickHitsTheCellUnderItAndOneOffTheBoardChangesNothing) {
+  Enter();
+  Click(false, 0, 39);
+  Click(false, 559, 559);
+  Click(false, 40, 0);
+  EXPECT_EQ(BoardGrid[0][0], CellLand);
+  EXPECT_EQ(BoardGrid[0][1], CellWater);
+  EXPECT_EQ(BoardGrid[13][13], CellLand);
+  EXPECT_EQ(BoardGrid[1][0], CellLand);
+
+  const Grids before = Snapshot();
+  for (auto [x, y] : {std::pair{-1, 0}, {0, -1}, {560, 0}, {0, 560}, {-40, 300}, {32767, -32768}}) {
+    for (bool right : {false, true}) {
+      Click(right, x, y);
+      EXPECT_EQ(LeftClickPending + RightClickPending, 0) << x << "," << y;
+    }
+  }
+  EXPECT_TRUE(Snapshot() == before);
+}
+
+TEST_F(Editor, EveryHandledClickHoldsTheProgram150Ms) {
+  Enter();
+  std::uint32_t t0 = headless::Now();
+  Frame();
+  EXPECT_LT(headless::Now() - t0, 150u);  // only the display tick
+
+  LeftClickPending = RightClickPending = 1;
+  ClickX = ClickY = 100;
+  t0 = headless::Now();
+  Frame();
+  EXPECT_GE(headless::Now() - t0, 300u);
+
+  ClickX = -5;  // off the board: changes nothing, but is paced like any click
+  LeftClickPending = 1;
+  t0 = headless::Now();
+  Frame();
+  EXPECT_GE(headless::Now() - t0, 150u);
+}
+
+TEST_F(Editor, ASavedLevelLoadsBackAndSetsUpInPlay) {
+  Enter();
+  Paint(1, 1);
+  Paint(1, 2);
+  Paint(6, 9);
+  Place(1, 1, 1);  // Player
+  Place(1, 2, 2);  // balls
+  Place(6, 9, 2);
+  Place(13, 0, 2);
+  Place(4, 4, 3 + 5);  // platforms
+  Place(12, 12, 3 + 8);
+  Save();
+  const Grids edited = Snapshot();
+  EXPECT_TRUE(headless::Messages().empty());
+
+  Enter();
+  Load();
+  EXPECT_TRUE(Snapshot() == edited);
+
+  // The board's own set-up reads the very same level.
+  CurrentLevel = 0;
+  StartLevel();
+  EXPECT_EQ(PlayerBob.x, 40);
+  EXPECT_EQ(PlayerBob.y, 40);
+  ASSERT_EQ(BallTotal, 3);
+  EXPECT_EQ(BallBobs[0].x, 40);
+  EXPECT_EQ(BallBobs[0].y, 80);
+  EXPECT_EQ(BallBobs[2].x, 13 * 40);
+  ASSERT_EQ(PlatformCount, 2);
+  EXPECT_EQ(PlatformTable.type[0], 5);
+  EXPECT_EQ(PlatformTable.x[1], 12 * 40);
+  EXPECT_EQ(BoardGrid[6][9], CellLand);
+}
+
+TEST_F(Editor, RemovingOneOfThreeLoadedBallsSavesTwo) {
+  Bytes level = EmptyLevel();
+  const Bytes balls = {2, 2, 3, 3, 4, 4, 255};
+  std::copy(balls.begin(), balls.end(), level.begin() + BallListByte);
+  level[208] = 0;  // a platform, so that a too long ball list would show
+  level[209] = 8;
+  level[210] = 8;
+  level[211] = 255;
+  WriteBytes("level.dat", level);
+
+  Enter();
+  Load();
+  Place(3, 3, 10);  // ball, the nine platforms, empty
+  Save();
+  const Bytes saved = ReadBytes("level.dat");
+  EXPECT_EQ(Bytes(saved.begin() + BallListByte, saved.begin() + BallListByte + 5),
+            (Bytes{2, 2, 4, 4, 255}));
+  EXPECT_EQ(Bytes(saved.begin() + 208, saved.begin() + 212), (Bytes{0, 8, 8, 255}));
+}
+
+TEST_F(Editor, HoldingLReloadsOnEveryFrameAndKeepsObjectsOnOtherCells) {
+  Bytes level = EmptyLevel();
+  level[0] = 1;  // cell (0, 0) is land
+  level[196] = 5;
+  level[197] = 5;
+  WriteBytes("level.dat", level);
+
+  Enter();
+  Place(9, 9, 2);  // a ball the file does not name
+  LeftClickPending = RightClickPending = 1;
+  ClickX = ClickY = 0;
+  Frame({DIK_L});  // load, then both clicks on cell (0, 0)
+  EXPECT_EQ(BoardGrid[0][0], CellWater);
+  EXPECT_EQ(EditorGrid[0][0], EditorPlayer);
+  Place(5, 5, 1);  // the Player becomes a ball
+  Frame({DIK_L});
+  EXPECT_EQ(BoardGrid[0][0], CellLand);
+  EXPECT_EQ(EditorGrid[5][5], EditorPlayer);
+  EXPECT_EQ(EditorGrid[0][0], EditorPlayer);  // the file does not name it: kept
+  EXPECT_EQ(EditorGrid[9][9], EditorBall);
+}
+
+TEST_F(Editor, ASaveThatDoesNotFitTheRecordIsRefusedAndWritesNothing) {
+  struct Case {
+    int balls, platforms;
+    const char* refusal;  // null: saved
+  };
+  const Case cases[] = {
+      {5, 0, nullptr},
+      {6, 0, "Too many balls: at most 5"},
+      {4, 1, nullptr},
+      {5, 1, "Too many balls: at most 4 with platforms"},
+      {0, 9, nullptr},
+      {0, 10, "Too many platforms: at most 9"},
+      {6, 10, "Too many platforms: at most 9\nToo many balls: at most 4 with platforms"},
+  };
+  for (const Case& k : cases) {
+    ResetProgramState();
+    InputInit();
+    KeyboardInit();
+    WriteBytes("level.dat", Bytes(LevelRecordSize, 0xAB));
+    Enter();
+    for (int i = 0; i < k.balls; ++i) EditorGrid[i][0] = EditorBall;
+    for (int i = 0; i < k.platforms; ++i) EditorGrid[i][3] = EditorPlatformFirst + i % 9;
+    const Bytes before = Record();
+    Save();
+    const Bytes saved = ReadBytes("level.dat");
+    if (k.refusal != nullptr) {
+      EXPECT_EQ(headless::Messages(), std::vector<std::string>{k.refusal});
+      EXPECT_EQ(saved, Bytes(LevelRecordSize, 0xAB));
+      EXPECT_EQ(Record(), before);
+      continue;
+    }
+    EXPECT_TRUE(headless::Messages().empty()) << k.balls << " " << k.platforms;
+    EXPECT_EQ(saved[BallListByte + 2 * k.balls], 255);
+    EXPECT_EQ(saved[PlatformListByte + 3 * k.platforms], 255);
+    for (int i = 0; i < k.balls; ++i) EXPECT_EQ(saved[BallListByte + 2 * i], i);
+    for (int i = 0; i < k.platforms; ++i) EXPECT_EQ(saved[PlatformListByte + 3 * i + 1], i);
+  }
+}
+
+TEST_F(Editor, LoadingSkipsCellsOffTheBoardAndStopsListsAtTheirLimits) {
+  Enter();
+  Load();  // no "level.dat": reported, and the record's Player start 255 marks nothing
+  EXPECT_EQ(headless::Messages(), std::vector<std::string>{"INVALID_HANDLE_VALUE"});
+  for (auto& column : EditorGrid) {
+    for (std::int32_t code : column) ASSERT_EQ(code, EditorEmpty);
+  }
+
+  Bytes level = EmptyLevel();
+  level[196] = 14;
+  level[197] = 0;
+  // Five pairs fill the ball area; byte 208 is a platform's type, not a sixth ball.
+  const Bytes balls = {0, 14, 253, 2, 20, 20, 3, 3, 4, 4};
+  std::copy(balls.begin(), balls.end(), level.begin() + BallListByte);
+  // Platform triples with no end: a bad type, a cell off the board, then type 1 along row 7.
+  for (int i = 0, at = PlatformListByte; at + 2 < LevelRecordSize; ++i, at += 3) {
+    level[at] = i == 0 ? 9 : 1;
+    level[at + 1] = std::uint8_t(i == 1 ? 14 : i);
+    level[at + 2] = 7;
+  }
+  WriteBytes("level.dat", level);
+  Enter();
+  Load();
+  Grids expected = Snapshot();
+  std::fill(expected.objects.begin(), expected.objects.end(), EditorEmpty);
+  expected.objects[3 * 14 + 3] = expected.objects[4 * 14 + 4] = EditorBall;
+  for (int i = 2; i < 9; ++i) expected.objects[i * 14 + 7] = EditorPlatformFirst + 1;
+  EXPECT_TRUE(Snapshot() == expected);
+}
+
+}  // namespace
