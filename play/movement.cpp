@@ -126,6 +126,12 @@ std::int32_t FindPlatformUnderPlayer() {
     const PlatformRecord& platform = PlatformTable.record[n];
     const std::int64_t x = PlatformTable.x[n];
     const std::int64_t y = PlatformTable.y[n];
+    // Every cell centre lies 20..100 pixels right of and below the box's corner: a Player centre
+    // 40 or more beyond that range matches none of them.
+    if (cx <= x - CellPixels / 2 || cx >= x + 3 * CellPixels + CellPixels / 2 ||
+        cy <= y - CellPixels / 2 || cy >= y + 3 * CellPixels + CellPixels / 2) {
+      continue;
+    }
     for (int dx = 0; dx < 3; ++dx) {
       for (int dy = 0; dy < 3; ++dy) {
         if (platform.shape[dx][dy] != 1) continue;

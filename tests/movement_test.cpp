@@ -3,6 +3,7 @@
 #include "play/movement.h"
 
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 
 #include "board/board_state.h"
@@ -230,6 +231,31 @@ TEST_F(MovementQueries, ThePlatformUnderThePlayerIsTheLastWithinReach) {
   EXPECT_EQ(FindPlatformUnderPlayer(), -1);
   PlayerAt(INT_MAX, INT_MIN);
   EXPECT_EQ(FindPlatformUnderPlayer(), 4);
+}
+
+TEST_F(MovementQueries, ThePlatformIsFoundWheneverACellCentreIsWithinReach) {
+  // Every Player position around a plus and an arch, against the plain distance rule.
+  Platform(0, 8, 5, 5);
+  Platform(1, 2, 7, 6);
+  for (int y = 100; y <= 460; ++y) {
+    for (int x = 100; x <= 460; ++x) {
+      std::int32_t expected = -1;
+      for (int n = 0; n < 2; ++n) {
+        for (int dx = 0; dx < 3; ++dx) {
+          for (int dy = 0; dy < 3; ++dy) {
+            const int ccx = PlatformTable.x[n] + dx * 40 + 20;
+            const int ccy = PlatformTable.y[n] + dy * 40 + 20;
+            if (PlatformTable.record[n].shape[dx][dy] == 1 && std::abs(x + 20 - ccx) < 40 &&
+                std::abs(y + 20 - ccy) < 40) {
+              expected = n;
+            }
+          }
+        }
+      }
+      PlayerAt(x, y);
+      ASSERT_EQ(FindPlatformUnderPlayer(), expected) << x << "," << y;
+    }
+  }
 }
 
 TEST_F(MovementQueries, AbsoluteValueKeepsTheMostNegativeValue) {
