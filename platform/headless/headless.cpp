@@ -88,21 +88,23 @@ class HeadlessBackend final : public platform::Backend {
     if (!s.scripted) return;
     SkipEmpty();
     const platform::Window w = platform::FindWindow("WINXCLASS", nullptr);
-    if (s.cursor >= s.script.size()) {
-      if (!s.endPosted) {
-        s.endPosted = true;
-        platform::PostMessage(w, 0xFFFFFFFFu, 0, 0);
+    for (; s.cursor < s.script.size(); ++s.cursor) {
+      const ScriptEvent& e = s.script[s.cursor];
+      if (e.kind == ScriptEvent::Kind::Frames) break;
+      if (e.kind == ScriptEvent::Kind::Click) {
+        platform::PostMessage(w, e.right ? platform::WM_RBUTTONDOWN : platform::WM_LBUTTONDOWN,
+                              0, platform::PackPoint(e.x, e.y));
+      } else if (e.kind == ScriptEvent::Kind::Menu) {
+        platform::PostMessage(w, platform::WM_COMMAND, e.command, 0);
+      } else {
+        platform::PostMessage(w, platform::WM_CLOSE, 0, 0);
       }
-      return;
+      s.framesDone = 0;
     }
-    const ScriptEvent& e = s.script[s.cursor];
-    if (e.kind == ScriptEvent::Kind::Click) {
-      platform::PostMessage(w, e.right ? platform::WM_RBUTTONDOWN : platform::WM_LBUTTONDOWN, 0,
-                            platform::PackPoint(e.x, e.y));
-      ++s.cursor;
-    } else if (e.kind == ScriptEvent::Kind::Menu) {
-      platform::PostMessage(w, platform::WM_COMMAND, e.command, 0);
-      ++s.cursor;
+    SkipEmpty();
+    if (s.cursor >= s.script.size() && !s.endPosted) {
+      s.endPosted = true;
+      platform::PostMessage(w, 0xFFFFFFFFu, 0, 0);
     }
   }
 

@@ -14,7 +14,8 @@ namespace headless {
 
 // One line of a replay script.
 struct ScriptEvent {
-  enum class Kind { Frames, Click, Menu };
+  // Close is the window's close box; the text format has no line for it.
+  enum class Kind { Frames, Click, Menu, Close };
   Kind kind = Kind::Frames;
   int count = 0;                     // Frames: how many
   std::vector<std::uint8_t> keys;    // Frames: scan codes held
@@ -32,8 +33,9 @@ platform::Backend* GetBackend();
 void Reset();
 
 // Plays the script from its start. Each Frames event holds its keys for that many display
-// ticks; a click or menu command becomes one message, queued when the script reaches it. When
-// the script is used up, the loop is told to end (message 0xFFFFFFFF).
+// ticks. Clicks and menu commands that follow one another arrive together, as one message each,
+// queued when the script reaches them (the main loop then handles them one per turn). When the
+// script is used up, the loop is told to end (message 0xFFFFFFFF).
 void SetScript(std::vector<ScriptEvent> script);
 bool ScriptFinished();
 
