@@ -1,3 +1,115 @@
-#include "app/shell.h"
+// The program's entry: the desktop game, or the replay runner on the headless backend.
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
 
-int main() { return WinMain(1, 0, "", 0); }
+#include "app/progress.h"
+#include "app/replay.h"
+#include "app/shell.h"
+#include "platform/files.h"
+#include "platform/headless/headless.h"
+
+#ifdef YELKO_HAVE_SDL
+#include "platform/sdl/sdl_backend.h"
+#endif
+
+namespace {
+
+constexpr const char* Usage =
+    "usage: yelko [--start-level N]\n"
+    "       yelko --replay SCRIPT [--screenshot FILE.bmp] [--start-level N]\n"
+    "\n"
+    "  --start-level N      start at level N (0 plays level.dat) without reading or\n"
+    "                       writing the saved progress\n"
+    "  --replay SCRIPT      run SCRIPT headless and print the end state as JSON\n"
+    "  --screenshot FILE    with --replay: write the last frame as a 24-bit BMP\n";
+
+struct Options {
+  std::string replay;
+  std::string screenshot;
+  int startLevel = -1;
+};
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "yelko: %s\n", message.c_str());
+  return 2;
+}
+
+// Returns -1 when the arguments are fine, else the exit code to leave with.
+int ParseArguments(int argc, char** argv, Options* options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool hasValue = i + 1 < argc;
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(Usage, stdout);
+      return 0;
+    } else if (arg == "--replay" && hasValue) {
+      options->replay = argv[++i];
+    } else if (arg == "--screenshot" && hasValue) {
+      options->screenshot = argv[++i];
+    } else if (arg == "--start-level" && hasValue) {
+      const std::string v = argv[++i];
+      int level = 0;
+      const auto [ptr, ec] = std::from_chars(v.data(), v.data() + v.size(), level);
+      if (ec != std::errc() || ptr != v.data() + v.size() || level < 0 || level > 255) {
+        return Fail("--start-level takes a level number from 0 to 255, not '" + v + "'");
+      }
+      options->startLevel = level;
+    } else {
+      std::fputs(Usage, stderr);
+      return 2;
+    }
+  }
+  if (!options->screenshot.empty() && options->replay.empty()) {
+    return Fail("--screenshot goes with --replay");
+  }
+  return -1;
+}
+
+int Replay(const Options& options) {
+  std::vector<std::uint8_t> bytes;
+  if (!platform::ReadWholeFile(options.replay.c_str(), 64u << 20, &bytes)) {
+    return Fail("cannot read the replay script " + options.replay);
+  }
+  std::vector<headless::ScriptEvent> script;
+  std::string error;
+  if (!ParseReplayScript(std::string(bytes.begin(), bytes.end()), &script, &error)) {
+    return Fail(options.replay + ": " + error);
+  }
+  platform::UseBackend(headless::GetBackend());
+  const int exitCode = RunReplay(std::move(script), options.screenshot, &error);
+  std::printf("%s\n", ReplayReportJson(exitCode).c_str());
+  if (!error.empty()) std::fprintf(stderr, "yelko: %s\n", error.c_str());
+  return exitCode;
+}
+
+int Play() {
+#ifdef YELKO_HAVE_SDL
+  std::string error;
+  platform::Backend* backend = platform::sdl::CreateBackend(&error);
+  if (backend == nullptr) {
+    std::fprintf(stderr, "yelko: %s\n", error.c_str());
+    return 1;
+  }
+  platform::UseBackend(backend);
+  const int exitCode = WinMain(1, 0, "", 0);
+  platform::UseBackend(nullptr);
+  platform::sdl::DestroyBackend(backend);
+  return exitCode;
+#else
+  std::fprintf(stderr, "yelko: built without the desktop backend; only --replay works\n");
+  return 1;
+#endif
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  const int early = ParseArguments(argc, argv, &options);
+  if (early >= 0) return early;
+  if (options.startLevel >= 0) SetProgressOverride(true, std::uint8_t(options.startLevel));
+  return options.replay.empty() ? Play() : Replay(options);
+}

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -17,6 +18,9 @@ extern std::uint8_t LeftClickPending;
 extern std::uint8_t RightClickPending;
 extern std::int32_t ClickX;
 extern std::int32_t ClickY;
+
+// The window's menu: "&File" (Reset, Levels > Level 1..4, Exit) and "&Help" (About).
+std::vector<platform::MenuEntry> GameMenu();
 
 int WinMain(std::uintptr_t instance, std::uintptr_t previousInstance, const char* commandLine,
             int showCommand);

@@ -1,0 +1,207 @@
+#include "app/replay.h"
+
+#include <charconv>
+#include <sstream>
+
+#include "app/progress.h"
+#include "app/shell.h"
+#include "board/board_state.h"
+#include "editor/editor.h"
+#include "gfx/sprites.h"
+#include "input/input.h"
+#include "platform/files.h"
+#include "platform/image_write.h"
+
+namespace {
+
+constexpr long MaxFramesPerLine = 100'000'000;
+
+struct KeyName {
+  const char* name;
+  int scanCode;  // 0: one of the asynchronous keys
+};
+constexpr KeyName KeyNames[] = {
+    {"LEFT", DIK_LEFT}, {"UP", DIK_UP}, {"RIGHT", DIK_RIGHT}, {"DOWN", DIK_DOWN},
+    {"R", DIK_R},       {"D", DIK_D},   {"S", DIK_S},         {"L", DIK_L},
+    {"ENTER", 0},       {"ESCAPE", 0},
+};
+
+std::vector<std::string> Words(const std::string& line) {
+  std::istringstream in(line);
+  std::vector<std::string> words;
+  for (std::string w; in >> w;) words.push_back(w);
+  return words;
+}
+
+bool ParseNumber(const std::string& word, long low, long high, long* out) {
+  long v = 0;
+  const char* end = word.data() + word.size();
+  const auto [ptr, ec] = std::from_chars(word.data(), end, v);
+  if (ec != std::errc() || ptr != end || v < low || v > high) return false;
+  *out = v;
+  return true;
+}
+
+// Parses one non-blank, non-comment line; returns "" or what is wrong with it.
+std::string ParseLine(const std::vector<std::string>& w, headless::ScriptEvent* e) {
+  using Kind = headless::ScriptEvent::Kind;
+  long n = 0;
+  if (w[0] == "frames") {
+    if (w.size() < 2) return "'frames' needs a number of frames";
+    if (!ParseNumber(w[1], 0, MaxFramesPerLine, &n)) {
+      return "'" + w[1] + "' is not a number of frames (0 to 100000000)";
+    }
+    e->kind = Kind::Frames;
+    e->count = int(n);
+    for (std::size_t i = 2; i < w.size(); ++i) {
+      const KeyName* key = nullptr;
+      for (const KeyName& k : KeyNames) {
+        if (w[i] == k.name) key = &k;
+      }
+      if (key == nullptr) {
+        return "unknown key '" + w[i] + "' (keys: LEFT UP RIGHT DOWN R D S L ENTER ESCAPE)";
+      }
+      if (w[i] == "ENTER") {
+        e->enter = true;
+      } else if (w[i] == "ESCAPE") {
+        e->escape = true;
+      } else {
+        e->keys.push_back(std::uint8_t(key->scanCode));
+      }
+    }
+    return "";
+  }
+  if (w[0] == "click") {
+    if (w.size() != 4 || (w[1] != "left" && w[1] != "right")) {
+      return "expected 'click left X Y' or 'click right X Y'";
+    }
+    long x = 0;
+    long y = 0;
+    if (!ParseNumber(w[2], -32768, 32767, &x) || !ParseNumber(w[3], -32768, 32767, &y)) {
+      return "click coordinates must be whole numbers from -32768 to 32767";
+    }
+    e->kind = Kind::Click;
+    e->right = w[1] == "right";
+    e->x = int(x);
+    e->y = int(y);
+    return "";
+  }
+  if (w[0] == "menu") {
+    if (w.size() != 2 || !ParseNumber(w[1], 0, 65535, &n)) {
+      return "expected 'menu ID' with a command id from 0 to 65535";
+    }
+    e->kind = Kind::Menu;
+    e->command = std::uint16_t(n);
+    return "";
+  }
+  return "unknown command '" + w[0] + "' (commands: frames, click, menu)";
+}
+
+void AppendString(std::string& out, const std::string& s) {
+  out += '"';
+  for (unsigned char c : s) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += char(c);
+    } else if (c < 0x20) {
+      static const char* hex = "0123456789abcdef";
+      out += "\\u00";
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    } else {
+      out += char(c);
+    }
+  }
+  out += '"';
+}
+
+void AppendStrings(std::string& out, const std::vector<std::string>& list) {
+  out += '[';
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    if (i) out += ',';
+    AppendString(out, list[i]);
+  }
+  out += ']';
+}
+
+}  // namespace
+
+bool ParseReplayScript(const std::string& text, std::vector<headless::ScriptEvent>* script,
+                       std::string* error) {
+  std::istringstream in(text);
+  int lineNumber = 0;
+  for (std::string line; std::getline(in, line);) {
+    ++lineNumber;
+    const std::vector<std::string> words = Words(line);
+    if (words.empty() || words[0][0] == '#') continue;
+    headless::ScriptEvent event;
+    const std::string problem = ParseLine(words, &event);
+    if (!problem.empty()) {
+      *error = "line " + std::to_string(lineNumber) + ": " + problem;
+      return false;
+    }
+    script->push_back(std::move(event));
+  }
+  return true;
+}
+
+int RunReplay(std::vector<headless::ScriptEvent> script, const std::string& screenshotPath,
+              std::string* error) {
+  headless::SetScript(std::move(script));
+  headless::KeepFrames(!screenshotPath.empty());
+  const int exitCode = WinMain(1, 0, "", 0);
+  if (!screenshotPath.empty()) {
+    const platform::Surface* frame = headless::LastFrame();
+    if (frame == nullptr) {
+      *error = "no frame was shown, so there is no screenshot";
+    } else if (!platform::WriteBmp24(screenshotPath.c_str(), *frame)) {
+      *error = "cannot write the screenshot " + screenshotPath;
+    }
+  }
+  return exitCode;
+}
+
+std::string ReplayReportJson(int exitCode) {
+  std::string out = "{";
+  auto field = [&out](const char* name) {
+    if (out.size() > 1) out += ',';
+    out += '"';
+    out += name;
+    out += "\":";
+  };
+  field("frames");
+  out += std::to_string(headless::FramesPresented());
+  field("level");
+  out += std::to_string(CurrentLevel);
+  field("editor");
+  out += std::to_string(EditorMode);
+  field("solved");
+  out += std::to_string(LevelSolved);
+  field("balls_total");
+  out += std::to_string(BallTotal);
+  field("balls_left");
+  out += std::to_string(BallsLeft);
+  field("player");
+  out += "[" + std::to_string(PlayerBob.x) + "," + std::to_string(PlayerBob.y) + "]";
+  field("platforms");
+  out += '[';
+  for (int n = 0; n < PlatformCount && n < MaxPlatformsInRecord; ++n) {
+    if (n) out += ',';
+    out += "[" + std::to_string(PlatformTable.type[n]) + "," + std::to_string(PlatformTable.x[n]) +
+           "," + std::to_string(PlatformTable.y[n]) + "]";
+  }
+  out += ']';
+  field("progress");
+  std::uint8_t stored[2];
+  const std::string path = ProgressFilePath();
+  const long n = path.empty() ? -1 : platform::ReadFilePrefix(path.c_str(), stored, 2);
+  out += n == 1 ? std::to_string(stored[0]) : "null";
+  field("messages");
+  AppendStrings(out, headless::Messages());
+  field("sounds");
+  AppendStrings(out, headless::SoundsStarted());
+  field("exit_code");
+  out += std::to_string(exitCode);
+  out += '}';
+  return out;
+}

@@ -1,0 +1,28 @@
+// The replay runner: plays a script of keys, clicks and menu commands through the real game on
+// the headless backend, and reports where the game ended up.
+//
+//   # a comment; blank lines are ignored
+//   frames N [KEY ...]   hold these keys (none: no key) for N frames;
+//                        KEY: LEFT UP RIGHT DOWN R D S L ENTER ESCAPE
+//   click left X Y       a left-button press at board pixel (X, Y), delivered before the next frame
+//   click right X Y      the same for the right button
+//   menu ID              the menu command ID, delivered before the next frame
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/headless/headless.h"
+
+// Reads a script. On a malformed line: false, and *error names the line and what is wrong.
+bool ParseReplayScript(const std::string& text, std::vector<headless::ScriptEvent>* script,
+                       std::string* error);
+
+// Runs WinMain on the headless backend with the script; returns the program's exit code. With
+// a screenshot path, the last frame shown is written there as a 24-bit BMP.
+int RunReplay(std::vector<headless::ScriptEvent> script, const std::string& screenshotPath,
+              std::string* error);
+
+// One line of JSON: frames, level, editor, solved, balls_total, balls_left, player,
+// platforms, progress, messages, sounds, exit_code.
+std::string ReplayReportJson(int exitCode);

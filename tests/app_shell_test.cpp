@@ -1,0 +1,213 @@
+// The shell: start-up and its messages, the loop's one message per turn, the ways out, the
+// level menu and the saved progress, and a whole game played through the replay runner.
+#include <filesystem>
+
+#include "app/assets.h"
+#include "app/progress.h"
+#include "app/replay.h"
+#include "app/shell.h"
+#include "board/board_state.h"
+#include "gfx/sprites.h"
+#include "platform/headless/headless.h"
+#include "sound/sound.h"
+#include "tests/test_levels.h"
+#include "tests/test_support.h"
+
+namespace {
+
+using headless::ScriptEvent;
+using testing_support::TestLevel;
+using Kind = ScriptEvent::Kind;
+
+const std::vector<std::string> Island = {
+    "..............", "..............", "..............", "..............",
+    "..####........", "..####........", "..####........", "..............",
+};
+
+ScriptEvent FramesOf(int n, std::vector<std::uint8_t> keys = {}) {
+  ScriptEvent e;
+  e.count = n;
+  e.keys = std::move(keys);
+  return e;
+}
+
+ScriptEvent MenuCommand(std::uint16_t id) {
+  ScriptEvent e;
+  e.kind = Kind::Menu;
+  e.command = id;
+  return e;
+}
+
+class Shell : public testing_support::FreshProgram {
+ protected:
+  void SetUp() override {
+    FreshProgram::SetUp();
+    testing_support::WriteGameSounds();
+    for (int level = 1; level <= 5; ++level) {
+      testing_support::WriteLevel("level" + std::to_string(level) + ".dat",
+                                  {Island, {2, 4 + level % 3}, {{5, 4}}, {}});
+    }
+  }
+
+  void StoreProgress(std::uint8_t level) {
+    std::filesystem::create_directories("data/yelko");
+    testing_support::WriteBytes("data/yelko/Level", {level});
+  }
+
+  int Run(std::vector<ScriptEvent> script) {
+    std::string error;
+    const int code = RunReplay(std::move(script), "", &error);
+    EXPECT_EQ(error, "");
+    return code;
+  }
+};
+
+TEST_F(Shell, AllFilesPresentGiveSoundIdsInOrderAndTheThumpOnceAtStart) {
+  Run({FramesOf(3)});
+  EXPECT_EQ(WalkSound, 0);
+  EXPECT_EQ(ThumpSound, 1);
+  EXPECT_EQ(CrunchSound, 2);
+  EXPECT_EQ(BifaldSound, 3);
+  EXPECT_EQ(FinishedSound, 4);
+  EXPECT_EQ(headless::SoundsStarted(), std::vector<std::string>{"thump.wav"});
+  // Without image sheets the start-up says so, once each, and goes on.
+  EXPECT_EQ(headless::Messages(), (std::vector<std::string>{"Ingen pieces", "Ingen boats"}));
+  EXPECT_EQ(headless::FramesPresented(), 3);
+}
+
+TEST_F(Shell, AMissingSoundFileGivesMinusOneAndTheLaterIdsMoveUp) {
+  std::filesystem::remove("walk.wav");
+  Run({FramesOf(1)});
+  EXPECT_EQ(WalkSound, -1);
+  EXPECT_EQ(ThumpSound, 0);
+  EXPECT_EQ(FinishedSound, 3);
+}
+
+TEST_F(Shell, ABurstOfMessagesIsHandledOnePerLoopTurn) {
+  // Three commands queued at once: each costs a turn, and every turn runs a frame.
+  Run({MenuCommand(CmdReset), MenuCommand(CmdReset), MenuCommand(CmdAbout)});
+  EXPECT_EQ(headless::FramesPresented(), 3);
+  EXPECT_EQ(headless::DialogCount(), 1);
+}
+
+TEST_F(Shell, EscapeExitAndTheCloseBoxAllEndWithZeroAfterShutdown) {
+  ScriptEvent close;
+  close.kind = Kind::Close;
+  ScriptEvent escape = FramesOf(5);
+  escape.escape = true;
+  for (const ScriptEvent& way : {escape, MenuCommand(CmdExit), close}) {
+    TearDown();
+    SetUp();
+    EXPECT_EQ(Run({FramesOf(2), way, FramesOf(100)}), 0);
+    EXPECT_LT(headless::FramesPresented(), 10);
+    // Shutdown gave every sound back and closed the display.
+    EXPECT_EQ(headless::LiveSoundBuffers(), 0);
+    EXPECT_EQ(platform::FindWindow("WINXCLASS", nullptr) != 0, way.kind == Kind::Frames);
+  }
+}
+
+TEST_F(Shell, ChoosingALevelLoadsItAndKeepsTheSavedProgress) {
+  StoreProgress(4);
+  Run({FramesOf(1), MenuCommand(CmdLevelBase + 2), FramesOf(1)});
+  EXPECT_EQ(CurrentLevel, 2);
+  EXPECT_EQ(PlayerBob.y, 40 * (4 + 2 % 3));
+  EXPECT_EQ(testing_support::ReadBytes("data/yelko/Level"), std::vector<std::uint8_t>{4});
+}
+
+TEST_F(Shell, TheStoredLevelStartsTheGameWithTheMenuEnabledUpToIt) {
+  StoreProgress(3);
+  Run({FramesOf(1)});
+  EXPECT_EQ(CurrentLevel, 3);
+  EXPECT_TRUE(platform::IsMenuItemEnabled(MainWindow, 21));
+  EXPECT_TRUE(platform::IsMenuItemEnabled(MainWindow, 23));
+  EXPECT_FALSE(platform::IsMenuItemEnabled(MainWindow, 24));
+  // First run, nothing stored: level 1, and only "Level 1" enabled.
+  TearDown();
+  SetUp();
+  testing_support::BootGame();
+  EXPECT_EQ(CurrentLevel, 1);
+  EXPECT_TRUE(platform::IsMenuItemEnabled(MainWindow, 21));
+  EXPECT_FALSE(platform::IsMenuItemEnabled(MainWindow, 22));
+}
+
+TEST_F(Shell, AStartLevelNeitherReadsNorWritesTheSavedProgress) {
+  StoreProgress(4);
+  SetProgressOverride(true, 2);
+  testing_support::WriteLevel("level2.dat", {Island, {4, 4}, {{5, 4}}, {}});
+  Run({FramesOf(30, {0xCD})});
+  EXPECT_EQ(LevelSolved, 1);
+  EXPECT_EQ(CurrentLevel, 3);
+  EXPECT_EQ(testing_support::ReadBytes("data/yelko/Level"), std::vector<std::uint8_t>{4});
+}
+
+TEST_F(Shell, MouseButtonsSetTheirLatchWithSignedClientCoordinates) {
+  testing_support::BootGame();
+  WindowProc(MainWindow, platform::WM_LBUTTONDOWN, 0, platform::PackPoint(-5, 300));
+  EXPECT_EQ(LeftClickPending, 1);
+  EXPECT_EQ(ClickX, -5);
+  EXPECT_EQ(ClickY, 300);
+  WindowProc(MainWindow, platform::WM_RBUTTONDBLCLK, 0, platform::PackPoint(7, 8));
+  EXPECT_EQ(RightClickPending, 0);
+  WindowProc(MainWindow, platform::WM_RBUTTONDOWN, 0, platform::PackPoint(7, 8));
+  EXPECT_EQ(RightClickPending, 1);
+  EXPECT_EQ(ClickX, 7);
+}
+
+TEST_F(Shell, AReplayThatWalksAndCarriesSolvesTheLevelAndSavesTheNext) {
+  // Land in the top-left corner, the ball on an island to the right, a 2 x 2 platform
+  // between them: walk onto the platform, carry it across, step onto the island.
+  const std::vector<std::string> map = {
+      "##............", "##.......##...", "..............", "..............",
+  };
+  testing_support::WriteLevel("level1.dat", {map, {0, 1}, {{10, 1}}, {{5, 2, 0}}});
+  const std::string text =
+      "# walk onto the platform, then carry it east\n"
+      "frames 10 RIGHT\n"
+      "frames 10 RIGHT\n"
+      "frames 80 RIGHT\n"
+      "\n"
+      "frames 20\n";
+  std::vector<ScriptEvent> script;
+  std::string error;
+  ASSERT_TRUE(ParseReplayScript(text, &script, &error)) << error;
+  EXPECT_EQ(Run(std::move(script)), 0);
+  const std::string json = ReplayReportJson(0);
+  EXPECT_NE(json.find("\"solved\":1"), std::string::npos) << json;
+  EXPECT_NE(json.find("\"level\":2"), std::string::npos) << json;
+  EXPECT_NE(json.find("\"progress\":2"), std::string::npos) << json;
+  EXPECT_NE(json.find("\"sounds\":[\"thump.wav\",\"crunch.wav\",\"bifald.wav\"]"),
+            std::string::npos)
+      << json;
+}
+
+TEST(ReplayScript, MalformedLinesAreNamedByNumber) {
+  const std::vector<std::pair<std::string, std::string>> bad = {
+      {"frames\n", "line 1: "},
+      {"# ok\nframes 10 JUMP\n", "line 2: unknown key 'JUMP'"},
+      {"frames -1\n", "line 1: "},
+      {"frames 3x\n", "line 1: "},
+      {"click middle 1 2\n", "line 1: "},
+      {"click left 1\n", "line 1: "},
+      {"menu\n", "line 1: "},
+      {"menu 70000\n", "line 1: "},
+      {"\n\nwalk 3\n", "line 3: unknown command 'walk'"},
+  };
+  for (const auto& [text, start] : bad) {
+    std::vector<ScriptEvent> script;
+    std::string error;
+    EXPECT_FALSE(ParseReplayScript(text, &script, &error)) << text;
+    EXPECT_EQ(error.rfind(start, 0), 0u) << error;
+  }
+  std::vector<ScriptEvent> script;
+  std::string error;
+  ASSERT_TRUE(ParseReplayScript("  frames 2 LEFT ESCAPE\nclick right -3 4\nmenu 22\n", &script,
+                                &error));
+  ASSERT_EQ(script.size(), 3u);
+  EXPECT_EQ(script[0].count, 2);
+  EXPECT_TRUE(script[0].escape);
+  EXPECT_EQ(script[1].x, -3);
+  EXPECT_TRUE(script[1].right);
+  EXPECT_EQ(script[2].command, 22);
+}
+
+}  // namespace

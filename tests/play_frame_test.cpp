@@ -1,0 +1,269 @@
+// One frame of play: how keys become moves, how the Player walks and carries, which cases
+// block, and what happens around a solved level.
+#include <vector>
+
+#include "app/assets.h"
+#include "app/progress.h"
+#include "app/shell.h"
+#include "board/board_state.h"
+#include "editor/editor.h"
+#include "gfx/display.h"
+#include "gfx/sprites.h"
+#include "input/input.h"
+#include "platform/headless/headless.h"
+#include "platform/image_write.h"
+#include "play/play_frame.h"
+#include "play/scene.h"
+#include "sound/sound.h"
+#include "tests/test_levels.h"
+#include "tests/test_support.h"
+
+namespace {
+
+using testing_support::TestLevel;
+
+// Land in the left half of rows 4..6, water elsewhere; a 2 x 2 platform (type 5) at column 8,
+// row 4 and a one-column platform (type 7) at column 12, row 8.
+const std::vector<std::string> Harbour = {
+    "..............", "..............", "..............", "..............",
+    "#######.......", "#######.......", "#######.......", "..............",
+    "..............", "..............", "..............", "..............",
+    "..............", "..............",
+};
+
+// Each cell of the test sheet is one flat colour, so a frame shows which image lies where.
+constexpr std::uint32_t BannerW = 0x00F0F010;  // pieces.bmp cell (1, 1)
+
+void WriteTestSheets() {
+  platform::Surface pieces;
+  pieces.width = 329;
+  pieces.height = 83;
+  pieces.pixels.assign(std::size_t(pieces.width) * pieces.height, 0x00808080);
+  auto fill = [&pieces](int column, int row, std::uint32_t colour) {
+    for (int y = 0; y < 40; ++y) {
+      for (int x = 0; x < 40; ++x) {
+        pieces.pixels[std::size_t(41 * row + 1 + y) * pieces.width + 41 * column + 1 + x] = colour;
+      }
+    }
+  };
+  fill(0, 0, 0x0040A040);  // land
+  fill(1, 0, 0x00FFD000);  // ball
+  fill(2, 0, 0x00E02020);  // Player
+  fill(0, 1, 0x002050C0);  // water
+  for (int i = 1; i <= 7; ++i) fill(i, 1, i == 1 ? BannerW : 0x00F0F000 + std::uint32_t(i));
+  ASSERT_TRUE(platform::WriteBmp24("pieces.bmp", pieces));
+  platform::Surface boats;
+  boats.width = boats.height = 364;
+  boats.pixels.assign(std::size_t(364) * 364, 0x00000000);
+  ASSERT_TRUE(platform::WriteBmp24("boats.bmp", boats));
+}
+
+class PlayFrames : public testing_support::FreshProgram {
+ protected:
+  void Boot(const TestLevel& level, int levelNumber = 1) {
+    testing_support::WriteLevel("level" + std::to_string(levelNumber) + ".dat", level);
+    testing_support::WriteGameSounds();
+    WriteTestSheets();
+    std::filesystem::create_directories("data/yelko");
+    testing_support::WriteBytes("data/yelko/Level", {std::uint8_t(levelNumber)});
+    testing_support::BootGame();
+    ASSERT_EQ(CurrentLevel, levelNumber);
+  }
+
+  void Frames(int n, std::vector<std::uint8_t> keys = {}) {
+    headless::HoldKeys(std::move(keys));
+    for (int i = 0; i < n; ++i) PlayFrame();
+  }
+
+  static std::pair<int, int> Player() { return {PlayerBob.x, PlayerBob.y}; }
+  static std::pair<int, int> Platform(int n) { return {PlatformTable.x[n], PlatformTable.y[n]}; }
+  static std::pair<int, int> At(int column, int row) { return {column * 40, row * 40}; }
+};
+
+TEST_F(PlayFrames, AMoveTakesTenFramesOfFourPixelsAndTheNextFollowsAtOnce) {
+  Boot({Harbour, {1, 5}, {{13, 13}}, {}});
+  Frames(1, {DIK_RIGHT});
+  EXPECT_EQ(Player(), std::make_pair(44, 200));
+  Frames(9, {DIK_RIGHT});
+  EXPECT_EQ(Player(), At(2, 5));
+  Frames(1, {DIK_RIGHT});
+  EXPECT_EQ(Player(), std::make_pair(84, 200));
+}
+
+TEST_F(PlayFrames, WhenSeveralArrowsAreHeldTheLaterInLeftUpRightDownWins) {
+  Boot({Harbour, {3, 5}, {{13, 13}}, {}});
+  Frames(10, {DIK_LEFT, DIK_RIGHT});
+  EXPECT_EQ(Player(), At(4, 5));
+  Frames(10, {DIK_UP, DIK_DOWN});
+  EXPECT_EQ(Player(), At(4, 6));
+  Frames(10, {DIK_LEFT, DIK_UP, DIK_RIGHT});
+  EXPECT_EQ(Player(), At(5, 6));
+}
+
+TEST_F(PlayFrames, KeysPressedAndReleasedBetweenBoundariesAreNeverSeen) {
+  Boot({Harbour, {1, 5}, {{13, 13}}, {}});
+  Frames(1, {DIK_RIGHT});
+  Frames(8, {DIK_UP});
+  Frames(1);
+  EXPECT_EQ(Player(), At(2, 5));
+  Frames(5);
+  EXPECT_EQ(Player(), At(2, 5));
+}
+
+TEST_F(PlayFrames, ACarryMovesPlayerAndPlatformTogetherOntoTheNextBoundary) {
+  // The Player stands on the top-left cell of a 2 x 2 platform in open water.
+  Boot({Harbour, {9, 9}, {{13, 13}}, {{5, 9, 9}}});
+  Frames(1, {DIK_UP});
+  EXPECT_EQ(Player(), std::make_pair(360, 356));
+  EXPECT_EQ(Platform(0), std::make_pair(360, 356));
+  Frames(9, {DIK_UP});
+  EXPECT_EQ(Player(), At(9, 8));
+  EXPECT_EQ(Platform(0), At(9, 8));
+  // Onto another cell of the same platform the Player walks alone.
+  Frames(10, {DIK_RIGHT});
+  EXPECT_EQ(Player(), At(10, 8));
+  EXPECT_EQ(Platform(0), At(9, 8));
+}
+
+TEST_F(PlayFrames, BlockedMovesLeaveEverythingInPlace) {
+  struct Case {
+    const char* what;
+    TestLevel level;
+    std::uint8_t key;
+  };
+  const std::vector<Case> cases = {
+      {"on land towards water", {Harbour, {6, 5}, {{13, 13}}, {}}, DIK_RIGHT},
+      {"platform whose other leading cell meets land", {Harbour, {7, 3}, {{13, 13}}, {{5, 7, 3}}},
+       DIK_LEFT},
+      {"platform at the border", {Harbour, {13, 8}, {{0, 0}}, {{7, 13, 8}}}, DIK_RIGHT},
+      {"top row, pressing up", {Harbour, {3, 0}, {{13, 13}}, {{7, 3, 0}}}, DIK_UP},
+      {"two platforms side by side", {Harbour, {10, 12}, {{0, 0}}, {{7, 10, 10}, {7, 11, 9}}},
+       DIK_RIGHT},
+      {"no arrow", {Harbour, {2, 5}, {{13, 13}}, {}}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TearDown();
+    SetUp();
+    Boot(c.level);
+    const auto player = Player();
+    const auto platform = PlatformCount > 0 ? Platform(0) : std::make_pair(0, 0);
+    Frames(12, c.key ? std::vector<std::uint8_t>{c.key} : std::vector<std::uint8_t>{});
+    EXPECT_EQ(Player(), player);
+    if (PlatformCount > 0) {
+      EXPECT_EQ(Platform(0), platform);
+    }
+  }
+}
+
+TEST_F(PlayFrames, ABallOnTheStartCellIsTakenInTheFirstFrameAndTwoOnOneCellTogether) {
+  Boot({Harbour, {2, 5}, {{2, 5}, {4, 5}, {4, 5}}, {}});
+  Frames(1);
+  EXPECT_EQ(BallsLeft, 2);
+  EXPECT_FALSE(LevelSolved);
+  Frames(20, {DIK_RIGHT});
+  EXPECT_EQ(BallsLeft, 0);
+  EXPECT_TRUE(LevelSolved);
+  int crunches = 0;
+  for (const auto& s : headless::SoundsStarted()) crunches += s == "crunch.wav";
+  EXPECT_EQ(crunches, 3);
+  EXPECT_EQ(headless::SoundsStarted().back(), "bifald.wav");
+}
+
+TEST_F(PlayFrames, TheBannerAppearsOnlyMoreThanOneSecondAfterTheSolvingFrame) {
+  headless::KeepFrames(true);
+  Boot({Harbour, {2, 5}, {{3, 5}}, {}});
+  Frames(10, {DIK_RIGHT});
+  ASSERT_TRUE(LevelSolved);
+  const std::uint32_t solvedAt = SolvedClock;
+  auto bannerShown = [] {
+    const platform::Surface* f = headless::LastFrame();
+    return f != nullptr && f->pixels[150 * 560 + 170] == BannerW;
+  };
+  EXPECT_FALSE(bannerShown());
+  for (int i = 0; i < 200 && !bannerShown(); ++i) {
+    const std::uint32_t inFrame = headless::Now();
+    PlayFrame();
+    if (bannerShown()) {
+      EXPECT_GT(inFrame - solvedAt, 1000u);
+    } else {
+      EXPECT_LE(inFrame - solvedAt, 1000u);
+    }
+  }
+  EXPECT_TRUE(bannerShown());
+  // A restart clears the solved state: no banner from the next frame on.
+  Frames(1, {DIK_R});
+  Frames(1);
+  EXPECT_FALSE(LevelSolved);
+  EXPECT_FALSE(bannerShown());
+}
+
+TEST_F(PlayFrames, SolvingAdvancesTheLevelAndSavesItOnlyWhenItChanges) {
+  for (int level : {2, 4, 5}) {
+    SCOPED_TRACE(level);
+    TearDown();
+    SetUp();
+    Boot({Harbour, {2, 5}, {{3, 5}}, {}}, level);
+    Frames(10, {DIK_RIGHT});
+    ASSERT_TRUE(LevelSolved);
+    const std::uint8_t next = std::uint8_t(level < 5 ? level + 1 : 5);
+    EXPECT_EQ(CurrentLevel, next);
+    Frames(1);
+    EXPECT_EQ(testing_support::ReadBytes("data/yelko/Level"), std::vector<std::uint8_t>{next});
+    for (int id = 21; id <= 20 + std::min<int>(next, 4); ++id) {
+      EXPECT_TRUE(platform::IsMenuItemEnabled(MainWindow, std::uint16_t(id)));
+    }
+    // Later frames find the value already stored and leave the file alone.
+    const auto written = std::filesystem::last_write_time("data/yelko/Level");
+    std::filesystem::last_write_time("data/yelko/Level", written - std::chrono::hours(1));
+    Frames(5);
+    EXPECT_EQ(std::filesystem::last_write_time("data/yelko/Level"),
+              written - std::chrono::hours(1));
+  }
+}
+
+TEST_F(PlayFrames, TheFinishingSoundPlaysOnceMoreThanFourSecondsAfterReachingLevelFive) {
+  Boot({Harbour, {2, 5}, {{3, 5}}, {}}, 4);
+  Frames(10, {DIK_RIGHT});
+  ASSERT_EQ(CurrentLevel, 5);
+  const std::uint32_t solvedAt = SolvedClock;
+  std::uint32_t playedAt = 0;
+  for (int i = 0; i < 400; ++i) {
+    const std::uint32_t inFrame = headless::Now();
+    const std::size_t before = headless::SoundsStarted().size();
+    PlayFrame();
+    if (headless::SoundsStarted().size() > before) playedAt = inFrame;
+  }
+  int finished = 0;
+  for (const auto& s : headless::SoundsStarted()) finished += s == "finished.wav";
+  EXPECT_EQ(finished, 1);
+  EXPECT_GT(playedAt - solvedAt, 4000u);
+  EXPECT_LT(playedAt - solvedAt, 4100u);
+}
+
+TEST_F(PlayFrames, RIsSeenEvenBetweenBoundariesAndDEntersTheEditor) {
+  Boot({Harbour, {1, 5}, {{2, 5}, {13, 13}}, {}});
+  Frames(10, {DIK_RIGHT});
+  ASSERT_EQ(BallsLeft, 1);
+  Frames(5, {DIK_RIGHT});
+  // Pressed while the Player is between cells: the level starts over at once.
+  Frames(1, {DIK_R});
+  EXPECT_EQ(BallsLeft, 2);
+  EXPECT_EQ(PlayerBob.y, 200);
+  EXPECT_LT(PlayerBob.x, 80);
+  Frames(1, {DIK_D});
+  EXPECT_EQ(EditorMode, 1);
+  EXPECT_EQ(EditorClearPending, 1);
+}
+
+TEST_F(PlayFrames, WithoutAKeyboardEveryBoundaryFrameSaysSo) {
+  headless::SetFailures({.keyboard = true});
+  Boot({Harbour, {1, 5}, {{13, 13}}, {}});
+  EXPECT_EQ(headless::BeepCount(), 1);
+  Frames(3, {DIK_RIGHT});
+  EXPECT_EQ(headless::Messages(),
+            std::vector<std::string>(3, "No keyboard!"));
+  EXPECT_EQ(Player(), At(1, 5));
+}
+
+}  // namespace
