@@ -5,6 +5,8 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <tuple>
 
 #include "board/board_state.h"
 #include "gfx/sprites.h"
@@ -19,178 +21,137 @@ class MovementQueries : public testing_support::FreshProgram {
     std::memset(LevelRecord, 2, BoardCells * BoardCells);  // all water
     Rebuild();
   }
+  static void Rebuild() {
+    BuildTerrainGrid();
+    MarkPlatformCells();
+  }
   static void Land(int column, int row) {
     TerrainByte(column, row) = 1;
     Rebuild();
   }
-  // Puts a platform of the type into slot n with its box at the cell, as set-up would.
+  // Slot n gets a platform of the type with its box at the cell, as set-up would give it.
   static void Platform(int n, int type, int column, int row) {
-    PlatformTable.type[n] = type;
     PlatformTable.x[n] = column * CellPixels;
     PlatformTable.y[n] = row * CellPixels;
     BuildPlatformShape(std::uint32_t(n), type);
     if (PlatformCount <= n) PlatformCount = n + 1;
     Rebuild();
   }
-  static void Rebuild() {
-    BuildTerrainGrid();
-    MarkPlatformCells();
-  }
   static void PlayerAt(std::int32_t x, std::int32_t y) {
     PlayerBob.x = x;
     PlayerBob.y = y;
   }
-  // The flags after a probe, as "W", "L", "P" or "" for none.
+  // The flags a probe leaves: "W", "L", "P", or "" for none.
   static std::string Flags(void (*probe)()) {
     NeighbourWater = NeighbourLand = NeighbourPlatform = 1;
     probe();
     return std::string(NeighbourWater ? "W" : "") + (NeighbourLand ? "L" : "") +
            (NeighbourPlatform ? "P" : "");
   }
-  static std::string AllMoves(int n) {
+  static std::string AllFlags() {
+    return Flags(ProbeLeft) + "/" + Flags(ProbeUp) + "/" + Flags(ProbeRight) + "/" +
+           Flags(ProbeDown);
+  }
+  // Left, up, right, down: 1 where platform n may move.
+  static std::string Moves(int n) {
     std::string s;
     for (int d : {DirLeft, DirUp, DirRight, DirDown}) s += CanPlatformMove(n, d) ? '1' : '0';
-    return s;  // left, up, right, down
+    return s;
   }
 };
 
 TEST_F(MovementQueries, BoundariesAreMultiplesOfACellEvenLeftOfTheBoard) {
-  PlayerAt(40, 80);
-  EXPECT_EQ(AtCellBoundary(), 1);
-  PlayerAt(44, 80);
-  EXPECT_EQ(AtCellBoundary(), 0);
-  PlayerAt(40, 76);
-  EXPECT_EQ(AtCellBoundary(), 0);
-  PlayerAt(0, 0);
-  EXPECT_EQ(AtCellBoundary(), 1);
-  PlayerAt(-40, 0);
-  EXPECT_EQ(AtCellBoundary(), 1);
-  PlayerAt(-4, 0);
-  EXPECT_EQ(AtCellBoundary(), 0);
-  PlayerAt(INT_MIN, INT_MAX);
-  EXPECT_EQ(AtCellBoundary(), 0);
+  for (auto [x, y, at] : {std::tuple{40, 80, 1},
+                          {44, 80, 0},
+                          {40, 76, 0},
+                          {0, 0, 1},
+                          {-40, 0, 1},
+                          {-4, 0, 0},
+                          {INT_MIN, INT_MAX, 0}}) {
+    PlayerAt(x, y);
+    EXPECT_EQ(AtCellBoundary(), at) << x << "," << y;
+  }
 }
 
-TEST_F(MovementQueries, NeighbourProbesSetOneFlagAndNoneBeyondTheBorder) {
-  Land(5, 5);
+TEST_F(MovementQueries, ProbesTellWhatIsUnderAndBesideThePlayer) {
   Land(5, 4);
   Platform(0, 7, 6, 5);  // a bar from (6, 5) down
   PlayerAt(200, 200);
-  EXPECT_EQ(Flags(ProbeRight), "P");
-  EXPECT_EQ(Flags(ProbeUp), "L");
-  EXPECT_EQ(Flags(ProbeLeft), "W");
-  EXPECT_EQ(Flags(ProbeDown), "W");
+  EXPECT_EQ(AllFlags(), "W/L/P/W");
   ProbeUnderPlayer();
   EXPECT_EQ(OnPlatform, 0);
   PlayerAt(240, 240);
   ProbeUnderPlayer();
   EXPECT_EQ(OnPlatform, 1);
-
+  // Beyond the border there is no neighbour.
   PlayerAt(0, 0);
-  EXPECT_EQ(Flags(ProbeLeft), "");
-  EXPECT_EQ(Flags(ProbeUp), "");
-  EXPECT_EQ(Flags(ProbeRight), "W");
+  EXPECT_EQ(AllFlags(), "//W/W");
   PlayerAt(520, 520);
-  EXPECT_EQ(Flags(ProbeRight), "");
-  EXPECT_EQ(Flags(ProbeDown), "");
-  EXPECT_EQ(Flags(ProbeUp), "W");
+  EXPECT_EQ(AllFlags(), "W/W//");
 }
 
 TEST_F(MovementQueries, APlayerOffTheBoardStandsOnNoCellAndHasNoNeighbours) {
   Platform(0, 7, 0, 5);  // column 0, rows 5..7
-  Land(0, 4);
-  // Left of column 0, but not on it: the division must not round -20 up to column 0.
-  for (std::int32_t x : {-20, -40, -1, INT_MIN}) {
-    PlayerAt(x, 200);
-    ProbeUnderPlayer();
-    EXPECT_EQ(OnPlatform, 0) << x;
-    EXPECT_EQ(Flags(ProbeRight), "") << x;
-    EXPECT_EQ(Flags(ProbeUp), "") << x;
-    EXPECT_EQ(Flags(ProbeDown), "") << x;
-  }
-  for (auto [x, y] : {std::pair{560, 200}, {200, 560}, {0, -40}, {INT_MAX, INT_MAX}}) {
+  // Left of column 0, not on it: -20 / 40 must not be taken for column 0.
+  for (auto [x, y] : {std::pair{-20, 200},
+                      {-1, 240},
+                      {-40, 240},
+                      {INT_MIN, 200},
+                      {560, 200},
+                      {200, 560},
+                      {0, -40},
+                      {INT_MAX, INT_MAX}}) {
     PlayerAt(x, y);
     ProbeUnderPlayer();
-    EXPECT_EQ(OnPlatform, 0);
-    EXPECT_EQ(Flags(ProbeLeft) + Flags(ProbeUp) + Flags(ProbeRight) + Flags(ProbeDown), "")
-        << x << "," << y;
+    EXPECT_EQ(OnPlatform, 0) << x << "," << y;
+    EXPECT_EQ(AllFlags(), "///") << x << "," << y;
   }
 }
 
 TEST_F(MovementQueries, WaterTestsAreFalseOffTheBoardOnEitherAxis) {
-  for (int y = -40; y <= 560; y += 20) {
-    EXPECT_EQ(WaterRightOf(520, y), 0) << y;
-    EXPECT_EQ(WaterLeftOf(0, y), 0) << y;
-    EXPECT_EQ(WaterAbove(y, 0), 0) << y;
-    EXPECT_EQ(WaterBelow(y, 520), 0) << y;
+  for (int v = -40; v <= 560; v += 20) {
+    EXPECT_FALSE(WaterRightOf(520, v) || WaterLeftOf(0, v) || WaterAbove(v, 0) ||
+                 WaterBelow(v, 520))
+        << v;
   }
-  EXPECT_EQ(WaterRightOf(480, 0), 1);
-  EXPECT_EQ(WaterBelow(0, 480), 1);
+  EXPECT_TRUE(WaterRightOf(480, 0) && WaterBelow(0, 480));
+  EXPECT_FALSE(WaterRightOf(200, -1) || WaterBelow(-40, 200));  // the other axis off the board
+  EXPECT_FALSE(WaterLeftOf(INT_MAX, INT_MIN) || WaterRightOf(INT_MIN, INT_MAX));
+  Land(3, 3);
+  EXPECT_FALSE(WaterRightOf(80, 120) || WaterRightOf(119, 159) || WaterLeftOf(199, 120));
+  EXPECT_TRUE(WaterRightOf(80, 119));
   // Pixel -1 lies in column -1, whose right neighbour is column 0, not column 1.
   Land(1, 1);
-  EXPECT_EQ(WaterRightOf(-1, 40), 1);
-  EXPECT_EQ(WaterLeftOf(-1, 40), 0);
-  EXPECT_EQ(WaterRightOf(200, -1), 0);  // the other axis off the board
-  EXPECT_EQ(WaterBelow(-40, 200), 0);
-  EXPECT_EQ(WaterLeftOf(INT_MAX, INT_MIN), 0);
-  EXPECT_EQ(WaterRightOf(INT_MIN, INT_MAX), 0);
-  Land(3, 3);
-  EXPECT_EQ(WaterRightOf(80, 120), 0);
-  EXPECT_EQ(WaterRightOf(119, 159), 0);  // any pixel of the cell
-  EXPECT_EQ(WaterLeftOf(199, 120), 0);
-  EXPECT_EQ(WaterRightOf(80, 119), 1);
+  EXPECT_TRUE(WaterRightOf(-1, 40));
 }
 
 TEST_F(MovementQueries, APlatformMovesOnlyOntoOpenWater) {
   Platform(0, 5, 3, 4);  // the square at pixel (120, 160)
-  EXPECT_EQ(AllMoves(0), "1111");
-  Land(5, 5);  // beside its right edge cell (1, 1)
-  EXPECT_EQ(AllMoves(0), "1101");
-  EXPECT_EQ(CanPlatformMove(0, DirRight), 0);
-  EXPECT_EQ(CanPlatformMove(0, DirLeft), 1);
-  EXPECT_EQ(CanPlatformMove(0, DirUp), 1);
-  EXPECT_EQ(CanPlatformMove(0, DirDown), 1);
-
-  // The arch's legs lead to the left and the right: the empty box cell between them is tested.
+  EXPECT_EQ(Moves(0), "1111");
+  Land(5, 5);  // right of its edge cell (1, 1)
+  EXPECT_EQ(Moves(0), "1101");
+  // The arch's legs both lead left and right, and the empty box cell between them is tested.
   Platform(1, 2, 8, 8);
-  EXPECT_EQ(CanPlatformMove(1, DirLeft), 1);
-  Land(9, 9);  // box cell (1, 1)
-  EXPECT_EQ(CanPlatformMove(1, DirLeft), 0);
-  EXPECT_EQ(CanPlatformMove(1, DirRight), 0);
-  EXPECT_EQ(CanPlatformMove(1, DirUp), 1);
-  EXPECT_EQ(CanPlatformMove(1, DirDown), 0);  // the box cell (1, 1) is under (1, 0)
-}
-
-TEST_F(MovementQueries, BordersAndOtherPlatformsBlock) {
-  Platform(0, 7, 13, 2);  // the bar in the rightmost column
-  EXPECT_EQ(CanPlatformMove(0, DirRight), 0);
-  EXPECT_EQ(CanPlatformMove(0, DirLeft), 1);
-  Platform(1, 7, 6, 0);  // the bar in the top row
-  EXPECT_EQ(CanPlatformMove(1, DirUp), 0);
-  Platform(2, 7, 0, 11);  // left column, reaching the bottom row
-  EXPECT_EQ(CanPlatformMove(2, DirLeft), 0);
-  EXPECT_EQ(CanPlatformMove(2, DirDown), 0);
-
-  // Two squares side by side: neither can move towards the other.
-  Platform(3, 5, 2, 6);
-  Platform(4, 5, 4, 6);
-  EXPECT_EQ(CanPlatformMove(3, DirRight), 0);
-  EXPECT_EQ(CanPlatformMove(4, DirLeft), 0);
-  EXPECT_EQ(CanPlatformMove(3, DirLeft), 1);
-  EXPECT_EQ(CanPlatformMove(4, DirRight), 1);
-}
-
-TEST_F(MovementQueries, OnlyExistingPlatformsAndDirectionsAreAsked) {
-  Platform(0, 5, 3, 4);
-  EXPECT_EQ(CanPlatformMove(1, DirLeft), 0);
-  EXPECT_EQ(CanPlatformMove(-1, DirLeft), 0);
-  EXPECT_EQ(CanPlatformMove(9, DirLeft), 0);
-  EXPECT_EQ(CanPlatformMove(0, 0), 0);
-  EXPECT_EQ(CanPlatformMove(0, 5), 0);
-  // Positions that no play leads to still read no cell beyond the board.
+  EXPECT_EQ(Moves(1), "1111");
+  Land(9, 9);
+  EXPECT_EQ(Moves(1), "0100");
+  // The border blocks.
+  Platform(2, 7, 13, 2);
+  EXPECT_EQ(Moves(2), "1101");
+  Platform(3, 7, 0, 11);
+  EXPECT_EQ(Moves(3), "0110");
+  // So do other platforms: two squares side by side cannot move towards each other.
+  Platform(4, 5, 2, 0);
+  Platform(5, 5, 4, 0);
+  EXPECT_EQ(Moves(4), "1001");
+  EXPECT_EQ(Moves(5), "0011");
+  // Only platforms that exist, and only the four directions; positions no play leads to still
+  // read no cell beyond the board.
+  EXPECT_EQ(Moves(6) + Moves(-1) + Moves(9), "000000000000");
+  EXPECT_EQ(CanPlatformMove(0, 0) + CanPlatformMove(0, 5), 0);
   PlatformTable.x[0] = INT_MAX;
   PlatformTable.y[0] = INT_MIN;
-  EXPECT_EQ(AllMoves(0), "0000");
+  EXPECT_EQ(Moves(0), "0000");
 }
 
 TEST_F(MovementQueries, ThePlatformUnderThePlayerIsTheLastWithinReach) {
@@ -198,35 +159,24 @@ TEST_F(MovementQueries, ThePlatformUnderThePlayerIsTheLastWithinReach) {
   Platform(0, 5, 0, 0);
   Platform(1, 5, 10, 10);
   Platform(2, 7, 5, 5);  // covers (5, 5)
-  Platform(3, 5, 10, 0);
   Platform(4, 7, 6, 5);  // covers (6, 5)
-  PlayerAt(200, 200);
-  EXPECT_EQ(FindPlatformUnderPlayer(), 2);
-  PlayerAt(204, 200);  // 4 pixels from slot 2's cell, 36 from slot 4's: both match
-  EXPECT_EQ(FindPlatformUnderPlayer(), 4);
-  PlayerAt(240, 240);
-  EXPECT_EQ(FindPlatformUnderPlayer(), 4);
-  PlayerAt(280, 200);
-  EXPECT_EQ(FindPlatformUnderPlayer(), -1);
-  PlayerAt(40, 40);
-  EXPECT_EQ(FindPlatformUnderPlayer(), 0);
-
+  Platform(5, 9, 0, 0);  // unknown: no cells to stand on
+  for (auto [x, y, n] : {std::tuple{200, 200, 2},
+                         {204, 200, 4},
+                         {240, 240, 4},
+                         {280, 200, -1},
+                         {0, 0, 0},
+                         {40, 40, 0}}) {
+    PlayerAt(x, y);
+    EXPECT_EQ(FindPlatformUnderPlayer(), n) << x << "," << y;
+  }
   // During a carry the Player is 4 pixels ahead of the platform: the same one is found.
   PlatformTable.x[1] = 404;
   PlayerAt(448, 400);
   EXPECT_EQ(FindPlatformUnderPlayer(), 1);
-
-  // An unknown type has no cells to stand on.
-  Platform(5, 9, 0, 0);
-  PlayerAt(0, 0);
-  EXPECT_EQ(FindPlatformUnderPlayer(), 0);
-
-  // Distances between extreme positions do not wrap around: these are 2^32 - 1 pixels apart,
-  // which 32-bit arithmetic would take for 1.
+  // Distances between extreme positions do not wrap: 2^32 - 1 pixels are not 1.
   PlatformTable.x[4] = INT_MAX;
   PlatformTable.y[4] = INT_MIN;
-  PlayerAt(INT_MIN, INT_MAX);
-  EXPECT_EQ(FindPlatformUnderPlayer(), -1);
   PlayerAt(INT_MIN, INT_MIN);
   EXPECT_EQ(FindPlatformUnderPlayer(), -1);
   PlayerAt(INT_MAX, INT_MIN);
@@ -243,10 +193,9 @@ TEST_F(MovementQueries, ThePlatformIsFoundWheneverACellCentreIsWithinReach) {
       for (int n = 0; n < 2; ++n) {
         for (int dx = 0; dx < 3; ++dx) {
           for (int dy = 0; dy < 3; ++dy) {
-            const int ccx = PlatformTable.x[n] + dx * 40 + 20;
-            const int ccy = PlatformTable.y[n] + dy * 40 + 20;
-            if (PlatformTable.record[n].shape[dx][dy] == 1 && std::abs(x + 20 - ccx) < 40 &&
-                std::abs(y + 20 - ccy) < 40) {
+            if (PlatformTable.record[n].shape[dx][dy] == 1 &&
+                std::abs(x - PlatformTable.x[n] - dx * 40) < 40 &&
+                std::abs(y - PlatformTable.y[n] - dy * 40) < 40) {
               expected = n;
             }
           }
@@ -261,7 +210,6 @@ TEST_F(MovementQueries, ThePlatformIsFoundWheneverACellCentreIsWithinReach) {
 TEST_F(MovementQueries, AbsoluteValueKeepsTheMostNegativeValue) {
   EXPECT_EQ(AbsValue(-7), 7);
   EXPECT_EQ(AbsValue(0), 0);
-  EXPECT_EQ(AbsValue(7), 7);
   EXPECT_EQ(AbsValue(-INT_MAX), INT_MAX);
   EXPECT_EQ(AbsValue(INT_MIN), INT_MIN);
 }
