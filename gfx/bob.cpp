@@ -33,6 +33,8 @@ bool Narrow(const WideRect& w, platform::Rect* r) {
 
 std::uint32_t BlitFrame(platform::Surface* destination, const WideRect& to, const Bob& bob,
                         const WideRect& from) {
+  // Frames end with the display, so without a running one there is nothing to draw.
+  if (!DisplayRunning) return 0;
   platform::Surface* frame = CurrentSurface(bob);
   platform::Rect d;
   platform::Rect s;
@@ -72,7 +74,7 @@ std::uint32_t CreateBob(Bob* bob, std::int32_t x, std::int32_t y, std::int32_t w
 
 std::uint32_t LoadBobFrame(Bob* bob, const BitmapFile* bitmap, std::int32_t frame,
                            std::int32_t column, std::int32_t row, std::int32_t addressing) {
-  if (bob == nullptr || bitmap == nullptr) return 0;
+  if (bob == nullptr || bitmap == nullptr || !DisplayRunning) return 0;
   if (frame < 0 || frame >= bob->frameCount || frame >= MaxBobFrames) return 0;
   platform::Surface* surface = bob->frameSurfaces[frame];
   if (surface == nullptr || bob->width < 1 || bob->height < 1 || surface->width < bob->width ||

@@ -177,6 +177,14 @@ TEST_F(Bobs, DestroyReleasesOnlyWhatTheBobOwns) {
   EXPECT_EQ(DestroyBob(&owned), 1u);
   EXPECT_EQ(DestroyBob(&owned), 1u);
   EXPECT_EQ(DisplaySurfaces.size(), before - 2);
+
+  // A BOB still holding frames when the display shuts down never touches them again.
+  Bob kept = Load(MakeSheet(82, 42), 40, 0, 0);
+  DisplayShutdown();
+  platform::Surface elsewhere{BoardPixels, BoardPixels,
+                              std::vector<std::uint32_t>(BoardPixels * BoardPixels)};
+  EXPECT_EQ(DrawBob(&kept, &elsewhere), 0u);
+  EXPECT_EQ(DrawBobScaled(&kept, 80, 80, &elsewhere), 0u);
 }
 
 }  // namespace
