@@ -1,0 +1,174 @@
+// The solver on small levels of our own: what it finds, what it proves impossible, which files
+// it refuses, and that every solution it finds solves the level in the game itself, frame by
+// frame through the replay runner, while the same moves without the last one do not.
+#include <string>
+#include <vector>
+
+#include "app/program_state.h"
+#include "app/progress.h"
+#include "app/replay.h"
+#include "board/board_state.h"
+#include "tests/test_levels.h"
+#include "tests/test_support.h"
+#include "tools/solve/solver.h"
+
+namespace {
+
+using testing_support::TestLevel;
+
+// Land on the left (columns 0-1 of rows 1-2) and an island (columns 7-8 of rows 1-2), open
+// water between and around them.
+const std::vector<std::string> Channel = {
+    "..............",
+    "##.....##.....",
+    "##.....##.....",
+};
+
+// A corridor three rows high between a west and an east shore, fenced by land below.
+const std::vector<std::string> Corridor = {
+    "#.........#...",
+    "#.........#...",
+    "#.........#...",
+    "##########....",
+};
+
+// A pond with a platform, and a ball on an island in a moat elsewhere: no water links them.
+const std::vector<std::string> Moat = {
+    "####..########", "#....#########", "#....#########", "######......##",
+    "######..##..##", "######......##", "##############",
+};
+
+class Solver : public testing_support::FreshProgram {
+ protected:
+  SolveResult Solve(const TestLevel& level, SolveOptions options = {}) {
+    testing_support::WriteLevel("test.dat", level);
+    return SolveLevelFile("test.dat", options);
+  }
+
+  // Plays the moves in the game from the level's start; whether the level is then solved.
+  bool GameSolves(const TestLevel& level, const std::string& moves) {
+    ResetProgramState();
+    testing_support::WriteLevel("level.dat", level);
+    SetProgressOverride(true, 0);
+    std::vector<headless::ScriptEvent> script;
+    std::string error;
+    EXPECT_TRUE(ParseReplayScript(SolutionScript(moves), &script, &error)) << error;
+    RunReplay(std::move(script), "", &error);
+    const bool solved = LevelSolved == 1 && BallsLeft == 0;
+    ResetProgramState();
+    return solved;
+  }
+
+  // The solution is the game's: it solves the level, and not before its last move.
+  void ExpectGameAgrees(const TestLevel& level, const SolveResult& result) {
+    ASSERT_EQ(result.outcome, SolveOutcome::Solved);
+    EXPECT_TRUE(GameSolves(level, result.moves)) << result.moves;
+    if (!result.moves.empty()) {
+      const std::string shorter = result.moves.substr(0, result.moves.size() - 1);
+      EXPECT_FALSE(GameSolves(level, shorter)) << shorter;
+    }
+  }
+};
+
+TEST_F(Solver, OneCarryAcrossAChannel) {
+  const TestLevel level{Channel, {0, 1}, {{8, 2}}, {{5, 2, 1}}};
+  const SolveResult result = Solve(level);
+  ASSERT_EQ(result.outcome, SolveOutcome::Solved);
+  // Two steps onto the 2 x 2 platform, three carries, two steps onto the island, one down.
+  EXPECT_EQ(result.moves, "RRRRRRRRD");
+  EXPECT_EQ(result.carried, (std::vector<std::uint8_t>{0, 0, 0, 1, 1, 1, 0, 0, 0}));
+  ExpectGameAgrees(level, result);
+
+  SolveOptions walking;
+  walking.allowCarry = false;
+  EXPECT_EQ(Solve(level, walking).outcome, SolveOutcome::Unsolvable);
+}
+
+TEST_F(Solver, TwoPlatformsCarriedInTurn) {
+  // Two bars fill the corridor: the first goes as far as the second, which then goes on to the
+  // east shore. The second cannot be reached before the first has moved.
+  const TestLevel level{Corridor, {0, 1}, {{10, 1}}, {{7, 1, 0}, {7, 5, 0}}};
+  const SolveResult result = Solve(level);
+  ASSERT_EQ(result.outcome, SolveOutcome::Solved);
+  EXPECT_EQ(result.moves, "RRRRRRRRRR");
+  EXPECT_EQ(result.carried, (std::vector<std::uint8_t>{0, 1, 1, 1, 0, 1, 1, 1, 1, 0}));
+  ExpectGameAgrees(level, result);
+}
+
+TEST_F(Solver, OverlappingPlatformsMoveAsTheGameMovesThem) {
+  // Two bars of one type share two cells, and the game carries the higher slot: the one in
+  // rows 0-2, free to go east. The one in rows 1-3 is held by the land of row 3, so a search
+  // that swapped the two would need a detour.
+  const std::vector<std::string> map = {
+      "#.........#...", "#.........#...", "#.........#...", "#.##########..", "##############",
+  };
+  const TestLevel level{map, {0, 1}, {{10, 1}}, {{7, 1, 1}, {7, 1, 0}}};
+  const SolveResult result = Solve(level);
+  EXPECT_EQ(result.moves, "RRRRRRRRRR");
+  ExpectGameAgrees(level, result);
+}
+
+TEST_F(Solver, LevelsWithoutASolution) {
+  // The ball lies on an island in a moat that no platform can reach.
+  SolveResult result = Solve({Moat, {0, 0}, {{8, 4}}, {{6, 1, 1}}});
+  EXPECT_EQ(result.outcome, SolveOutcome::Unsolvable);
+  EXPECT_GT(result.states, 20u);  // the Player and the platform went everywhere they could
+
+  // No balls: never solved, as in play, however much of the board is open.
+  result = Solve({Channel, {0, 1}, {}, {{5, 2, 1}}});
+  EXPECT_EQ(result.outcome, SolveOutcome::Unsolvable);
+  EXPECT_GT(result.states, 1u);
+
+  // A Player who starts off the board never moves.
+  result = Solve({Channel, {200, 1}, {{8, 2}}, {}});
+  EXPECT_EQ(result.outcome, SolveOutcome::Unsolvable);
+  EXPECT_EQ(result.states, 1u);
+}
+
+TEST_F(Solver, BallsOnTheStartCellAreTakenBeforeTheFirstMove) {
+  TestLevel level{Channel, {0, 1}, {{0, 1}}, {}};
+  SolveResult result = Solve(level);
+  EXPECT_EQ(result.outcome, SolveOutcome::Solved);
+  EXPECT_EQ(result.moves, "");
+  EXPECT_TRUE(GameSolves(level, ""));
+
+  // With a second ball two cells away, the start ball still counts.
+  level.balls = {{0, 1}, {1, 2}};
+  result = Solve(level);
+  EXPECT_EQ(result.moves.size(), 2u);
+  ExpectGameAgrees(level, result);
+}
+
+TEST_F(Solver, FilesThatAreNotLevelsAreErrors) {
+  EXPECT_EQ(SolveLevelFile("missing.dat").outcome, SolveOutcome::Error);
+
+  std::vector<std::uint8_t> bytes = testing_support::LevelBytes({Channel, {0, 1}, {{8, 2}}, {}});
+  bytes.pop_back();
+  testing_support::WriteBytes("short.dat", bytes);
+  EXPECT_EQ(SolveLevelFile("short.dat").outcome, SolveOutcome::Error);
+  bytes.push_back(255);
+  bytes.push_back(0);
+  testing_support::WriteBytes("long.dat", bytes);
+  EXPECT_EQ(SolveLevelFile("long.dat").outcome, SolveOutcome::Error);
+
+  // An unknown platform type makes the game's set-up show "Hov!".
+  const SolveResult result = Solve({Channel, {0, 1}, {{8, 2}}, {{9, 2, 1}}});
+  EXPECT_EQ(result.outcome, SolveOutcome::Error);
+  EXPECT_NE(result.error.find("Hov!"), std::string::npos) << result.error;
+}
+
+TEST_F(Solver, GivesUpAtTheStateLimit) {
+  SolveOptions options;
+  options.maxStates = 10;
+  const SolveResult result = Solve({Moat, {0, 0}, {{8, 4}}, {{6, 1, 1}}}, options);
+  EXPECT_EQ(result.outcome, SolveOutcome::GaveUp);
+  EXPECT_EQ(result.states, 10u);
+}
+
+TEST(SolverScript, OneIdleFrameThenTenFramesPerMoveWithRepeatsMerged) {
+  EXPECT_EQ(SolutionScript("RRRDLLU", "title"),
+            "# title\nframes 1\nframes 30 RIGHT\nframes 10 DOWN\nframes 20 LEFT\nframes 10 UP\n");
+  EXPECT_EQ(SolutionScript(""), "frames 1\n");
+}
+
+}  // namespace
