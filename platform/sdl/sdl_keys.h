@@ -1,0 +1,17 @@
+// From SDL's key codes to the codes the game knows: DirectInput scan codes for the keyboard
+// snapshot, virtual keys for key messages. Both SDL scancodes and DirectInput codes name
+// physical keys, so the mapping does not depend on the keyboard layout.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+
+namespace platform::sdl {
+
+// The DirectInput scan code of the key, or 0 for a key the game's keyboard has not.
+std::uint8_t DirectInputCode(SDL_Scancode scancode);
+// The virtual key of a key message, or 0.
+std::uint32_t VirtualKey(SDL_Scancode scancode);
+
+}  // namespace platform::sdl
