@@ -18,7 +18,7 @@ std::uint8_t Channel(int x, int y, int c) {
   return std::uint8_t(c == 0 ? 10 * x + y + 1 : c == 1 ? x + 20 * y + 2 : 0x77);
 }
 
-struct BmpSpec {
+struct BmpLayout {
   std::int32_t width = 5;   // 15 bytes a row: one byte of padding in the file
   std::int32_t height = 2;  // negative: rows stored top row first
   std::uint32_t headerSize = 40;
@@ -29,7 +29,7 @@ struct BmpSpec {
   std::size_t cut = 0;  // bytes taken off the end
 };
 
-Bytes MakeBmp(const BmpSpec& s) {
+Bytes MakeBmp(const BmpLayout& s) {
   // Sizes out of range still get whole rows, so only the size check can refuse them.
   const int w = s.width > 0 && s.width <= 9000 ? s.width : 1;
   const int h = s.height != 0 && std::abs(s.height) <= 9000 ? std::abs(s.height) : 1;
@@ -70,8 +70,8 @@ void ExpectImage(const BitmapFile& bmp, int w, int h) {
 
 class Bitmap : public testing_support::FreshProgram {
  protected:
-  std::uint32_t Load(const BmpSpec& spec) {
-    testing_support::WriteBytes("t.bmp", MakeBmp(spec));
+  std::uint32_t Load(const BmpLayout& layout) {
+    testing_support::WriteBytes("t.bmp", MakeBmp(layout));
     return LoadBitmapFile(&bmp_, "t.bmp");
   }
   BitmapFile bmp_{};
@@ -91,16 +91,16 @@ TEST_F(Bitmap, ReadsPaddedRowsLongHeadersAndBothRowOrdersTopRowFirst) {
 
 TEST_F(Bitmap, RefusesWhatItCannotReadAndLeavesTheRecordAlone) {
   ASSERT_EQ(Load({}), 1u);
-  const BmpSpec bad[] = {
+  const BmpLayout bad[] = {
       {.type = 0x4142},   {.bitCount = 8}, {.bitCount = 32},  {.compression = 1}, {.width = 0},
       {.width = -4},      {.width = 8193}, {.height = 0},     {.height = 8193},   {.height = -8193},
       {.headerSize = 12}, {.cut = 2},      {.gap = 1u << 20},
   };
-  for (const BmpSpec& spec : bad) {
-    Bytes file = MakeBmp(spec);
-    if (spec.gap != 0) file.resize(100);  // the pixel offset lies past the end
+  for (const BmpLayout& layout : bad) {
+    Bytes file = MakeBmp(layout);
+    if (layout.gap != 0) file.resize(100);  // the pixel offset lies past the end
     testing_support::WriteBytes("bad.bmp", file);
-    EXPECT_EQ(LoadBitmapFile(&bmp_, "bad.bmp"), 0u) << &spec - bad;
+    EXPECT_EQ(LoadBitmapFile(&bmp_, "bad.bmp"), 0u) << &layout - bad;
   }
   testing_support::WriteBytes("tiny.bmp", Bytes{'B', 'M', 1, 2, 3});
   EXPECT_EQ(LoadBitmapFile(&bmp_, "tiny.bmp"), 0u);

@@ -15,7 +15,7 @@ void Put(std::string& b, std::uint32_t v, int bytes) {
 
 const Bytes Samples = {0x80, 0x81, 0x7F, 0x90};
 
-struct WavSpec {
+struct WavLayout {
   std::uint16_t tag = 1;
   std::uint16_t channels = 1;
   std::uint32_t rate = 11025;
@@ -27,7 +27,7 @@ struct WavSpec {
   std::uint32_t extraStated = 0;  // added to the data chunk's stated size
 };
 
-void Write(const std::string& name, const WavSpec& s) {
+void Write(const std::string& name, const WavLayout& s) {
   std::string b = "RIFF....WAVEfmt ";  // the form's size is filled in below
   Put(b, s.formatBytes, 4);
   for (auto [v, n] : {std::pair<std::uint32_t, int>{s.tag, 2},
@@ -83,7 +83,7 @@ TEST_F(Sound, IdsFollowLoadOrderAndTheBufferTakesTheFilesFormat) {
 }
 
 TEST_F(Sound, FilesThatCannotBePlayedLeaveTheSlotFree) {
-  const WavSpec bad[] = {
+  const WavLayout bad[] = {
       {.tag = 3},
       {.channels = 0},
       {.channels = 3},
@@ -93,9 +93,9 @@ TEST_F(Sound, FilesThatCannotBePlayedLeaveTheSlotFree) {
       {.extraStated = 2},  // data longer than the file
       {.samples = Bytes(MaxSoundDataBytes + 2, 0x80)},
   };
-  for (const WavSpec& spec : bad) {
-    Write("bad.wav", spec);
-    EXPECT_EQ(LoadWav("bad.wav", 0), -1) << &spec - bad;
+  for (const WavLayout& layout : bad) {
+    Write("bad.wav", layout);
+    EXPECT_EQ(LoadWav("bad.wav", 0), -1) << &layout - bad;
   }
   EXPECT_EQ(LoadWav("missing.wav", 0), -1);
   EXPECT_EQ(LoadWav("good.wav", 0), 0);
