@@ -1,0 +1,214 @@
+// The image sheets the build lays out in the run directory: their file format, the cell grid
+// the game cuts them by, and the transparency rules the pictures must keep.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "board/platform_shapes.h"
+#include "gfx/bitmap.h"
+#include "tests/test_support.h"
+
+namespace {
+
+using testing_support::GameDir;
+using testing_support::ReadBytes;
+
+constexpr std::uint32_t GridLine = 0xFF00FF;
+
+std::uint32_t Le(const std::vector<std::uint8_t>& b, std::size_t at, int bytes) {
+  std::uint32_t v = 0;
+  for (int i = 0; i < bytes; ++i) v |= std::uint32_t(b[at + std::size_t(i)]) << (8 * i);
+  return v;
+}
+
+struct Sheet {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;  // 0x00RRGGBB, top row first
+  std::uint32_t At(int x, int y) const { return pixels[std::size_t(y * width + x)]; }
+};
+
+// Loads a sheet through the game's own loader, after checking the file is the plain 24-bit,
+// bottom-up, unpadded kind that every reader handles alike.
+Sheet LoadSheet(const std::string& name, int width, int height) {
+  const std::string path = GameDir() + "/" + name;
+  const std::vector<std::uint8_t> file = ReadBytes(path);
+  Sheet sheet;
+  EXPECT_GE(file.size(), 54u) << path << " missing? build the default target first";
+  if (file.size() < 54) return sheet;
+  EXPECT_EQ(file[0], 'B');
+  EXPECT_EQ(file[1], 'M');
+  EXPECT_EQ(Le(file, 2, 4), file.size());
+  EXPECT_EQ(Le(file, 10, 4), 54u);  // pixel data right after the headers
+  EXPECT_EQ(Le(file, 14, 4), 40u);
+  EXPECT_EQ(std::int32_t(Le(file, 18, 4)), width);
+  EXPECT_EQ(std::int32_t(Le(file, 22, 4)), height);  // positive: bottom-up
+  EXPECT_EQ(Le(file, 26, 2), 1u);
+  EXPECT_EQ(Le(file, 28, 2), 24u);
+  EXPECT_EQ(Le(file, 30, 4), 0u);
+  EXPECT_EQ(width * 3 % 4, 0) << "rows would need padding";
+  EXPECT_EQ(file.size(), 54u + std::size_t(width * height * 3));
+
+  BitmapFile bmp{};
+  EXPECT_EQ(LoadBitmapFile(&bmp, path.c_str()), 1u);
+  if (bmp.pixels.size() != std::size_t(width * height * 3)) return sheet;
+  sheet.width = width;
+  sheet.height = height;
+  for (std::size_t i = 0; i < bmp.pixels.size(); i += 3) {
+    sheet.pixels.push_back(std::uint32_t(bmp.pixels[i]) | std::uint32_t(bmp.pixels[i + 1]) << 8 |
+                           std::uint32_t(bmp.pixels[i + 2]) << 16);
+  }
+  UnloadBitmapFile(&bmp);
+  return sheet;
+}
+
+// The pixels of cell (column, row), as the game's cell addressing cuts them.
+Sheet Cell(const Sheet& sheet, int column, int row, int side) {
+  Sheet cell{side, side, {}};
+  for (int y = 0; y < side; ++y) {
+    for (int x = 0; x < side; ++x) {
+      cell.pixels.push_back(sheet.At((side + 1) * column + 1 + x, (side + 1) * row + 1 + y));
+    }
+  }
+  return cell;
+}
+
+int Channel(std::uint32_t p, int shift) {
+  return int(p >> shift & 0xFF);
+}
+
+// Mean absolute colour difference between column a and column b of a tile (rows likewise when
+// `rows`).
+double LineDifference(const Sheet& t, int a, int b, bool rows) {
+  double sum = 0;
+  for (int i = 0; i < t.width; ++i) {
+    const std::uint32_t p = rows ? t.At(i, a) : t.At(a, i);
+    const std::uint32_t q = rows ? t.At(i, b) : t.At(b, i);
+    for (int shift : {0, 8, 16}) sum += std::abs(Channel(p, shift) - Channel(q, shift));
+  }
+  return sum / t.width;
+}
+
+void ExpectGridLines(const Sheet& sheet, int side) {
+  int wrong = 0;
+  for (int y = 0; y < sheet.height; ++y) {
+    for (int x = 0; x < sheet.width; ++x) {
+      const bool line =
+          x % (side + 1) == 0 || y % (side + 1) == 0 || x / (side + 1) >= sheet.width / (side + 1);
+      if (line && sheet.At(x, y) != GridLine) ++wrong;
+      if (!line && sheet.At(x, y) == GridLine) ++wrong;
+    }
+  }
+  EXPECT_EQ(wrong, 0) << "grid line pixels missing, or grid colour inside cells";
+}
+
+TEST(ContentArt, PiecesSheetTilesAndSprites) {
+  const Sheet sheet = LoadSheet("pieces.bmp", 332, 83);
+  ASSERT_EQ(sheet.pixels.size(), 332u * 83u);
+  ExpectGridLines(sheet, 40);
+
+  const Sheet land = Cell(sheet, 0, 0, 40);
+  const Sheet water = Cell(sheet, 0, 1, 40);
+  double landRgb[3] = {}, waterRgb[3] = {};
+  for (std::size_t i = 0; i < land.pixels.size(); ++i) {
+    ASSERT_NE(land.pixels[i], 0u) << "black in the land tile would show water through it";
+    ASSERT_NE(water.pixels[i], 0u) << "black in the water tile would leave holes in the board";
+    for (int c = 0; c < 3; ++c) {
+      landRgb[c] += Channel(land.pixels[i], 16 - 8 * c) / 1600.0;
+      waterRgb[c] += Channel(water.pixels[i], 16 - 8 * c) / 1600.0;
+    }
+  }
+  // Green land, blue water, far apart.
+  EXPECT_GT(landRgb[1], landRgb[2] + 40);
+  EXPECT_GT(waterRgb[2], waterRgb[0] + 60);
+  EXPECT_GT(std::abs(landRgb[1] - waterRgb[1]) + std::abs(landRgb[2] - waterRgb[2]), 80);
+  // Seamless: where one tile meets the next (last column against first) the colours change no
+  // more than between neighbouring columns inside the tile.
+  for (const Sheet* tile : {&land, &water}) {
+    for (bool rows : {false, true}) {
+      double inside = 0;
+      for (int i = 0; i + 1 < 40; ++i) inside += LineDifference(*tile, i, i + 1, rows) / 39;
+      EXPECT_LT(LineDifference(*tile, 39, 0, rows), 2.0 * inside + 4) << (rows ? "rows" : "cols");
+    }
+  }
+
+  // Sprites stand on black, with their picture in the middle; unused cells are empty.
+  for (int column = 1; column < 8; ++column) {
+    for (int row = 0; row < 2; ++row) {
+      const Sheet cell = Cell(sheet, column, row, 40);
+      int drawn = 0;
+      for (int y = 0; y < 40; ++y) {
+        for (int x = 0; x < 40; ++x) {
+          if (cell.At(x, y) == 0) continue;
+          ++drawn;
+          EXPECT_TRUE(x > 0 && y > 0 && x < 39 && y < 39)
+              << "cell (" << column << ", " << row << ") drawn to its edge at " << x << "," << y;
+        }
+      }
+      if (row == 0 && column >= 3) {
+        EXPECT_EQ(drawn, 0) << "cell (" << column << ", 0) is not used";
+      } else {
+        EXPECT_GT(drawn, 250) << "cell (" << column << ", " << row << ")";
+      }
+    }
+  }
+  // The ball is bright at its middle; the man is mostly red.
+  const std::uint32_t ballMiddle = Cell(sheet, 1, 0, 40).At(19, 19);
+  EXPECT_GT(Channel(ballMiddle, 16), 200);
+  EXPECT_GT(Channel(ballMiddle, 8), 120);
+  const Sheet man = Cell(sheet, 2, 0, 40);
+  int red = 0;
+  for (std::uint32_t p : man.pixels) {
+    red += Channel(p, 16) > 140 && Channel(p, 16) > 2 * Channel(p, 8);
+  }
+  EXPECT_GT(red, 120);
+}
+
+TEST(ContentArt, BoatsSheetFollowsThePlatformShapes) {
+  const Sheet sheet = LoadSheet("boats.bmp", 364, 364);
+  ASSERT_EQ(sheet.pixels.size(), 364u * 364u);
+  ExpectGridLines(sheet, 120);
+
+  for (int type = 0; type < 9; ++type) {
+    const Sheet boat = Cell(sheet, type / 3, type % 3, 120);
+    const PlatformRecord& shape = PlatformShapeOf(type);
+    for (int cx = 0; cx < 3; ++cx) {
+      for (int cy = 0; cy < 3; ++cy) {
+        // Occupied: the raft covers the cell but for a thin margin along its outer edges.
+        // Empty: wholly transparent.
+        for (int y = cy * 40; y < cy * 40 + 40; ++y) {
+          for (int x = cx * 40; x < cx * 40 + 40; ++x) {
+            const bool inner = x % 40 >= 8 && x % 40 < 32 && y % 40 >= 8 && y % 40 < 32;
+            if (!shape.shape[cx][cy]) {
+              ASSERT_EQ(boat.At(x, y), 0u) << "type " << type << " at " << x << "," << y;
+            } else if (inner) {
+              ASSERT_NE(boat.At(x, y), 0u) << "type " << type << " at " << x << "," << y;
+            }
+          }
+        }
+        if (!shape.shape[cx][cy]) continue;
+        // Where two cells of the raft meet, the raft runs on across the border; where it ends,
+        // water shows at the very edge of the cell.
+        const int mx = cx * 40 + 20, my = cy * 40 + 20;
+        const bool right = cx < 2 && shape.shape[cx + 1][cy];
+        const bool down = cy < 2 && shape.shape[cx][cy + 1];
+        EXPECT_EQ(boat.At(cx * 40 + 39, my) != 0, right) << "type " << type;
+        EXPECT_EQ(boat.At(mx, cy * 40 + 39) != 0, down) << "type " << type;
+        // A blue raft.
+        double blue = 0, red = 0;
+        for (int y = my - 10; y < my + 10; ++y) {
+          for (int x = mx - 10; x < mx + 10; ++x) {
+            blue += Channel(boat.At(x, y), 0) / 400.0;
+            red += Channel(boat.At(x, y), 16) / 400.0;
+          }
+        }
+        EXPECT_GT(blue, red + 60) << "type " << type;
+      }
+    }
+  }
+}
+
+}  // namespace

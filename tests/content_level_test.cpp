@@ -1,0 +1,276 @@
+// Level text and level files: the shipped sources, compile and decompile round trips, the
+// format's limits, and decompiling whatever bytes a file may hold.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/progress.h"
+#include "board/board_state.h"
+#include "gfx/sprites.h"
+#include "platform/files.h"
+#include "tests/test_support.h"
+#include "tools/level/level_text.h"
+
+namespace {
+
+using Record = std::vector<std::uint8_t>;
+
+const std::string Map =
+    "map\n"
+    "##############\n"
+    "##............\n"
+    "##............\n"
+    "##............\n"
+    "##............\n"
+    "##............\n"
+    "##............\n"
+    "##............\n"
+    "##............\n"
+    "##............\n"
+    "##............\n"
+    "##............\n"
+    "##............\n"
+    "##############\n";
+
+struct Compiled {
+  bool ok;
+  Record record;
+  std::string error;
+  std::vector<std::string> warnings;
+};
+
+Compiled Compile(const std::string& text) {
+  Compiled c{false, Record(LevelRecordSize), "", {}};
+  c.ok = CompileLevelText(text, "lv.txt", c.record.data(), &c.error, &c.warnings);
+  return c;
+}
+
+std::string Repeat(const std::string& line, int n) {
+  std::string s;
+  for (int i = 0; i < n; ++i) s += line;
+  return s;
+}
+
+TEST(ContentLevel, CompilesTheRecordTheGameReads) {
+  const Compiled c = Compile("# a comment\n" + Map +
+                             "\nplayer 0 13  # bottom left\n"
+                             "ball 1 0\nball 13 13\n"
+                             "platform 5 3 4\nplatform 8 10 1\n");
+  ASSERT_TRUE(c.ok) << c.error;
+  EXPECT_EQ(c.record[0 * 14 + 0], 1);    // column 0 row 0: land
+  EXPECT_EQ(c.record[2 * 14 + 1], 2);    // column 2 row 1: water
+  EXPECT_EQ(c.record[13 * 14 + 13], 1);  // column 13 row 13: land
+  EXPECT_EQ(Record(c.record.begin() + 196, c.record.begin() + 216),
+            (Record{0, 13, 1, 0, 13, 13, 255, 255, 255, 255, 255, 255,  // the rest of the area 255
+                    5, 3,  4, 8, 10, 1,  255, 255}));
+  EXPECT_EQ(c.record[299], 255);
+}
+
+class ContentLevelInGame : public testing_support::FreshProgram {};
+
+TEST_F(ContentLevelInGame, AFileFromTextIsSetUpAsWritten) {
+  const Compiled c = Compile(Map + "player 0 13\nball 1 0\nball 13 13\nplatform 5 3 4\n");
+  ASSERT_TRUE(c.ok) << c.error;
+  testing_support::WriteBytes("level1.dat", c.record);
+  CurrentLevel = 1;
+  StartLevel();
+  EXPECT_EQ(PlayerBob.x, 0);
+  EXPECT_EQ(PlayerBob.y, 13 * 40);
+  EXPECT_EQ(BallTotal, 2);
+  EXPECT_EQ(BallBobs[1].x, 13 * 40);
+  EXPECT_EQ(PlatformCount, 1);
+  EXPECT_EQ(BoardGrid[0][5], CellLand);
+  EXPECT_EQ(BoardGrid[3][4], CellPlatform);
+  EXPECT_EQ(BoardGrid[4][5], CellPlatform);
+  EXPECT_EQ(BoardGrid[5][4], CellWater);
+}
+
+TEST(ContentLevel, FiveBallsOnlyWithoutPlatformsAndNineAtMost) {
+  const std::string fiveBalls = Map + "player 0 0\n" + Repeat("ball 1 1\n", 5);
+  const Compiled five = Compile(fiveBalls);
+  ASSERT_TRUE(five.ok) << five.error;
+  EXPECT_EQ(five.record[206], 1);
+  EXPECT_EQ(five.record[208], 255);  // ends the fifth ball and the empty platform list
+
+  const Compiled nine =
+      Compile(Map + "player 0 0\n" + Repeat("ball 1 1\n", 4) + Repeat("platform 7 5 5\n", 9));
+  ASSERT_TRUE(nine.ok) << nine.error;
+  EXPECT_EQ(nine.record[232], 7);
+  EXPECT_EQ(nine.record[235], 255);
+  ASSERT_FALSE(nine.warnings.empty());  // nine platforms on one spot
+  EXPECT_NE(nine.warnings[0].find("overlaps"), std::string::npos);
+}
+
+TEST(ContentLevel, RefusesWithTheFileAndLine) {
+  const std::string player = "player 0 0\n";
+  const struct {
+    std::string text;
+    std::string where;  // "lv.txt:N:" or just "lv.txt:"
+    std::string what;
+  } cases[] = {
+      {Map + player + Repeat("ball 1 1\n", 6), "lv.txt:22:", "sixth ball"},
+      {Map + player + "platform 0 5 5\n" + Repeat("ball 1 1\n", 5), "lv.txt:22:", "fifth ball"},
+      {Map + player + Repeat("ball 1 1\n", 5) + "platform 0 5 5\n", "lv.txt:22:", "five balls"},
+      {Map + player + Repeat("platform 7 5 5\n", 10), "lv.txt:26:", "tenth platform"},
+      {Map + player + "platform 9 5 5\n", "lv.txt:17:", "type 9"},
+      {Map + player + "platform -1 5 5\n", "lv.txt:17:", "type -1"},
+      {Map + player + "platform 0 12 5\n", "lv.txt:17:", "reaches off the board"},
+      {Map + player + "platform 7 5 12\n", "lv.txt:17:", "reaches off the board"},
+      {Map + player + "ball 14 0\n", "lv.txt:17:", "off the board"},
+      {Map + "player 0 -1\n", "lv.txt:16:", "off the board"},
+      {Map + player + "ball 1\n", "lv.txt:17:", "takes 2 numbers"},
+      {Map + player + "ball 1 x\n", "lv.txt:17:", "not a whole number"},
+      {Map + player + "boat 1 1\n", "lv.txt:17:", "unknown line"},
+      {Map + player + player, "lv.txt:17:", "second player"},
+      {Map + player + Map, "lv.txt:17:", "second map"},
+      {Map + player + "terrain 5 5 0\n", "lv.txt:17:", "not '~'"},
+      {Map + player + "terrain 5 5 2\n", "lv.txt:17:", "in the map"},
+      {"map\n" + Repeat("..............\n", 13) + ".............\n" + player,
+       "lv.txt:15:", "13 cells"},
+      {"map\n" + Repeat("..............\n", 13) + "......x.......\n" + player,
+       "lv.txt:15:", "column 6"},
+      {"map\n" + Repeat("..............\n", 13) + ".............. ball\n" + player,
+       "lv.txt:15:", "only a '#' comment"},
+      {"map\n" + Repeat("..............\n", 5), "lv.txt:6:", "after 5 rows"},
+      {player + "ball 1 1\n", "lv.txt: ", "no map"},
+      {Map + "ball 1 1\n", "lv.txt: ", "no player"},
+  };
+  for (const auto& c : cases) {
+    const Compiled result = Compile(c.text);
+    EXPECT_FALSE(result.ok) << c.what;
+    EXPECT_EQ(result.error.rfind(c.where, 0), 0u) << result.error;
+    EXPECT_NE(result.error.find(c.what), std::string::npos) << result.error;
+  }
+}
+
+TEST(ContentLevel, ExactTerrainBytesAndWarnings) {
+  std::string text = Map;
+  text.replace(text.find("##............\n", 4) + 5, 1, "~");  // column 5 of row 1
+  const Compiled zero = Compile(text + "player 0 0\nball 1 1\n");
+  ASSERT_TRUE(zero.ok) << zero.error;
+  EXPECT_EQ(zero.record[5 * 14 + 1], 0);
+  const Compiled odd = Compile(text + "terrain 5 1 200\nplayer 7 7\n");
+  ASSERT_TRUE(odd.ok) << odd.error;
+  EXPECT_EQ(odd.record[5 * 14 + 1], 200);
+  // Legal but odd: the Player in the water, no balls at all.
+  ASSERT_EQ(odd.warnings.size(), 2u);
+  EXPECT_EQ(odd.warnings[0].rfind("lv.txt:17:", 0), 0u) << odd.warnings[0];
+  EXPECT_NE(odd.warnings[1].find("no balls"), std::string::npos);
+}
+
+// A record as a careful author (or the editor, within the limits) could make.
+Record RandomWellFormedRecord(std::mt19937& rng) {
+  auto pick = [&](int n) { return int(rng() % std::uint32_t(n)); };
+  Record r(LevelRecordSize, 255);
+  const std::uint8_t odd[] = {0, 3, 7, 128, 254, 255};
+  for (int i = 0; i < 196; ++i)
+    r[std::size_t(i)] = pick(10) ? std::uint8_t(1 + pick(2)) : odd[pick(6)];
+  r[196] = std::uint8_t(pick(14));
+  r[197] = std::uint8_t(pick(14));
+  const int platforms = pick(10);
+  for (int p = 0; p < platforms; ++p) {
+    const int type = pick(9);
+    const PlatformRecord& shape = PlatformShapeOf(type);
+    int w = 0, h = 0;
+    for (int dx = 0; dx < 3; ++dx) {
+      for (int dy = 0; dy < 3; ++dy) {
+        if (shape.shape[dx][dy]) w = std::max(w, dx + 1), h = std::max(h, dy + 1);
+      }
+    }
+    r[std::size_t(208 + 3 * p)] = std::uint8_t(type);
+    r[std::size_t(209 + 3 * p)] = std::uint8_t(pick(15 - w));
+    r[std::size_t(210 + 3 * p)] = std::uint8_t(pick(15 - h));
+  }
+  const int balls = pick(platforms ? 5 : 6);
+  for (int b = 0; b < balls; ++b) {
+    r[std::size_t(198 + 2 * b)] = std::uint8_t(pick(14));
+    r[std::size_t(199 + 2 * b)] = std::uint8_t(pick(14));
+  }
+  return r;
+}
+
+TEST(ContentLevel, DecompiledTextCompilesBackToTheSameBytes) {
+  std::mt19937 rng(1234);
+  for (int i = 0; i < 400; ++i) {
+    const Record r = RandomWellFormedRecord(rng);
+    const std::string text = DecompileLevelBytes(r.data(), r.size());
+    const Compiled c = Compile(text);
+    ASSERT_TRUE(c.ok) << c.error << "\n" << text;
+    ASSERT_EQ(c.record, r) << text;
+  }
+}
+
+// The meaning of a record as the game reads it: terrain, Player, and the lists up to their
+// ends within their areas.
+Record Meaning(const Record& r) {
+  Record m(r.begin(), r.begin() + 198);
+  for (int i = 198; i < 208 && r[std::size_t(i)] != 255; i += 2) {
+    m.insert(m.end(), {r[std::size_t(i)], r[std::size_t(i) + 1]});
+  }
+  m.push_back(255);
+  for (int i = 208; i < 235 && r[std::size_t(i)] != 255; i += 3) {
+    m.insert(m.end(), {r[std::size_t(i)], r[std::size_t(i) + 1], r[std::size_t(i) + 2]});
+  }
+  return m;
+}
+
+TEST(ContentLevel, DecompilesAnyBytesAndNeverMisstatesThem) {
+  std::mt19937 rng(99);
+  int recompiled = 0;
+  for (int i = 0; i < 3000; ++i) {
+    // Mostly plausible bytes, so that some files are levels and many are nearly levels.
+    const std::size_t size = i % 3 == 0 ? std::size_t(rng() % 420) : 300;
+    Record bytes(size);
+    for (std::uint8_t& b : bytes) {
+      const std::uint32_t k = rng() % 16;
+      b = k < 9 ? std::uint8_t(rng() % 14) : k < 13 ? std::uint8_t(255) : std::uint8_t(rng());
+    }
+    const std::string text = DecompileLevelBytes(bytes.data(), bytes.size());
+    ASSERT_FALSE(text.empty());
+    if (size != 300) {
+      EXPECT_NE(text.find("This file is " + std::to_string(size) + " bytes"), std::string::npos);
+      continue;
+    }
+    const Compiled c = Compile(text);
+    if (!c.ok) continue;
+    ++recompiled;
+    ASSERT_EQ(Meaning(c.record), Meaning(bytes)) << text;
+  }
+  EXPECT_GT(recompiled, 50);
+
+  // What a freshly cleared editor leaves, with odd values spelled out.
+  Record cleared(LevelRecordSize, 255);
+  cleared[0] = 0;
+  cleared[208] = 12;
+  cleared[209] = 3;
+  cleared[210] = 3;
+  const std::string text = DecompileLevelBytes(cleared.data(), cleared.size());
+  for (const char* expected :
+       {"player -1 -1  # off the board", "terrain 0 0 0", "~", "platform 12 3 3  # unknown type"}) {
+    EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
+  }
+}
+
+TEST(ContentLevel, ShippedLevelsAreTheCompiledSources) {
+  for (int n = 1; n <= 5; ++n) {
+    SCOPED_TRACE(n);
+    std::vector<std::uint8_t> source;
+    const std::string name =
+        testing_support::SourceDir() + "/levels/level" + std::to_string(n) + ".txt";
+    ASSERT_TRUE(platform::ReadWholeFile(name.c_str(), 1 << 20, &source));
+    const Compiled c = Compile(std::string(source.begin(), source.end()));
+    ASSERT_TRUE(c.ok) << c.error;
+    EXPECT_TRUE(c.warnings.empty()) << c.warnings[0];
+    EXPECT_EQ(c.record, testing_support::ReadBytes(testing_support::GameDir() + "/level" +
+                                                   std::to_string(n) + ".dat"));
+    EXPECT_NE(c.record[198], 255) << "no balls";
+    EXPECT_NE(c.record[208], 255) << "no platforms";
+  }
+}
+
+}  // namespace
