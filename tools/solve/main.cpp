@@ -8,10 +8,11 @@
 //   FILE: unsolvable (S states explored)
 //   FILE: error: WHAT                     (unreadable, not 300 bytes, refused by the game's
 //                                          set-up, or the search gave up at --max-states)
-// --stats adds the states explored, the time taken and the states per second, and how many of
-// the moves carry a platform. --walk-only forbids carrying: a level that is then unsolvable
-// needs a carry in every solution. --script prints instead a replay script for
-// `yelko --replay` that plays the solution from the moment the level starts.
+// --stats adds the states explored, the time taken (on the clock and on the processor), the
+// states per second of processor time, and how many of the moves carry a platform. --walk-only
+// forbids carrying: a level that is then unsolvable needs a carry in every solution. --script
+// prints instead a replay script for `yelko --replay` that plays the solution from the moment the
+// level starts.
 //
 // Exit status: 0 every file solvable, 1 some file unsolvable, 2 some file in error (or wrong
 // usage).
@@ -46,9 +47,9 @@ std::string Shown(const char* path) {
 void PrintStats(const SolveResult& result) {
   int carries = 0;
   for (std::uint8_t c : result.carried) carries += c;
-  const double perSecond = result.seconds > 0 ? double(result.states) / result.seconds : 0;
-  std::printf(" [%llu states, %.3f s, %.0f states/s", (unsigned long long)result.states,
-              result.seconds, perSecond);
+  const double perSecond = result.cpuSeconds > 0 ? double(result.states) / result.cpuSeconds : 0;
+  std::printf(" [%llu states, %.3f s, %.3f s CPU, %.0f states/s CPU",
+              (unsigned long long)result.states, result.seconds, result.cpuSeconds, perSecond);
   if (result.outcome == SolveOutcome::Solved) std::printf(", %d carries", carries);
   std::printf("]");
 }

@@ -31,7 +31,10 @@ struct SolveResult {
   std::string error;
   // Distinct states reached, the start included.
   std::uint64_t states = 0;
+  // Time the search took on the clock, and on the processor (the search runs in one thread,
+  // and on a shared machine the processor time is the fairer measure of its speed).
   double seconds = 0;
+  double cpuSeconds = 0;
 };
 
 // Reads a level file and solves it. A level file is exactly 300 bytes (the record) that the
