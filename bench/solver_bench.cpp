@@ -1,0 +1,89 @@
+// The solver's speed: states per second on a lake with three platforms whose ball cannot be
+// reached (so every state is explored), and the time to solve each shipped level from its file.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "app/program_state.h"
+#include "board/level_file.h"
+#include "platform/files.h"
+#include "tools/solve/solver.h"
+
+namespace {
+
+// A 6 x 7 lake in land, with a 2 x 2 square, a bar and a corner piece in it. The ball lies in a
+// pocket of water that no platform can reach.
+const char* const Lake[BoardCells] = {
+    "##############", "#......#######", "#......#######", "#......#######", "#......#######",
+    "#......#######", "#......#######", "#......#######", "##########.###", "##############",
+    "##############", "##############", "##############", "##############",
+};
+
+std::string WriteLakeLevel() {
+  std::uint8_t record[LevelRecordSize];
+  for (int c = 0; c < BoardCells; ++c) {
+    for (int r = 0; r < BoardCells; ++r) record[c * BoardCells + r] = Lake[r][c] == '#' ? 1 : 2;
+  }
+  const std::uint8_t tail[] = {
+      0,       0,  // Player start
+      10,      8,       ListEnd, ListEnd, ListEnd,
+      ListEnd, ListEnd, ListEnd, ListEnd, ListEnd,  // one ball, then the end of the list
+      5,       1,       1,       7,       4,
+      3,       6,       5,       5,       ListEnd};
+  std::uint8_t* at = record + PlayerStartByte;
+  for (std::uint8_t b : tail) *at++ = b;
+  while (at < record + LevelRecordSize) *at++ = ListEnd;
+  const std::string path = (std::filesystem::temp_directory_path() /
+                            ("yelko-solver-bench-" + std::to_string(::getpid()) + ".dat"))
+                               .string();
+  platform::ReplaceFileAtomically(path.c_str(), record, sizeof record);
+  return path;
+}
+
+void Report(benchmark::State& state, const SolveResult& result, double states, double cpu) {
+  state.counters["states"] = double(result.states);
+  state.counters["states_per_cpu_second"] = cpu > 0 ? states / cpu : 0;
+  state.counters["moves"] = double(result.moves.size());
+}
+
+void BM_SolverStatesPerSecond(benchmark::State& state) {
+  ResetProgramState();
+  const std::string path = WriteLakeLevel();
+  SolveResult result;
+  double states = 0, cpu = 0;
+  for (auto _ : state) {
+    result = SolveLevelFile(path);
+    states += double(result.states);
+    cpu += result.cpuSeconds;
+  }
+  std::filesystem::remove(path);
+  if (result.outcome != SolveOutcome::Unsolvable) state.SkipWithError("the lake level changed");
+  Report(state, result, states, cpu);
+}
+BENCHMARK(BM_SolverStatesPerSecond)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_SolveShippedLevel(benchmark::State& state) {
+#ifdef YELKO_SOLVER_GAME_DIR
+  ResetProgramState();
+  const std::string path =
+      std::string(YELKO_SOLVER_GAME_DIR) + "/level" + std::to_string(state.range(0)) + ".dat";
+  SolveResult result;
+  double states = 0, cpu = 0;
+  for (auto _ : state) {
+    result = SolveLevelFile(path);
+    states += double(result.states);
+    cpu += result.cpuSeconds;
+  }
+  if (result.outcome != SolveOutcome::Solved) state.SkipWithError(("no solution: " + path).c_str());
+  Report(state, result, states, cpu);
+#else
+  state.SkipWithError("built without the run directory of the shipped levels");
+#endif
+}
+BENCHMARK(BM_SolveShippedLevel)->DenseRange(1, 5)->Unit(benchmark::kMillisecond);
+
+}  // namespace
