@@ -143,8 +143,9 @@ platform::Surface PaintPlayer() {
   Mask head = MakeMask(S, S);
   AddEllipse(head, 20, 9.5, 5.6, 5.8);
   Mask hair = MakeMask(S, S);
-  AddEllipse(hair, 20, 8.2, 6.1, 5.2);
-  AddRect(hair, 14, 3, 26, 7.5);
+  AddEllipse(hair, 20, 8.0, 6.2, 5.0);
+  AddEllipse(hair, 16.5, 9.5, 2.2, 3.2);  // over the ears
+  AddEllipse(hair, 23.5, 9.5, 2.2, 3.2);
   Mask torso = MakeMask(S, S);
   AddCapsule(torso, 17, 18, 23, 18, 3.6);
   AddRect(torso, 14.5, 18, 25.5, 26.5);
@@ -165,7 +166,7 @@ platform::Surface PaintPlayer() {
   // Only the top of the hair shows above the face.
   Subtract(hair, [&] {
     Mask face = MakeMask(S, S);
-    AddEllipse(face, 20, 11, 5.0, 4.6);
+    AddEllipse(face, 20, 11.2, 4.4, 4.4);
     return face;
   }());
 

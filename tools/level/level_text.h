@@ -12,7 +12,8 @@
 
 // Turns level text into the 300-byte record. `name` is the source's name as messages show it
 // ("name:line: ..."). On failure returns false with one message in *error and the record
-// unspecified. Warnings (legal but odd levels) are appended to *warnings, which may be null.
+// in no particular state. Warnings (legal but odd levels) are appended to *warnings, which may be
+// null.
 bool CompileLevelText(const std::string& text, const std::string& name,
                       std::uint8_t record[LevelRecordSize], std::string* error,
                       std::vector<std::string>* warnings);
