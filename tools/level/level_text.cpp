@@ -79,7 +79,7 @@ bool ParseNumber(const std::string& word, int* value) {
   return ec == std::errc() && ptr == end;
 }
 
-bool OnBoard(int column, int row) {
+bool CellOnBoard(int column, int row) {
   return column >= 0 && column < BoardCells && row >= 0 && row < BoardCells;
 }
 
@@ -88,7 +88,7 @@ bool ShapeOnBoard(int type, int column, int row) {
   const PlatformRecord& shape = PlatformShapeOf(type);
   for (int dx = 0; dx < 3; ++dx) {
     for (int dy = 0; dy < 3; ++dy) {
-      if (shape.shape[dx][dy] && !OnBoard(column + dx, row + dy)) return false;
+      if (shape.shape[dx][dy] && !CellOnBoard(column + dx, row + dy)) return false;
     }
   }
   return true;
@@ -128,7 +128,7 @@ bool ParseArguments(const std::vector<std::string>& words, int count, const char
 }
 
 bool CheckCell(int column, int row, const std::string& where, std::string* error) {
-  if (OnBoard(column, row)) return true;
+  if (CellOnBoard(column, row)) return true;
   *error = where + "cell (" + std::to_string(column) + ", " + std::to_string(row) +
            ") is off the board: columns and rows are 0-13";
   return false;
@@ -356,7 +356,7 @@ std::string Signed(std::uint8_t byte) {
 }
 
 std::string CellNote(std::uint8_t column, std::uint8_t row) {
-  return OnBoard(std::int8_t(column), std::int8_t(row)) ? "" : "  # off the board";
+  return CellOnBoard(std::int8_t(column), std::int8_t(row)) ? "" : "  # off the board";
 }
 
 }  // namespace
@@ -460,7 +460,7 @@ std::string DecompileLevelBytes(const std::uint8_t* bytes, std::size_t size, std
     out << "platform " << type << " " << column << " " << row;
     if (type < 0 || type >= PlatformTypeCount) {
       out << "  # unknown type (types are 0-8)";
-    } else if (!OnBoard(column, row)) {
+    } else if (!CellOnBoard(column, row)) {
       out << "  # off the board";
     } else if (!ShapeOnBoard(type, column, row)) {
       out << "  # reaches off the board";
@@ -489,23 +489,23 @@ std::string DecompileLevelBytes(const std::uint8_t* bytes, std::size_t size, std
   }
 
   // A picture of the whole level, for the reader.
-  if (!platforms.empty() || !balls.empty() || OnBoard(playerColumn, playerRow)) {
+  if (!platforms.empty() || !balls.empty() || CellOnBoard(playerColumn, playerRow)) {
     for (std::size_t n = 0; n < platforms.size(); ++n) {
       const Shown& p = platforms[n];
       if (p.type < 0 || p.type >= PlatformTypeCount) continue;
       const PlatformRecord& shape = PlatformShapeOf(p.type);
       for (int dx = 0; dx < 3; ++dx) {
         for (int dy = 0; dy < 3; ++dy) {
-          if (shape.shape[dx][dy] && OnBoard(p.column + dx, p.row + dy)) {
+          if (shape.shape[dx][dy] && CellOnBoard(p.column + dx, p.row + dy)) {
             view[p.row + dy][p.column + dx] = char('1' + n);
           }
         }
       }
     }
     for (const auto& [column, row] : balls) {
-      if (OnBoard(column, row)) view[row][column] = 'o';
+      if (CellOnBoard(column, row)) view[row][column] = 'o';
     }
-    if (OnBoard(playerColumn, playerRow)) view[playerRow][playerColumn] = 'P';
+    if (CellOnBoard(playerColumn, playerRow)) view[playerRow][playerColumn] = 'P';
     out << "#\n# At a glance: P the Player, o a ball, 1-9 the platforms in list order.\n";
     for (int row = 0; row < BoardCells; ++row) {
       out << "#   " << std::string(view[row], view[row] + BoardCells) << "\n";
