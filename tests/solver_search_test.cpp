@@ -1,6 +1,7 @@
-// The solver on small levels of our own: what it finds, what it proves impossible, which files
-// it refuses, and that every solution it finds solves the level in the game itself, frame by
-// frame through the replay runner, while the same moves without the last one do not.
+// The solver on small levels of our own and on the shipped ones: what it finds, what it proves
+// impossible, which files it refuses, and that every solution it finds solves the level in the
+// game itself, frame by frame through the replay runner, while the same moves without the last
+// one do not.
 #include <string>
 #include <vector>
 
@@ -47,8 +48,12 @@ class Solver : public testing_support::FreshProgram {
 
   // Plays the moves in the game from the level's start; whether the level is then solved.
   bool GameSolves(const TestLevel& level, const std::string& moves) {
+    return GameSolvesBytes(testing_support::LevelBytes(level), moves);
+  }
+
+  bool GameSolvesBytes(const std::vector<std::uint8_t>& bytes, const std::string& moves) {
     ResetProgramState();
-    testing_support::WriteLevel("level.dat", level);
+    testing_support::WriteBytes("level.dat", bytes);
     SetProgressOverride(true, 0);
     std::vector<headless::ScriptEvent> script;
     std::string error;
@@ -163,6 +168,47 @@ TEST_F(Solver, GivesUpAtTheStateLimit) {
   const SolveResult result = Solve({Moat, {0, 0}, {{8, 4}}, {{6, 1, 1}}}, options);
   EXPECT_EQ(result.outcome, SolveOutcome::GaveUp);
   EXPECT_EQ(result.states, 10u);
+}
+
+// The five levels the game ships: each solvable, each needing a carry (no solution by walking
+// alone), each solution the game's, the shortest solutions growing from level to level, and
+// the levels together showing most of the platform types.
+TEST_F(Solver, ShippedLevels) {
+  std::size_t previous = 0;
+  bool typeUsed[ShapeTypes] = {};
+  for (int n = 1; n <= 5; ++n) {
+    SCOPED_TRACE(n);
+    const std::string path = testing_support::GameDir() + "/level" + std::to_string(n) + ".dat";
+    const std::vector<std::uint8_t> bytes = testing_support::ReadBytes(path);
+    ASSERT_EQ(bytes.size(), std::size_t(LevelRecordSize));
+
+    const SolveResult result = SolveLevelFile(path);
+    ASSERT_EQ(result.outcome, SolveOutcome::Solved) << result.error;
+    EXPECT_LE(BallTotal, 4);
+    EXPECT_GE(PlatformCount, 1);
+    EXPECT_LE(PlatformCount, 9);
+    for (int p = 0; p < PlatformCount; ++p) typeUsed[PlatformTable.type[p]] = true;
+
+    const std::size_t length = result.moves.size();
+    EXPECT_GT(length, previous);
+    previous = length;
+    if (n == 1) {
+      EXPECT_LT(length, 15u);  // a first lesson in carrying
+    }
+    if (n == 5) {
+      EXPECT_GE(length, 60u);  // the long final puzzle
+    }
+
+    SolveOptions walking;
+    walking.allowCarry = false;
+    EXPECT_EQ(SolveLevelFile(path, walking).outcome, SolveOutcome::Unsolvable);
+
+    EXPECT_TRUE(GameSolvesBytes(bytes, result.moves));
+    EXPECT_FALSE(GameSolvesBytes(bytes, result.moves.substr(0, length - 1)));
+  }
+  int types = 0;
+  for (bool used : typeUsed) types += used;
+  EXPECT_GE(types, 6);
 }
 
 TEST(SolverScript, OneIdleFrameThenTenFramesPerMoveWithRepeatsMerged) {
