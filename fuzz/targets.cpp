@@ -1,0 +1,581 @@
+#include "fuzz/targets.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/assets.h"
+#include "app/program_state.h"
+#include "app/progress.h"
+#include "app/replay.h"
+#include "app/shell.h"
+#include "board/board_state.h"
+#include "editor/editor.h"
+#include "gfx/display.h"
+#include "gfx/sprites.h"
+#include "input/input.h"
+#include "platform/files.h"
+#include "platform/headless/headless.h"
+#include "platform/image_write.h"
+#include "play/play_frame.h"
+#include "sound/sound.h"
+
+namespace fuzz {
+namespace {
+
+void AbortOnBroken(const char* what) {
+  std::fprintf(stderr, "broken: %s\n", what);
+  std::abort();
+}
+
+BrokenHandler Broken = AbortOnBroken;
+
+#define FUZZ_CHECK(condition)                                                        \
+  do {                                                                               \
+    if (!(condition)) Broken(__FILE__ ":" FUZZ_STRINGIFY(__LINE__) ": " #condition); \
+  } while (0)
+#define FUZZ_STRINGIFY(x) FUZZ_STRINGIFY2(x)
+#define FUZZ_STRINGIFY2(x) #x
+
+// ---------------------------------------------------------------------------------------------
+// Files
+
+void WriteFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) {
+    Broken(("cannot write " + path).c_str());
+    return;
+  }
+  if (size > 0) std::fwrite(data, 1, size, f);
+  std::fclose(f);
+}
+
+std::vector<std::uint8_t> ReadFile(const std::string& path) {
+  std::vector<std::uint8_t> bytes;
+  if (!platform::ReadWholeFile(path.c_str(), std::size_t(1) << 30, &bytes)) bytes.clear();
+  return bytes;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The run directory's levels, sheets and sounds
+
+struct LevelDef {
+  const char* map[BoardCells];  // rows top to bottom, '#' land
+  int playerColumn, playerRow;
+  std::vector<std::pair<int, int>> balls;
+  struct Platform {
+    int type, column, row;
+  };
+  std::vector<Platform> platforms;
+};
+
+std::vector<std::uint8_t> LevelBytes(const LevelDef& level) {
+  std::vector<std::uint8_t> bytes(LevelRecordSize, ListEnd);
+  for (int c = 0; c < BoardCells; ++c) {
+    for (int r = 0; r < BoardCells; ++r) bytes[c * BoardCells + r] = level.map[r][c] == '#' ? 1 : 2;
+  }
+  bytes[PlayerStartByte] = std::uint8_t(level.playerColumn);
+  bytes[PlayerStartByte + 1] = std::uint8_t(level.playerRow);
+  std::size_t at = BallListByte;
+  for (auto [c, r] : level.balls) {
+    bytes[at++] = std::uint8_t(c);
+    bytes[at++] = std::uint8_t(r);
+  }
+  at = PlatformListByte;
+  for (const auto& p : level.platforms) {
+    bytes[at++] = std::uint8_t(p.type);
+    bytes[at++] = std::uint8_t(p.column);
+    bytes[at++] = std::uint8_t(p.row);
+  }
+  return bytes;
+}
+
+// Five small levels: a raft crossing, one solved where it starts (so that a start writes the
+// progress), five balls on land, all nine platform types, and a Player adrift on a raft.
+const LevelDef RunLevels[5] = {
+    {{"..............", "..............", "..............", "..............", "..####...###..",
+      "..####...###..", "..####...###..", "..####...###..", "..............", "..............",
+      "..............", "..............", "..............", ".............."},
+     3,
+     5,
+     {{10, 6}},
+     {{5, 6, 5}}},
+    {{"##############", "##############", "..............", "..............", "..............",
+      "..............", "..............", "..............", "..............", "..............",
+      "..............", "..............", "..............", ".............."},
+     4,
+     1,
+     {{4, 1}},
+     {}},
+    {{"..............", ".############.", ".############.", ".############.", "..............",
+      "..............", "..............", "..............", "..............", "..............",
+      "..............", "..............", "..............", ".............."},
+     1,
+     1,
+     {{3, 1}, {5, 2}, {7, 3}, {9, 1}, {12, 3}},
+     {}},
+    {{"##............", "##............", "..............", "..............", "..............",
+      "..............", "..............", "..............", "..............", "..............",
+      "..............", "..............", "............##", "............##"},
+     0,
+     0,
+     {{13, 13}, {12, 12}, {1, 1}, {13, 12}},
+     {{0, 2, 0},
+      {1, 5, 0},
+      {2, 9, 0},
+      {3, 0, 4},
+      {4, 4, 4},
+      {5, 8, 4},
+      {6, 0, 9},
+      {7, 4, 9},
+      {8, 8, 9}}},
+    {{"..............", "..............", "..............", "..............", "..............",
+      "..............", "..............", "..............", "..............", "..............",
+      "..............", "..............", ".............#", ".............#"},
+     6,
+     6,
+     {{13, 13}},
+     {{8, 5, 5}}},
+};
+
+std::uint32_t Rgb(int r, int g, int b) {
+  return std::uint32_t(r << 16 | g << 8 | b);
+}
+
+// Fills the sheet cell (column, row) of cells `size` wide with grid lines, as the BOBs read it.
+template <typename Paint>
+void PaintCell(platform::Surface* sheet, int size, int column, int row, Paint paint) {
+  const int left = (size + 1) * column + 1;
+  const int top = (size + 1) * row + 1;
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) sheet->pixels[(top + y) * sheet->width + left + x] = paint(x, y);
+  }
+}
+
+platform::Surface Sheet(int width, int height) {
+  platform::Surface s;
+  s.width = width;
+  s.height = height;
+  s.pixels.assign(std::size_t(width) * height, Rgb(90, 90, 90));  // grid lines
+  return s;
+}
+
+void WritePieces() {
+  platform::Surface s = Sheet(328, 82);
+  PaintCell(&s, 40, 0, 0, [](int x, int y) { return Rgb(40 + x, 150 + y, 40); });  // land
+  PaintCell(&s, 40, 0, 1, [](int x, int y) { return Rgb(20, 60 + y, 160 + x); });  // water
+  PaintCell(&s, 40, 1, 0, [](int x, int y) {  // ball: a disc on black
+    const int dx = x - 20, dy = y - 20;
+    return dx * dx + dy * dy < 150 ? Rgb(240, 220, 40) : 0u;
+  });
+  PaintCell(&s, 40, 2, 0, [](int x, int y) {  // the Player: a red figure on black
+    return (x > 12 && x < 28 && y > 4 && y < 36) ? Rgb(220, 30, 30) : 0u;
+  });
+  for (int c = 3; c < 8; ++c) PaintCell(&s, 40, c, 0, [](int, int) { return Rgb(60, 60, 60); });
+  for (int i = 1; i <= BannerImages; ++i) {
+    PaintCell(&s, 40, i, 1, [i](int x, int y) {
+      return ((x / 5 + y / 5 + i) % 3 == 0) ? Rgb(250, 250, 250) : 0u;
+    });
+  }
+  platform::WriteBmp24("pieces.bmp", s);
+}
+
+void WriteBoats() {
+  platform::Surface s = Sheet(363, 363);
+  for (int k = 0; k < PlatformTypes; ++k) {
+    const PlatformRecord& shape = PlatformShapeOf(k);
+    PaintCell(&s, 120, k / 3, k % 3, [&shape](int x, int y) {
+      if (shape.shape[x / 40][y / 40] != 1) return 0u;
+      const bool rim = x % 40 < 3 || y % 40 < 3 || x % 40 > 36 || y % 40 > 36;
+      return rim ? Rgb(120, 160, 255) : Rgb(30, 60, 200);
+    });
+  }
+  platform::WriteBmp24("boats.bmp", s);
+}
+
+void WriteWav(const char* path, int samples, int period) {
+  std::vector<std::uint8_t> w = {'R', 'I', 'F',  'F',  0,   0,   0,    0,    'W', 'A', 'V',
+                                 'E', 'f', 'm',  't',  ' ', 16,  0,    0,    0,   1,   0,
+                                 1,   0,   0x11, 0x2B, 0,   0,   0x11, 0x2B, 0,   0,   1,
+                                 0,   8,   0,    'd',  'a', 't', 'a',  0,    0,   0,   0};
+  for (int i = 0; i < 4; ++i) w[40 + i] = std::uint8_t(samples >> (8 * i));
+  for (int i = 0; i < samples; ++i) w.push_back(std::uint8_t((i / period) % 2 ? 160 : 96));
+  const std::size_t riff = w.size() - 8;
+  for (int i = 0; i < 4; ++i) w[4 + i] = std::uint8_t(riff >> (8 * i));
+  WriteFile(path, w.data(), w.size());
+}
+
+void WriteLevel(int number) {
+  const std::vector<std::uint8_t> bytes = LevelBytes(RunLevels[number - 1]);
+  WriteFile(LevelFileName(number), bytes.data(), bytes.size());
+}
+
+// Puts back what a body may have changed: level1.dat, "level.dat" and the saved progress.
+void RestoreRunFiles() {
+  WriteLevel(1);
+  ::unlink("level.dat");
+  const std::string progress = ProgressFilePath();
+  if (!progress.empty()) ::unlink(progress.c_str());
+}
+
+// ---------------------------------------------------------------------------------------------
+// The game, driven the way WinMain drives it
+
+void Boot() {
+  ResetProgramState();
+  platform::RegisterWindowClass("WINXCLASS", WindowProc);
+  MainWindow = platform::CreateGameWindow("WINXCLASS", "Yelko", GameMenu());
+  AppInstance = 1;
+  GameInit();
+  StartLevel();
+}
+
+// One turn of the main loop; false when the loop would end.
+bool Turn() {
+  platform::Message message{};
+  if (platform::PeekMessage(&message)) {
+    platform::DispatchMessage(message);
+    if (message.id == platform::WM_QUIT || message.id == platform::WM_DESTROY) return false;
+  }
+  if (platform::GetActiveWindow() == MainWindow) {
+    if (EditorMode) {
+      EditorFrame();
+    } else {
+      PlayFrame();
+    }
+  }
+  return true;
+}
+
+void Finish() {
+  GameShutdown();
+  ResetProgramState();
+}
+
+// Drawing is most of a frame's cost, and nearly all of it copies pixels, which no input
+// steers. So most frames draw into (and present) a 1 x 1 stand-in: the clipping still runs on every
+// position the frame draws at, and the blits refuse the rectangles before any pixel is touched.
+// Every 25th frame draws in full.
+bool TurnMostlyUndrawn(int frame) {
+  static platform::Surface standIn = [] {
+    platform::Surface s;
+    s.width = s.height = 1;
+    s.pixels.assign(1, 0);
+    return s;
+  }();
+  platform::Surface* back = BackBuffer;
+  platform::Surface* primary = PrimarySurface;
+  const bool standInNow = frame % 25 != 0 && back != nullptr && primary != nullptr;
+  if (standInNow) BackBuffer = PrimarySurface = &standIn;
+  const bool going = Turn();
+  if (standInNow) {
+    BackBuffer = back;
+    PrimarySurface = primary;
+  }
+  return going;
+}
+
+void Hold(std::uint8_t bits) {
+  std::vector<std::uint8_t> keys;
+  const int codes[] = {DIK_LEFT, DIK_UP, DIK_RIGHT, DIK_DOWN, DIK_R, DIK_D};
+  for (int i = 0; i < 6; ++i) {
+    if (bits & (1 << i)) keys.push_back(std::uint8_t(codes[i]));
+  }
+  headless::HoldKeys(std::move(keys));
+  headless::HoldVirtualKey(platform::VK_RETURN, (bits & 0x40) != 0);
+  headless::HoldVirtualKey(platform::VK_ESCAPE, (bits & 0x80) != 0);
+}
+
+// What holds whatever level is loaded and whatever was pressed.
+void CheckTables() {
+  FUZZ_CHECK(BallTotal >= 0 && BallTotal <= MaxBallsInRecord);
+  FUZZ_CHECK(BallsLeft >= 0 && BallsLeft <= BallTotal);
+  FUZZ_CHECK(!LevelSolved || BallsLeft == 0);
+  FUZZ_CHECK(PlatformCount >= 0 && PlatformCount <= MaxPlatformsInRecord);
+}
+
+// After a play frame the grid is rebuilt: every cell is land, water or platform (the editor
+// keeps raw terrain bytes in it, so only play frames are checked).
+void CheckPlayState() {
+  CheckTables();
+  if (EditorMode) return;
+  for (const auto& column : BoardGrid) {
+    for (std::int32_t cell : column) {
+      FUZZ_CHECK(cell == CellLand || cell == CellWater || cell == CellPlatform);
+    }
+  }
+}
+
+// A record the editor wrote: lists ended inside their areas, every entry on the board and
+// every platform type known.
+void CheckSavedLists(const std::uint8_t* record) {
+  int at = BallListByte;
+  while (at < PlatformListByte && record[at] != ListEnd) {
+    FUZZ_CHECK(at + 1 < PlatformListByte);
+    FUZZ_CHECK(record[at] < BoardCells && record[at + 1] < BoardCells);
+    at += 2;
+  }
+  const bool fiveBalls = at == PlatformListByte;
+  at = PlatformListByte;
+  int platforms = 0;
+  while (record[at] != ListEnd) {
+    FUZZ_CHECK(++platforms <= MaxPlatformsInRecord);
+    if (platforms > MaxPlatformsInRecord) return;
+    FUZZ_CHECK(record[at] < PlatformTypes);
+    FUZZ_CHECK(record[at + 1] < BoardCells && record[at + 2] < BoardCells);
+    at += 3;
+  }
+  FUZZ_CHECK(!fiveBalls || platforms == 0);
+}
+
+}  // namespace
+
+void SetBrokenHandler(BrokenHandler handler) {
+  Broken = handler != nullptr ? handler : AbortOnBroken;
+}
+
+void WriteRunDirectory() {
+  for (int n = 1; n <= 5; ++n) WriteLevel(n);
+  WritePieces();
+  WriteBoats();
+  WriteWav("walk.wav", 200, 9);
+  WriteWav("thump.wav", 300, 25);
+  WriteWav("crunch.wav", 150, 3);
+  WriteWav("bifald.wav", 400, 7);
+  WriteWav("finished.wav", 500, 11);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The bodies
+
+int LevelFile(const std::uint8_t* data, std::size_t size) {
+  RestoreRunFiles();
+  const std::size_t levelBytes = std::min<std::size_t>(size, LevelRecordSize);
+  WriteFile("level1.dat", data, levelBytes);
+  Boot();
+  FUZZ_CHECK(CurrentLevel == 1);
+  const std::uint8_t* keys = data + levelBytes;
+  const std::size_t keyCount = size - levelBytes;
+  for (int frame = 0; frame < 200; ++frame) {
+    Hold(keyCount > 0 ? keys[std::size_t(frame) % keyCount] : 0);
+    if (!TurnMostlyUndrawn(frame)) break;
+    CheckPlayState();
+    FUZZ_CHECK(CurrentLevel >= 1 && CurrentLevel <= 5);
+  }
+  Finish();
+  RestoreRunFiles();
+  return 0;
+}
+
+int EditorLevel(const std::uint8_t* data, std::size_t size) {
+  RestoreRunFiles();
+  WriteFile("level.dat", data, size);
+  Boot();
+  // What D does in play; the first editor frame clears the board.
+  EditorMode = 1;
+  EditorClearPending = 1;
+  Hold(0);
+  Turn();
+
+  headless::HoldKeys({DIK_L});
+  Turn();
+  std::uint8_t loaded[LevelRecordSize];
+  std::memcpy(loaded, LevelRecord, sizeof loaded);
+  const std::size_t messages = headless::Messages().size();
+
+  headless::HoldKeys({DIK_S});
+  Turn();
+  const std::vector<std::uint8_t> saved = ReadFile("level.dat");
+  if (headless::Messages().size() == messages) {
+    // Saved: the record, then the old file's bytes beyond the first 300, all kept.
+    FUZZ_CHECK(saved.size() == std::max<std::size_t>(size, LevelRecordSize));
+    if (saved.size() >= std::size_t(LevelRecordSize)) {
+      FUZZ_CHECK(std::memcmp(saved.data(), LevelRecord, LevelRecordSize) == 0);
+      FUZZ_CHECK(size <= std::size_t(LevelRecordSize) ||
+                 std::memcmp(saved.data() + LevelRecordSize, data + LevelRecordSize,
+                             size - LevelRecordSize) == 0);
+      // The terrain goes through the grid and back unchanged.
+      FUZZ_CHECK(std::memcmp(saved.data(), loaded, PlayerStartByte) == 0);
+      CheckSavedLists(saved.data());
+    }
+  } else {
+    // Refused (too many objects) or failed: the file is as it was.
+    FUZZ_CHECK(saved.size() == size && (size == 0 || std::memcmp(saved.data(), data, size) == 0));
+  }
+  FUZZ_CHECK(std::memcmp(loaded, data, std::min<std::size_t>(size, PlayerStartByte)) == 0);
+
+  headless::HoldKeys({DIK_L});
+  Turn();
+  Hold(0x40);  // Enter: back to play
+  Turn();
+  FUZZ_CHECK(EditorMode == 0);
+  for (int frame = 0; frame < 40; ++frame) {
+    Hold(std::uint8_t(1 << (frame / 10 % 4)));
+    if (!TurnMostlyUndrawn(frame)) break;
+    CheckPlayState();
+  }
+  Finish();
+  RestoreRunFiles();
+  return 0;
+}
+
+int ImageSheet(const std::uint8_t* data, std::size_t size) {
+  ResetProgramState();
+  WriteFile("sheet.bmp", data, size);
+  DisplayInit(800, 600, 32);
+  BitmapFile sheet{};
+  const std::uint32_t loaded = LoadBitmapFile(&sheet, "sheet.bmp");
+  const std::int64_t w = sheet.infoHeader.width;
+  const std::int64_t h = sheet.infoHeader.height;
+  if (loaded == 1) {
+    FUZZ_CHECK(w >= 1 && w <= MaxBitmapSide && h >= 1 && h <= MaxBitmapSide);
+    FUZZ_CHECK(sheet.pixels.size() == std::size_t(w * h * 3));
+    FUZZ_CHECK(sheet.infoHeader.bitCount == 24 && sheet.infoHeader.imageSize == w * h * 3);
+    // The first and last pixel are where the file says they are.
+    if (size >= 54 && sheet.pixels.size() >= 3) {
+      const std::uint32_t offset =
+          std::uint32_t(data[10] | data[11] << 8 | data[12] << 16) | std::uint32_t(data[13]) << 24;
+      const std::int32_t fileHeight = std::int32_t(
+          std::uint32_t(data[22] | data[23] << 8 | data[24] << 16) | std::uint32_t(data[25]) << 24);
+      const std::size_t rowBytes = (std::size_t(w) * 3 + 3) & ~std::size_t(3);
+      const auto fileRowOf = [&](std::int64_t y) { return fileHeight > 0 ? h - 1 - y : y; };
+      FUZZ_CHECK(std::memcmp(&sheet.pixels[0], data + offset + rowBytes * fileRowOf(0), 3) == 0);
+      FUZZ_CHECK(std::memcmp(&sheet.pixels[sheet.pixels.size() - 3],
+                             data + offset + rowBytes * fileRowOf(h - 1) + 3 * (w - 1), 3) == 0);
+    }
+  } else {
+    FUZZ_CHECK(sheet.pixels.empty());
+  }
+
+  // Every BOB of the game, as start-up makes them, all from this one sheet.
+  struct Cut {
+    Bob* bob;
+    int size, column, row;
+  };
+  std::vector<Cut> cuts = {{&LandTileBob, 40, 0, 0}, {&WaterTileBob, 40, 0, 1}};
+  for (Bob& ball : BallBobs) cuts.push_back({&ball, 40, 1, 0});
+  cuts.push_back({&PlayerBob, 40, 2, 0});
+  for (int k = 0; k < PlatformTypes; ++k) cuts.push_back({&PlatformBobs[k], 120, k / 3, k % 3});
+  for (int i = 1; i <= BannerImages; ++i) cuts.push_back({&BannerBobs[i], 40, i, 1});
+  for (const Cut& cut : cuts) {
+    FUZZ_CHECK(CreateBob(cut.bob, 0, 0, cut.size, cut.size, 1, 0x11, 0) == 1);
+    const std::uint32_t filled = LoadBobFrame(cut.bob, &sheet, 0, cut.column, cut.row, 0);
+    const std::int64_t left = std::int64_t(cut.size + 1) * cut.column + 1;
+    const std::int64_t top = std::int64_t(cut.size + 1) * cut.row + 1;
+    const bool fits = loaded == 1 && left + cut.size <= w && top + cut.size <= h;
+    FUZZ_CHECK(filled == (fits ? 1u : 0u));
+    if (fits) {
+      // The frame's top-left pixel is the cell's.
+      const std::uint8_t* p = &sheet.pixels[std::size_t(3 * (top * w + left))];
+      const std::uint32_t expected = std::uint32_t(p[0] | p[1] << 8 | p[2] << 16);
+      FUZZ_CHECK(cut.bob->frameSurfaces[0]->pixels[0] == expected);
+    }
+    for (auto [x, y] : {std::pair{0, 0}, {-20, 530}, {540, -7}, {200, 200}}) {
+      SetBobPosition(cut.bob, x, y);
+      DrawBob(cut.bob, BackBuffer);
+    }
+  }
+  for (int i = 1; i <= BannerImages; ++i) DrawBobScaled(&BannerBobs[i], 100, 100, BackBuffer);
+  for (const Cut& cut : cuts) DestroyBob(cut.bob);
+  UnloadBitmapFile(&sheet);
+  FUZZ_CHECK(sheet.pixels.empty());
+  DisplayShutdown();
+  ResetProgramState();
+  return 0;
+}
+
+int SoundFile(const std::uint8_t* data, std::size_t size) {
+  ResetProgramState();
+  WriteFile("sound.wav", data, size);
+  FUZZ_CHECK(SoundInit() == 1);
+  const std::int32_t id = LoadWav("sound.wav", 0);
+  FUZZ_CHECK(id == -1 || id == 0);
+  if (id == 0) {
+    FUZZ_CHECK(headless::LiveSoundBuffers() == 1);
+    const platform::PcmFormat format = headless::LastSoundFormat();
+    FUZZ_CHECK(format.channels >= 1 && format.channels <= 2);
+    FUZZ_CHECK(format.bits == 8 || format.bits == 16);
+    FUZZ_CHECK(format.rate > 0);
+    // The samples are whole sample frames taken from the file as they stand.
+    const std::vector<std::uint8_t> samples = headless::LastSoundSamples();
+    FUZZ_CHECK(samples.size() % (format.channels * format.bits / 8) == 0);
+    FUZZ_CHECK(samples.empty() || ::memmem(data, size, samples.data(), samples.size()) != nullptr);
+  } else {
+    FUZZ_CHECK(headless::LiveSoundBuffers() == 0);
+  }
+  FUZZ_CHECK(PlaySound(id, 0) == 1);
+  FUZZ_CHECK(headless::SoundsStarted().size() == (id == 0 ? 1u : 0u));
+  StopSound(id);
+  DeleteSound(id);
+  FUZZ_CHECK(headless::LiveSoundBuffers() == 0);
+  // A slot once handed out is not handed out again.
+  FUZZ_CHECK(LoadWav("sound.wav", 0) == (id == 0 ? 1 : -1));
+  SoundShutdown();
+  FUZZ_CHECK(headless::LiveSoundBuffers() == 0);
+  ResetProgramState();
+  return 0;
+}
+
+int Progress(const std::uint8_t* data, std::size_t size) {
+  RestoreRunFiles();
+  const std::string path = ProgressFilePath();
+  FUZZ_CHECK(!path.empty() && platform::MakeDirectories(platform::UserDataDirectory()));
+  WriteFile(path, data, size);
+  Boot();
+  FUZZ_CHECK(CurrentLevel == (size == 1 ? data[0] : 1));
+  for (int frame = 0; frame < 30; ++frame) {
+    Hold(frame < 20 ? 0x04 : 0x01);
+    if (!TurnMostlyUndrawn(frame)) break;
+    CheckPlayState();
+  }
+  if (LevelSolved) {
+    // A solved level stores the level that follows it.
+    const std::vector<std::uint8_t> stored = ReadFile(path);
+    FUZZ_CHECK(stored.size() == 1 && stored[0] == CurrentLevel);
+  }
+  Finish();
+  RestoreRunFiles();
+  return 0;
+}
+
+int ReplayScript(const std::uint8_t* data, std::size_t size) {
+  RestoreRunFiles();
+  std::vector<headless::ScriptEvent> script;
+  std::string error;
+  const bool parsed =
+      ParseReplayScript(std::string(reinterpret_cast<const char*>(data), size), &script, &error);
+  if (!parsed) {
+    FUZZ_CHECK(error.rfind("line ", 0) == 0);
+    return 0;
+  }
+  FUZZ_CHECK(error.empty());
+  // Only short scripts are played: a frames line may ask for a hundred million frames.
+  long long frames = 0;
+  for (const headless::ScriptEvent& e : script) {
+    FUZZ_CHECK(e.count >= 0);
+    frames += e.count;
+  }
+  if (frames <= 1000 && script.size() <= 500) {
+    ResetProgramState();
+    // Without a display: a replay's frames are then cheap, and the drawing has targets of its
+    // own.
+    headless::Failures noDisplay;
+    noDisplay.display = true;
+    headless::SetFailures(noDisplay);
+    const int exitCode = RunReplay(std::move(script), "", &error);
+    FUZZ_CHECK(error.empty());
+    const std::string report = ReplayReportJson(exitCode);
+    FUZZ_CHECK(report.front() == '{' && report.back() == '}');
+    CheckTables();
+    ResetProgramState();
+  }
+  RestoreRunFiles();
+  return 0;
+}
+
+}  // namespace fuzz
