@@ -5,6 +5,8 @@
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 300
 JOBS       ?= $(shell nproc)
 
 # Debian packages the build, the game and the tests need.
@@ -14,7 +16,7 @@ PACKAGES = cmake make g++ pkg-config libgtest-dev libbenchmark-dev \
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build play test test-asan bench fuzz format clean
+.PHONY: deps build play test test-asan bench fuzz fuzz-short format clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -36,6 +38,7 @@ play: build
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 	$(MAKE) test-asan
+	$(MAKE) fuzz-short
 
 test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DYELKO_SANITIZE=ON -DYELKO_BENCH=OFF
@@ -44,6 +47,21 @@ test-asan: deps
 
 bench: build
 	$(BUILD)/bench/yelko_bench
+
+# The libFuzzer programs (fuzz/), built with clang and the sanitizers in a build of their own.
+# make fuzz runs each target for FUZZ_SECONDS; make fuzz-short for 30 seconds each, as part of
+# make test. Either fails on any finding (see fuzz/run.sh for where findings go).
+FUZZ_PROGRAMS = CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DYELKO_FUZZ=ON -DYELKO_SDL=OFF -DYELKO_TESTS=OFF -DYELKO_BENCH=OFF && \
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target yelko_fuzz
+
+fuzz: deps
+	$(FUZZ_PROGRAMS)
+	bash fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+fuzz-short: deps
+	$(FUZZ_PROGRAMS)
+	bash fuzz/run.sh $(FUZZ_BUILD) 30
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
