@@ -9,6 +9,7 @@
 #include "app/progress.h"
 #include "app/replay.h"
 #include "board/board_state.h"
+#include "gfx/sprites.h"
 #include "tests/test_levels.h"
 #include "tests/test_support.h"
 #include "tools/solve/solver.h"
@@ -82,6 +83,12 @@ TEST_F(Solver, OneCarryAcrossAChannel) {
   // Two steps onto the 2 x 2 platform, three carries, two steps onto the island, one down.
   EXPECT_EQ(result.moves, "RRRRRRRRD");
   EXPECT_EQ(result.carried, (std::vector<std::uint8_t>{0, 0, 0, 1, 1, 1, 0, 0, 0}));
+  // The search leaves the game as the level started.
+  EXPECT_EQ(PlayerBob.x, 0);
+  EXPECT_EQ(PlayerBob.y, 40);
+  EXPECT_EQ(PlatformTable.x[0], 80);
+  EXPECT_EQ(BoardGrid[2][1], CellPlatform);
+  EXPECT_EQ(BoardGrid[5][1], CellWater);
   ExpectGameAgrees(level, result);
 
   SolveOptions walking;

@@ -10,7 +10,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <memory>
+#include <string>
+#include <vector>
 
 #include "app/progress.h"
 #include "board/board_state.h"
@@ -311,8 +312,29 @@ void RestoreStart(const Level& level) {
   PlayerBob.y = level.startY;
   BuildTerrainGrid();
   MarkPlatformCells();
-  MoveDirection = StepX = StepY = 0;
-  PlayerMoving = CarryingPlatform = 0;
+}
+
+// What the movement decision writes besides the board, so that a search leaves it as it was.
+struct DecisionState {
+  std::int32_t stepX, stepY;
+  std::uint8_t playerMoving, carryingPlatform;
+  std::uint8_t neighbourWater, neighbourLand, neighbourPlatform, onPlatform;
+};
+
+DecisionState SaveDecisionState() {
+  return {StepX,          StepY,         PlayerMoving,      CarryingPlatform,
+          NeighbourWater, NeighbourLand, NeighbourPlatform, OnPlatform};
+}
+
+void RestoreDecisionState(const DecisionState& s) {
+  StepX = s.stepX;
+  StepY = s.stepY;
+  PlayerMoving = s.playerMoving;
+  CarryingPlatform = s.carryingPlatform;
+  NeighbourWater = s.neighbourWater;
+  NeighbourLand = s.neighbourLand;
+  NeighbourPlatform = s.neighbourPlatform;
+  OnPlatform = s.onPlatform;
 }
 
 constexpr char MoveLetters[] = "LURD";  // DirLeft..DirDown
@@ -502,8 +524,10 @@ SolveResult SolveStartedLevel(const SolveOptions& options) {
         level.allBalls != 0 && left == 0 ? SolveOutcome::Solved : SolveOutcome::Unsolvable;
     result.states = 1;
   } else {
+    const DecisionState decision = SaveDecisionState();
     SearchFrom(level, start, options, &result);
     RestoreStart(level);
+    RestoreDecisionState(decision);
   }
   result.seconds = SecondsSince(began);
   result.cpuSeconds = ThreadCpuSeconds() - cpuBegan;

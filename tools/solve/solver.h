@@ -46,7 +46,8 @@ struct SolveResult {
 SolveResult SolveLevelFile(const std::string& path, const SolveOptions& options = {});
 
 // Solves the level as StartLevel has just set it up (the Player at his start, every ball lying).
-// Moves the Player and the platforms while it searches and leaves them at the start again.
+// Moves the Player and the platforms while it searches and leaves them, the BoardGrid and the
+// movement state as they were.
 SolveResult SolveStartedLevel(const SolveOptions& options = {});
 
 // A replay script for `yelko --replay` that plays the moves from the frame the level starts:
