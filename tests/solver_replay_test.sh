@@ -57,43 +57,24 @@ for n in 1 2 3 4 5; do
     fail "level $n: solved before the last move"
 done
 
-# An unsolvable level, a file that is not a level, and a missing one: the worst decides the
-# exit status.
-cat > "$work/moat.txt" <<'EOF'
-map
-####..########
-#....#########
-#....#########
-######......##
-######..##..##
-######......##
-##############
-..............
-..............
-..............
-..............
-..............
-..............
-..............
-player 0 0
-ball 8 4
-platform 6 1 1
-EOF
-"$game/yelko-level" compile "$work/moat.txt" "$work/moat.dat" || fail "cannot compile moat.txt"
+# An unsolvable level (level 1 without its ball), a file that is not a level, and a missing
+# one: the worst decides the exit status.
+cp "$game/level1.dat" "$work/noball.dat"
+printf '\377' | dd of="$work/noball.dat" bs=1 seek=198 conv=notrunc status=none
 head -c 299 "$game/level1.dat" > "$work/short.dat"
 
-out=$("$solve" "$work/moat.dat")
+out=$("$solve" "$work/noball.dat")
 [ $? -eq 1 ] || fail "unsolvable level: exit status not 1"
-echo "$out" | grep -qE '^.*/moat\.dat: unsolvable \([0-9]+ states explored\)$' ||
+echo "$out" | grep -qE '^.*/noball\.dat: unsolvable \([0-9]+ states explored\)$' ||
   fail "unsolvable level: $out"
 
-out=$("$solve" "$game/level1.dat" "$work/moat.dat" "$work/short.dat" "$work/none.dat")
+out=$("$solve" "$game/level1.dat" "$work/noball.dat" "$work/short.dat" "$work/none.dat")
 [ $? -eq 2 ] || fail "files in error: exit status not 2"
 echo "$out" | grep -q '/short.dat: error: not a level' || fail "short file: $out"
 echo "$out" | grep -q '/none.dat: error: cannot read it' || fail "missing file: $out"
 [ "$(echo "$out" | wc -l)" -eq 4 ] || fail "one line per file expected: $out"
 
-"$solve" --script "$work/moat.dat" > "$work/none.txt" 2> /dev/null
+"$solve" --script "$work/noball.dat" > "$work/none.txt" 2> /dev/null
 [ $? -eq 1 ] || fail "--script of an unsolvable level: exit status not 1"
 [ -s "$work/none.txt" ] && fail "--script of an unsolvable level printed a script"
 
