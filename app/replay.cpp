@@ -115,6 +115,15 @@ void AppendString(std::string& out, const std::string& s) {
   out += '"';
 }
 
+void AppendNumbers(std::string& out, std::initializer_list<std::int32_t> numbers) {
+  out += '[';
+  for (std::int32_t v : numbers) {
+    if (out.back() != '[') out += ',';
+    out += std::to_string(v);
+  }
+  out += ']';
+}
+
 void AppendStrings(std::string& out, const std::vector<std::string>& list) {
   out += '[';
   for (std::size_t i = 0; i < list.size(); ++i) {
@@ -182,13 +191,12 @@ std::string ReplayReportJson(int exitCode) {
   field("balls_left");
   out += std::to_string(BallsLeft);
   field("player");
-  out += "[" + std::to_string(PlayerBob.x) + "," + std::to_string(PlayerBob.y) + "]";
+  AppendNumbers(out, {PlayerBob.x, PlayerBob.y});
   field("platforms");
   out += '[';
   for (int n = 0; n < PlatformCount && n < MaxPlatformsInRecord; ++n) {
     if (n) out += ',';
-    out += "[" + std::to_string(PlatformTable.type[n]) + "," + std::to_string(PlatformTable.x[n]) +
-           "," + std::to_string(PlatformTable.y[n]) + "]";
+    AppendNumbers(out, {PlatformTable.type[n], PlatformTable.x[n], PlatformTable.y[n]});
   }
   out += ']';
   field("progress");
