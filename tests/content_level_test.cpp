@@ -150,7 +150,7 @@ TEST(ContentLevel, RefusesWithTheFileAndLine) {
 
 TEST(ContentLevel, ExactTerrainBytesAndWarnings) {
   std::string text = Map;
-  text.replace(text.find("##............\n", 4) + 5, 1, "~");  // column 5 of row 1
+  text[text.find("##............\n", 4) + 5] = '~';  // column 5 of row 1
   const Compiled zero = Compile(text + "player 0 0\nball 1 1\n");
   ASSERT_TRUE(zero.ok) << zero.error;
   EXPECT_EQ(zero.record[5 * 14 + 1], 0);
