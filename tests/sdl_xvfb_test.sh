@@ -1,0 +1,245 @@
+#!/usr/bin/env bash
+# The desktop game on a virtual X server, driven as a player would: it must refuse to start
+# without a display, then show level 1 under its menu bar, move the Player under the arrow keys,
+# reset the level from the File menu (by mouse and by keyboard), open and close the About box,
+# take editor clicks at board coordinates and none from the menu bar, and end on Escape with
+# exit code 0. What it shows is checked on screenshots of the window.
+#
+# Usage: sdl_xvfb_test.sh BUILD_DIR SOURCE_DIR
+set -euo pipefail
+
+build_dir=$(cd "$1" && pwd)
+game_dir=$build_dir/game
+for tool in Xvfb xdotool import convert compare; do
+  command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed (make deps)"; exit 1; }
+done
+[ -x "$game_dir/yelko" ] || { echo "FAIL: no game at $game_dir/yelko"; exit 1; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/yelko-xvfb-XXXXXX")
+xvfb_pid=
+game_pid=
+stop() {  # stop PID: ends a process this script started, forcibly if it hangs
+  kill "$1" 2>/dev/null || return 0
+  for _ in $(seq 50); do
+    kill -0 "$1" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -9 "$1" 2>/dev/null || true
+  wait "$1" 2>/dev/null || true
+}
+cleanup() {
+  [ -z "$game_pid" ] || stop "$game_pid"
+  [ -z "$xvfb_pid" ] || stop "$xvfb_pid"
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*"
+  if [ -f "$work/stderr" ]; then
+    echo "--- the game's stderr:"
+    cat "$work/stderr"
+  fi
+  if ls "$work"/*.png >/dev/null 2>&1; then
+    mkdir -p "$build_dir/sdl_xvfb_shots"
+    cp "$work"/*.png "$build_dir/sdl_xvfb_shots/"
+    echo "screenshots kept in $build_dir/sdl_xvfb_shots"
+  fi
+  exit 1
+}
+trap 'fail "command failed at line $LINENO"' ERR
+
+# The game runs from a copy of the run directory, with a data directory of its own.
+cp -r "$game_dir" "$work/game"
+mkdir -p "$work/data"
+cd "$work/game"
+
+# Under the sanitizers: libdbus, which SDL loads, leaks a read buffer when it finds no session
+# bus. That leak is not ours.
+printf 'leak:libdbus-1.so\n' >"$work/lsan.supp"
+export LSAN_OPTIONS="suppressions=$work/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+export XDG_DATA_HOME=$work/data
+# SDL's disk driver writes what the device plays into a file, so the mix can be checked.
+export SDL_AUDIODRIVER=disk
+export SDL_DISKAUDIOFILE=$work/audio.raw
+
+# --- Without a display the game says why and ends at once.
+rc=0
+env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 20 ./yelko >"$work/out" 2>"$work/err" ||
+  rc=$?
+[ "$rc" -eq 1 ] || fail "without a display the game ended with $rc, not 1"
+[ -s "$work/err" ] || fail "without a display the game said nothing on stderr"
+echo "no display: exit 1, \"$(head -1 "$work/err")\""
+
+# --- A server of our own, on a display number it picks itself.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=:$(head -1 "$work/display")
+
+YELKO_FPS_LOG=1 ./yelko >"$work/stdout" 2>"$work/stderr" &
+game_pid=$!
+
+wid=
+for _ in $(seq 200); do
+  wid=$(xdotool search --name '^Yelko$' 2>/dev/null | head -1 || true)
+  [ -n "$wid" ] && break
+  kill -0 "$game_pid" 2>/dev/null || fail "the game ended before opening its window"
+  sleep 0.1
+done
+[ -n "$wid" ] || fail "no window titled Yelko appeared"
+timeout 10 xdotool windowfocus --sync "$wid" || fail "the window did not take the focus"
+
+shot() {  # shot NAME: a screenshot of the window, into $work/NAME.png
+  import -window "$wid" "$work/$1.png"
+}
+hold() {  # hold KEY [SECONDS]: a key held long enough for a frame to see it
+  xdotool keydown "$1"
+  sleep "${2:-0.12}"
+  xdotool keyup "$1"
+}
+pixel() {  # pixel NAME X Y: the colour at a window position
+  convert "$work/$1.png" -format "%[pixel:p{$2,$3}]" info:
+}
+player_cell() {  # player_cell NAME: "column row" of the board cell with the most Player red
+  convert "$work/$1.png" -crop "560x560+0+$bar" +repage \
+    \( -clone 0 -channel R -separate +channel -threshold 50% \) \
+    \( -clone 0 -channel G -separate +channel -negate -threshold 75% \) \
+    \( -clone 0 -channel B -separate +channel -negate -threshold 75% \) \
+    -delete 0 -evaluate-sequence min -scale '14x14!' -depth 16 txt:- |
+    awk -F'[,:() ]+' 'NR > 1 && $3 + 0 > best { best = $3 + 0; cell = $1 " " $2 }
+                      END { print (best > 0.08 * 65535 ? cell : "none") }'
+}
+board_diff() {  # board_diff A B: how many board pixels differ
+  compare -metric AE \( "$work/$1.png" -crop "560x560+0+$bar" +repage \) \
+    \( "$work/$2.png" -crop "560x560+0+$bar" +repage \) null: 2>&1 || true
+}
+settle() { sleep "${1:-0.5}"; }
+
+# --- Level 1 under the menu bar. Wait until the first frame has been drawn.
+for _ in $(seq 100); do
+  shot start
+  read -r width height < <(convert "$work/start.png" -format '%w %h\n' info:)
+  bar=$((height - 560))
+  [ "$(player_cell start)" != none ] && break
+  sleep 0.2
+done
+[ "$width" -eq 560 ] || fail "the window is $width pixels wide, not 560"
+[ "$bar" -ge 16 ] && [ "$bar" -le 40 ] || fail "menu bar of $bar pixels (window height $height)"
+face=$(pixel start 550 $((bar / 2)))
+[ "$face" = "srgb(240,240,240)" ] || fail "the menu bar's face is $face"
+# The titles' text is drawn on the bar.
+dark=$(convert "$work/start.png" -crop "100x${bar}+0+0" +repage -threshold 50% -negate \
+  -format '%[fx:mean*w*h]' info:)
+[ "${dark%.*}" -gt 20 ] || fail "no menu titles drawn on the bar ($dark dark pixels)"
+start=$(player_cell start)
+[ "$start" != none ] || fail "no Player on the board"
+echo "window 560x$height, menu bar $bar pixels, Player at cell $start"
+
+# --- The arrow keys move the Player by whole cells.
+move() {  # move: tries each direction until the Player moves; prints the cell reached
+  local key before after
+  for key in Right Left Down Up; do
+    before=$(player_cell "$1")
+    hold "$key"
+    settle
+    shot moved
+    after=$(player_cell moved)
+    if [ "$after" != "$before" ] && [ "$after" != none ]; then
+      echo "$key $after"
+      return
+    fi
+  done
+  echo "none"
+}
+read -r key moved_to < <(move start)
+[ "$key" != none ] || fail "no arrow key moved the Player from $start"
+echo "$key moved the Player to cell $moved_to"
+
+# --- File > Reset with the mouse puts him back.
+xdotool mousemove --window "$wid" 20 $((bar / 2)) click 1
+settle 0.4
+shot menu
+# The open menu lies over the board: its face under the title, the highlighted title above.
+[ "$(pixel menu 10 $((bar + 8)))" = "srgb(240,240,240)" ] || fail "File menu not drawn"
+[ "$(pixel menu 5 $((bar / 2)))" != "$face" ] || fail "File title not highlighted"
+# Reset is the first item, one item height (bar + 2) down.
+xdotool mousemove --window "$wid" 40 $((bar + 2 + (bar + 2) / 2)) click 1
+settle
+shot reset
+[ "$(player_cell reset)" = "$start" ] || fail "after File > Reset the Player is at $(player_cell reset)"
+[ "$(pixel reset 10 $((bar + 8)))" != "srgb(240,240,240)" ] || fail "the menu stayed drawn"
+echo "File > Reset by mouse: Player back at $start"
+
+# --- And with the keyboard: Alt+F opens File with Reset highlighted, Enter chooses it.
+hold "$key"
+settle
+xdotool key alt+f
+settle 0.3
+xdotool key Return
+settle
+shot reset2
+[ "$(player_cell reset2)" = "$start" ] || fail "after Alt+F, Enter the Player is at $(player_cell reset2)"
+echo "File > Reset by keyboard: Player back at $start"
+
+# --- The About box: Alt+H, Enter opens it; Escape closes it and does not end the game.
+xdotool key alt+h
+settle 0.3
+xdotool key Return
+settle
+shot about
+caption=$(convert "$work/about.png" -fill black +opaque 'rgb(43,87,154)' -fill white \
+  -opaque 'rgb(43,87,154)' -format '%[fx:mean*w*h]' info:)
+[ "${caption%.*}" -gt 2000 ] || fail "no About box drawn ($caption caption pixels)"
+hold Escape 0.3
+settle
+kill -0 "$game_pid" 2>/dev/null || fail "Escape closing the About box ended the game"
+shot after_about
+[ "$(player_cell after_about)" = "$start" ] || fail "the board is not shown again after the About box"
+echo "About box opened and closed with Escape; the game goes on"
+
+# --- Editor: a click on the menu bar is no click on the board; one on the board paints a cell.
+hold d
+settle
+shot editor
+xdotool mousemove --window "$wid" 400 $((bar / 2)) click 1
+settle
+shot editor_bar
+[ "$(board_diff editor editor_bar)" = 0 ] || fail "a click on the menu bar changed the board"
+xdotool mousemove --window "$wid" 300 $((bar + 300)) click 1
+settle
+shot editor_click
+changed=$(board_diff editor_bar editor_click)
+[ "${changed%.*}" -gt 100 ] || fail "a click on the board changed $changed pixels"
+# Only the clicked column changes: board x 300 is column 7 (280..319).
+compare "$work/editor_bar.png" "$work/editor_click.png" -compose src -highlight-color white \
+  -lowlight-color black "$work/diff.png" || true
+region=$(convert "$work/diff.png" -crop "560x560+0+$bar" +repage -format '%@' info:)
+rx=$(echo "$region" | sed -E 's/^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$/\3/')
+rw=$(echo "$region" | sed -E 's/^([0-9]+)x.*/\1/')
+[ "$rx" -ge 280 ] && [ $((rx + rw)) -le 320 ] || fail "the click at x 300 changed $region"
+echo "editor: bar click ignored, board click changed $region"
+hold Return
+settle
+
+# --- Escape in play ends the game with exit code 0.
+hold Escape 0.3
+for _ in $(seq 100); do kill -0 "$game_pid" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$game_pid" 2>/dev/null; then fail "the game did not end on Escape"; fi
+rc=0
+wait "$game_pid" || rc=$?
+game_pid=
+[ "$rc" -eq 0 ] || fail "the game ended with exit code $rc"
+grep 'frames/s' "$work/stderr" || true
+echo "Escape: exit code 0"
+
+# --- The start-up thump was mixed into the device's output: 16-bit samples, not all silent
+# (read as a grey image of 4410 samples a row, whose brightest pixel is 0 only for silence).
+bytes=$(stat -c %s "$work/audio.raw" 2>/dev/null || echo 0)
+rows=$((bytes / 8820))
+[ "$rows" -ge 10 ] || fail "the audio device wrote $bytes bytes"
+peak=$(head -c $((rows * 8820)) "$work/audio.raw" |
+  convert -size "4410x$rows" -depth 16 -endian LSB gray:- -format '%[max]' info:)
+[ "${peak%.*}" -gt 0 ] || fail "the audio device played only silence"
+echo "audio: $bytes bytes mixed, not silent"
