@@ -34,10 +34,12 @@ bool WriteFully(int fd, const std::uint8_t* data, std::size_t count) {
   return true;
 }
 
-// Opens a regular file for reading; -1 for anything else (a directory, a device).
+// Opens a regular file for reading; -1 for anything else (a directory, a device). Non-blocking,
+// so that a named pipe in a file's place is refused instead of waiting forever for a writer;
+// reads of a regular file do not block either way.
 int OpenForReading(const char* path) {
   if (path == nullptr) return -1;
-  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return -1;
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
