@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/byte_order.h"
 #include "platform/files.h"
 
 namespace {
@@ -13,13 +14,8 @@ constexpr std::uint32_t MinInfoHeaderBytes = 40;
 // The largest image's pixels with row padding, and room for what may follow them.
 constexpr std::size_t MaxBitmapFileBytes = 256u << 20;
 
-std::uint16_t Get16(const std::uint8_t* p) {
-  return std::uint16_t(p[0] | p[1] << 8);
-}
-std::uint32_t Get32(const std::uint8_t* p) {
-  return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-         std::uint32_t(p[3]) << 24;
-}
+using platform::Get16;
+using platform::Get32;
 
 }  // namespace
 

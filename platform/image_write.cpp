@@ -2,23 +2,10 @@
 
 #include <vector>
 
+#include "platform/byte_order.h"
 #include "platform/files.h"
 
 namespace platform {
-namespace {
-
-void Put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  out.push_back(std::uint8_t(v));
-  out.push_back(std::uint8_t(v >> 8));
-}
-
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
-}
-
-}  // namespace
-
 bool WriteBmp24(const char* path, const Surface& image) {
   if (image.width <= 0 || image.height <= 0 ||
       image.pixels.size() != std::size_t(image.width) * std::size_t(image.height)) {
@@ -51,7 +38,8 @@ bool WriteBmp24(const char* path, const Surface& image) {
       out.push_back(std::uint8_t(row[x] >> 8));
       out.push_back(std::uint8_t(row[x] >> 16));
     }
-    for (std::uint32_t pad = std::uint32_t(image.width) * 3; pad < rowBytes; ++pad) out.push_back(0);
+    for (std::uint32_t pad = std::uint32_t(image.width) * 3; pad < rowBytes; ++pad)
+      out.push_back(0);
   }
   return ReplaceFileAtomically(path, out.data(), out.size());
 }

@@ -5,6 +5,7 @@
 #include <new>
 #include <vector>
 
+#include "platform/byte_order.h"
 #include "platform/files.h"
 
 namespace platform {
@@ -17,11 +18,6 @@ struct RiffFile {
 namespace {
 
 constexpr std::uint32_t RiffId = FourCC("RIFF");
-
-std::uint32_t Get32(const std::uint8_t* p) {
-  return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-         std::uint32_t(p[3]) << 24;
-}
 
 // One past the chunk's last data byte. A form's stated size counts its form type, which lies
 // before dataOffset.

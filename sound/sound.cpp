@@ -4,6 +4,7 @@
 #include <memory>
 #include <new>
 
+#include "platform/byte_order.h"
 #include "platform/riff.h"
 
 SoundSlot SoundTable[SoundSlotCount];
@@ -17,13 +18,8 @@ constexpr std::uint16_t WaveFormatPcm = 1;
 // 16-byte chunk.
 constexpr std::int64_t FormatRecordBytes = 18;
 
-std::uint16_t Get16(const std::uint8_t* p) {
-  return std::uint16_t(p[0] | p[1] << 8);
-}
-std::uint32_t Get32(const std::uint8_t* p) {
-  return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-         std::uint32_t(p[3]) << 24;
-}
+using platform::Get16;
+using platform::Get32;
 
 SoundSlot* SlotWithBuffer(std::int32_t id) {
   if (id < 0 || id >= SoundSlotCount || SoundTable[id].buffer == nullptr) return nullptr;

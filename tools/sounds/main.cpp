@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/byte_order.h"
 #include "platform/files.h"
 #include "tools/common/prng.h"
 
@@ -272,15 +273,8 @@ Signal Finished() {
   return s;
 }
 
-void Put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  out.push_back(std::uint8_t(v));
-  out.push_back(std::uint8_t(v >> 8));
-}
-
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
-}
+using platform::Put16;
+using platform::Put32;
 
 void PutId(std::vector<std::uint8_t>& out, const char* id) {
   out.insert(out.end(), id, id + 4);
