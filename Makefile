@@ -32,7 +32,10 @@ build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD) -j $(JOBS)
 
-play: build
+# Only what a player needs: the game, its data files and the level tools (not the tests).
+play: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j $(JOBS) --target yelko yelko_content yelko-solve
 	cd $(BUILD)/game && ./yelko
 
 test: build
