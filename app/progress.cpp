@@ -12,10 +12,9 @@ std::uint8_t OverrideLevel;
 
 // The stored byte, or -1 when there is none (no file, or not exactly one byte).
 int ReadStoredByte() {
-  const std::string path = ProgressFilePath();
-  if (path.empty()) return -1;
-  std::uint8_t bytes[2];
-  return platform::ReadFilePrefix(path.c_str(), bytes, sizeof bytes) == 1 ? bytes[0] : -1;
+  std::vector<std::uint8_t> bytes;
+  if (!platform::ReadUserValue("Level", 1, &bytes) || bytes.size() != 1) return -1;
+  return bytes[0];
 }
 
 }  // namespace
@@ -47,9 +46,7 @@ void EnableLevelMenu(std::int32_t level) {
 void SaveProgress(std::uint8_t level) {
   // Runs in every frame of a solved level: the file is written only when its value changes.
   if (OverrideActive || ReadStoredByte() == level) return;
-  const std::string path = ProgressFilePath();
-  if (path.empty() || !platform::MakeDirectories(platform::UserDataDirectory())) return;
-  platform::ReplaceFileAtomically(path.c_str(), &level, 1);
+  platform::WriteUserValue("Level", &level, 1);
 }
 
 void ResetProgressState() {

@@ -22,16 +22,24 @@ class Backend {
   virtual void PumpEvents() = 0;
   virtual bool HasFocus() = 0;
   virtual void MenuChanged() = 0;
+  // The status line's text changed (platform::StatusText()).
+  virtual void StatusChanged() {}
   virtual void MessageBox(const char* text, const char* caption) = 0;
   // Runs the dialog modally until platform::EndDialog is called for it (DialogEnded turns true).
   virtual void RunDialog(Window dialog, const DialogTemplate& content, DialogProcFn proc) = 0;
   virtual bool AsyncKeyDown(int virtualKey) = 0;
   virtual void Beep() = 0;
 
+  // The player's saved values (platform.h). By default files in UserDataDirectory(); a
+  // backend with a store of its own (the registry, the browser's storage) overrides both.
+  virtual bool ReadUserValue(const char* name, std::size_t limit, std::vector<std::uint8_t>* out);
+  virtual bool WriteUserValue(const char* name, const std::uint8_t* data, std::size_t size);
+
   // Keyboard and mouse devices.
   virtual bool KeyboardOpen() = 0;
   virtual bool KeyboardRead(std::uint8_t state[256]) = 0;
   virtual void KeyboardClose() = 0;
+  virtual bool GamepadInUse() { return false; }
   virtual bool MouseOpen() = 0;
   virtual void MouseClose() = 0;
 

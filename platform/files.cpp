@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/backend.h"
+
 namespace platform {
 namespace {
 
@@ -118,6 +120,18 @@ bool MakeDirectories(const std::string& path) {
   }
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool Backend::ReadUserValue(const char* name, std::size_t limit, std::vector<std::uint8_t>* out) {
+  const std::string dir = UserDataDirectory();
+  if (dir.empty()) return false;
+  return ReadWholeFile((dir + "/" + name).c_str(), limit, out);
+}
+
+bool Backend::WriteUserValue(const char* name, const std::uint8_t* data, std::size_t size) {
+  const std::string dir = UserDataDirectory();
+  if (dir.empty() || !MakeDirectories(dir)) return false;
+  return ReplaceFileAtomically((dir + "/" + name).c_str(), data, size);
 }
 
 }  // namespace platform

@@ -63,6 +63,7 @@ struct MenuEntry {
   std::uint16_t id;
   std::uint8_t depth;
   bool enabled;
+  bool checked = false;  // drawn with a check mark (the level in play)
 };
 
 // A modal dialog's content: a caption and lines of static text, with one OK button (command 1).
@@ -91,6 +92,12 @@ Window GetActiveWindow();
 Window FindWindow(const char* className, const char* title);
 bool EnableMenuItem(Window window, std::uint16_t id, bool enabled);
 bool IsMenuItemEnabled(Window window, std::uint16_t id);
+bool CheckMenuItem(Window window, std::uint16_t id, bool checked);
+bool IsMenuItemChecked(Window window, std::uint16_t id);
+// The one line of text under the board (moves, par, what the keys do). The backend shows it
+// outside the 560 x 560 frame, so the board's picture is never touched by it.
+void SetStatusText(const std::string& text);
+const std::string& StatusText();
 // A modal box with the text and an OK button; returns when dismissed. Owner 0: no owner.
 void MessageBox(Window owner, const char* text, const char* caption);
 // Runs a modal dialog: the procedure gets WM_INITDIALOG, then a WM_COMMAND for each button
@@ -103,6 +110,17 @@ bool AsyncKeyDown(int virtualKey);
 void Beep();
 
 // ---------------------------------------------------------------------------------------------
+// The player's saved values: the level to resume, the best move counts, the window's place.
+// Each is a small named binary value: on Linux a file of that name in UserDataDirectory(), on
+// Windows a REG_BINARY value under HKEY_CURRENT_USER\Software\Yelko, in the browser a file
+// kept in the page's persistent storage.
+
+// False when the value does not exist, cannot be read or holds more than limit bytes.
+bool ReadUserValue(const char* name, std::size_t limit, std::vector<std::uint8_t>* out);
+// Replaces the value whole or not at all. False on failure (the old value then stands).
+bool WriteUserValue(const char* name, const std::uint8_t* data, std::size_t size);
+
+// ---------------------------------------------------------------------------------------------
 // Keyboard and mouse devices
 
 // Opens the keyboard device. False when there is none.
@@ -111,6 +129,9 @@ bool KeyboardOpen();
 // keyboard cannot be read (state then untouched).
 bool KeyboardRead(std::uint8_t state[256]);
 void KeyboardClose();
+// True while the player is using a gamepad (its buttons arrive as keys of the snapshot), so
+// that the status line can name buttons instead of keys.
+bool GamepadInUse();
 bool MouseOpen();
 void MouseClose();
 

@@ -16,9 +16,9 @@ constexpr std::uint32_t FourCC(const char (&s)[5]) {
 }
 
 struct ChunkInfo {
-  std::uint32_t id = 0;        // chunk identifier
-  std::uint32_t size = 0;      // bytes of data, as the file states it (checked against the file)
-  std::uint32_t formType = 0;  // for a RIFF form: its form type
+  std::uint32_t id = 0;          // chunk identifier
+  std::uint32_t size = 0;        // bytes of data, as the file states it (checked against the file)
+  std::uint32_t formType = 0;    // for a RIFF form: its form type
   std::uint32_t dataOffset = 0;  // file offset of the chunk's data (after a form's type)
 };
 

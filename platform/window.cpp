@@ -27,6 +27,7 @@ struct WindowSystem {
   std::deque<Message> queue;
   Window nextDialog = 0x1000;
   std::vector<Window> endedDialogs;
+  std::string status;
 };
 
 WindowSystem& State() {
@@ -46,11 +47,13 @@ void UseBackend(Backend* backend) {
   State().backend = backend;
 }
 
-Backend& CurrentBackend() { return B(); }
+Backend& CurrentBackend() {
+  return B();
+}
 
 std::int64_t PackPoint(int x, int y) {
-  return std::int64_t(std::uint16_t(std::int16_t(x))) |
-         std::int64_t(std::uint16_t(std::int16_t(y))) << 16;
+  return std::int64_t(std::uint16_t(std::int16_t(x))) | std::int64_t(std::uint16_t(std::int16_t(y)))
+                                                            << 16;
 }
 
 bool RegisterWindowClass(const char* className, WindowProcFn proc) {
@@ -153,7 +156,44 @@ bool IsMenuItemEnabled(Window window, std::uint16_t id) {
   return false;
 }
 
-const std::vector<MenuEntry>& GameWindowMenu() { return State().menu; }
+bool CheckMenuItem(Window window, std::uint16_t id, bool checked) {
+  WindowSystem& s = State();
+  if (window == 0 || window != s.gameWindow || id == 0) return false;
+  bool found = false;
+  bool changed = false;
+  for (auto& entry : s.menu) {
+    if (entry.id != id) continue;
+    found = true;
+    changed = changed || entry.checked != checked;
+    entry.checked = checked;
+  }
+  if (changed) B().MenuChanged();
+  return found;
+}
+
+bool IsMenuItemChecked(Window window, std::uint16_t id) {
+  WindowSystem& s = State();
+  if (window == 0 || window != s.gameWindow) return false;
+  for (auto& entry : s.menu) {
+    if (entry.id == id) return entry.checked;
+  }
+  return false;
+}
+
+void SetStatusText(const std::string& text) {
+  WindowSystem& s = State();
+  if (s.status == text) return;
+  s.status = text;
+  B().StatusChanged();
+}
+
+const std::string& StatusText() {
+  return State().status;
+}
+
+const std::vector<MenuEntry>& GameWindowMenu() {
+  return State().menu;
+}
 
 void MessageBox(Window, const char* text, const char* caption) {
   B().MessageBox(text != nullptr ? text : "", caption != nullptr ? caption : "");
@@ -179,27 +219,65 @@ bool DialogEnded(Window dialog) {
   return false;
 }
 
-bool AsyncKeyDown(int virtualKey) { return B().AsyncKeyDown(virtualKey); }
-void Beep() { B().Beep(); }
+bool AsyncKeyDown(int virtualKey) {
+  return B().AsyncKeyDown(virtualKey);
+}
+void Beep() {
+  B().Beep();
+}
 
-bool KeyboardOpen() { return B().KeyboardOpen(); }
-bool KeyboardRead(std::uint8_t state[256]) { return B().KeyboardRead(state); }
-void KeyboardClose() { B().KeyboardClose(); }
-bool MouseOpen() { return B().MouseOpen(); }
-void MouseClose() { B().MouseClose(); }
+bool ReadUserValue(const char* name, std::size_t limit, std::vector<std::uint8_t>* out) {
+  return name != nullptr && out != nullptr && B().ReadUserValue(name, limit, out);
+}
+bool WriteUserValue(const char* name, const std::uint8_t* data, std::size_t size) {
+  return name != nullptr && (data != nullptr || size == 0) && B().WriteUserValue(name, data, size);
+}
 
-std::uint32_t Ticks() { return B().Ticks(); }
-void SpinPause() { B().SpinPause(); }
+bool KeyboardOpen() {
+  return B().KeyboardOpen();
+}
+bool KeyboardRead(std::uint8_t state[256]) {
+  return B().KeyboardRead(state);
+}
+void KeyboardClose() {
+  B().KeyboardClose();
+}
+bool GamepadInUse() {
+  return B().GamepadInUse();
+}
+bool MouseOpen() {
+  return B().MouseOpen();
+}
+void MouseClose() {
+  B().MouseClose();
+}
+
+std::uint32_t Ticks() {
+  return B().Ticks();
+}
+void SpinPause() {
+  B().SpinPause();
+}
 
 bool DisplayOpen(int width, int height, int bitsPerPixel) {
   return B().DisplayOpen(width, height, bitsPerPixel);
 }
-void DisplayClose() { B().DisplayClose(); }
-void WaitVerticalBlank() { B().WaitVerticalBlank(); }
-bool Present(const Surface& frame) { return B().Present(frame); }
+void DisplayClose() {
+  B().DisplayClose();
+}
+void WaitVerticalBlank() {
+  B().WaitVerticalBlank();
+}
+bool Present(const Surface& frame) {
+  return B().Present(frame);
+}
 
-bool AudioOpen() { return B().AudioOpen(); }
-void AudioClose() { B().AudioClose(); }
+bool AudioOpen() {
+  return B().AudioOpen();
+}
+void AudioClose() {
+  B().AudioClose();
+}
 SoundBuffer* CreateSoundBuffer(const std::uint8_t* data, std::uint32_t bytes, PcmFormat format,
                                const char* name) {
   if (data == nullptr && bytes != 0) return nullptr;

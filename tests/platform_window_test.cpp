@@ -3,7 +3,9 @@
 #include <vector>
 
 #include "platform/headless/headless.h"
+#include "platform/key_latch.h"
 #include "platform/platform.h"
+#include "platform/viewport.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -80,3 +82,40 @@ TEST_F(WindowSystem, PackedPointsKeepTheirSign) {
 }
 
 }  // namespace
+
+// A tap shorter than a frame must still move the Player: the next snapshot sees it once.
+TEST(KeyLatch, ATapBetweenSnapshotsIsSeenOnceAndAHeldKeyStaysHeld) {
+  platform::KeyLatch latch;
+  std::uint8_t state[256];
+  platform::KeyLatchDown(latch, 0xCB);
+  platform::KeyLatchUp(latch, 0xCB);
+  platform::KeyLatchDown(latch, 0xC8);
+  platform::KeyLatchSnapshot(latch, state);
+  EXPECT_EQ(state[0xCB], 0x80);
+  EXPECT_EQ(state[0xC8], 0x80);
+  platform::KeyLatchSnapshot(latch, state);
+  EXPECT_EQ(state[0xCB], 0);
+  EXPECT_EQ(state[0xC8], 0x80);
+}
+
+// Whole factors with the board centred, a smooth shrink below 1x, and clicks mapped back to the
+// board pixel under them, none from the letterbox.
+TEST(Viewport, FitsByWholeFactorsAndMapsClicksBackToBoardPixels) {
+  const platform::Viewport big = platform::FitBoard(1920, 1200);
+  EXPECT_EQ(big.scale, 2);
+  EXPECT_EQ(big.width, 1120);
+  EXPECT_EQ(big.x, 400);
+  EXPECT_EQ(big.y, 40);
+  int bx = -1, by = -1;
+  EXPECT_FALSE(platform::ViewportToBoard(big, 399, 600, &bx, &by));
+  ASSERT_TRUE(platform::ViewportToBoard(big, 400 + 81, 40 + 1119, &bx, &by));
+  EXPECT_EQ(bx, 40);
+  EXPECT_EQ(by, 559);
+  const platform::Viewport small = platform::FitBoard(300, 400);
+  EXPECT_EQ(small.scale, 0);
+  EXPECT_EQ(small.width, 300);
+  EXPECT_EQ(small.y, 50);
+  ASSERT_TRUE(platform::ViewportToBoard(small, 299, 50, &bx, &by));
+  EXPECT_EQ(bx, 558);
+  EXPECT_EQ(by, 0);
+}
