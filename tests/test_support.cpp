@@ -38,7 +38,11 @@ std::vector<std::uint8_t> ReadBytes(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::string SourceDir() { return YELKO_SOURCE_DIR; }
-std::string GameDir() { return YELKO_GAME_DIR; }
+std::string SourceDir() {
+  return YELKO_SOURCE_DIR;
+}
+std::string GameDir() {
+  return YELKO_GAME_DIR;
+}
 
 }  // namespace testing_support
