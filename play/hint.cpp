@@ -29,6 +29,7 @@ void ShowHint() {
   if (!RememberedValid) {
     SolveOptions options;
     options.maxStates = HintStateLimit;
+    options.guided = true;
     const SolveResult result = SolveFromPosition(CapturePosition(), options);
     Hint = result.outcome == SolveOutcome::Solved   ? HintKind::Move
            : result.outcome == SolveOutcome::GaveUp ? HintKind::TooFar
