@@ -1,0 +1,295 @@
+// The page in headless Chromium, driven as a player would through puppeteer-core. Called by
+// web_browser_test.sh, which makes the reference frames with the headless replay runner.
+//
+//   node web_browser.mjs PAGE_DIR WORK_DIR
+//
+// WORK_DIR holds: solution.txt (level 1's moves, e.g. RRRRRRRD), start1.bmp, start2.bmp,
+// solved1.bmp, moved1.bmp (level 1 after the first move), opened.bmp (opened.dat at its
+// start) and opened.dat. Screenshots are written there too. Prints one line per check; exits
+// 1 on the first failure.
+import { createRequire } from 'node:module';
+import { readFileSync, writeFileSync } from 'node:fs';
+import { createServer } from 'node:http';
+import { join, extname } from 'node:path';
+import { pathToFileURL } from 'node:url';
+
+const [pageDir, work] = process.argv.slice(2);
+const tools = process.env.YELKO_WEB_TOOLS;
+const require = createRequire(join(tools, 'node_modules') + '/');
+const puppeteer = (await import(pathToFileURL(require.resolve('puppeteer-core')))).default;
+
+const fail = (what) => {
+  console.log('FAIL: ' + what);
+  process.exit(1);
+};
+
+// ---- A static server for the page, on a port of its own.
+const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
+                '.svg': 'image/svg+xml', '.data': 'application/octet-stream' };
+const server = createServer((req, res) => {
+  const path = new URL(req.url, 'http://x').pathname;
+  const file = join(pageDir, path === '/' ? 'index.html' : path);
+  try {
+    const body = readFileSync(file);
+    res.writeHead(200, { 'Content-Type': types[extname(file)] || 'application/octet-stream' });
+    res.end(body);
+  } catch (error) {
+    res.writeHead(404);
+    res.end();
+  }
+});
+await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+const origin = `http://127.0.0.1:${server.address().port}`;
+
+const browser = await puppeteer.launch({
+  executablePath: '/usr/bin/chromium',
+  headless: true,
+  userDataDir: join(work, 'profile'),
+  args: ['--no-sandbox', '--autoplay-policy=no-user-gesture-required'],
+});
+const timer = setTimeout(() => fail('the browser test took longer than 4 minutes'), 240000);
+
+// Everything that goes wrong in a page is a failure: console errors, uncaught exceptions,
+// failed requests.
+const problems = [];
+async function openPage(viewport) {
+  const page = await browser.newPage();
+  await page.setViewport(viewport);
+  page.on('console', (m) => { if (m.type() === 'error') problems.push('console: ' + m.text()); });
+  page.on('pageerror', (e) => problems.push('exception: ' + e.message));
+  page.on('requestfailed', (r) => problems.push('request failed: ' + r.url()));
+  page.on('response', (r) => { if (r.status() >= 400) problems.push(r.status() + ' ' + r.url()); });
+  return page;
+}
+const noProblems = (when) => {
+  if (problems.length) fail(when + ': ' + problems.join('; '));
+};
+
+const frames = (page) => page.evaluate(() => YelkoPage.frames);
+async function waitFrames(page, count) {
+  const until = (await frames(page)) + count;
+  await page.waitForFunction((n) => YelkoPage.frames >= n, { timeout: 20000 }, until);
+}
+async function load(page, url) {
+  await page.goto(url, { waitUntil: 'load' });
+  await page.waitForFunction(() => typeof YelkoPage === 'object' && YelkoPage.frames > 0,
+                             { timeout: 30000 });
+  await waitFrames(page, 20);
+}
+
+// The canvas's pixels against a 24-bit BMP of the replay runner: the count that differ.
+function readBmp(file) {
+  const b = readFileSync(join(work, file));
+  const offset = b.readUInt32LE(10), width = b.readInt32LE(18), height = b.readInt32LE(22);
+  const row = (width * 3 + 3) & ~3;
+  const rgb = new Uint8Array(width * height * 3);
+  for (let y = 0; y < height; ++y) {
+    for (let x = 0; x < width; ++x) {
+      const at = offset + (height - 1 - y) * row + x * 3;
+      const to = (y * width + x) * 3;
+      rgb[to] = b[at + 2];
+      rgb[to + 1] = b[at + 1];
+      rgb[to + 2] = b[at];
+    }
+  }
+  return { width, height, rgb };
+}
+async function canvasPixels(page) {
+  return page.evaluate(() => {
+    const c = YelkoPage.canvas;
+    return Array.from(c.getContext('2d').getImageData(0, 0, c.width, c.height).data);
+  });
+}
+async function differingPixels(page, file) {
+  const want = readBmp(file);
+  const got = await canvasPixels(page);
+  if (got.length !== want.width * want.height * 4) return Infinity;
+  let differ = 0;
+  for (let i = 0; i < want.width * want.height; ++i) {
+    if (got[i * 4] !== want.rgb[i * 3] || got[i * 4 + 1] !== want.rgb[i * 3 + 1] ||
+        got[i * 4 + 2] !== want.rgb[i * 3 + 2]) ++differ;
+  }
+  return differ;
+}
+async function expectFrame(page, file, what) {
+  const differ = await differingPixels(page, file);
+  if (differ !== 0) {
+    await page.screenshot({ path: join(work, 'failed.png') });
+    fail(`${what}: ${differ} canvas pixels differ from the replay's ${file}`);
+  }
+}
+
+const arrows = { L: 'ArrowLeft', U: 'ArrowUp', R: 'ArrowRight', D: 'ArrowDown' };
+// One move: the arrow held for a few frames, then the ten frames of the walk.
+async function move(page, letter) {
+  await page.keyboard.down(arrows[letter]);
+  await waitFrames(page, 4);
+  await page.keyboard.up(arrows[letter]);
+  await waitFrames(page, 9);
+}
+const levelEnabled = (page, n) => page.evaluate(
+  (id) => !document.querySelector(`#menubar .item[data-id="${id}"]`).classList.contains('disabled'),
+  20 + n);
+const status = (page) => page.evaluate(() => document.getElementById('status').textContent);
+
+// ---- Level 1 as the replay shows it, no error, the icon served.
+const page = await openPage({ width: 1280, height: 800 });
+await load(page, origin + '/');
+noProblems('loading the page');
+const icon = await page.evaluate(() => document.querySelector('link[rel=icon]').href);
+const iconStatus = await page.evaluate((u) => fetch(u).then((r) => r.status), icon);
+if (iconStatus !== 200) fail('the icon ' + icon + ' answered ' + iconStatus);
+await expectFrame(page, 'start1.bmp', 'level 1 at its start');
+if (await levelEnabled(page, 2)) fail('Level 2 is enabled before level 1 is solved');
+console.log('page loaded without errors; the canvas equals the replay of level 1');
+await page.screenshot({ path: join(work, 'desktop.png') });
+
+// ---- The game's clock: frames per second over three seconds.
+{
+  const f0 = await frames(page);
+  const t0 = Date.now();
+  await new Promise((r) => setTimeout(r, 3000));
+  const fps = ((await frames(page)) - f0) * 1000 / (Date.now() - t0);
+  console.log(`game frames per second in headless Chromium: ${fps.toFixed(1)}`);
+  if (fps < 30) fail(`only ${fps.toFixed(1)} frames per second`);
+}
+
+// ---- Level 1's shortest solution on the arrow keys.
+const solution = readFileSync(join(work, 'solution.txt'), 'utf8').trim();
+for (const letter of solution) await move(page, letter);
+await waitFrames(page, 90);
+await expectFrame(page, 'solved1.bmp', 'level 1 after its solution');
+const played = await page.evaluate(() => YelkoPage.played.join(' '));
+if (!played.includes('bifald.wav')) fail('no applause after the solve (played: ' + played + ')');
+if (!(await levelEnabled(page, 2))) fail('Level 2 is not enabled in the menu after the solve');
+console.log(`solved level 1 with ${solution}: WELL DONE, applause, Level 2 enabled`);
+
+// ---- The progress is kept: a reload starts at level 2.
+await load(page, origin + '/');
+await expectFrame(page, 'start2.bmp', 'level 2 after a reload');
+if (!(await levelEnabled(page, 2))) fail('Level 2 is not enabled after a reload');
+console.log('after a reload the game starts at level 2');
+
+// The status line and undo, where the game has them.
+const before = await status(page);
+if (before === '') {
+  console.log('no status line text from the game: undo and status not checked');
+} else {
+  if (!/Level 2/.test(before)) fail('the status line does not name level 2: ' + before);
+  await move(page, readFileSync(join(work, 'first2.txt'), 'utf8').trim());
+  const after = await status(page);
+  if (after === before) fail('the status line did not change after a move: ' + after);
+  await page.keyboard.press('KeyZ');
+  await waitFrames(page, 15);
+  await expectFrame(page, 'start2.bmp', 'level 2 after a move and its undo');
+  console.log(`status line "${before}" -> "${after}"; Z undid the move`);
+}
+
+// ---- The menu: File > Levels > Level 1 (a desktop's clicks), the About box holds the game.
+await page.click('#menubar .title:nth-child(1)');
+await page.hover('#menubar .item.sub');
+await page.click('#menubar .item[data-id="21"]');
+await waitFrames(page, 10);
+await expectFrame(page, 'start1.bmp', 'level 1 chosen from the menu');
+if (!(await page.evaluate(() => document.querySelector('.item[data-id="21"]').classList
+                                 .contains('checked'))) &&
+    before !== '') {
+  fail('Level 1 is not checked in the menu while it is played');
+}
+await page.click('#menubar .title:nth-child(2)');
+await page.click('#menubar .title:nth-child(2) .item');
+await page.waitForSelector('#shade:not([hidden])');
+const held = await frames(page);
+await new Promise((r) => setTimeout(r, 300));
+if ((await frames(page)) !== held) fail('frames ran while the About box was open');
+const about = await page.evaluate(() => document.getElementById('box-text').textContent);
+if (!about.includes('Collect the balls')) fail('the About box says: ' + about);
+await page.keyboard.press('Escape');
+await waitFrames(page, 10);
+if (await page.evaluate(() => YelkoPage.ended_)) fail('Escape closing the About box ended the game');
+console.log('menu: Level 1 chosen; About box modal, closed by Escape');
+
+// ---- The editor: paint and place, save; after a reload L loads the same level.
+await page.keyboard.press('KeyD');
+await waitFrames(page, 5);
+const box = await page.evaluate(() => {
+  const r = YelkoPage.canvas.getBoundingClientRect();
+  return { x: r.left, y: r.top, scale: r.width / 560 };
+});
+const cell = (c, r) => [box.x + (c * 40 + 20) * box.scale, box.y + (r * 40 + 20) * box.scale];
+for (const [c, r] of [[3, 3], [4, 3], [5, 3], [3, 4]]) {
+  const [x, y] = cell(c, r);
+  await page.mouse.click(x, y);
+  await waitFrames(page, 3);
+}
+const [px, py] = cell(4, 3);
+await page.mouse.click(px, py, { button: 'right' });  // the Player
+await waitFrames(page, 3);
+const [bx, by] = cell(5, 3);
+await page.mouse.click(bx, by, { button: 'right' });
+await waitFrames(page, 3);
+await page.mouse.click(bx, by, { button: 'right' });  // a ball
+await waitFrames(page, 3);
+const edited = await canvasPixels(page);
+writeFileSync(join(work, 'edited.bin'), Buffer.from(edited));
+await page.keyboard.press('KeyS');
+await waitFrames(page, 10);
+await load(page, origin + '/');
+await page.keyboard.press('KeyD');
+await waitFrames(page, 5);
+await page.keyboard.press('KeyL');
+await waitFrames(page, 5);
+const loaded = await canvasPixels(page);
+let differ = 0;
+for (let i = 0; i < loaded.length; ++i) if (loaded[i] !== edited[i]) ++differ;
+if (differ !== 0) fail(`after a reload L shows a level that differs in ${differ} bytes from the saved one`);
+if (edited.every((v, i) => v === loaded[i]) && (await differingPixels(page, 'start1.bmp')) === 0) {
+  fail('the edited level looks like level 1');
+}
+console.log('editor: clicks painted and placed, S saved, L after a reload loaded the same level');
+await page.keyboard.press('Enter');
+await waitFrames(page, 5);
+
+// ---- "Open level…": a file from disk played as level 0.
+const [chooser] = await Promise.all([page.waitForFileChooser(), page.click('#open')]);
+await Promise.all([page.waitForNavigation(), chooser.accept([join(work, 'opened.dat')])]);
+await page.waitForFunction(() => YelkoPage.frames > 20, { timeout: 30000 });
+await expectFrame(page, 'opened.bmp', 'the opened level');
+if (!page.url().includes('start-level=0')) fail('the opened level is not played as level 0');
+console.log('Open level…: the file is played as level 0');
+
+// ---- Escape ends the game; the page offers to start again.
+await page.keyboard.press('Escape');
+await page.waitForSelector('#ended:not([hidden])', { timeout: 5000 });
+await page.click('#again');
+await page.waitForFunction(() => YelkoPage.frames > 20 && !YelkoPage.ended_, { timeout: 30000 });
+console.log('Escape: "Yelko has ended", and Start again starts it again');
+noProblems('playing on a desktop');
+await page.close();
+
+// ---- A phone held upright: the board fits, the touch buttons show, a swipe walks one cell.
+const phone = await openPage({ width: 390, height: 844, isMobile: true, hasTouch: true,
+                               deviceScaleFactor: 2 });
+await load(phone, origin + '/?start-level=1');
+const fit = await phone.evaluate(() => {
+  const r = YelkoPage.canvas.getBoundingClientRect();
+  return { left: r.left, right: r.right, bottom: r.bottom, width: r.width,
+           buttons: !document.getElementById('touchkeys').hidden };
+});
+if (fit.left < 0 || fit.right > 390 || fit.bottom > 844) fail('the board does not fit the phone: ' + JSON.stringify(fit));
+if (!fit.buttons) fail('no touch buttons on a touch screen');
+const first = solution[0];
+const from = [fit.left + fit.width / 2, 400];
+const to = { L: [-80, 0], R: [80, 0], U: [0, -80], D: [0, 80] }[first];
+await phone.touchscreen.touchStart(from[0], from[1]);
+await phone.touchscreen.touchMove(from[0] + to[0], from[1] + to[1]);
+await phone.touchscreen.touchEnd();
+await waitFrames(phone, 30);
+await expectFrame(phone, 'moved1.bmp', 'level 1 after a swipe');
+console.log(`phone: board ${fit.width} px wide, touch buttons shown, a swipe moved the Player one cell`);
+await phone.screenshot({ path: join(work, 'phone.png') });
+noProblems('playing on a phone');
+
+clearTimeout(timer);
+await browser.close();
+server.close();
