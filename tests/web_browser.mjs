@@ -142,7 +142,6 @@ if (iconStatus !== 200) fail('the icon ' + icon + ' answered ' + iconStatus);
 await expectFrame(page, 'start1.bmp', 'level 1 at its start');
 if (await levelEnabled(page, 2)) fail('Level 2 is enabled before level 1 is solved');
 console.log('page loaded without errors; the canvas equals the replay of level 1');
-await page.screenshot({ path: join(work, 'desktop.png') });
 
 // ---- The game's clock: frames per second over three seconds.
 {
@@ -188,6 +187,8 @@ if (before === '') {
 // ---- The menu: File > Levels > Level 1 (a desktop's clicks), the About box holds the game.
 await page.click('#menubar .title:nth-child(1)');
 await page.hover('#menubar .item.sub');
+await page.hover('#menubar .item[data-id="22"]');
+await page.screenshot({ path: join(work, 'desktop.png') });
 await page.click('#menubar .item[data-id="21"]');
 await waitFrames(page, 10);
 await expectFrame(page, 'start1.bmp', 'level 1 chosen from the menu');
@@ -266,6 +267,36 @@ await page.waitForFunction(() => YelkoPage.frames > 20 && !YelkoPage.ended_, { t
 console.log('Escape: "Yelko has ended", and Start again starts it again');
 noProblems('playing on a desktop');
 await page.close();
+
+// ---- A browser that refuses storage, on a 120 Hz display: the game keeps its own 60 frames per
+// second, and says (once, in the page) that it cannot keep the progress.
+const fast = await openPage({ width: 1280, height: 800 });
+await fast.evaluateOnNewDocument(() => {
+  indexedDB.open = () => { throw new Error('storage refused'); };
+  window.requestAnimationFrame = (cb) => setTimeout(() => cb(performance.now()), 1000 / 120);
+});
+await load(fast, origin + '/');
+{
+  const f0 = await frames(fast);
+  const t0 = Date.now();
+  await new Promise((r) => setTimeout(r, 3000));
+  const fps = ((await frames(fast)) - f0) * 1000 / (Date.now() - t0);
+  console.log(`on a 120 Hz display: ${fps.toFixed(1)} game frames per second`);
+  if (fps < 50 || fps > 70) fail(`the game ran ${fps.toFixed(1)} frames per second at 120 Hz`);
+}
+await fast.keyboard.press('KeyD');
+await waitFrames(fast, 5);
+await fast.keyboard.press('KeyS');  // a save that cannot be kept
+await waitFrames(fast, 10);
+const notice = await fast.evaluate(() => !document.getElementById('notice').hidden &&
+                                         document.getElementById('notice').textContent);
+if (!notice) fail('no word in the page that the progress cannot be kept');
+if (await fast.evaluate(() => !document.getElementById('shade').hidden)) {
+  fail('the failure to keep a save opened a box');
+}
+console.log(`storage refused: "${notice}"; the game goes on`);
+noProblems('without storage');
+await fast.close();
 
 // ---- A phone held upright: the board fits, the touch buttons show, a swipe walks one cell.
 const phone = await openPage({ width: 390, height: 844, isMobile: true, hasTouch: true,
