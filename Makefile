@@ -94,7 +94,7 @@ web-deps:
 web: deps web-deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD) -j $(JOBS) --target yelko_content yelko-solve yelko
-	NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B $(WEB_OBJ) -DCMAKE_BUILD_TYPE=Release \
+	NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B $(WEB_OBJ) -DCMAKE_BUILD_TYPE=MinSizeRel \
 	  -DYELKO_SDL=OFF -DYELKO_TESTS=OFF -DYELKO_BENCH=OFF \
 	  -DYELKO_WEB_DATA=$(CURDIR)/$(BUILD)/game -DYELKO_WEB_OUT=$(CURDIR)/$(WEB_BUILD)
 	NODE_PATH=/usr/share/nodejs cmake --build $(WEB_OBJ) -j $(JOBS) --target yelko

@@ -21,7 +21,7 @@ Module.preRun.push(function () {
   });
 });
 Module.print = function (text) { console.log(text); };
-Module.printErr = function (text) { console.warn(text); };
+Module.printErr = function (text) { console.error(text); };
 
 // KeyboardEvent.code to the DirectInput scan code the game reads.
 const YelkoScanCodes = (function () {
@@ -261,7 +261,7 @@ const YelkoPage = {
 
   key(code, down) {
     const scan = YelkoScanCodes[code];
-    if (scan === undefined) return false;
+    if (scan === undefined || !this.canvas) return false;  // (the game has not started yet)
     if (down) this.held.add(code); else this.held.delete(code);
     _yelko_web_key(scan, down ? 1 : 0);
     return true;
@@ -324,7 +324,7 @@ const YelkoPage = {
     this.pressedNow.clear();
     this.suppressed.clear();
     this.held.clear();
-    if (typeof _yelko_web_blur === 'function') _yelko_web_blur();
+    if (this.canvas) _yelko_web_blur();
   },
 
   // ---- Mouse and touch: canvas positions to board pixels, whatever size the canvas is shown at.
