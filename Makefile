@@ -21,7 +21,8 @@ PACKAGES = cmake make g++ pkg-config libgtest-dev libbenchmark-dev \
 # The browser build and its test: Debian's emscripten and Chromium, and puppeteer-core from npm
 # (driving that Chromium; it downloads no browser of its own).
 WEB_PACKAGES = emscripten chromium
-PUPPETEER_VERSION = 25.19.0
+# The newest puppeteer-core that runs on Debian 12's Node.js 18.
+PUPPETEER_VERSION = 24.43.1
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -105,7 +106,7 @@ web-serve: web
 
 # The page in headless Chromium (tests/web_browser_test.sh).
 test-web: web
-	@[ -d $(WEB_TOOLS)/node_modules/puppeteer-core ] || \
+	@grep -qs '"version": "$(PUPPETEER_VERSION)"' $(WEB_TOOLS)/node_modules/puppeteer-core/package.json || \
 	  (mkdir -p $(WEB_TOOLS) && cd $(WEB_TOOLS) && PUPPETEER_SKIP_DOWNLOAD=1 \
 	   npm install --no-audit --no-fund --silent puppeteer-core@$(PUPPETEER_VERSION))
 	YELKO_WEB_TOOLS=$(CURDIR)/$(WEB_TOOLS) timeout 600 bash tests/web_browser_test.sh \
