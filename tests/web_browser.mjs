@@ -5,7 +5,8 @@
 //
 // WORK_DIR holds: solution.txt (level 1's moves, e.g. RRRRRRRD), start1.bmp, start2.bmp,
 // solved1.bmp, moved1.bmp (level 1 after the first move), opened.bmp (opened.dat at its
-// start) and opened.dat. Screenshots are written there too. Prints one line per check; exits
+// start), opened.dat and touched.bmp (level 1's editor after a left click at 100,100 and a
+// right one at 260,180). Screenshots are written there too. Prints one line per check; exits
 // 1 on the first failure.
 import { createRequire } from 'node:module';
 import { readFileSync, writeFileSync } from 'node:fs';
@@ -304,7 +305,7 @@ const phone = await openPage({ width: 390, height: 844, isMobile: true, hasTouch
 await load(phone, origin + '/?start-level=1');
 const fit = await phone.evaluate(() => {
   const r = YelkoPage.canvas.getBoundingClientRect();
-  return { left: r.left, right: r.right, bottom: r.bottom, width: r.width,
+  return { left: r.left, top: r.top, right: r.right, bottom: r.bottom, width: r.width,
            buttons: !document.getElementById('touchkeys').hidden };
 });
 if (fit.left < 0 || fit.right > 390 || fit.bottom > 844) fail('the board does not fit the phone: ' + JSON.stringify(fit));
@@ -319,6 +320,23 @@ await waitFrames(phone, 30);
 await expectFrame(phone, 'moved1.bmp', 'level 1 after a swipe');
 console.log(`phone: board ${fit.width} px wide, touch buttons shown, a swipe moved the Player one cell`);
 await phone.screenshot({ path: join(work, 'phone.png') });
+await phone.tap('#touchkeys button[data-code="KeyR"]');
+await waitFrames(phone, 10);
+await expectFrame(phone, 'start1.bmp', 'level 1 after the Restart button');
+// The editor on a board shown at 374 of its 560 pixels: a tap paints, a long press places.
+await phone.keyboard.press('KeyD');
+await waitFrames(phone, 10);
+const at = (x, y) => [fit.left + x * fit.width / 560, fit.top + y * fit.width / 560];
+const tap = at(100, 100);
+await phone.touchscreen.tap(tap[0], tap[1]);
+await waitFrames(phone, 10);
+const hold = at(260, 180);
+await phone.touchscreen.touchStart(hold[0], hold[1]);
+await new Promise((r) => setTimeout(r, 800));
+await phone.touchscreen.touchEnd();
+await waitFrames(phone, 10);
+await expectFrame(phone, 'touched.bmp', 'the editor after a tap and a long press');
+console.log('phone: the Restart button restarts; in the editor a tap paints, a long press places');
 noProblems('playing on a phone');
 
 clearTimeout(timer);

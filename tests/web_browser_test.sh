@@ -46,6 +46,7 @@ replay "$game/level2.dat" 'frames 30\n' start2.bmp
 replay "$game/level1.dat" "frames 30\nframes 1 $first\nframes 30\n" moved1.bmp
 "$game/yelko-solve" --script "$game/level1.dat" >"$work/solve.txt"
 replay "$game/level1.dat" "$(cat "$work/solve.txt")\nframes 120\n" solved1.bmp
+replay "$game/level1.dat" 'frames 30\nframes 1 D\nframes 10\nclick left 100 100\nframes 10\nclick right 260 180\nframes 10\n' touched.bmp
 cp "$game/level3.dat" "$work/opened.dat"
 replay "$work/opened.dat" 'frames 30\n' opened.bmp
 
