@@ -208,7 +208,7 @@ const about = await page.evaluate(() => document.getElementById('box-text').text
 if (!about.includes('Collect the balls')) fail('the About box says: ' + about);
 await page.keyboard.press('Escape');
 await waitFrames(page, 10);
-if (await page.evaluate(() => YelkoPage.ended_)) fail('Escape closing the About box ended the game');
+if (await page.evaluate(() => YelkoPage.gameOver)) fail('Escape closing the About box ended the game');
 console.log('menu: Level 1 chosen; About box modal, closed by Escape');
 
 // ---- The editor: paint and place, save; after a reload L loads the same level.
@@ -264,7 +264,7 @@ console.log('Open level…: the file is played as level 0');
 await page.keyboard.press('Escape');
 await page.waitForSelector('#ended:not([hidden])', { timeout: 5000 });
 await page.click('#again');
-await page.waitForFunction(() => YelkoPage.frames > 20 && !YelkoPage.ended_, { timeout: 30000 });
+await page.waitForFunction(() => YelkoPage.frames > 20 && !YelkoPage.gameOver, { timeout: 30000 });
 console.log('Escape: "Yelko has ended", and Start again starts it again');
 noProblems('playing on a desktop');
 await page.close();

@@ -59,7 +59,7 @@ const YelkoPage = {
   sounds: new Map(),
   nextSound: 1,
   storageWarned: false,
-  ended_: false,
+  gameOver: false,
 
   // ---- Window
 
@@ -284,7 +284,7 @@ const YelkoPage = {
       if (this.boxKey && !e.repeat) this.boxKey(e);
       return;
     }
-    if (this.ended_) return;
+    if (this.gameOver) return;
     if (this.menuOpen) {
       this.menuKey(e);
       return;
@@ -336,7 +336,7 @@ const YelkoPage = {
   },
 
   click(right, clicks, clientX, clientY) {
-    if (this.modal || this.ended_ || !this.canvas) return;
+    if (this.modal || this.gameOver || !this.canvas) return;
     const point = this.boardPoint(clientX, clientY);
     _yelko_web_click(right ? 1 : 0, clicks >= 2 && clicks % 2 === 0 ? 1 : 0, point[0], point[1]);
   },
@@ -530,7 +530,7 @@ const YelkoPage = {
   // ---- The end
 
   ended() {
-    this.ended_ = true;
+    this.gameOver = true;
     this.closeMenus();
     document.getElementById('ended').hidden = false;
     document.getElementById('again').focus();
@@ -605,7 +605,7 @@ const YelkoPage = {
       const up = () => { if (this.held.has(code)) this.key(code, false); };
       button.addEventListener('pointerdown', (e) => {
         e.preventDefault();
-        if (!this.modal && !this.menuOpen && !this.ended_) this.key(code, true);
+        if (!this.modal && !this.menuOpen && !this.gameOver) this.key(code, true);
       });
       for (const type of ['pointerup', 'pointerleave', 'pointercancel']) {
         button.addEventListener(type, up);

@@ -280,10 +280,6 @@ class WebBackend final : public Backend {
     if (open_ && id > 0 && id <= 0xFFFF) Post(WM_COMMAND, std::uint64_t(id), 0);
   }
 
-  void Close() {
-    if (open_) Post(WM_CLOSE, 0, 0);
-  }
-
  private:
   static void Post(std::uint32_t id, std::uint64_t wParam, std::int64_t lParam) {
     const Window w = FindWindow(GameClass, nullptr);
@@ -393,10 +389,6 @@ EMSCRIPTEN_KEEPALIVE void yelko_web_click(int right, int doubleClick, int x, int
 
 EMSCRIPTEN_KEEPALIVE void yelko_web_command(int id) {
   if (platform::web::Current != nullptr) platform::web::Current->Command(id);
-}
-
-EMSCRIPTEN_KEEPALIVE void yelko_web_close() {
-  if (platform::web::Current != nullptr) platform::web::Current->Close();
 }
 
 }  // extern "C"
