@@ -622,7 +622,9 @@ const YelkoPage = {
     const open = document.getElementById('open');
     open.addEventListener('click', () => { open.blur(); chooser.click(); });
     chooser.addEventListener('change', () => this.openLevel(chooser.files[0]));
-    document.getElementById('again').addEventListener('click', () => location.reload());
+    // Starting again starts from the saved progress, also after an opened level.
+    document.getElementById('again').addEventListener('click',
+                                                      () => location.assign(location.pathname));
     this.layout();
   },
 };
