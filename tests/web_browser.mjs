@@ -69,7 +69,12 @@ const noProblems = (when) => {
 const frames = (page) => page.evaluate(() => YelkoPage.frames);
 async function waitFrames(page, count) {
   const until = (await frames(page)) + count;
-  await page.waitForFunction((n) => YelkoPage.frames >= n, { timeout: 20000 }, until);
+  try {
+    await page.waitForFunction((n) => YelkoPage.frames >= n, { timeout: 20000 }, until);
+  } catch (error) {
+    const over = await page.evaluate(() => YelkoPage.gameOver);
+    fail(over ? 'the game ended unasked' : 'the game ran no frame for 20 s');
+  }
 }
 async function load(page, url) {
   await page.goto(url, { waitUntil: 'load' });
@@ -150,8 +155,8 @@ console.log('page loaded without errors; the canvas equals the replay of level 1
   const t0 = Date.now();
   await new Promise((r) => setTimeout(r, 3000));
   const fps = ((await frames(page)) - f0) * 1000 / (Date.now() - t0);
+  // Reported, not required: a loaded machine may drop refreshes.
   console.log(`game frames per second in headless Chromium: ${fps.toFixed(1)}`);
-  if (fps < 30) fail(`only ${fps.toFixed(1)} frames per second`);
 }
 
 // ---- Level 1's shortest solution on the arrow keys.
@@ -249,8 +254,12 @@ if (edited.every((v, i) => v === loaded[i]) && (await differingPixels(page, 'sta
   fail('the edited level looks like level 1');
 }
 console.log('editor: clicks painted and placed, S saved, L after a reload loaded the same level');
-await page.keyboard.press('Enter');
+// Escape means nothing in the editor; tapped there, it must not end the game once play resumes.
+await page.keyboard.press('Escape');
 await waitFrames(page, 5);
+await page.keyboard.press('Enter');
+await waitFrames(page, 10);
+if (await page.evaluate(() => YelkoPage.gameOver)) fail('Escape tapped in the editor ended the game later');
 
 // ---- "Open level…": a file from disk played as level 0.
 const [chooser] = await Promise.all([page.waitForFileChooser(), page.click('#open')]);
@@ -283,7 +292,8 @@ await load(fast, origin + '/');
   await new Promise((r) => setTimeout(r, 3000));
   const fps = ((await frames(fast)) - f0) * 1000 / (Date.now() - t0);
   console.log(`on a 120 Hz display: ${fps.toFixed(1)} game frames per second`);
-  if (fps < 50 || fps > 70) fail(`the game ran ${fps.toFixed(1)} frames per second at 120 Hz`);
+  // Faster than 60 would be the game following the display's refresh instead of its clock.
+  if (fps > 70) fail(`the game ran ${fps.toFixed(1)} frames per second at 120 Hz`);
 }
 await fast.keyboard.press('KeyD');
 await waitFrames(fast, 5);

@@ -204,6 +204,7 @@ class WebBackend final : public Backend {
   // The game's own 60 Hz clock decides the frame; the page shows it at the display refresh
   // that follows, so a 120 Hz screen runs the game at the same speed as a 60 Hz one.
   void WaitVerticalBlank() override {
+    AgeAsyncPresses();
     const std::uint64_t deadline = NextFrameDeadline(pacer_, NowMicros());
     JsNextFrame(double(deadline) / 1000.0);
     KeepEditorLevel();
@@ -258,7 +259,7 @@ class WebBackend final : public Backend {
     if (scanCode <= 0 || scanCode > 255) return;
     if (down) {
       KeyLatchDown(latch_, std::uint8_t(scanCode));
-      asyncPressed_[scanCode] = true;
+      asyncNew_[scanCode] = true;
     } else {
       KeyLatchUp(latch_, std::uint8_t(scanCode));
     }
@@ -266,7 +267,8 @@ class WebBackend final : public Backend {
 
   void LoseFocus() {
     KeyLatchClear(latch_);
-    std::memset(asyncPressed_, 0, sizeof asyncPressed_);
+    std::memset(asyncNew_, 0, sizeof asyncNew_);
+    std::memset(asyncOld_, 0, sizeof asyncOld_);
   }
 
   void Click(bool right, bool doubleClick, int x, int y) {
@@ -304,11 +306,18 @@ class WebBackend final : public Backend {
   // dropped here.
   void AfterModal() { LoseFocus(); }
 
-  // Escape and Enter: held now, or pressed since the game last asked.
+  // Escape and Enter: held now, or tapped during this frame or the one before, so that a tap
+  // shorter than a frame is seen. A tap the game did not ask about (Escape in the editor) is
+  // forgotten after that: it must not end the game when play resumes later.
   bool TakeAsync(std::uint8_t scanCode) {
-    const bool pressed = asyncPressed_[scanCode];
-    asyncPressed_[scanCode] = false;
+    const bool pressed = asyncNew_[scanCode] || asyncOld_[scanCode];
+    asyncNew_[scanCode] = asyncOld_[scanCode] = false;
     return pressed || latch_.held[scanCode] != 0;
+  }
+
+  void AgeAsyncPresses() {
+    std::memcpy(asyncOld_, asyncNew_, sizeof asyncOld_);
+    std::memset(asyncNew_, 0, sizeof asyncNew_);
   }
 
   // Writes the store to the browser's storage. A failure is told once; the game goes on.
@@ -338,7 +347,8 @@ class WebBackend final : public Backend {
   }
 
   KeyLatch latch_;
-  bool asyncPressed_[256] = {};
+  bool asyncNew_[256] = {};  // tapped since the last frame ended
+  bool asyncOld_[256] = {};  // tapped during the frame before
   FramePacer pacer_;
   std::vector<std::uint32_t> rgba_;
   FileIdentity editorLevel_;
