@@ -9,7 +9,7 @@
 // right one at 260,180). Screenshots are written there too. Prints one line per check; exits
 // 1 on the first failure.
 import { createRequire } from 'node:module';
-import { readFileSync, writeFileSync } from 'node:fs';
+import { existsSync, readFileSync, writeFileSync } from 'node:fs';
 import { createServer } from 'node:http';
 import { join, extname } from 'node:path';
 import { pathToFileURL } from 'node:url';
@@ -254,6 +254,20 @@ if (edited.every((v, i) => v === loaded[i]) && (await differingPixels(page, 'sta
   fail('the edited level looks like level 1');
 }
 console.log('editor: clicks painted and placed, S saved, L after a reload loaded the same level');
+// "Download level.dat" hands over the saved level.
+const cdp = await page.createCDPSession();
+const downloads = join(work, 'downloads');
+await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+await page.click('#download');
+const saved = Buffer.from(await page.evaluate(() => Array.from(FS.readFile('/game/level.dat'))));
+for (let i = 0; i < 50 && !existsSync(join(downloads, 'level.dat')); ++i) {
+  await new Promise((r) => setTimeout(r, 100));
+}
+if (!existsSync(join(downloads, 'level.dat')) ||
+    !readFileSync(join(downloads, 'level.dat')).equals(saved) || saved.length !== 300) {
+  fail('Download level.dat did not give the saved 300-byte level');
+}
+console.log('Download level.dat: the saved level, byte for byte');
 // Escape means nothing in the editor; tapped there, it must not end the game once play resumes.
 await page.keyboard.press('Escape');
 await waitFrames(page, 5);
