@@ -92,8 +92,9 @@ const YelkoPage = {
 
   // A modal box with an OK button: resolves 1 for OK or Enter, 2 for Escape.
   box(caption, text) {
+    // Called from inside the game: the keys it holds are let go on its side when the box closes.
     this.closeMenus();
-    this.releaseAll();
+    this.held.clear();
     this.modal = true;
     const shade = document.getElementById('shade');
     const title = document.getElementById('box-caption');
@@ -307,11 +308,13 @@ const YelkoPage = {
       }
     }
     if (e.ctrlKey || e.metaKey || e.altKey) return;
+    // The game sees every key; the page keeps Tab and the function keys (reload, full screen).
+    const pageKey = e.code === 'Tab' || /^F[0-9]+$/.test(e.code);
     if (this.suppressed.has(e.code) || e.repeat) {
-      if (YelkoScanCodes[e.code] !== undefined) e.preventDefault();
+      if (YelkoScanCodes[e.code] !== undefined && !pageKey) e.preventDefault();
       return;
     }
-    if (this.key(e.code, true)) e.preventDefault();
+    if (this.key(e.code, true) && !pageKey) e.preventDefault();
   },
 
   onKeyUp(e) {
@@ -347,8 +350,12 @@ const YelkoPage = {
   onTouchStart(e) {
     if (e.cancelable) e.preventDefault();
     this.startAudio();
-    if (this.touch || e.changedTouches.length === 0) return;
-    const t = e.changedTouches[0];
+    if (this.menuOpen) this.closeMenus();  // a touch elsewhere closes the menu, and only that
+    else if (this.modal || this.gameOver || this.touch || e.changedTouches.length === 0) return;
+    else this.startTouch(e.changedTouches[0]);
+  },
+
+  startTouch(t) {
     const touch = { id: t.identifier, x: t.clientX, y: t.clientY, startX: t.clientX,
                     startY: t.clientY, arrow: null, long: false, timer: 0 };
     touch.timer = setTimeout(() => {
