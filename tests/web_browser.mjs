@@ -147,6 +147,9 @@ const iconStatus = await page.evaluate((u) => fetch(u).then((r) => r.status), ic
 if (iconStatus !== 200) fail('the icon ' + icon + ' answered ' + iconStatus);
 await expectFrame(page, 'start1.bmp', 'level 1 at its start');
 if (await levelEnabled(page, 2)) fail('Level 2 is enabled before level 1 is solved');
+if (!(await page.evaluate(() => document.getElementById('touchkeys').hidden))) {
+  fail('touch buttons on a screen without touch');
+}
 console.log('page loaded without errors; the canvas equals the replay of level 1');
 
 // ---- The game's clock: frames per second over three seconds.
