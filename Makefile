@@ -90,14 +90,15 @@ web-deps:
 	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
 
-# The page: the native build makes the data files, emscripten the program. -O2 runs
-# emscripten's JavaScript tools, which find their modules through Debian's NODE_PATH.
+# The page: the native build makes the data files, emscripten the program (optimised for size).
+# An optimised build runs emscripten's JavaScript tools, which find their modules through
+# Debian's NODE_PATH.
 web: deps web-deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD) -j $(JOBS) --target yelko_content yelko-solve yelko
 	NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B $(WEB_OBJ) -DCMAKE_BUILD_TYPE=MinSizeRel \
 	  -DYELKO_SDL=OFF -DYELKO_TESTS=OFF -DYELKO_BENCH=OFF \
-	  -DYELKO_WEB_DATA=$(CURDIR)/$(BUILD)/game -DYELKO_WEB_OUT=$(CURDIR)/$(WEB_BUILD)
+	  -DYELKO_WEB_DATA=$(abspath $(BUILD))/game -DYELKO_WEB_OUT=$(abspath $(WEB_BUILD))
 	NODE_PATH=/usr/share/nodejs cmake --build $(WEB_OBJ) -j $(JOBS) --target yelko
 
 web-serve: web
@@ -109,7 +110,7 @@ test-web: web
 	@grep -qs '"version": "$(PUPPETEER_VERSION)"' $(WEB_TOOLS)/node_modules/puppeteer-core/package.json || \
 	  (mkdir -p $(WEB_TOOLS) && cd $(WEB_TOOLS) && PUPPETEER_SKIP_DOWNLOAD=1 \
 	   npm install --no-audit --no-fund --silent puppeteer-core@$(PUPPETEER_VERSION))
-	YELKO_WEB_TOOLS=$(CURDIR)/$(WEB_TOOLS) timeout 600 bash tests/web_browser_test.sh \
+	YELKO_WEB_TOOLS=$(abspath $(WEB_TOOLS)) timeout 600 bash tests/web_browser_test.sh \
 	  $(BUILD) . $(WEB_BUILD)
 
 format:
