@@ -128,9 +128,8 @@ const YelkoPage = {
   // ---- Menu bar: built from the game's menu lines [text, id, depth, enabled, checked].
 
   setMenu(lines) {
+    // (No menu is open here: the game runs no frame while one is.)
     const bar = document.getElementById('menubar');
-    const wasOpen = bar.querySelector('.title.open');
-    const openIndex = wasOpen ? [...bar.children].indexOf(wasOpen) : -1;
     bar.textContent = '';
     let parents = [bar];
     for (const line of lines) {
@@ -167,7 +166,6 @@ const YelkoPage = {
         parents.push(list);
       }
     }
-    if (openIndex >= 0 && bar.children[openIndex]) this.openTitle(bar.children[openIndex]);
   },
 
   openTitle(title) {
