@@ -1,12 +1,16 @@
 # The two commands a player or developer needs:
 #   make play   installs what is missing, builds, and starts the game
 #   make test   installs what is missing, builds, and runs every test (also under ASan/UBSan)
-# and for developers: make build, make bench, make fuzz, make format.
+# and for developers: make build, make bench, make fuzz, make format;
+# and the game in a web page: make web (into build-web/), make web-serve (on 127.0.0.1:8000).
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 300
+WEB_BUILD  ?= build-web
+WEB_OBJ    ?= build-web-obj
+WEB_TOOLS  ?= build-web-tools
 JOBS       ?= $(shell nproc)
 
 # Debian packages the build, the game and the tests need.
@@ -14,9 +18,16 @@ PACKAGES = cmake make g++ pkg-config libgtest-dev libbenchmark-dev \
            libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core \
            xvfb xauth xdotool x11-utils imagemagick clang libclang-rt-14-dev valgrind
 
+# The browser build and its test: Debian's emscripten and Chromium, and puppeteer-core from npm
+# (driving that Chromium; it downloads no browser of its own).
+WEB_PACKAGES = emscripten chromium
+# The newest puppeteer-core that runs on Debian 12's Node.js 18.
+PUPPETEER_VERSION = 24.43.1
+
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build play test test-asan bench fuzz fuzz-short format clean
+.PHONY: deps build play test test-asan bench fuzz fuzz-short format clean \
+        web-deps web web-serve test-web
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -40,6 +51,7 @@ play: deps
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	$(MAKE) test-web
 	$(MAKE) test-asan
 	$(MAKE) fuzz-short
 
@@ -66,8 +78,43 @@ fuzz-short: deps
 	$(FUZZ_PROGRAMS)
 	bash fuzz/run.sh $(FUZZ_BUILD) 30
 
+web-deps:
+	@missing=$$(for p in $(WEB_PACKAGES); do \
+	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'ok installed' || echo $$p; \
+	  done); \
+	command -v node >/dev/null || missing="$$missing nodejs"; \
+	command -v npm >/dev/null || missing="$$missing npm"; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:" $$missing; \
+	  $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+# The page: the native build makes the data files, emscripten the program (optimised for size).
+# An optimised build runs emscripten's JavaScript tools, which find their modules through
+# Debian's NODE_PATH.
+web: deps web-deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j $(JOBS) --target yelko_content yelko-solve yelko
+	NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B $(WEB_OBJ) -DCMAKE_BUILD_TYPE=MinSizeRel \
+	  -DYELKO_SDL=OFF -DYELKO_TESTS=OFF -DYELKO_BENCH=OFF \
+	  -DYELKO_WEB_DATA=$(abspath $(BUILD))/game -DYELKO_WEB_OUT=$(abspath $(WEB_BUILD))
+	NODE_PATH=/usr/share/nodejs cmake --build $(WEB_OBJ) -j $(JOBS) --target yelko
+
+web-serve: web
+	@echo "Yelko at http://127.0.0.1:8000/ (Ctrl+C ends)"
+	cd $(WEB_BUILD) && python3 -m http.server 8000 --bind 127.0.0.1
+
+# The page in headless Chromium (tests/web_browser_test.sh).
+test-web: web
+	@grep -qs '"version": "$(PUPPETEER_VERSION)"' $(WEB_TOOLS)/node_modules/puppeteer-core/package.json || \
+	  (mkdir -p $(WEB_TOOLS) && cd $(WEB_TOOLS) && PUPPETEER_SKIP_DOWNLOAD=1 \
+	   npm install --no-audit --no-fund --silent puppeteer-core@$(PUPPETEER_VERSION))
+	YELKO_WEB_TOOLS=$(abspath $(WEB_TOOLS)) timeout 600 bash tests/web_browser_test.sh \
+	  $(BUILD) . $(WEB_BUILD)
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WEB_BUILD) $(WEB_OBJ)
