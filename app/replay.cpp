@@ -35,6 +35,7 @@ constexpr KeyName KeyNames[] = {
     {"BACKSPACE", DIK_BACK},
     {"Y", DIK_Y},
     {"H", DIK_H},
+    {"V", DIK_V},
     {"ENTER", 0},
     {"ESCAPE", 0},
 };
@@ -73,7 +74,7 @@ std::string ParseLine(const std::vector<std::string>& w, headless::ScriptEvent* 
       }
       if (key == nullptr) {
         return "unknown key '" + w[i] +
-               "' (keys: LEFT UP RIGHT DOWN R D S L Z U BACKSPACE Y H ENTER ESCAPE)";
+               "' (keys: LEFT UP RIGHT DOWN R D S L V Z U BACKSPACE Y H ENTER ESCAPE)";
       }
       if (w[i] == "ENTER") {
         e->enter = true;

@@ -17,7 +17,10 @@ std::string Count(std::int32_t n) {
 
 std::string StatusLine() {
   const bool pad = platform::GamepadInUse();
-  if (EditorMode) return "S save \xC2\xB7 L load \xC2\xB7 Enter back to play";
+  if (EditorMode) {
+    const std::string keys = "S save \xC2\xB7 L load \xC2\xB7 V check \xC2\xB7 Enter back to play";
+    return EditorCheckText.empty() ? keys : keys + "        " + EditorCheckText;
+  }
   if (LevelSolved && LastSolve.key == LevelInPlayKey) {
     const std::string solved = "Solved in " + std::to_string(LastSolve.moves) + " moves";
     if (LastSolve.newBest) return solved + ": a new best!";

@@ -12,10 +12,16 @@
 #include "input/clock.h"
 #include "input/input.h"
 #include "platform/platform.h"
+#include "play/solver.h"
 
 std::uint8_t EditorMode;
 std::uint8_t EditorClearPending;
 std::int32_t EditorGrid[BoardCells][BoardCells];
+std::string EditorCheckText;
+
+namespace {
+bool EditorCheckKeyHeld;
+}
 
 namespace {
 
@@ -72,11 +78,8 @@ std::string SaveRefusal() {
   return text;
 }
 
-void SaveEditedLevel() {
-  if (const std::string refusal = SaveRefusal(); !refusal.empty()) {
-    ShowMessage(refusal.c_str());
-    return;
-  }
+// The grids as a level, over the record (which keeps what the editor does not write).
+void EncodeEditedLevel(std::uint8_t record[LevelRecordSize]) {
   LevelLayout level;
   for (int c = 0; c < BoardCells; ++c) {
     for (int r = 0; r < BoardCells; ++r) {
@@ -95,16 +98,48 @@ void SaveEditedLevel() {
   // holding the Player code, and without one it stays where play or the editor left it.
   level.startColumn = std::int8_t(PlayerBob.x / CellPixels);
   level.startRow = std::int8_t(PlayerBob.y / CellPixels);
-  EncodeLevelRecord(level, LevelRecord);
+  EncodeLevelRecord(level, record);
+}
+
+void SaveEditedLevel() {
+  if (const std::string refusal = SaveRefusal(); !refusal.empty()) {
+    ShowMessage(refusal.c_str());
+    return;
+  }
+  EncodeEditedLevel(LevelRecord);
   SaveLevelFile();
+}
+
+// V: whether the level as painted can be solved, and in how many moves, without saving it.
+void CheckEditedLevel() {
+  EditorCheckText = SaveRefusal();
+  if (!EditorCheckText.empty()) return;
+  std::uint8_t record[LevelRecordSize];
+  std::memcpy(record, LevelRecord, sizeof record);
+  EncodeEditedLevel(record);
+  SolveOptions options;
+  options.guided = true;
+  options.maxStates = 2'000'000;
+  const SolveResult result = SolveLevelRecord(record, options);
+  switch (result.outcome) {
+    case SolveOutcome::Solved:
+      EditorCheckText = "Solvable in " + std::to_string(result.moves.size()) + " moves";
+      break;
+    case SolveOutcome::Unsolvable:
+      EditorCheckText = "No solution";
+      break;
+    default:
+      EditorCheckText = "Too big to check here: try yelko-solve";
+      break;
+  }
 }
 
 void MarkLoadedCell(std::int32_t column, std::int32_t row, std::int32_t code) {
   if (OnBoard(column, row)) EditorGrid[column][row] = code;
 }
 
-// Reads "level.dat" into the grids. Deliberate: cells the file does not name keep their objects. Entries
-// naming cells off the board are skipped; the lists stop where the board's own set-up stops
+// Reads "level.dat" into the grids. Deliberate: cells the file does not name keep their objects.
+// Entries naming cells off the board are skipped; the lists stop where the board's own set-up stops
 // them, so nothing beyond the record or the grids is ever touched.
 void LoadEditedLevel() {
   LoadLevelFile(0);  // on failure the record in memory is used as it stands
@@ -185,6 +220,9 @@ void EditorFrame() {
   // Deliberate: S and L act in every frame they are held; a held L reloads again and again.
   if (KeyboardState[DIK_S]) SaveEditedLevel();
   if (KeyboardState[DIK_L]) LoadEditedLevel();
+  // V checks once a press: a search is no thing to repeat in every frame.
+  if (KeyboardState[DIK_V] && !EditorCheckKeyHeld) CheckEditedLevel();
+  EditorCheckKeyHeld = KeyboardState[DIK_V] != 0;
   if (platform::AsyncKeyDown(platform::VK_RETURN)) EditorMode = 0;
   if (EditorClearPending) ClearEditedLevel();
   if (LeftClickPending) HandleLeftClick();
@@ -196,4 +234,6 @@ void EditorFrame() {
 void ResetEditorState() {
   EditorMode = EditorClearPending = 0;
   std::memset(EditorGrid, 0, sizeof EditorGrid);
+  EditorCheckText.clear();
+  EditorCheckKeyHeld = false;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "board/level_file.h"
 
@@ -15,6 +16,8 @@ inline constexpr std::int32_t EditorPlatformLast = 28;
 extern std::uint8_t EditorMode;
 extern std::uint8_t EditorClearPending;
 extern std::int32_t EditorGrid[BoardCells][BoardCells];
+// What the last V (check) found, for the status line; "" before any.
+extern std::string EditorCheckText;
 
 void EditorFrame();
 

@@ -18,6 +18,8 @@ inline constexpr int DIK_U = 0x16;
 inline constexpr int DIK_BACK = 0x0E;
 inline constexpr int DIK_Y = 0x15;
 inline constexpr int DIK_H = 0x23;
+// The editor's check.
+inline constexpr int DIK_V = 0x2F;
 
 // One byte per scan code, non-zero while the key is held (as of the last ReadKeyboard).
 extern std::uint8_t KeyboardState[256];

@@ -305,3 +305,25 @@ TEST_F(Editor, LoadingSkipsCellsOffTheBoardAndStopsListsAtTheirLimits) {
 }
 
 }  // namespace
+
+namespace {
+
+// V tells whether the painted level can be solved, without saving it; once per press.
+TEST_F(Editor, CheckSearchesThePaintedLevelOncePerPress) {
+  Enter();
+  Paint(1, 1);
+  Paint(2, 1);
+  Place(1, 1, 1);
+  Place(2, 1, 2);
+  Frame({DIK_V});
+  EXPECT_EQ(EditorCheckText, "Solvable in 1 moves");
+  EditorGrid[2][1] = EditorEmpty;  // no ball left to collect
+  Frame({DIK_V});                  // still held: no new search
+  EXPECT_EQ(EditorCheckText, "Solvable in 1 moves");
+  Frame();
+  Frame({DIK_V});
+  EXPECT_EQ(EditorCheckText, "No solution");
+  EXPECT_FALSE(std::filesystem::exists("level.dat"));
+}
+
+}  // namespace
