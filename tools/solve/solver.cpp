@@ -1,7 +1,9 @@
 #include "tools/solve/solver.h"
 
 #include <stdlib.h>
+#ifndef _WIN32
 #include <sys/mman.h>
+#endif
 #include <time.h>
 
 #include <algorithm>
@@ -87,6 +89,29 @@ std::uint64_t HashKey(const Key& key) {
   return h ^ (h >> 29);
 }
 
+void UnmapMemory(void* data, std::size_t bytes) {
+#ifdef _WIN32
+  (void)bytes;
+  std::free(data);
+#else
+  ::munmap(data, bytes);
+#endif
+}
+
+// A new, empty directory under the system's temporary directory; "" when none can be made.
+std::string MakeScratchDirectory() {
+  std::error_code ec;
+  const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+  if (ec) return "";
+  static std::uint64_t serial =
+      std::uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::filesystem::path dir = base / ("yelko-solve-" + std::to_string(++serial));
+    if (std::filesystem::create_directory(dir, ec)) return dir.string();
+  }
+  return "";
+}
+
 // Zeroed memory straight from the system, in huge pages where it allows them: the search
 // touches its tables at random, and with small pages nearly every touch would cost a page fault
 // or a TLB miss. Pages are handed out when first touched, so a large reservation costs little.
@@ -99,7 +124,7 @@ struct MappedArray {
   MappedArray(const MappedArray&) = delete;
   MappedArray& operator=(const MappedArray&) = delete;
   ~MappedArray() {
-    if (data != nullptr) ::munmap(data, bytes);
+    if (data != nullptr) UnmapMemory(data, bytes);
   }
 };
 
@@ -107,11 +132,17 @@ struct MappedArray {
 // order from its start.
 template <typename T>
 bool MapArray(MappedArray<T>* array, std::uint64_t count, bool random = false) {
-  if (array->data != nullptr) ::munmap(array->data, array->bytes);
+  if (array->data != nullptr) UnmapMemory(array->data, array->bytes);
   array->data = nullptr;
   array->bytes = 0;
   if (count == 0 || count > SIZE_MAX / sizeof(T)) return false;
   const std::size_t bytes = std::size_t(count) * sizeof(T);
+#ifdef _WIN32
+  // Large zeroed blocks come straight from the system's fresh pages.
+  (void)random;
+  void* p = std::calloc(1, bytes);
+  if (p == nullptr) return false;
+#else
   void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
                    MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
   if (p == MAP_FAILED) return false;
@@ -120,6 +151,7 @@ bool MapArray(MappedArray<T>* array, std::uint64_t count, bool random = false) {
   constexpr std::size_t HugePage = std::size_t(2) << 20;
   const std::size_t skip = random ? 0 : HugePage;
   if (bytes > skip) ::madvise(static_cast<char*>(p) + skip, bytes - skip, MADV_HUGEPAGE);
+#endif
   array->data = static_cast<T*>(p);
   array->bytes = bytes;
   return true;
@@ -480,8 +512,8 @@ std::string StartLevelFromBytes(const std::uint8_t* record, bool* ok) {
   std::error_code ec;
   const std::filesystem::path home = std::filesystem::current_path(ec);
   if (ec) return "";
-  std::string scratch = (std::filesystem::temp_directory_path(ec) / "yelko-solve-XXXXXX").string();
-  if (ec || ::mkdtemp(scratch.data()) == nullptr) return "";
+  std::string scratch = MakeScratchDirectory();
+  if (scratch.empty()) return "";
   const std::string file = scratch + "/" + LevelFileName(0);
   std::string message;
   // A scratch copy needs no flush to disk.
