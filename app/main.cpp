@@ -14,6 +14,9 @@
 #ifdef YELKO_HAVE_SDL
 #include "platform/sdl/sdl_backend.h"
 #endif
+#ifdef YELKO_HAVE_WIN32
+#include "platform/win32/win32_backend.h"
+#endif
 
 namespace {
 
@@ -86,7 +89,21 @@ int Replay(const Options& options) {
 }
 
 int Play() {
-#ifdef YELKO_HAVE_SDL
+#if defined(YELKO_HAVE_WIN32)
+  std::string error;
+  bool alreadyRunning = false;
+  platform::Backend* backend = platform::win32::CreateBackend(&error, &alreadyRunning);
+  if (alreadyRunning) return 0;  // the running copy was brought to the front
+  if (backend == nullptr) {
+    std::fprintf(stderr, "yelko: %s\n", error.c_str());
+    return 1;
+  }
+  platform::UseBackend(backend);
+  const int exitCode = WinMain(platform::win32::InstanceHandle(), 0, "", 0);
+  platform::UseBackend(nullptr);
+  platform::win32::DestroyBackend(backend);
+  return exitCode;
+#elif defined(YELKO_HAVE_SDL)
   std::string error;
   platform::Backend* backend = platform::sdl::CreateBackend(&error);
   if (backend == nullptr) {
@@ -107,6 +124,9 @@ int Play() {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef YELKO_HAVE_WIN32
+  platform::win32::UseParentConsole();
+#endif
   Options options;
   const int early = ParseArguments(argc, argv, &options);
   if (early >= 0) return early;
