@@ -263,12 +263,13 @@ class Win32Backend final : public Backend {
     }
     DWORD type = 0;
     DWORD size = 0;
+    // Any value type is read as its bytes, as the progress has always been read.
     bool ok = ::RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
-              type == REG_BINARY && size <= limit;
+              size <= limit;
     if (ok) {
       out->resize(std::max<DWORD>(size, 1));
       ok = ::RegQueryValueExA(key, name, nullptr, &type, out->data(), &size) == ERROR_SUCCESS &&
-           type == REG_BINARY && size <= limit;
+           size <= limit;
       out->resize(ok ? size : 0);
     }
     ::RegCloseKey(key);
