@@ -513,13 +513,16 @@ class Win32Backend final : public Backend {
     return std::uint8_t(code | ((lParam & (1 << 24)) != 0 ? 0x80 : 0));
   }
 
-  // True when the key was taken here (full screen) and the system must not see it.
+  // True when the system must not see the key: every plain key (the game swallows them);
+  // keys with Alt go on to the menu.
   bool KeyDown(UINT msg, WPARAM vk, LPARAM lParam) {
     const bool repeat = (lParam & (1 << 30)) != 0;
     const bool alt = (lParam & (1 << 29)) != 0;
     if ((vk == VK_F11 && !alt) || (vk == VK_RETURN && alt && msg == WM_SYSKEYDOWN)) {
       if (!repeat) SetFullScreen(!fullScreen_);
-      return true;
+      // Alt+Enter still goes on to the system, which then knows that Alt was not pressed
+      // alone and does not open the menu when it is released.
+      return msg == WM_KEYDOWN;
     }
     if (!repeat && (vk == VK_ESCAPE || vk == VK_RETURN)) {
       AsyncKey& key = vk == VK_ESCAPE ? escape_ : enter_;

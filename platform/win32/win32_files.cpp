@@ -70,31 +70,39 @@ std::string ReadPath(const char* path) {
   return path;
 }
 
-bool ReplaceAt(const std::string& path, const std::uint8_t* data, std::size_t size) {
+// Replaces the file whole; ERROR_SUCCESS, or the error that stopped it (the file then stands
+// as it was).
+DWORD ReplaceAt(const std::string& path, const std::uint8_t* data, std::size_t size) {
+  // A read-only file is not replaced, as Windows itself refuses (Wine would not).
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    return ERROR_ACCESS_DENIED;
+  }
   // A temporary name beside the target, unique to this process and call.
   static unsigned counter = 0;
   const std::string temp = path + "." + std::to_string(::GetCurrentProcessId()) + "." +
                            std::to_string(++counter) + ".tmp";
   HANDLE h = ::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  bool ok = true;
+  if (h == INVALID_HANDLE_VALUE) return ::GetLastError();
+  DWORD error = ERROR_SUCCESS;
   std::size_t done = 0;
-  while (ok && done < size) {
+  while (error == ERROR_SUCCESS && done < size) {
     const DWORD chunk = DWORD(size - done > (1u << 30) ? (1u << 30) : size - done);
     DWORD n = 0;
-    ok = ::WriteFile(h, data + done, chunk, &n, nullptr) && n > 0;
+    if (!::WriteFile(h, data + done, chunk, &n, nullptr) || n == 0) error = ::GetLastError();
     done += n;
   }
-  ok = ok && ::FlushFileBuffers(h);
-  ok = ::CloseHandle(h) && ok;
+  if (error == ERROR_SUCCESS && !::FlushFileBuffers(h)) error = ::GetLastError();
+  if (!::CloseHandle(h) && error == ERROR_SUCCESS) error = ::GetLastError();
   // MOVEFILE_WRITE_THROUGH: returns once the rename itself is on disk.
-  if (ok) {
-    ok = ::MoveFileExA(temp.c_str(), path.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (error == ERROR_SUCCESS &&
+      !::MoveFileExA(temp.c_str(), path.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    error = ::GetLastError();
   }
-  if (!ok) ::DeleteFileA(temp.c_str());
-  return ok;
+  if (error != ERROR_SUCCESS) ::DeleteFileA(temp.c_str());
+  return error;
 }
 
 }  // namespace
@@ -131,19 +139,19 @@ bool ReadWholeFile(const char* path, std::size_t limit, std::vector<std::uint8_t
 
 bool ReplaceFileAtomically(const char* path, const std::uint8_t* data, std::size_t size) {
   if (path == nullptr || *path == '\0' || (data == nullptr && size != 0)) return false;
-  if (!userFolderFallback || !IsRelative(path)) return ReplaceAt(path, data, size);
+  if (!userFolderFallback || !IsRelative(path)) return ReplaceAt(path, data, size) == 0;
   // The game's own files (level.dat) are written beside it, or, once its folder turned out not
   // to be writable (Program Files), in the user folder, which reads then prefer.
   const std::string copy = UserCopy(path);
   if (copy.empty() || !Exists(copy)) {
-    if (ReplaceAt(path, data, size)) return true;
-    const DWORD error = ::GetLastError();
+    const DWORD error = ReplaceAt(path, data, size);
+    if (error == ERROR_SUCCESS) return true;
     if (copy.empty() || (error != ERROR_ACCESS_DENIED && error != ERROR_WRITE_PROTECT)) {
       return false;
     }
   }
   const std::string folder = copy.substr(0, copy.find_last_of('\\'));
-  return MakeDirectories(folder) && ReplaceAt(copy, data, size);
+  return MakeDirectories(folder) && ReplaceAt(copy, data, size) == ERROR_SUCCESS;
 }
 
 // XDG_DATA_HOME, when set to an absolute path, wins here too, so that tests and a portable
