@@ -119,8 +119,8 @@ first_frame() {  # first_frame LEVEL OUT.png: the level's first frame, from the 
 first_frame 1 "$work/level1.png"
 first_frame 2 "$work/level2.png"
 
-start_game() {  # start_game LOG: the game, with Wine's window-text trace in LOG
-  (cd "$work" && WINEDEBUG=-all,+win WINE_TIMEOUT=120 W game/yelko.exe >"$1" 2>&1 \
+start_game() {  # start_game LOG [CHANNELS]: the game, with Wine's window-text trace in LOG
+  (cd "$work" && WINEDEBUG=-all,+win${2:-} WINE_TIMEOUT=120 W game/yelko.exe >"$1" 2>&1 \
     </dev/null) &
   game_pid=$!
   wid=
@@ -254,9 +254,10 @@ else
   fail "no game window"
 fi
 
-# A missing sheet: the "Ingen pieces" box, owned by the game window, then play goes on.
+# A missing sheet: the "Ingen pieces" box, owned by the game window, then play goes on. Sound
+# (to the null device) is traced here: the five effects become DirectSound buffers, one plays.
 rm "$work/game/pieces.bmp"
-if start_game "$work/nopieces.log"; then
+if start_game "$work/nopieces.log" ,+dsound; then
   for _ in $(seq 50); do
     grep -q 'set_window_text L"Ingen pieces"' "$work/nopieces.log" && break
     sleep 0.2
@@ -268,6 +269,10 @@ if start_game "$work/nopieces.log"; then
   hold Escape 0.3
   rc=$(wait_exit)
   [ "$rc" = 0 ] || fail "Escape after the box: exit code $rc"
+  buffers=$(grep -c 'trace:dsound:DirectSoundDevice_CreateSoundBuffer (bufferbytes=' \
+    "$work/nopieces.log")
+  [ "$buffers" = 5 ] && grep -q 'trace:dsound:IDirectSoundBufferImpl_Play' "$work/nopieces.log" ||
+    fail "DirectSound: $buffers buffers made, or none played"
 else
   fail "no game window without pieces.bmp"
 fi
