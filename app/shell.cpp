@@ -105,6 +105,7 @@ std::int64_t WindowProc(platform::Window window, std::uint32_t message, std::uin
       ClickY = HighWordSigned(lParam);
       return 0;
     default:
+      // Deliberate: a double click's second press (WM_xBUTTONDBLCLK) sets no latch.
       return platform::DefWindowProc(window, message, wParam, lParam);
   }
 }

@@ -5,13 +5,15 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
 #include "app/program_state.h"
 #include "board/level_file.h"
+#include "board/level_record.h"
 #include "platform/files.h"
-#include "tools/solve/solver.h"
+#include "play/solver.h"
 
 namespace {
 
@@ -25,18 +27,18 @@ const char* const Lake[BoardCells] = {
 
 std::string WriteLakeLevel() {
   std::uint8_t record[LevelRecordSize];
+  std::memset(record, ListEnd, sizeof record);
+  LevelLayout lake;
   for (int c = 0; c < BoardCells; ++c) {
-    for (int r = 0; r < BoardCells; ++r) record[c * BoardCells + r] = Lake[r][c] == '#' ? 1 : 2;
+    for (int r = 0; r < BoardCells; ++r) lake.terrain[c][r] = Lake[r][c] == '#' ? 1 : 2;
   }
-  const std::uint8_t tail[] = {
-      0,       0,  // Player start
-      10,      8,       ListEnd, ListEnd, ListEnd,
-      ListEnd, ListEnd, ListEnd, ListEnd, ListEnd,  // one ball, then the end of the list
-      5,       1,       1,       7,       4,
-      3,       6,       5,       5,       ListEnd};
-  std::uint8_t* at = record + PlayerStartByte;
-  for (std::uint8_t b : tail) *at++ = b;
-  while (at < record + LevelRecordSize) *at++ = ListEnd;
+  lake.ballCount = 1;  // the Player starts at (0, 0); one ball at (10, 8)
+  lake.balls[0] = {10, 8};
+  lake.platformCount = 3;
+  lake.platforms[0] = {5, 1, 1};
+  lake.platforms[1] = {7, 4, 3};
+  lake.platforms[2] = {6, 5, 5};
+  EncodeLevelRecord(lake, record);
   const std::string path = (std::filesystem::temp_directory_path() /
                             ("yelko-solver-bench-" + std::to_string(::getpid()) + ".dat"))
                                .string();

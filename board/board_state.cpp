@@ -4,6 +4,7 @@
 
 #include "app/progress.h"
 #include "app/shell.h"
+#include "board/level_record.h"
 #include "gfx/sprites.h"
 #include "platform/platform.h"
 
@@ -15,15 +16,10 @@ std::int32_t BallTotal;
 std::int32_t BallsLeft;
 std::uint8_t LevelSolved;
 
-static_assert((PlatformListByte - BallListByte) / 2 <= BallSlots, "every ball has a BOB");
+static_assert(MaxBallsInRecord <= BallSlots, "every ball has a BOB");
 static_assert(MaxPlatformsInRecord <= PlatformSlots);
 
 namespace {
-
-// Coordinates and types in the record are signed bytes.
-std::int32_t SignedByte(int index) {
-  return std::int8_t(LevelRecord[index]);
-}
 
 // Slots of the PlatformTable that hold a platform and have a record.
 std::int32_t PlatformsWithRecords() {
@@ -31,35 +27,54 @@ std::int32_t PlatformsWithRecords() {
   return PlatformCount < MaxPlatformsInRecord ? PlatformCount : MaxPlatformsInRecord;
 }
 
-// Reads the platform list into the table: triples from byte 208 up to the terminator, but never
-// more than the nine the table has records for, and never past the record's end.
-void ReadPlatformList() {
+void ReadPlatformList(const LevelLayout& level) {
   for (int n = 0; n < PlatformSlots; ++n) PlatformTable.type[n] = -1;
-  std::int32_t count = 0;
-  for (int at = PlatformListByte;
-       count < MaxPlatformsInRecord && at + 2 < LevelRecordSize && LevelRecord[at] != ListEnd;
-       at += 3) {
-    PlatformTable.type[count] = SignedByte(at);
-    PlatformTable.x[count] = SignedByte(at + 1) * CellPixels;
-    PlatformTable.y[count] = SignedByte(at + 2) * CellPixels;
-    BuildPlatformShape(std::uint32_t(count), PlatformTable.type[count]);
-    ++count;
+  for (int n = 0; n < level.platformCount; ++n) {
+    PlatformTable.type[n] = level.platforms[n].type;
+    PlatformTable.x[n] = level.platforms[n].column * CellPixels;
+    PlatformTable.y[n] = level.platforms[n].row * CellPixels;
+    BuildPlatformShape(std::uint32_t(n), PlatformTable.type[n]);
   }
-  PlatformCount = count;
+  PlatformCount = level.platformCount;
+}
+
+void SetupBalls(const LevelLayout& level) {
+  for (int n = 0; n < level.ballCount; ++n) {
+    BallBobs[n].x = level.balls[n].column * CellPixels;
+    BallBobs[n].y = level.balls[n].row * CellPixels;
+    BallAlive[n] = 1;
+  }
+  BallTotal = BallsLeft = level.ballCount;
 }
 
 }  // namespace
 
+bool CanSetUpLevel(const LevelLayout& layout) {
+  for (int n = 0; n < layout.platformCount; ++n) {
+    if (layout.platforms[n].type < 0 || layout.platforms[n].type >= ShapeTypes) return false;
+  }
+  return true;
+}
+
+bool SetUpLevel(const std::uint8_t record[LevelRecordSize]) {
+  if (record != LevelRecord) std::memcpy(LevelRecord, record, LevelRecordSize);
+  LevelLayout level;
+  DecodeLevelRecord(LevelRecord, &level);
+  LevelSolved = 0;
+  ReadPlatformList(level);
+  BuildTerrainGrid();
+  MarkPlatformCells();
+  SetupBalls(level);
+  PlayerBob.x = level.startColumn * CellPixels;
+  PlayerBob.y = level.startRow * CellPixels;
+  return CanSetUpLevel(level);
+}
+
 void StartLevel() {
   const platform::Window window = platform::FindWindow("WINXCLASS", "Yelko");
   if (window != 0) platform::EnableMenuItem(window, CmdLevelBase + 1, true);
-  LevelSolved = 0;
   LoadLevelFile(CurrentLevel);
-  ReadPlatformList();
-  BuildTerrainGrid();
-  MarkPlatformCells();
-  SetupBalls();
-  PlacePlayer();
+  SetUpLevel(LevelRecord);
 }
 
 void BuildTerrainGrid() {
@@ -67,7 +82,7 @@ void BuildTerrainGrid() {
   // optimised builds, which matters to a solver that rebuilds the grid for every state.
   static_assert(CellWater - CellLand == 1);
   for (int c = 0; c < BoardCells; ++c) {
-    const std::uint8_t* terrain = &LevelRecord[c * BoardCells];
+    const std::uint8_t* terrain = TerrainColumn(LevelRecord, c);
     std::int32_t* cells = BoardGrid[c];
     for (int r = 0; r < BoardCells; ++r) cells[r] = CellWater - std::int32_t(terrain[r] == 1);
   }
@@ -96,24 +111,6 @@ void MarkPlatformCells() {
       }
     }
   }
-}
-
-void SetupBalls() {
-  // Pairs from byte 198 up to the terminator; the area ends at byte 208, so a fifth pair is
-  // the last whatever follows it.
-  BallTotal = 0;
-  for (int at = BallListByte; at + 1 < PlatformListByte && LevelRecord[at] != ListEnd; at += 2) {
-    BallBobs[BallTotal].x = SignedByte(at) * CellPixels;
-    BallBobs[BallTotal].y = SignedByte(at + 1) * CellPixels;
-    BallAlive[BallTotal] = 1;
-    ++BallTotal;
-  }
-  BallsLeft = BallTotal;
-}
-
-void PlacePlayer() {
-  PlayerBob.x = SignedByte(PlayerStartByte) * CellPixels;
-  PlayerBob.y = SignedByte(PlayerStartByte + 1) * CellPixels;
 }
 
 void ResetBoardState() {

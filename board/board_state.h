@@ -31,16 +31,21 @@ extern std::int32_t BallsLeft;
 
 extern std::uint8_t LevelSolved;
 
-// Loads the file of CurrentLevel and builds all of the above from it. The lists are read only
-// as far as their areas and tables reach: at most five balls (bytes 198..207) and nine
-// platforms, whatever terminators the record lacks.
+struct LevelLayout;
+
+// False when the game cannot set the level up: a platform of a type outside 0..8.
+bool CanSetUpLevel(const LevelLayout& layout);
+// Sets a level up from a record in memory: copies it into the LevelRecord and builds all of the
+// above from it, and the Player's position. A record the game cannot set up (CanSetUpLevel)
+// shows "Hov!" for each unknown platform, which is never drawn, found or moved, and gives
+// false; the rest is set up all the same.
+bool SetUpLevel(const std::uint8_t record[LevelRecordSize]);
+// Reads the file of CurrentLevel over the LevelRecord and sets the level up from it.
 void StartLevel();
 // BoardGrid from the terrain bytes alone.
 void BuildTerrainGrid();
 // CellPlatform over every board cell a platform covers; cells off the board are skipped.
 void MarkPlatformCells();
-void SetupBalls();
-void PlacePlayer();
 
 // The column (or row) of the cell that holds a pixel coordinate. Rounds toward minus infinity,
 // so a pixel left of or above the board is never taken for column or row 0.

@@ -5,6 +5,7 @@
 
 #include "app/shell.h"
 #include "board/board_state.h"
+#include "board/level_record.h"
 #include "gfx/bob.h"
 #include "gfx/display.h"
 #include "gfx/sprites.h"
@@ -22,15 +23,8 @@ namespace {
 // button is one step of painting or placing however long the button stays down.
 constexpr std::uint32_t ClickHoldMs = 150;
 
-// The bytes a clear sets to 255: the Player start, the ball list area and the start of the
-// platform list area.
-constexpr int ClearFirstByte = PlayerStartByte;
-constexpr int ClearLastByte = 223;
-
 // A record with platforms ends its ball list inside the ball area, so one pair fewer fits.
 constexpr int MaxBallsWithPlatforms = MaxBallsInRecord - 1;
-static_assert(PlatformListByte + 3 * MaxPlatformsInRecord < LevelRecordSize,
-              "nine platforms and their list's end fit the record");
 
 bool IsPlatformCode(std::int32_t code) {
   return code >= EditorPlatformFirst && code <= EditorPlatformLast;
@@ -45,11 +39,6 @@ std::int32_t NextObjectCode(std::int32_t code) {
   if (code >= EditorPlatformFirst && code < EditorPlatformLast) return code + 1;
   if (code == EditorPlatformLast) return EditorEmpty;
   return code;
-}
-
-// A record byte as the level format reads it: signed.
-std::int32_t SignedByte(int index) {
-  return static_cast<std::int8_t>(LevelRecord[index]);
 }
 
 // The cell under the last press, or false for a press outside the board. The frame is shown
@@ -88,36 +77,25 @@ void SaveEditedLevel() {
     ShowMessage(refusal.c_str());
     return;
   }
-  for (int c = 0; c < BoardCells; ++c) {
-    for (int r = 0; r < BoardCells; ++r) TerrainByte(c, r) = std::uint8_t(BoardGrid[c][r]);
-  }
-  // Platforms before balls: with five balls and no platforms the ball list's end is the
-  // platform list's end, byte 208.
-  int at = PlatformListByte;
+  LevelLayout level;
   for (int c = 0; c < BoardCells; ++c) {
     for (int r = 0; r < BoardCells; ++r) {
-      if (!IsPlatformCode(EditorGrid[c][r])) continue;
-      LevelRecord[at] = std::uint8_t(EditorGrid[c][r] - EditorPlatformFirst);
-      LevelRecord[at + 1] = std::uint8_t(c);
-      LevelRecord[at + 2] = std::uint8_t(r);
-      at += 3;
+      level.terrain[c][r] = std::uint8_t(BoardGrid[c][r]);
+      const std::int32_t code = EditorGrid[c][r];
+      if (IsPlatformCode(code) && level.platformCount < MaxPlatformsInRecord) {
+        level.platforms[level.platformCount++] = {std::int8_t(code - EditorPlatformFirst),
+                                                  std::int8_t(c), std::int8_t(r)};
+      }
+      if (code == EditorBall && level.ballCount < MaxBallsInRecord) {
+        level.balls[level.ballCount++] = {std::int8_t(c), std::int8_t(r)};
+      }
     }
   }
-  LevelRecord[at] = ListEnd;
-  at = BallListByte;
-  for (int c = 0; c < BoardCells; ++c) {
-    for (int r = 0; r < BoardCells; ++r) {
-      if (EditorGrid[c][r] != EditorBall) continue;
-      LevelRecord[at] = std::uint8_t(c);
-      LevelRecord[at + 1] = std::uint8_t(r);
-      at += 2;
-    }
-  }
-  LevelRecord[at] = ListEnd;
   // The Player start is wherever the PlayerBob stands: the drawing moves it to the last cell
   // holding the Player code, and without one it stays where play or the editor left it.
-  LevelRecord[PlayerStartByte] = std::uint8_t(PlayerBob.x / CellPixels);
-  LevelRecord[PlayerStartByte + 1] = std::uint8_t(PlayerBob.y / CellPixels);
+  level.startColumn = std::int8_t(PlayerBob.x / CellPixels);
+  level.startRow = std::int8_t(PlayerBob.y / CellPixels);
+  EncodeLevelRecord(level, LevelRecord);
   SaveLevelFile();
 }
 
@@ -125,28 +103,25 @@ void MarkLoadedCell(std::int32_t column, std::int32_t row, std::int32_t code) {
   if (OnBoard(column, row)) EditorGrid[column][row] = code;
 }
 
-// Reads "level.dat" into the grids. Cells the file does not name keep their objects. Entries
+// Reads "level.dat" into the grids. Deliberate: cells the file does not name keep their objects. Entries
 // naming cells off the board are skipped; the lists stop where the board's own set-up stops
 // them, so nothing beyond the record or the grids is ever touched.
 void LoadEditedLevel() {
   LoadLevelFile(0);  // on failure the record in memory is used as it stands
+  LevelLayout level;
+  DecodeLevelRecord(LevelRecord, &level);
   for (int c = 0; c < BoardCells; ++c) {
-    for (int r = 0; r < BoardCells; ++r)
-      BoardGrid[c][r] = static_cast<std::int8_t>(TerrainByte(c, r));
+    for (int r = 0; r < BoardCells; ++r) BoardGrid[c][r] = std::int8_t(level.terrain[c][r]);
   }
   // The Player first: a ball or platform on his cell takes the cell over.
-  MarkLoadedCell(SignedByte(PlayerStartByte), SignedByte(PlayerStartByte + 1), EditorPlayer);
-  for (int i = 0; i < MaxBallsInRecord; ++i) {
-    const int at = BallListByte + 2 * i;
-    if (LevelRecord[at] == ListEnd) break;
-    MarkLoadedCell(SignedByte(at), SignedByte(at + 1), EditorBall);
+  MarkLoadedCell(level.startColumn, level.startRow, EditorPlayer);
+  for (int n = 0; n < level.ballCount; ++n) {
+    MarkLoadedCell(level.balls[n].column, level.balls[n].row, EditorBall);
   }
-  for (int i = 0; i < MaxPlatformsInRecord; ++i) {
-    const int at = PlatformListByte + 3 * i;
-    if (LevelRecord[at] == ListEnd) break;
-    const std::int32_t type = SignedByte(at);
-    if (type < 0 || type >= PlatformTypes) continue;
-    MarkLoadedCell(SignedByte(at + 1), SignedByte(at + 2), EditorPlatformFirst + type);
+  for (int n = 0; n < level.platformCount; ++n) {
+    const LevelPlatform& p = level.platforms[n];
+    if (p.type < 0 || p.type >= PlatformTypes) continue;  // an unknown type leaves the cell
+    MarkLoadedCell(p.column, p.row, EditorPlatformFirst + p.type);
   }
 }
 
@@ -157,7 +132,7 @@ void ClearEditedLevel() {
   for (auto& column : EditorGrid) {
     for (std::int32_t& code : column) code = EditorEmpty;
   }
-  std::memset(LevelRecord + ClearFirstByte, ListEnd, ClearLastByte - ClearFirstByte + 1);
+  ClearLevelObjects(LevelRecord);
   EditorClearPending = 0;
 }
 
@@ -207,6 +182,7 @@ void DrawEditedLevel() {
 
 void EditorFrame() {
   ReadKeyboard();
+  // Deliberate: S and L act in every frame they are held; a held L reloads again and again.
   if (KeyboardState[DIK_S]) SaveEditedLevel();
   if (KeyboardState[DIK_L]) LoadEditedLevel();
   if (platform::AsyncKeyDown(platform::VK_RETURN)) EditorMode = 0;

@@ -15,6 +15,7 @@
 #include "app/replay.h"
 #include "app/shell.h"
 #include "board/board_state.h"
+#include "board/level_record.h"
 #include "editor/editor.h"
 #include "gfx/display.h"
 #include "gfx/sprites.h"
@@ -23,6 +24,7 @@
 #include "platform/headless/headless.h"
 #include "platform/image_write.h"
 #include "play/play_frame.h"
+#include "play/position.h"
 #include "sound/sound.h"
 
 namespace fuzz {
@@ -75,23 +77,20 @@ struct LevelDef {
 };
 
 std::vector<std::uint8_t> LevelBytes(const LevelDef& level) {
-  std::vector<std::uint8_t> bytes(LevelRecordSize, ListEnd);
+  LevelLayout layout;
   for (int c = 0; c < BoardCells; ++c) {
-    for (int r = 0; r < BoardCells; ++r) bytes[c * BoardCells + r] = level.map[r][c] == '#' ? 1 : 2;
+    for (int r = 0; r < BoardCells; ++r) layout.terrain[c][r] = level.map[r][c] == '#' ? 1 : 2;
   }
-  bytes[PlayerStartByte] = std::uint8_t(level.playerColumn);
-  bytes[PlayerStartByte + 1] = std::uint8_t(level.playerRow);
-  std::size_t at = BallListByte;
-  for (auto [c, r] : level.balls) {
-    bytes[at++] = std::uint8_t(c);
-    bytes[at++] = std::uint8_t(r);
-  }
-  at = PlatformListByte;
+  layout.startColumn = std::int8_t(level.playerColumn);
+  layout.startRow = std::int8_t(level.playerRow);
+  for (auto [c, r] : level.balls)
+    layout.balls[layout.ballCount++] = {std::int8_t(c), std::int8_t(r)};
   for (const auto& p : level.platforms) {
-    bytes[at++] = std::uint8_t(p.type);
-    bytes[at++] = std::uint8_t(p.column);
-    bytes[at++] = std::uint8_t(p.row);
+    layout.platforms[layout.platformCount++] = {std::int8_t(p.type), std::int8_t(p.column),
+                                                std::int8_t(p.row)};
   }
+  std::vector<std::uint8_t> bytes(LevelRecordSize, ListEnd);
+  EncodeLevelRecord(layout, bytes.data());
   return bytes;
 }
 
@@ -314,23 +313,17 @@ void CheckPlayState() {
 // A record the editor wrote: lists ended inside their areas, every entry on the board and
 // every platform type known.
 void CheckSavedLists(const std::uint8_t* record) {
-  int at = BallListByte;
-  while (at < PlatformListByte && record[at] != ListEnd) {
-    FUZZ_CHECK(at + 1 < PlatformListByte);
-    FUZZ_CHECK(record[at] < BoardCells && record[at + 1] < BoardCells);
-    at += 2;
+  LevelLayout level;
+  DecodeLevelRecord(record, &level);
+  for (int n = 0; n < level.ballCount; ++n) {
+    FUZZ_CHECK(OnBoard(level.balls[n].column, level.balls[n].row));
   }
-  const bool fiveBalls = at == PlatformListByte;
-  at = PlatformListByte;
-  int platforms = 0;
-  while (record[at] != ListEnd) {
-    FUZZ_CHECK(++platforms <= MaxPlatformsInRecord);
-    if (platforms > MaxPlatformsInRecord) return;
-    FUZZ_CHECK(record[at] < PlatformTypes);
-    FUZZ_CHECK(record[at + 1] < BoardCells && record[at + 2] < BoardCells);
-    at += 3;
+  FUZZ_CHECK(level.platformsEnd != ListEnding::CutShort && level.platformsUnendedBy < 0);
+  for (int n = 0; n < level.platformCount; ++n) {
+    const LevelPlatform& p = level.platforms[n];
+    FUZZ_CHECK(p.type >= 0 && p.type < PlatformTypes && OnBoard(p.column, p.row));
   }
-  FUZZ_CHECK(!fiveBalls || platforms == 0);
+  FUZZ_CHECK(level.ballCount < MaxBallsInRecord || level.platformCount == 0);
 }
 
 // Runs the script through the whole game from fresh state and files, without a display (a
@@ -384,6 +377,29 @@ void WriteRunDirectory() {
 // ---------------------------------------------------------------------------------------------
 // The bodies
 
+int LevelRecordCodec(const std::uint8_t* data, std::size_t size) {
+  std::uint8_t given[LevelRecordSize];
+  std::memset(given, ListEnd, sizeof given);
+  std::memcpy(given, data, std::min<std::size_t>(size, sizeof given));
+  LevelLayout level, again;
+  DecodeLevelRecord(given, &level);
+  std::uint8_t written[LevelRecordSize];
+  std::memset(written, ListEnd, sizeof written);
+  FUZZ_CHECK(EncodeLevelRecord(level, written));
+  DecodeLevelRecord(written, &again);
+  FUZZ_CHECK(SameLevel(level, again));
+  // The game sets both up alike.
+  ResetProgramState();
+  SetUpLevel(given);
+  const Position first = CapturePosition();
+  SetUpLevel(written);
+  Position second = CapturePosition();
+  std::memcpy(second.record, first.record, LevelRecordSize);  // unread bytes may differ
+  FUZZ_CHECK(first == second);
+  ResetProgramState();
+  return 0;
+}
+
 int LevelFile(const std::uint8_t* data, std::size_t size) {
   RestoreRunFiles();
   const std::size_t levelBytes = std::min<std::size_t>(size, LevelRecordSize);
@@ -431,15 +447,24 @@ int EditorLevel(const std::uint8_t* data, std::size_t size) {
                  std::memcmp(saved.data() + LevelRecordSize, data + LevelRecordSize,
                              size - LevelRecordSize) == 0);
       // The terrain goes through the grid and back unchanged.
-      FUZZ_CHECK(std::memcmp(saved.data(), loaded, PlayerStartByte) == 0);
+      LevelLayout before, after;
+      DecodeLevelRecord(loaded, &before);
+      DecodeLevelRecord(saved.data(), &after);
+      FUZZ_CHECK(std::memcmp(before.terrain, after.terrain, sizeof before.terrain) == 0);
       CheckSavedLists(saved.data());
     }
   } else {
     // Refused (too many objects) or failed: the file is as it was.
     FUZZ_CHECK(saved.size() == size && (size == 0 || std::memcmp(saved.data(), data, size) == 0));
   }
-  FUZZ_CHECK(size == 0 ||
-             std::memcmp(loaded, data, std::min<std::size_t>(size, PlayerStartByte)) == 0);
+  LevelLayout given, read;
+  DecodeLevelRecord(data, size, &given);
+  DecodeLevelRecord(loaded, &read);
+  for (int c = 0; c < BoardCells; ++c) {
+    for (int r = 0; r < BoardCells; ++r) {
+      FUZZ_CHECK(!HasTerrainByte(given, c, r) || given.terrain[c][r] == read.terrain[c][r]);
+    }
+  }
 
   headless::HoldKeys({DIK_L});
   Turn();

@@ -32,13 +32,17 @@ int Progress(const std::uint8_t* data, std::size_t size);
 // A replay script: parsed, and when it is short enough, run through the whole game.
 int ReplayScript(const std::uint8_t* data, std::size_t size);
 
+// Any 300 bytes (shorter inputs filled with 255): decoded and encoded again by the record codec,
+// they give back the level the game reads, and the game sets both up alike.
+int LevelRecordCodec(const std::uint8_t* data, std::size_t size);
 struct Target {
   const char* name;  // also the folder of its corpus and regressions
   Body body;
 };
 inline constexpr Target Targets[] = {
-    {"level", LevelFile}, {"editor", EditorLevel}, {"image", ImageSheet},
-    {"sound", SoundFile}, {"progress", Progress},  {"replay", ReplayScript},
+    {"level", LevelFile},         {"editor", EditorLevel}, {"image", ImageSheet},
+    {"sound", SoundFile},         {"progress", Progress},  {"replay", ReplayScript},
+    {"record", LevelRecordCodec},
 };
 
 // Writes the files the game loads into the current directory: five small levels, the two image

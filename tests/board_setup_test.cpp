@@ -15,6 +15,12 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// Byte offsets of the record, spelled out here because these tests write records the codec
+// would never write (unended lists, stray types, off-board coordinates).
+constexpr int PlayerStartByte = 196;
+constexpr int BallListByte = 198;
+constexpr int PlatformListByte = 208;
+
 // All water, no balls, no platforms, the Player at (0, 0).
 Bytes WaterLevel() {
   Bytes b(LevelRecordSize, 2);

@@ -18,6 +18,11 @@
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+
+// Byte offsets of the record, spelled out because these tests write and read raw records.
+constexpr int PlayerStartByte = 196;
+constexpr int BallListByte = 198;
+constexpr int PlatformListByte = 208;
 using testing_support::ReadBytes;
 using testing_support::WriteBytes;
 

@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "board/board_state.h"
+#include "board/level_record.h"
 #include "gfx/sprites.h"
 #include "tests/test_support.h"
 
@@ -18,7 +19,7 @@ class MovementQueries : public testing_support::FreshProgram {
  protected:
   void SetUp() override {
     FreshProgram::SetUp();
-    std::memset(LevelRecord, 2, BoardCells * BoardCells);  // all water
+    for (int c = 0; c < BoardCells; ++c) std::memset(TerrainColumn(LevelRecord, c), 2, BoardCells);
     Rebuild();
   }
   static void Rebuild() {
@@ -26,7 +27,7 @@ class MovementQueries : public testing_support::FreshProgram {
     MarkPlatformCells();
   }
   static void Land(int column, int row) {
-    TerrainByte(column, row) = 1;
+    TerrainColumn(LevelRecord, column)[row] = 1;
     Rebuild();
   }
   // Slot n gets a platform of the type with its box at the cell, as set-up would give it.

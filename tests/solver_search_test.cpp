@@ -9,10 +9,13 @@
 #include "app/progress.h"
 #include "app/replay.h"
 #include "board/board_state.h"
+#include "board/level_record.h"
 #include "gfx/sprites.h"
+#include "play/play_frame.h"
+#include "play/position.h"
+#include "play/solver.h"
 #include "tests/test_levels.h"
 #include "tests/test_support.h"
-#include "tools/solve/solver.h"
 
 namespace {
 
@@ -39,6 +42,9 @@ const std::vector<std::string> Moat = {
     "####..########", "#....#########", "#....#########", "######......##",
     "######..##..##", "######......##", "##############",
 };
+
+// The shortest solutions of the shipped levels, as the README lists them.
+constexpr std::size_t ShippedLengths[] = {8, 24, 30, 51, 66};
 
 class Solver : public testing_support::FreshProgram {
  protected:
@@ -78,17 +84,17 @@ class Solver : public testing_support::FreshProgram {
 
 TEST_F(Solver, OneCarryAcrossAChannel) {
   const TestLevel level{Channel, {0, 1}, {{8, 2}}, {{5, 2, 1}}};
+  // The search leaves the game's own position (here another level, mid-move) as it was.
+  SetUpLevel(testing_support::LevelBytes({Corridor, {0, 0}, {{9, 2}}, {}}).data());
+  PlayerBob.x = 12;
+  PlayerMoving = 1;
+  const Position game = CapturePosition();
   const SolveResult result = Solve(level);
+  EXPECT_TRUE(CapturePosition() == game);
   ASSERT_EQ(result.outcome, SolveOutcome::Solved);
   // Two steps onto the 2 x 2 platform, three carries, two steps onto the island, one down.
   EXPECT_EQ(result.moves, "RRRRRRRRD");
   EXPECT_EQ(result.carried, (std::vector<std::uint8_t>{0, 0, 0, 1, 1, 1, 0, 0, 0}));
-  // The search leaves the game as the level started.
-  EXPECT_EQ(PlayerBob.x, 0);
-  EXPECT_EQ(PlayerBob.y, 40);
-  EXPECT_EQ(PlatformTable.x[0], 80);
-  EXPECT_EQ(BoardGrid[2][1], CellPlatform);
-  EXPECT_EQ(BoardGrid[5][1], CellWater);
   ExpectGameAgrees(level, result);
 
   SolveOptions walking;
@@ -191,10 +197,12 @@ TEST_F(Solver, ShippedLevels) {
 
     const SolveResult result = SolveLevelFile(path);
     ASSERT_EQ(result.outcome, SolveOutcome::Solved) << result.error;
-    EXPECT_LE(BallTotal, 4);
-    EXPECT_GE(PlatformCount, 1);
-    EXPECT_LE(PlatformCount, 9);
-    for (int p = 0; p < PlatformCount; ++p) typeUsed[PlatformTable.type[p]] = true;
+    EXPECT_EQ(result.moves.size(), ShippedLengths[n - 1]);
+    LevelLayout layout;
+    DecodeLevelRecord(bytes.data(), &layout);
+    EXPECT_LE(layout.ballCount, 4);
+    EXPECT_GE(layout.platformCount, 1);
+    for (int p = 0; p < layout.platformCount; ++p) typeUsed[layout.platforms[p].type] = true;
 
     const std::size_t length = result.moves.size();
     EXPECT_GT(length, previous);
@@ -216,6 +224,27 @@ TEST_F(Solver, ShippedLevels) {
   int types = 0;
   for (bool used : typeUsed) types += used;
   EXPECT_GE(types, 6);
+}
+
+// Half-way through a shipped level's shortest solution, the search from the game's position
+// finds the rest: no longer (the rest is a solution) and no shorter (the whole was shortest).
+TEST_F(Solver, FromAMidGamePositionTheRestIsShortest) {
+  for (int n : {2, 4}) {
+    SCOPED_TRACE(n);
+    const std::string path = testing_support::GameDir() + "/level" + std::to_string(n) + ".dat";
+    const std::string moves = SolveLevelFile(path).moves;
+    testing_support::WriteBytes("level.dat", testing_support::ReadBytes(path));
+    SetProgressOverride(true, 0);
+    std::vector<headless::ScriptEvent> script;
+    std::string error;
+    ASSERT_TRUE(
+        ParseReplayScript(SolutionScript(moves.substr(0, moves.size() / 2)), &script, &error));
+    RunReplay(std::move(script), "", &error);
+    const SolveResult rest = SolveFromPosition(CapturePosition());
+    ASSERT_EQ(rest.outcome, SolveOutcome::Solved);
+    EXPECT_EQ(rest.moves.size(), moves.size() - moves.size() / 2);
+    ResetProgramState();
+  }
 }
 
 TEST(SolverScript, OneIdleFrameThenTenFramesPerMoveWithRepeatsMerged) {

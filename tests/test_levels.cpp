@@ -3,34 +3,31 @@
 #include "app/assets.h"
 #include "app/shell.h"
 #include "board/board_state.h"
+#include "board/level_record.h"
 #include "tests/test_support.h"
 
 namespace testing_support {
 
 std::vector<std::uint8_t> LevelBytes(const TestLevel& level) {
-  std::vector<std::uint8_t> bytes(LevelRecordSize, 0);
+  LevelLayout layout;
   for (int c = 0; c < BoardCells; ++c) {
     for (int r = 0; r < BoardCells; ++r) {
-      const bool land = r < int(level.map.size()) && c < int(level.map[r].size()) &&
-                        level.map[r][c] == '#';
-      bytes[c * BoardCells + r] = land ? 1 : 2;
+      const bool land =
+          r < int(level.map.size()) && c < int(level.map[r].size()) && level.map[r][c] == '#';
+      layout.terrain[c][r] = land ? 1 : 2;
     }
   }
-  bytes[PlayerStartByte] = std::uint8_t(level.player.column);
-  bytes[PlayerStartByte + 1] = std::uint8_t(level.player.row);
-  std::size_t at = BallListByte;
+  layout.startColumn = std::int8_t(level.player.column);
+  layout.startRow = std::int8_t(level.player.row);
   for (const Cell& b : level.balls) {
-    bytes[at++] = std::uint8_t(b.column);
-    bytes[at++] = std::uint8_t(b.row);
+    layout.balls[layout.ballCount++] = {std::int8_t(b.column), std::int8_t(b.row)};
   }
-  if (at < PlatformListByte) bytes[at] = ListEnd;
-  at = PlatformListByte;
   for (const PlacedPlatform& p : level.platforms) {
-    bytes[at++] = std::uint8_t(p.type);
-    bytes[at++] = std::uint8_t(p.column);
-    bytes[at++] = std::uint8_t(p.row);
+    layout.platforms[layout.platformCount++] = {std::int8_t(p.type), std::int8_t(p.column),
+                                                std::int8_t(p.row)};
   }
-  bytes[at] = ListEnd;
+  std::vector<std::uint8_t> bytes(LevelRecordSize, 0);
+  EncodeLevelRecord(layout, bytes.data());
   return bytes;
 }
 
@@ -39,10 +36,10 @@ void WriteLevel(const std::string& path, const TestLevel& level) {
 }
 
 void WriteTinyWav(const std::string& path) {
-  std::vector<std::uint8_t> w = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E',
-                                 'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0, 1, 0,
-                                 0x11, 0x2B, 0, 0, 0x11, 0x2B, 0, 0, 1, 0, 8, 0,
-                                 'd', 'a', 't', 'a', 8, 0, 0, 0};
+  std::vector<std::uint8_t> w = {'R', 'I', 'F',  'F',  0,   0,   0,    0,    'W', 'A', 'V',
+                                 'E', 'f', 'm',  't',  ' ', 16,  0,    0,    0,   1,   0,
+                                 1,   0,   0x11, 0x2B, 0,   0,   0x11, 0x2B, 0,   0,   1,
+                                 0,   8,   0,    'd',  'a', 't', 'a',  8,    0,   0,   0};
   for (int i = 0; i < 8; ++i) w.push_back(std::uint8_t(128 + (i % 2 ? 20 : -20)));
   const std::uint32_t riffSize = std::uint32_t(w.size() - 8);
   for (int i = 0; i < 4; ++i) w[4 + i] = std::uint8_t(riffSize >> (8 * i));

@@ -92,8 +92,8 @@ class HeadlessBackend final : public platform::Backend {
       const ScriptEvent& e = s.script[s.cursor];
       if (e.kind == ScriptEvent::Kind::Frames) break;
       if (e.kind == ScriptEvent::Kind::Click) {
-        platform::PostMessage(w, e.right ? platform::WM_RBUTTONDOWN : platform::WM_LBUTTONDOWN,
-                              0, platform::PackPoint(e.x, e.y));
+        platform::PostMessage(w, e.right ? platform::WM_RBUTTONDOWN : platform::WM_LBUTTONDOWN, 0,
+                              platform::PackPoint(e.x, e.y));
       } else if (e.kind == ScriptEvent::Kind::Menu) {
         platform::PostMessage(w, platform::WM_COMMAND, e.command, 0);
       } else {
@@ -214,7 +214,9 @@ platform::Backend* GetBackend() {
   return &backend;
 }
 
-void Reset() { S() = State{}; }
+void Reset() {
+  S() = State{};
+}
 
 void SetScript(std::vector<ScriptEvent> script) {
   State& s = S();
@@ -230,28 +232,66 @@ bool ScriptFinished() {
   return S().cursor >= S().script.size();
 }
 
-void HoldKeys(std::vector<std::uint8_t> scanCodes) { S().heldKeys = std::move(scanCodes); }
+void HoldKeys(std::vector<std::uint8_t> scanCodes) {
+  S().heldKeys = std::move(scanCodes);
+}
 
 void HoldVirtualKey(int virtualKey, bool down) {
   if (virtualKey == platform::VK_ESCAPE) S().escape = down;
   if (virtualKey == platform::VK_RETURN) S().enter = down;
 }
 
-std::uint32_t Now() { return std::uint32_t(S().micros / 1000); }
-void SetNow(std::uint32_t milliseconds) { S().micros = std::uint64_t(milliseconds) * 1000; }
-void SetFailures(const Failures& failures) { S().failures = failures; }
+std::uint32_t Now() {
+  return std::uint32_t(S().micros / 1000);
+}
+void SetNow(std::uint32_t milliseconds) {
+  S().micros = std::uint64_t(milliseconds) * 1000;
+}
+std::uint64_t NowMicroseconds() {
+  return S().micros;
+}
+void SetNowMicroseconds(std::uint64_t microseconds) {
+  S().micros = microseconds;
+}
+void SetFailures(const Failures& failures) {
+  S().failures = failures;
+}
 
-const std::vector<std::string>& Messages() { return S().messages; }
-const std::vector<std::string>& SoundsStarted() { return S().soundsStarted; }
-int BeepCount() { return S().beeps; }
-int DialogCount() { return S().dialogs; }
-int FramesPresented() { return S().frames; }
-int LiveSoundBuffers() { return S().liveSounds; }
-platform::PcmFormat LastSoundFormat() { return S().lastFormat; }
-std::vector<std::uint8_t> LastSoundSamples() { return S().lastSamples; }
-int RequestedWidth() { return S().requestedWidth; }
-int RequestedHeight() { return S().requestedHeight; }
-void KeepFrames(bool keep) { S().keepFrames = keep; }
-const platform::Surface* LastFrame() { return S().haveFrame ? &S().lastFrame : nullptr; }
+const std::vector<std::string>& Messages() {
+  return S().messages;
+}
+const std::vector<std::string>& SoundsStarted() {
+  return S().soundsStarted;
+}
+int BeepCount() {
+  return S().beeps;
+}
+int DialogCount() {
+  return S().dialogs;
+}
+int FramesPresented() {
+  return S().frames;
+}
+int LiveSoundBuffers() {
+  return S().liveSounds;
+}
+platform::PcmFormat LastSoundFormat() {
+  return S().lastFormat;
+}
+std::vector<std::uint8_t> LastSoundSamples() {
+  return S().lastSamples;
+}
+int RequestedWidth() {
+  return S().requestedWidth;
+}
+int RequestedHeight() {
+  return S().requestedHeight;
+}
+void KeepFrames(bool keep) {
+  S().keepFrames = keep;
+}
+const platform::Surface* LastFrame() {
+  return S().haveFrame ? &S().lastFrame : nullptr;
+}
 
 }  // namespace headless

@@ -17,14 +17,14 @@ struct ScriptEvent {
   // Close is the window's close box; the text format has no line for it.
   enum class Kind { Frames, Click, Menu, Close };
   Kind kind = Kind::Frames;
-  int count = 0;                     // Frames: how many
-  std::vector<std::uint8_t> keys;    // Frames: scan codes held
-  bool escape = false;               // Frames: Escape held
-  bool enter = false;                // Frames: Enter held
-  bool right = false;                // Click: right button
-  int x = 0;                         // Click: client position
+  int count = 0;                   // Frames: how many
+  std::vector<std::uint8_t> keys;  // Frames: scan codes held
+  bool escape = false;             // Frames: Escape held
+  bool enter = false;              // Frames: Enter held
+  bool right = false;              // Click: right button
+  int x = 0;                       // Click: client position
   int y = 0;
-  std::uint16_t command = 0;         // Menu: command id
+  std::uint16_t command = 0;  // Menu: command id
 };
 
 platform::Backend* GetBackend();
@@ -46,6 +46,9 @@ void HoldVirtualKey(int virtualKey, bool down);
 // The virtual clock in milliseconds.
 std::uint32_t Now();
 void SetNow(std::uint32_t milliseconds);
+// The same in microseconds, its real resolution (a frame is 16,667 of them).
+std::uint64_t NowMicroseconds();
+void SetNowMicroseconds(std::uint64_t microseconds);
 
 // Failures to simulate.
 struct Failures {

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "board/level_file.h"
+#include "board/level_record.h"
 #include "platform/files.h"
 #include "platform/image_write.h"
 #include "tools/art/art.h"
@@ -61,26 +62,27 @@ int Preview(const char* levelPath, const char* outPath, bool withBanner) {
   board.pixels.assign(std::size_t(side * side), 0);
   const platform::Surface land = PaintLandTile(), water = PaintWaterTile();
   const platform::Surface ball = PaintBall(), player = PaintPlayer();
+  LevelLayout level;
+  DecodeLevelRecord(record, &level);
   for (int c = 0; c < BoardCells; ++c) {
     for (int r = 0; r < BoardCells; ++r) {
       Draw(board, water, c * PieceSide, r * PieceSide, PieceSide, PieceSide);
-      if (record[c * BoardCells + r] == 1) {
+      if (level.terrain[c][r] == 1)
         Draw(board, land, c * PieceSide, r * PieceSide, PieceSide, PieceSide);
-      }
     }
   }
-  for (int i = BallListByte; i < PlatformListByte && record[i] != ListEnd; i += 2) {
-    Draw(board, ball, std::int8_t(record[i]) * PieceSide, std::int8_t(record[i + 1]) * PieceSide,
-         PieceSide, PieceSide);
+  for (int n = 0; n < level.ballCount; ++n) {
+    Draw(board, ball, level.balls[n].column * PieceSide, level.balls[n].row * PieceSide, PieceSide,
+         PieceSide);
   }
-  for (int i = PlatformListByte;
-       i < PlatformListByte + 3 * MaxPlatformsInRecord && record[i] != ListEnd; i += 3) {
-    if (record[i] > 8) continue;
-    Draw(board, PaintPlatform(record[i]), std::int8_t(record[i + 1]) * PieceSide,
-         std::int8_t(record[i + 2]) * PieceSide, PlatformSide, PlatformSide);
+  for (int n = 0; n < level.platformCount; ++n) {
+    const LevelPlatform& p = level.platforms[n];
+    if (p.type < 0 || p.type > 8) continue;
+    Draw(board, PaintPlatform(p.type), p.column * PieceSide, p.row * PieceSide, PlatformSide,
+         PlatformSide);
   }
-  Draw(board, player, std::int8_t(record[PlayerStartByte]) * PieceSide,
-       std::int8_t(record[PlayerStartByte + 1]) * PieceSide, PieceSide, PieceSide);
+  Draw(board, player, level.startColumn * PieceSide, level.startRow * PieceSide, PieceSide,
+       PieceSide);
   // The banner's letters and places, as the game draws them.
   const struct {
     char letter;

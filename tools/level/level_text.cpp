@@ -23,6 +23,7 @@
 #include <cstring>
 #include <sstream>
 
+#include "board/level_record.h"
 #include "board/platform_shapes.h"
 
 namespace {
@@ -302,29 +303,26 @@ bool CompileLevelText(const std::string& text, const std::string& name,
     }
   }
 
-  std::memset(record, ListEnd, LevelRecordSize);
+  LevelLayout level;
   for (int column = 0; column < BoardCells; ++column) {
     for (int row = 0; row < BoardCells; ++row) {
       const char c = parsed.map[row][column];
-      record[column * BoardCells + row] = c == LandChar    ? TerrainLand
-                                          : c == WaterChar ? TerrainWater
-                                                           : 0;
+      level.terrain[column][row] = c == LandChar ? TerrainLand : c == WaterChar ? TerrainWater : 0;
     }
   }
-  for (const TerrainEntry& t : parsed.terrain) {
-    record[t.column * BoardCells + t.row] = std::uint8_t(t.value);
+  for (const TerrainEntry& t : parsed.terrain)
+    level.terrain[t.column][t.row] = std::uint8_t(t.value);
+  level.startColumn = std::int8_t(parsed.player.column);
+  level.startRow = std::int8_t(parsed.player.row);
+  for (const Entry& b : parsed.balls) {
+    level.balls[level.ballCount++] = {std::int8_t(b.column), std::int8_t(b.row)};
   }
-  record[PlayerStartByte] = std::uint8_t(parsed.player.column);
-  record[PlayerStartByte + 1] = std::uint8_t(parsed.player.row);
-  for (std::size_t i = 0; i < parsed.balls.size(); ++i) {
-    record[BallListByte + 2 * i] = std::uint8_t(parsed.balls[i].column);
-    record[BallListByte + 2 * i + 1] = std::uint8_t(parsed.balls[i].row);
+  for (const auto& p : parsed.platforms) {
+    level.platforms[level.platformCount++] = {std::int8_t(p.type), std::int8_t(p.column),
+                                              std::int8_t(p.row)};
   }
-  for (std::size_t i = 0; i < parsed.platforms.size(); ++i) {
-    record[PlatformListByte + 3 * i] = std::uint8_t(parsed.platforms[i].type);
-    record[PlatformListByte + 3 * i + 1] = std::uint8_t(parsed.platforms[i].column);
-    record[PlatformListByte + 3 * i + 2] = std::uint8_t(parsed.platforms[i].row);
-  }
+  std::memset(record, ListEnd, LevelRecordSize);
+  EncodeLevelRecord(level, record);
 
   if (warnings != nullptr) {
     for (std::size_t i = 0; i < parsed.platforms.size(); ++i) {
@@ -339,7 +337,7 @@ bool CompileLevelText(const std::string& text, const std::string& name,
     const Entry& p = parsed.player;
     bool onPlatform = false;
     for (const Entry& platform : parsed.platforms) onPlatform |= Covers(platform, p.column, p.row);
-    if (!onPlatform && record[p.column * BoardCells + p.row] != TerrainLand) {
+    if (!onPlatform && level.terrain[p.column][p.row] != TerrainLand) {
       warnings->push_back(Where(name, p.line) + "the Player starts in the water");
     }
     if (parsed.balls.empty()) {
@@ -351,12 +349,8 @@ bool CompileLevelText(const std::string& text, const std::string& name,
 
 namespace {
 
-std::string Signed(std::uint8_t byte) {
-  return std::to_string(int(std::int8_t(byte)));
-}
-
-std::string CellNote(std::uint8_t column, std::uint8_t row) {
-  return CellOnBoard(std::int8_t(column), std::int8_t(row)) ? "" : "  # off the board";
+std::string CellNote(int column, int row) {
+  return CellOnBoard(column, row) ? "" : "  # off the board";
 }
 
 }  // namespace
@@ -364,11 +358,11 @@ std::string CellNote(std::uint8_t column, std::uint8_t row) {
 std::string DecompileLevelBytes(const std::uint8_t* bytes, std::size_t size, std::size_t fileSize) {
   std::ostringstream out;
   if (fileSize < size) fileSize = size;
-  if (size > std::size_t(LevelRecordSize)) size = LevelRecordSize;
-  auto has = [size](std::size_t index) { return index < size; };
-  if (size < std::size_t(LevelRecordSize)) {
-    out << "# This file is " << size << " bytes, not 300. The game reads them over the level it "
-        << "already holds;\n# the missing bytes are shown as '?' and end the lists.\n";
+  LevelLayout level;
+  DecodeLevelRecord(bytes, size, &level);
+  if (level.size < std::size_t(LevelRecordSize)) {
+    out << "# This file is " << level.size << " bytes, not 300. The game reads them over the "
+        << "level it already holds;\n# the missing bytes are shown as '?' and end the lists.\n";
   } else if (fileSize > std::size_t(LevelRecordSize)) {
     out << "# This file is " << fileSize << " bytes, not 300; the game reads only the first 300.\n";
   }
@@ -379,13 +373,11 @@ std::string DecompileLevelBytes(const std::uint8_t* bytes, std::size_t size, std
   char view[BoardCells][BoardCells];
   for (int row = 0; row < BoardCells; ++row) {
     for (int column = 0; column < BoardCells; ++column) {
-      const std::size_t index = std::size_t(column * BoardCells + row);
-      char c = MissingChar;
-      if (has(index)) {
-        c = bytes[index] == TerrainLand    ? LandChar
-            : bytes[index] == TerrainWater ? WaterChar
-                                           : OtherChar;
-      }
+      const std::uint8_t t = level.terrain[column][row];
+      const char c = !HasTerrainByte(level, column, row) ? MissingChar
+                     : t == TerrainLand                  ? LandChar
+                     : t == TerrainWater                 ? WaterChar
+                                                         : OtherChar;
       otherTerrain |= c == OtherChar;
       view[row][column] = c;
       out << c;
@@ -397,8 +389,8 @@ std::string DecompileLevelBytes(const std::uint8_t* bytes, std::size_t size, std
     for (int column = 0; column < BoardCells; ++column) {
       for (int row = 0; row < BoardCells; ++row) {
         if (view[row][column] == OtherChar) {
-          out << "terrain " << column << " " << row << " "
-              << int(bytes[std::size_t(column * BoardCells + row)]) << "\n";
+          out << "terrain " << column << " " << row << " " << int(level.terrain[column][row])
+              << "\n";
         }
       }
     }
@@ -407,91 +399,59 @@ std::string DecompileLevelBytes(const std::uint8_t* bytes, std::size_t size, std
   // The Player.
   int playerColumn = -1;
   int playerRow = -1;
-  if (has(PlayerStartByte + 1)) {
-    const std::uint8_t c = bytes[PlayerStartByte];
-    const std::uint8_t r = bytes[PlayerStartByte + 1];
-    out << "player " << Signed(c) << " " << Signed(r) << CellNote(c, r) << "\n";
-    playerColumn = std::int8_t(c);
-    playerRow = std::int8_t(r);
+  if (level.hasStart) {
+    playerColumn = level.startColumn;
+    playerRow = level.startRow;
+    out << "player " << playerColumn << " " << playerRow << CellNote(playerColumn, playerRow)
+        << "\n";
   } else {
-    out << "# The Player's start (bytes 196, 197) is missing.\n";
+    out << "# The Player's start is missing.\n";
   }
 
-  // Balls: pairs from byte 198 until a first byte of 255, at most five.
-  std::vector<std::pair<int, int>> balls;
-  std::size_t pos = BallListByte;
-  for (int n = 0; n < MaxBallsInRecord; ++n, pos += 2) {
-    if (!has(pos)) {
-      out << "# The ball list is cut short by the end of the file.\n";
-      break;
-    }
-    if (bytes[pos] == ListEnd) break;
-    if (!has(pos + 1)) {
-      out << "# The ball list is cut short by the end of the file.\n";
-      break;
-    }
-    out << "ball " << Signed(bytes[pos]) << " " << Signed(bytes[pos + 1])
-        << CellNote(bytes[pos], bytes[pos + 1]) << "\n";
-    balls.emplace_back(std::int8_t(bytes[pos]), std::int8_t(bytes[pos + 1]));
+  // Balls, then platforms, as the game reads them.
+  for (int n = 0; n < level.ballCount; ++n) {
+    const LevelBall& b = level.balls[n];
+    out << "ball " << int(b.column) << " " << int(b.row) << CellNote(b.column, b.row) << "\n";
   }
-  const std::size_t ballEnd = pos;  // the terminator's byte, or 208 after five balls
-  if (balls.size() == std::size_t(MaxBallsInRecord) && has(PlatformListByte) &&
-      bytes[PlatformListByte] != ListEnd) {
-    out << "# Note: five balls fill the ball area, and byte 208 (which must then end the ball "
-           "list)\n# is "
-        << int(bytes[PlatformListByte]) << ", not 255: the list is not properly ended.\n";
+  if (level.ballsEnd == ListEnding::CutShort) {
+    out << "# The ball list is cut short by the end of the file.\n";
   }
-
-  // Platforms: triples from byte 208 until a type of 255, at most nine.
-  struct Shown {
-    int type, column, row;
-  };
-  std::vector<Shown> platforms;
-  pos = PlatformListByte;
-  for (int n = 0; n < MaxPlatformsInRecord; ++n, pos += 3) {
-    if (!has(pos) || (bytes[pos] != ListEnd && !has(pos + 2))) {
-      out << "# The platform list is cut short by the end of the file.\n";
-      break;
-    }
-    if (bytes[pos] == ListEnd) break;
-    const int type = std::int8_t(bytes[pos]);
-    const int column = std::int8_t(bytes[pos + 1]);
-    const int row = std::int8_t(bytes[pos + 2]);
-    out << "platform " << type << " " << column << " " << row;
-    if (type < 0 || type >= PlatformTypeCount) {
+  if (level.ballsUnendedBy >= 0) {
+    out << "# Note: five balls fill the ball area, and the byte that must then end the ball "
+           "list\n# is "
+        << int(bytes[level.ballsUnendedBy]) << ", not 255: the list is not properly ended.\n";
+  }
+  for (int n = 0; n < level.platformCount; ++n) {
+    const LevelPlatform& p = level.platforms[n];
+    out << "platform " << int(p.type) << " " << int(p.column) << " " << int(p.row);
+    if (p.type < 0 || p.type >= PlatformTypeCount) {
       out << "  # unknown type (types are 0-8)";
-    } else if (!CellOnBoard(column, row)) {
+    } else if (!CellOnBoard(p.column, p.row)) {
       out << "  # off the board";
-    } else if (!ShapeOnBoard(type, column, row)) {
+    } else if (!ShapeOnBoard(p.type, p.column, p.row)) {
       out << "  # reaches off the board";
     }
     out << "\n";
-    platforms.push_back({type, column, row});
   }
-  const std::size_t platformEnd = pos;
-  if (platforms.size() == std::size_t(MaxPlatformsInRecord) && has(pos) && bytes[pos] != ListEnd) {
-    out << "# Note: byte " << pos << " after the ninth platform is " << int(bytes[pos])
+  if (level.platformsEnd == ListEnding::CutShort) {
+    out << "# The platform list is cut short by the end of the file.\n";
+  }
+  if (level.platformsUnendedBy >= 0) {
+    out << "# Note: byte " << level.platformsUnendedBy << " after the ninth platform is "
+        << int(bytes[level.platformsUnendedBy])
         << ", not 255:\n# the list is not ended where the game's nine platforms end.\n";
   }
-
   // Leftovers after the lists' ends mean nothing to the game, but they explain why two files
   // that decompile alike can differ.
-  bool leftovers = false;
-  for (std::size_t i = ballEnd + 1; i < std::size_t(PlatformListByte) && has(i); ++i) {
-    leftovers |= bytes[i] != ListEnd;
-  }
-  for (std::size_t i = platformEnd + 1; i < std::size_t(LevelRecordSize) && has(i); ++i) {
-    leftovers |= bytes[i] != ListEnd;
-  }
-  if (leftovers) {
+  if (level.leftovers) {
     out << "# Note: bytes after the lists' ends hold leftovers, which the game never reads;\n"
            "# compiling this text writes 255 there.\n";
   }
 
   // A picture of the whole level, for the reader.
-  if (!platforms.empty() || !balls.empty() || CellOnBoard(playerColumn, playerRow)) {
-    for (std::size_t n = 0; n < platforms.size(); ++n) {
-      const Shown& p = platforms[n];
+  if (level.platformCount > 0 || level.ballCount > 0 || CellOnBoard(playerColumn, playerRow)) {
+    for (int n = 0; n < level.platformCount; ++n) {
+      const LevelPlatform& p = level.platforms[n];
       if (p.type < 0 || p.type >= PlatformTypeCount) continue;
       const PlatformRecord& shape = PlatformShapeOf(p.type);
       for (int dx = 0; dx < 3; ++dx) {
@@ -502,8 +462,9 @@ std::string DecompileLevelBytes(const std::uint8_t* bytes, std::size_t size, std
         }
       }
     }
-    for (const auto& [column, row] : balls) {
-      if (CellOnBoard(column, row)) view[row][column] = 'o';
+    for (int n = 0; n < level.ballCount; ++n) {
+      const LevelBall& b = level.balls[n];
+      if (CellOnBoard(b.column, b.row)) view[int(b.row)][int(b.column)] = 'o';
     }
     if (CellOnBoard(playerColumn, playerRow)) view[playerRow][playerColumn] = 'P';
     out << "#\n# At a glance: P the Player, o a ball, 1-9 the platforms in list order.\n";

@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "app/program_state.h"
-#include "tools/solve/solver.h"
+#include "play/solver.h"
 
 namespace {
 

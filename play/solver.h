@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "board/level_file.h"
+#include "play/position.h"
+
 struct SolveOptions {
   // The search gives up (SolveOutcome::GaveUp) once it holds this many states. Every state
   // costs about 50 bytes.
@@ -37,18 +40,20 @@ struct SolveResult {
   double cpuSeconds = 0;
 };
 
-// Reads a level file and solves it. A level file is exactly 300 bytes (the record) that the
-// game sets up without complaint; a shorter or longer file, one that cannot be read, and one
-// whose set-up shows a message ("Hov!" for an unknown platform type) give SolveOutcome::Error.
-// The level is set up by StartLevel from a copy of the file in a scratch directory, so the
-// current directory and any level.dat in it are left alone. Needs the headless backend
-// installed (ResetProgramState) and replaces the game's board state.
+// Solves the level of a 300-byte record, set up as the game sets it up. A record the game
+// cannot set up ("Hov!" for an unknown platform type) gives SolveOutcome::Error, and shows
+// nothing.
+SolveResult SolveLevelRecord(const std::uint8_t record[LevelRecordSize],
+                             const SolveOptions& options = {});
+
+// Reads a level file and solves it. A level file is exactly 300 bytes; a shorter or longer file
+// and one that cannot be read give SolveOutcome::Error.
 SolveResult SolveLevelFile(const std::string& path, const SolveOptions& options = {});
 
-// Solves the level as StartLevel has just set it up (the Player at his start, every ball lying).
-// Moves the Player and the platforms while it searches and leaves them, the BoardGrid and the
-// movement state as they were.
-SolveResult SolveStartedLevel(const SolveOptions& options = {});
+// A shortest solution from a position on a cell boundary (a ball under the Player counts as
+// taken, as the next frame takes it). A solved position is solved in no moves. Every search
+// leaves the game's own position as it found it.
+SolveResult SolveFromPosition(const Position& from, const SolveOptions& options = {});
 
 // A replay script for `yelko --replay` that plays the moves from the frame the level starts:
 // one idle frame first (so that a ball on the start cell is collected before the Player

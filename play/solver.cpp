@@ -1,27 +1,18 @@
-#include "tools/solve/solver.h"
-
-#include <stdlib.h>
-#ifndef _WIN32
-#include <sys/mman.h>
-#endif
-#include <time.h>
+#include "play/solver.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "app/progress.h"
 #include "board/board_state.h"
-#include "board/level_file.h"
+#include "board/level_record.h"
 #include "board/platform_shapes.h"
 #include "gfx/sprites.h"
 #include "platform/files.h"
-#include "platform/headless/headless.h"
+#include "platform/memory.h"
 #include "play/movement.h"
 #include "play/play_frame.h"
 
@@ -89,32 +80,8 @@ std::uint64_t HashKey(const Key& key) {
   return h ^ (h >> 29);
 }
 
-void UnmapMemory(void* data, std::size_t bytes) {
-#ifdef _WIN32
-  (void)bytes;
-  std::free(data);
-#else
-  ::munmap(data, bytes);
-#endif
-}
-
-// A new, empty directory under the system's temporary directory; "" when none can be made.
-std::string MakeScratchDirectory() {
-  std::error_code ec;
-  const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
-  if (ec) return "";
-  static std::uint64_t serial =
-      std::uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::filesystem::path dir = base / ("yelko-solve-" + std::to_string(++serial));
-    if (std::filesystem::create_directory(dir, ec)) return dir.string();
-  }
-  return "";
-}
-
-// Zeroed memory straight from the system, in huge pages where it allows them: the search
-// touches its tables at random, and with small pages nearly every touch would cost a page fault
-// or a TLB miss. Pages are handed out when first touched, so a large reservation costs little.
+// Zeroed memory straight from the system (platform/memory.h): the search touches its tables at
+// random, and reserves its state arrays for the most states it may hold.
 template <typename T>
 struct MappedArray {
   T* data = nullptr;
@@ -123,35 +90,20 @@ struct MappedArray {
   MappedArray() = default;
   MappedArray(const MappedArray&) = delete;
   MappedArray& operator=(const MappedArray&) = delete;
-  ~MappedArray() {
-    if (data != nullptr) UnmapMemory(data, bytes);
-  }
+  ~MappedArray() { platform::ReleaseReserved(data, bytes); }
 };
 
 // False when the memory cannot be had. `random`: the array is touched at random, not filled in
 // order from its start.
 template <typename T>
 bool MapArray(MappedArray<T>* array, std::uint64_t count, bool random = false) {
-  if (array->data != nullptr) UnmapMemory(array->data, array->bytes);
+  platform::ReleaseReserved(array->data, array->bytes);
   array->data = nullptr;
   array->bytes = 0;
   if (count == 0 || count > SIZE_MAX / sizeof(T)) return false;
   const std::size_t bytes = std::size_t(count) * sizeof(T);
-#ifdef _WIN32
-  // Large zeroed blocks come straight from the system's fresh pages.
-  (void)random;
-  void* p = std::calloc(1, bytes);
+  void* p = platform::ReserveZeroed(bytes, random);
   if (p == nullptr) return false;
-#else
-  void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
-                   MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-  if (p == MAP_FAILED) return false;
-  // Only advice: small pages work as well. An array filled in order gets huge pages only past
-  // its first 2 MiB, so a small search does not pay for zeroing them.
-  constexpr std::size_t HugePage = std::size_t(2) << 20;
-  const std::size_t skip = random ? 0 : HugePage;
-  if (bytes > skip) ::madvise(static_cast<char*>(p) + skip, bytes - skip, MADV_HUGEPAGE);
-#endif
   array->data = static_cast<T*>(p);
   array->bytes = bytes;
   return true;
@@ -228,9 +180,7 @@ struct Level {
   // Key bytes of the platforms of one type, for keeping them sorted; empty when not safe.
   std::vector<std::vector<int>> groups;
   std::uint8_t ballsAt[BoardCells * BoardCells];  // balls lying on each cell
-  std::uint8_t allBalls = 0;
-  std::int32_t startX = 0, startY = 0;
-  std::int32_t platformX[MaxPlatformsInRecord], platformY[MaxPlatformsInRecord];
+  std::uint8_t allBalls = 0;                      // every ball of the level, lying or taken
 };
 
 void SortGroups(const Level& level, Key* key) {
@@ -264,19 +214,16 @@ bool PlatformsApart() {
   return true;
 }
 
-// Reads the level from the game state and makes the start key. False when the Player starts
-// off the board (he can then never move).
+// Reads the level from the game state and makes the start key: the balls still lying, less
+// the one under the Player (a boundary is where a frame takes it). False when the Player stands
+// off the board or between cells (he can then never be searched from).
 bool DescribeLevel(Level* level, Key* start) {
   std::memset(start->bytes, 0, sizeof start->bytes);
   level->platformSlots = std::clamp<std::int32_t>(PlatformCount, 0, MaxPlatformsInRecord);
-  level->startX = PlayerBob.x;
-  level->startY = PlayerBob.y;
 
   int nextByte = FirstPlatformByte;
   std::vector<int> byType[ShapeTypes];
   for (std::int32_t n = 0; n < level->platformSlots; ++n) {
-    level->platformX[n] = PlatformTable.x[n];
-    level->platformY[n] = PlatformTable.y[n];
     level->slotByte[n] = -1;
     const std::int64_t column = CellOf(PlatformTable.x[n]);
     const std::int64_t row = CellOf(PlatformTable.y[n]);
@@ -297,8 +244,10 @@ bool DescribeLevel(Level* level, Key* start) {
 
   std::memset(level->ballsAt, 0, sizeof level->ballsAt);
   level->allBalls = 0;
+  std::uint8_t lying = 0;
   for (std::int32_t n = 0; n < BallTotal && n < MaxBallsInRecord; ++n) {
     level->allBalls |= std::uint8_t(1u << n);
+    if (BallAlive[n]) lying |= std::uint8_t(1u << n);
     const Bob& ball = BallBobs[n];
     if (ball.x % CellPixels != 0 || ball.y % CellPixels != 0) continue;
     const std::int64_t column = CellOf(ball.x), row = CellOf(ball.y);
@@ -311,7 +260,7 @@ bool DescribeLevel(Level* level, Key* start) {
   }
   const int cell = int(column * BoardCells + row);
   start->bytes[PlayerByte] = std::uint8_t(cell + 1);
-  start->bytes[BallsByte] = level->allBalls & std::uint8_t(~level->ballsAt[cell]);
+  start->bytes[BallsByte] = lying & std::uint8_t(~level->ballsAt[cell]);
   return true;
 }
 
@@ -332,41 +281,6 @@ void PlacePlayerAt(const Key& key) {
   const int cell = key.bytes[PlayerByte] - 1;
   PlayerBob.x = cell / BoardCells * CellPixels;
   PlayerBob.y = cell % BoardCells * CellPixels;
-}
-
-// The game state as the level started.
-void RestoreStart(const Level& level) {
-  for (std::int32_t n = 0; n < level.platformSlots; ++n) {
-    PlatformTable.x[n] = level.platformX[n];
-    PlatformTable.y[n] = level.platformY[n];
-  }
-  PlayerBob.x = level.startX;
-  PlayerBob.y = level.startY;
-  BuildTerrainGrid();
-  MarkPlatformCells();
-}
-
-// What the movement decision writes besides the board, so that a search leaves it as it was.
-struct DecisionState {
-  std::int32_t stepX, stepY;
-  std::uint8_t playerMoving, carryingPlatform;
-  std::uint8_t neighbourWater, neighbourLand, neighbourPlatform, onPlatform;
-};
-
-DecisionState SaveDecisionState() {
-  return {StepX,          StepY,         PlayerMoving,      CarryingPlatform,
-          NeighbourWater, NeighbourLand, NeighbourPlatform, OnPlatform};
-}
-
-void RestoreDecisionState(const DecisionState& s) {
-  StepX = s.stepX;
-  StepY = s.stepY;
-  PlayerMoving = s.playerMoving;
-  CarryingPlatform = s.carryingPlatform;
-  NeighbourWater = s.neighbourWater;
-  NeighbourLand = s.neighbourLand;
-  NeighbourPlatform = s.neighbourPlatform;
-  OnPlatform = s.onPlatform;
 }
 
 constexpr char MoveLetters[] = "LURD";  // DirLeft..DirDown
@@ -491,12 +405,6 @@ double SecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-double ThreadCpuSeconds() {
-  timespec now{};
-  ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
-}
-
 SolveResult ErrorResult(const std::string& what) {
   SolveResult result;
   result.outcome = SolveOutcome::Error;
@@ -504,66 +412,50 @@ SolveResult ErrorResult(const std::string& what) {
   return result;
 }
 
-// Sets the record up as level.dat in a scratch directory with StartLevel; the text of the
-// first message the set-up showed, or "" when it showed none. False in *ok when the scratch
-// directory could not be used.
-std::string StartLevelFromBytes(const std::uint8_t* record, bool* ok) {
-  *ok = false;
-  std::error_code ec;
-  const std::filesystem::path home = std::filesystem::current_path(ec);
-  if (ec) return "";
-  std::string scratch = MakeScratchDirectory();
-  if (scratch.empty()) return "";
-  const std::string file = scratch + "/" + LevelFileName(0);
-  std::string message;
-  // A scratch copy needs no flush to disk.
-  std::FILE* out = std::fopen(file.c_str(), "wb");
-  bool written = out != nullptr &&
-                 std::fwrite(record, 1, LevelRecordSize, out) == std::size_t(LevelRecordSize);
-  if (out != nullptr && std::fclose(out) != 0) written = false;
-  if (written) {
-    std::filesystem::current_path(scratch, ec);
-    if (!ec) {
-      const std::size_t shown = headless::Messages().size();
-      const std::uint8_t level = CurrentLevel;
-      CurrentLevel = 0;
-      StartLevel();
-      CurrentLevel = level;
-      if (headless::Messages().size() > shown) message = headless::Messages()[shown];
-      std::filesystem::current_path(home, ec);
-      *ok = !ec;
-    }
-  }
-  std::filesystem::remove_all(scratch, ec);
-  return message;
-}
-
 }  // namespace
 
-SolveResult SolveStartedLevel(const SolveOptions& options) {
+SolveResult SolveFromPosition(const Position& from, const SolveOptions& options) {
   const auto began = std::chrono::steady_clock::now();
-  const double cpuBegan = ThreadCpuSeconds();
+  const double cpuBegan = platform::ThreadCpuSeconds();
+  // The search moves the game's own Player and platforms; the game's position is put back
+  // whole when it is done.
+  const Position game = CapturePosition();
+  RestorePosition(from);
   SolveResult result;
   Level level;
   Key start;
-  if (!DescribeLevel(&level, &start)) {
+  if (from.levelSolved) {
+    result.outcome = SolveOutcome::Solved;
+    result.states = 1;
+  } else if (!DescribeLevel(&level, &start)) {
     // A Player off the board never moves; he takes only the balls lying exactly where he is.
-    std::uint8_t left = level.allBalls;
+    std::uint8_t left = 0;
     for (std::int32_t n = 0; n < BallTotal && n < MaxBallsInRecord; ++n) {
-      if (BallBobs[n].x == PlayerBob.x && BallBobs[n].y == PlayerBob.y) left &= ~(1u << n);
+      const bool under = BallBobs[n].x == PlayerBob.x && BallBobs[n].y == PlayerBob.y;
+      if (BallAlive[n] && !under) left |= std::uint8_t(1u << n);
     }
     result.outcome =
         level.allBalls != 0 && left == 0 ? SolveOutcome::Solved : SolveOutcome::Unsolvable;
     result.states = 1;
   } else {
-    const DecisionState decision = SaveDecisionState();
     SearchFrom(level, start, options, &result);
-    RestoreStart(level);
-    RestoreDecisionState(decision);
   }
+  RestorePosition(game);
   result.seconds = SecondsSince(began);
-  result.cpuSeconds = ThreadCpuSeconds() - cpuBegan;
+  result.cpuSeconds = platform::ThreadCpuSeconds() - cpuBegan;
   return result;
+}
+
+SolveResult SolveLevelRecord(const std::uint8_t record[LevelRecordSize],
+                             const SolveOptions& options) {
+  LevelLayout layout;
+  DecodeLevelRecord(record, &layout);
+  if (!CanSetUpLevel(layout)) return ErrorResult("not a level: its set-up shows \"Hov!\"");
+  const Position game = CapturePosition();
+  SetUpLevel(record);
+  const Position start = CapturePosition();
+  RestorePosition(game);
+  return SolveFromPosition(start, options);
 }
 
 SolveResult SolveLevelFile(const std::string& path, const SolveOptions& options) {
@@ -575,11 +467,7 @@ SolveResult SolveLevelFile(const std::string& path, const SolveOptions& options)
                            ? "not a level: longer than 300 bytes"
                            : "not a level: " + std::to_string(size) + " bytes, not 300");
   }
-  bool ok = false;
-  const std::string message = StartLevelFromBytes(record, &ok);
-  if (!ok) return ErrorResult("cannot set it up in a scratch directory");
-  if (!message.empty()) return ErrorResult("not a level: its set-up shows \"" + message + "\"");
-  return SolveStartedLevel(options);
+  return SolveLevelRecord(record, options);
 }
 
 std::string SolutionScript(const std::string& moves, const std::string& title) {
