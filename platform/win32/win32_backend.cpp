@@ -161,6 +161,9 @@ class Win32Backend final : public Backend {
       classRegistered_ = true;
     }
     menu_ = BuildMenuBar(menu);
+    HDC screen = ::GetDC(nullptr);
+    dpi_ = std::max(96, ::GetDeviceCaps(screen, LOGPIXELSY));
+    ::ReleaseDC(nullptr, screen);
     const Placement place = StartPlacement();
     hwnd_ =
         ::CreateWindowExA(0, GameClass, title, WindowedStyle, place.rect.left, place.rect.top,
@@ -560,7 +563,6 @@ class Win32Backend final : public Backend {
   }
 
   void MakeFont() {
-    dpi_ = std::max(96, ::GetDeviceCaps(hdc_, LOGPIXELSY));
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     LOGFONTW lf{};
