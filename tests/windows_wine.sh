@@ -236,6 +236,24 @@ if start_game "$work/game.log"; then
     [ "$(board_diff chose1 "$work/level1.png")" = 0 ] || fail "Levels > Level 1 did not start it"
     [ "$(board_diff chose2 "$work/level2.png")" = 0 ] || fail "Levels > Level 2 did not start it"
 
+    # The editor (D): a click lands on the board cell under the pointer, and only there.
+    tap d 0.5
+    shot editor
+    xdotool mousemove --window "$wid" $((bx + 60)) $((by + 100)) click 1
+    sleep 0.5
+    shot edited
+    outside() {  # outside SHOT: the board with the clicked cell blacked out
+      convert "$work/$1.png" -crop "560x560+$bx+$by" +repage -fill black \
+        -draw 'rectangle 40,80 79,119' "$work/$1-out.png"
+    }
+    outside editor
+    outside edited
+    convert "$work/editor.png" -crop "560x560+$bx+$by" +repage "$work/editor-board.png"
+    [ "$(board_diff edited "$work/editor-board.png")" != 0 ] &&
+      [ "$(compare -metric AE "$work/editor-out.png" "$work/edited-out.png" null: 2>&1)" = 0 ] ||
+      fail "the editor click did not change exactly the cell under the pointer"
+    tap Return 0.5
+
     # The About box, from the resource, closed with Enter.
     tap alt+h 0.3
     tap Return 0.8
