@@ -88,4 +88,6 @@ std::int32_t GameShutdown() {
   return 1;
 }
 
-void ResetAssetState() { WalkSound = ThumpSound = CrunchSound = BifaldSound = FinishedSound = 0; }
+void ResetAssetState() {
+  WalkSound = ThumpSound = CrunchSound = BifaldSound = FinishedSound = 0;
+}

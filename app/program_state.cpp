@@ -2,6 +2,7 @@
 
 #include "app/assets.h"
 #include "app/progress.h"
+#include "app/records.h"
 #include "app/shell.h"
 #include "board/board_state.h"
 #include "editor/editor.h"
@@ -10,6 +11,8 @@
 #include "input/clock.h"
 #include "input/input.h"
 #include "platform/headless/headless.h"
+#include "play/hint.h"
+#include "play/history.h"
 #include "play/movement.h"
 #include "play/play_frame.h"
 #include "play/scene.h"
@@ -26,6 +29,9 @@ void ResetProgramState() {
   ResetPlayFrameState();
   ResetSceneState();
   ResetEditorState();
+  ResetHistoryState();
+  ResetHintState();
+  ResetRecordsState();
   ResetDisplayState();
   ResetSpriteState();
   ResetSoundState();

@@ -29,6 +29,10 @@ void SetProgressOverride(bool active, std::uint8_t level) {
   OverrideLevel = level;
 }
 
+bool ProgressOverridden() {
+  return OverrideActive;
+}
+
 std::uint8_t LoadProgress() {
   if (OverrideActive) return OverrideLevel;
   const int stored = ReadStoredByte();

@@ -21,5 +21,6 @@ std::string ProgressFilePath();
 // Off for runs that try a level (--start-level): progress is then neither read nor written,
 // and LoadProgress answers the level given.
 void SetProgressOverride(bool active, std::uint8_t level);
+bool ProgressOverridden();
 
 void ResetProgressState();

@@ -11,6 +11,7 @@
 #include "input/input.h"
 #include "platform/files.h"
 #include "platform/image_write.h"
+#include "play/history.h"
 
 namespace {
 
@@ -21,9 +22,21 @@ struct KeyName {
   int scanCode;  // 0: one of the asynchronous keys
 };
 constexpr KeyName KeyNames[] = {
-    {"LEFT", DIK_LEFT}, {"UP", DIK_UP}, {"RIGHT", DIK_RIGHT}, {"DOWN", DIK_DOWN},
-    {"R", DIK_R},       {"D", DIK_D},   {"S", DIK_S},         {"L", DIK_L},
-    {"ENTER", 0},       {"ESCAPE", 0},
+    {"LEFT", DIK_LEFT},
+    {"UP", DIK_UP},
+    {"RIGHT", DIK_RIGHT},
+    {"DOWN", DIK_DOWN},
+    {"R", DIK_R},
+    {"D", DIK_D},
+    {"S", DIK_S},
+    {"L", DIK_L},
+    {"Z", DIK_Z},
+    {"U", DIK_U},
+    {"BACKSPACE", DIK_BACK},
+    {"Y", DIK_Y},
+    {"H", DIK_H},
+    {"ENTER", 0},
+    {"ESCAPE", 0},
 };
 
 std::vector<std::string> Words(const std::string& line) {
@@ -59,7 +72,8 @@ std::string ParseLine(const std::vector<std::string>& w, headless::ScriptEvent* 
         if (w[i] == k.name) key = &k;
       }
       if (key == nullptr) {
-        return "unknown key '" + w[i] + "' (keys: LEFT UP RIGHT DOWN R D S L ENTER ESCAPE)";
+        return "unknown key '" + w[i] +
+               "' (keys: LEFT UP RIGHT DOWN R D S L Z U BACKSPACE Y H ENTER ESCAPE)";
       }
       if (w[i] == "ENTER") {
         e->enter = true;
@@ -200,14 +214,17 @@ std::string ReplayReportJson(int exitCode) {
   }
   out += ']';
   field("progress");
-  std::uint8_t stored[2];
-  const std::string path = ProgressFilePath();
-  const long n = path.empty() ? -1 : platform::ReadFilePrefix(path.c_str(), stored, 2);
-  out += n == 1 ? std::to_string(stored[0]) : "null";
+  std::vector<std::uint8_t> stored;
+  const bool read = platform::ReadUserValue("Level", 1, &stored) && stored.size() == 1;
+  out += read ? std::to_string(stored[0]) : "null";
   field("messages");
   AppendStrings(out, headless::Messages());
   field("sounds");
   AppendStrings(out, headless::SoundsStarted());
+  field("moves");
+  out += std::to_string(MoveCount);
+  field("status");
+  AppendString(out, platform::StatusText());
   field("exit_code");
   out += std::to_string(exitCode);
   out += '}';

@@ -2,9 +2,13 @@
 
 #include "app/assets.h"
 #include "app/progress.h"
+#include "app/status.h"
 #include "board/board_state.h"
 #include "editor/editor.h"
+#include "play/hint.h"
+#include "play/history.h"
 #include "play/play_frame.h"
+#include "play/position.h"
 
 platform::Window MainWindow;
 std::uintptr_t AppInstance;
@@ -24,17 +28,25 @@ constexpr std::uint32_t EndOfLoopMessage = 0xFFFFFFFF;
 
 std::vector<platform::MenuEntry> GameMenu() {
   return {
-      {"&File", 0, 0, true},         {"Reset", CmdReset, 1, true},
-      {"Levels", 0, 1, true},        {"Level 1", CmdLevelBase + 1, 2, false},
-      {"Level 2", CmdLevelBase + 2, 2, false}, {"Level 3", CmdLevelBase + 3, 2, false},
-      {"Level 4", CmdLevelBase + 4, 2, false}, {"Exit", CmdExit, 1, true},
-      {"&Help", 0, 0, true},         {"&About Yelko", CmdAbout, 1, true},
+      {"&File", 0, 0, true},
+      {"Reset", CmdReset, 1, true},
+      {"Levels", 0, 1, true},
+      {"Level 1", CmdLevelBase + 1, 2, false},
+      {"Level 2", CmdLevelBase + 2, 2, false},
+      {"Level 3", CmdLevelBase + 3, 2, false},
+      {"Level 4", CmdLevelBase + 4, 2, false},
+      {"Level 5", CmdLevelBase + 5, 2, false},
+      {"Exit", CmdExit, 1, true},
+      {"&Help", 0, 0, true},
+      {"&About Yelko", CmdAbout, 1, true},
   };
 }
 
 namespace {
 
-std::int32_t LowWordSigned(std::int64_t v) { return std::int16_t(std::uint16_t(v & 0xFFFF)); }
+std::int32_t LowWordSigned(std::int64_t v) {
+  return std::int16_t(std::uint16_t(v & 0xFFFF));
+}
 std::int32_t HighWordSigned(std::int64_t v) {
   return std::int16_t(std::uint16_t((v >> 16) & 0xFFFF));
 }
@@ -43,8 +55,8 @@ std::int32_t HighWordSigned(std::int64_t v) {
 
 int WinMain(std::uintptr_t instance, std::uintptr_t, const char*, int) {
   if (!platform::RegisterWindowClass(WindowClassName, WindowProc)) return 0;
-  const platform::Window window = platform::CreateGameWindow(WindowClassName, WindowTitle,
-                                                             GameMenu());
+  const platform::Window window =
+      platform::CreateGameWindow(WindowClassName, WindowTitle, GameMenu());
   if (window == 0) return 0;
   MainWindow = window;
   AppInstance = instance;
@@ -69,6 +81,7 @@ int WinMain(std::uintptr_t instance, std::uintptr_t, const char*, int) {
       } else {
         PlayFrame();
       }
+      UpdateStatusLine();
     }
   }
 
@@ -130,7 +143,7 @@ void OnMenuCommand(platform::Window window, std::uint16_t id, std::int64_t contr
     case CmdLevelBase + 6:
       // Choosing a level leaves the saved progress as it is.
       CurrentLevel = std::uint8_t(id - CmdLevelBase);
-      StartLevel();
+      ResetLevel();
       return;
     default:
       platform::DefWindowProc(window, platform::WM_COMMAND,
@@ -168,7 +181,13 @@ void ShowMessage(const char* text) {
   platform::MessageBox(platform::FindWindow(WindowClassName, WindowTitle), text, "");
 }
 
-void ResetLevel() { StartLevel(); }
+void ResetLevel() {
+  // A restart is a step of its own, which undo takes back.
+  const Position before = CapturePosition();
+  StartLevel();
+  RecordRestart(before);
+  ForgetHint();
+}
 
 void ResetShellState() {
   MainWindow = 0;

@@ -3,16 +3,23 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/program_state.h"
+#include "board/board_state.h"
 #include "board/level_file.h"
 #include "board/level_record.h"
 #include "platform/files.h"
+#include "platform/memory.h"
+#include "play/play_frame.h"
+#include "play/position.h"
+#include "play/scene.h"
 #include "play/solver.h"
 
 namespace {
@@ -83,5 +90,60 @@ void BM_SolveShippedLevel(benchmark::State& state) {
 #endif
 }
 BENCHMARK(BM_SolveShippedLevel)->DenseRange(1, 5)->Unit(benchmark::kMillisecond);
+
+#ifdef YELKO_SOLVER_GAME_DIR
+// One whole move from the game's position, as the frames make it. False when none is made.
+bool PlayMove(std::int32_t direction) {
+  DecideMove(direction);
+  if (!PlayerMoving) return false;
+  for (int frame = 0; frame < 10; ++frame) {
+    AdvanceMove();
+    CollectBalls();
+    BuildTerrainGrid();
+    MarkPlatformCells();
+  }
+  return true;
+}
+#endif
+
+// A hint is a search from the Player's position. The positions a player reaches most easily
+// are those along a shortest solution and one wrong move off it; this measures the slowest
+// hint from any of them (the target: 100 ms).
+void BM_HintSlowest(benchmark::State& state) {
+#ifdef YELKO_SOLVER_GAME_DIR
+  ResetProgramState();
+  const std::string path =
+      std::string(YELKO_SOLVER_GAME_DIR) + "/level" + std::to_string(state.range(0)) + ".dat";
+  std::uint8_t record[LevelRecordSize];
+  platform::ReadFilePrefix(path.c_str(), record, sizeof record);
+  const std::string moves = SolveLevelRecord(record).moves;
+  SetUpLevel(record);
+  std::vector<Position> positions;
+  for (char m : moves) {
+    const Position here = CapturePosition();
+    positions.push_back(here);
+    for (std::int32_t d = DirLeft; d <= DirDown; ++d) {
+      if (PlayMove(d)) positions.push_back(CapturePosition());
+      RestorePosition(here);
+    }
+    PlayMove(m == 'L' ? DirLeft : m == 'U' ? DirUp : m == 'R' ? DirRight : DirDown);
+  }
+  SolveOptions hint;
+  hint.guided = true;
+  double slowest = 0;
+  for (auto _ : state) {
+    for (const Position& p : positions) {
+      const double began = platform::ThreadCpuSeconds();
+      benchmark::DoNotOptimize(SolveFromPosition(p, hint));
+      slowest = std::max(slowest, platform::ThreadCpuSeconds() - began);
+    }
+  }
+  state.counters["positions"] = double(positions.size());
+  state.counters["slowest_cpu_ms"] = slowest * 1000;
+#else
+  state.SkipWithError("built without the run directory of the shipped levels");
+#endif
+}
+BENCHMARK(BM_HintSlowest)->DenseRange(1, 5)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

@@ -15,6 +15,8 @@ std::uint8_t BallAlive[10];
 std::int32_t BallTotal;
 std::int32_t BallsLeft;
 std::uint8_t LevelSolved;
+std::int32_t LevelInPlay;
+std::uint64_t LevelInPlayKey;
 
 static_assert(MaxBallsInRecord <= BallSlots, "every ball has a BOB");
 static_assert(MaxPlatformsInRecord <= PlatformSlots);
@@ -73,8 +75,14 @@ bool SetUpLevel(const std::uint8_t record[LevelRecordSize]) {
 void StartLevel() {
   const platform::Window window = platform::FindWindow("WINXCLASS", "Yelko");
   if (window != 0) platform::EnableMenuItem(window, CmdLevelBase + 1, true);
+  if (window != 0) {
+    platform::CheckMenuItem(window, std::uint16_t(CmdLevelBase + LevelInPlay), false);
+    platform::CheckMenuItem(window, std::uint16_t(CmdLevelBase + CurrentLevel), true);
+  }
   LoadLevelFile(CurrentLevel);
   SetUpLevel(LevelRecord);
+  LevelInPlay = CurrentLevel;
+  LevelInPlayKey = LevelKey(LevelRecord);
 }
 
 void BuildTerrainGrid() {
@@ -121,4 +129,6 @@ void ResetBoardState() {
   BallTotal = 0;
   BallsLeft = 0;
   LevelSolved = 0;
+  LevelInPlay = 0;
+  LevelInPlayKey = 0;
 }

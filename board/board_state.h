@@ -42,6 +42,10 @@ bool CanSetUpLevel(const LevelLayout& layout);
 bool SetUpLevel(const std::uint8_t record[LevelRecordSize]);
 // Reads the file of CurrentLevel over the LevelRecord and sets the level up from it.
 void StartLevel();
+// The number and the LevelKey of the level the last StartLevel set up (CurrentLevel moves on
+// at a solve, while the solved level stays in play until the next start).
+extern std::int32_t LevelInPlay;
+extern std::uint64_t LevelInPlayKey;
 // BoardGrid from the terrain bytes alone.
 void BuildTerrainGrid();
 // CellPlatform over every board cell a platform covers; cells off the board are skipped.

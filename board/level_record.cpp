@@ -127,6 +127,12 @@ void ClearLevelObjects(std::uint8_t record[LevelRecordSize]) {
   std::memset(record + StartByte, ListEnd, ClearEndByte - StartByte);
 }
 
+std::uint64_t LevelKey(const std::uint8_t record[LevelRecordSize]) {
+  std::uint64_t h = 0xCBF29CE484222325ull;
+  for (int i = 0; i < LevelRecordSize; ++i) h = (h ^ record[i]) * 0x100000001B3ull;
+  return h;
+}
+
 bool SameLevel(const LevelLayout& a, const LevelLayout& b) {
   if (std::memcmp(a.terrain, b.terrain, sizeof a.terrain) != 0) return false;
   if (a.startColumn != b.startColumn || a.startRow != b.startRow) return false;

@@ -218,8 +218,10 @@ void WriteLevel(int number) {
 void RestoreRunFiles() {
   WriteLevel(1);
   ::unlink("level.dat");
-  const std::string progress = ProgressFilePath();
-  if (!progress.empty()) ::unlink(progress.c_str());
+  const std::string data = platform::UserDataDirectory();
+  for (const char* name : {"/Level", "/Best"}) {
+    if (!data.empty()) ::unlink((data + name).c_str());
+  }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -12,6 +12,12 @@ inline constexpr int DIK_UP = 0xC8;
 inline constexpr int DIK_LEFT = 0xCB;
 inline constexpr int DIK_RIGHT = 0xCD;
 inline constexpr int DIK_DOWN = 0xD0;
+// Undo (Z, U or Backspace), redo (Y) and hint (H).
+inline constexpr int DIK_Z = 0x2C;
+inline constexpr int DIK_U = 0x16;
+inline constexpr int DIK_BACK = 0x0E;
+inline constexpr int DIK_Y = 0x15;
+inline constexpr int DIK_H = 0x23;
 
 // One byte per scan code, non-zero while the key is held (as of the last ReadKeyboard).
 extern std::uint8_t KeyboardState[256];

@@ -1,12 +1,16 @@
 #include "play/play_frame.h"
 
+#include "app/records.h"
 #include "app/shell.h"
 #include "board/board_state.h"
 #include "editor/editor.h"
 #include "gfx/display.h"
 #include "gfx/sprites.h"
 #include "input/input.h"
+#include "play/hint.h"
+#include "play/history.h"
 #include "play/movement.h"
+#include "play/position.h"
 #include "play/scene.h"
 
 std::int32_t MoveDirection;
@@ -18,6 +22,30 @@ std::uint8_t CarryingPlatform;
 namespace {
 
 constexpr std::int32_t StepPixels = 4;
+
+// Undo, redo and hint act on presses, one step a press, on a cell boundary: a press seen
+// between boundaries waits for the next one.
+constexpr std::uint8_t UndoKey = 1, RedoKey = 2, HintKey = 4;
+std::uint8_t HistoryKeysHeld;     // as of the last frame
+std::uint8_t HistoryKeysPressed;  // since the last boundary
+
+std::uint8_t HeldHistoryKeys() {
+  std::uint8_t held = 0;
+  if (KeyboardState[DIK_Z] || KeyboardState[DIK_U] || KeyboardState[DIK_BACK]) held |= UndoKey;
+  if (KeyboardState[DIK_Y]) held |= RedoKey;
+  if (KeyboardState[DIK_H]) held |= HintKey;
+  return held;
+}
+
+// On a boundary: the step pressed for, if any. True when the position was replaced.
+bool HandleHistoryKeys() {
+  const std::uint8_t pressed = HistoryKeysPressed;
+  HistoryKeysPressed = 0;
+  if ((pressed & UndoKey) && UndoStep()) return true;
+  if (!(pressed & UndoKey) && (pressed & RedoKey) && RedoStep()) return true;
+  if (pressed == HintKey) ShowHint();
+  return false;
+}
 
 void SetStep(std::int32_t direction) {
   StepX = direction == DirLeft ? -StepPixels : direction == DirRight ? StepPixels : 0;
@@ -31,11 +59,20 @@ void DecideMove(std::int32_t direction) {
   StepX = StepY = 0;
   PlayerMoving = CarryingPlatform = 0;
   switch (direction) {
-    case DirLeft: ProbeLeft(); break;
-    case DirUp: ProbeUp(); break;
-    case DirRight: ProbeRight(); break;
-    case DirDown: ProbeDown(); break;
-    default: return;
+    case DirLeft:
+      ProbeLeft();
+      break;
+    case DirUp:
+      ProbeUp();
+      break;
+    case DirRight:
+      ProbeRight();
+      break;
+    case DirDown:
+      ProbeDown();
+      break;
+    default:
+      return;
   }
   if (NeighbourLand || NeighbourPlatform) {
     SetStep(direction);
@@ -83,22 +120,43 @@ std::int32_t PlayFrame() {
   }
 
   // Deliberate: R restarts in every frame it is held, the Player standing at his start.
+  const std::uint8_t historyKeys = HeldHistoryKeys();
+  HistoryKeysPressed |= historyKeys & ~HistoryKeysHeld;
+  HistoryKeysHeld = historyKeys;
+
+  const bool wasSolved = LevelSolved;
   if (KeyboardState[DIK_R]) ResetLevel();
   if (KeyboardState[DIK_D]) {
     EditorMode = 1;
     EditorClearPending = 1;
+    ClearHistory();
+    ForgetHint();
   }
 
-  // Asked again: a restart may have moved the Player.
-  if (AtCellBoundary()) DecideMove(MoveDirection);
+  // Asked again: a restart may have moved the Player. A frame that takes a step back or
+  // brings one back shows that position and starts no move of its own.
+  if (AtCellBoundary() && HistoryKeysPressed && HandleHistoryKeys()) {
+    ForgetHint();
+    MoveDirection = 0;
+  }
+  if (AtCellBoundary()) {
+    const Position before = CapturePosition();
+    DecideMove(MoveDirection);
+    if (PlayerMoving) {
+      RecordMove(before);
+      NoteMoveForHint(MoveDirection);
+    }
+  }
 
   DrawBoardAndBalls();
   // Deliberate: the step comes before the collection, so a ball on the start cell is taken
   // only if the Player does not move in the level's first frame.
   AdvanceMove();
   DrawPlatformsAndPlayer();
+  DrawHint();
   HandleSolvedLevel();
   CollectBalls();
+  if (LevelSolved && !wasSolved) RecordSolve(MoveCount);
   BuildTerrainGrid();
   MarkPlatformCells();
   PresentFrame(MainWindow);
@@ -108,4 +166,5 @@ std::int32_t PlayFrame() {
 void ResetPlayFrameState() {
   MoveDirection = StepX = StepY = 0;
   PlayerMoving = CarryingPlatform = 0;
+  HistoryKeysHeld = HistoryKeysPressed = 0;
 }

@@ -40,7 +40,9 @@ bool OnBoardCell(std::int32_t x, std::int32_t y) {
          OnBoard(x / CellPixels, y / CellPixels);
 }
 
-int BallCount() { return BallTotal < 0 ? 0 : BallTotal > BallSlots ? BallSlots : BallTotal; }
+int BallCount() {
+  return BallTotal < 0 ? 0 : BallTotal > BallSlots ? BallSlots : BallTotal;
+}
 
 }  // namespace
 
@@ -74,8 +76,7 @@ void HandleSolvedLevel() {
   }
   if (GetClock() - SolvedClock > BannerDelayMs) DrawSolvedBanner();
   // Deliberate: the finishing sound plays once a run, and only when level 5 is current.
-  if (GetClock() - SolvedClock > FinishedDelayMs && CurrentLevel == LastLevel &&
-      !FinishedPlayed) {
+  if (GetClock() - SolvedClock > FinishedDelayMs && CurrentLevel == LastLevel && !FinishedPlayed) {
     PlaySound(FinishedSound, 0);
     FinishedPlayed = 1;
   }

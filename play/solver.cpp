@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -120,6 +121,8 @@ void SwapArrays(MappedArray<T>* a, MappedArray<T>* b) {
 // table is fresh zeroed memory.
 struct KeySet {
   MappedArray<Key> slots;
+  MappedArray<std::uint32_t> ids;  // the guided search's state index of each slot
+  bool withIds = false;
   std::uint64_t mask = 0;
   std::uint64_t count = 0;
 };
@@ -129,10 +132,18 @@ bool EmptySlot(const Key& key) {
 }
 
 // False when the memory cannot be had.
-bool InitKeySet(KeySet* set, std::uint64_t capacity) {
+bool InitKeySet(KeySet* set, std::uint64_t capacity, bool withIds = false) {
   set->mask = capacity - 1;
   set->count = 0;
-  return MapArray(&set->slots, capacity, true);
+  set->withIds = withIds;
+  return MapArray(&set->slots, capacity, true) && (!withIds || MapArray(&set->ids, capacity, true));
+}
+
+// The slot that holds the key, or the empty one where it would go.
+std::uint64_t FindSlot(const KeySet& set, const Key& key, std::uint64_t hash) {
+  std::uint64_t i = hash & set.mask;
+  while (!EmptySlot(set.slots.data[i]) && !SameKey(set.slots.data[i], key)) i = (i + 1) & set.mask;
+  return i;
 }
 
 // Adds the key unless present; true when it was new.
@@ -141,12 +152,17 @@ bool InsertKey(KeySet* set, const Key& key, std::uint64_t hash);
 // Doubles the table; false when the memory cannot be had (the table is then unchanged).
 bool GrowKeySet(KeySet* set) {
   KeySet bigger;
-  if (!InitKeySet(&bigger, (set->mask + 1) * 2)) return false;
+  if (!InitKeySet(&bigger, (set->mask + 1) * 2, set->withIds)) return false;
   for (std::uint64_t i = 0; i <= set->mask; ++i) {
     const Key& key = set->slots.data[i];
-    if (!EmptySlot(key)) InsertKey(&bigger, key, HashKey(key));
+    if (EmptySlot(key)) continue;
+    const std::uint64_t to = FindSlot(bigger, key, HashKey(key));
+    bigger.slots.data[to] = key;
+    if (set->withIds) bigger.ids.data[to] = set->ids.data[i];
+    ++bigger.count;
   }
   SwapArrays(&set->slots, &bigger.slots);
+  SwapArrays(&set->ids, &bigger.ids);
   set->mask = bigger.mask;
   set->count = bigger.count;
   return true;
@@ -283,6 +299,106 @@ void PlacePlayerAt(const Key& key) {
   PlayerBob.y = cell % BoardCells * CellPixels;
 }
 
+// Shows the key on the board: its platforms (when they differ from those `placed` shows) and
+// the Player.
+void PlaceKey(const Level& level, const Key& key, Key* placed) {
+  if (placed->bytes[PlayerByte] == 0 ||
+      std::memcmp(placed->bytes + FirstPlatformByte, key.bytes + FirstPlatformByte,
+                  sizeof key.bytes - FirstPlatformByte) != 0) {
+    PlacePlatforms(level, key);
+    *placed = key;
+  }
+  PlacePlayerAt(key);
+}
+
+struct Successor {
+  Key key;
+  std::uint64_t hash;
+  std::uint8_t carried;
+  std::uint8_t direction;
+};
+
+// The states one move from the key the board shows, as DecideMove allows them.
+int Successors(const Level& level, const Key& key, const SolveOptions& options, const KeySet& seen,
+               Successor next[4]) {
+  int count = 0;
+  for (std::int32_t direction = DirLeft; direction <= DirDown; ++direction) {
+    DecideMove(direction);
+    if (!PlayerMoving || (CarryingPlatform && !options.allowCarry)) continue;
+    // A move covers one cell however many frames it takes.
+    const int dx = (StepX > 0) - (StepX < 0);
+    const int dy = (StepY > 0) - (StepY < 0);
+    Key& k = next[count].key;
+    k = key;
+    const int cell = key.bytes[PlayerByte] - 1 + dx * BoardCells + dy;
+    if (cell < 0 || cell >= BoardCells * BoardCells) continue;  // the game never does this
+    k.bytes[PlayerByte] = std::uint8_t(cell + 1);
+    k.bytes[BallsByte] &= std::uint8_t(~level.ballsAt[cell]);
+    if (CarryingPlatform) {
+      const std::int32_t n = FindPlatformUnderPlayer();
+      if (n < 0 || n >= level.platformSlots || level.slotByte[n] < 0) continue;
+      const int packed = k.bytes[level.slotByte[n]];
+      const int column = packed / 16 + CornerLow + dx, row = packed % 16 + CornerLow + dy;
+      if (!CornerFits(column, row)) continue;  // a carry keeps a cell on the board
+      k.bytes[level.slotByte[n]] = PackCorner(column, row);
+      SortGroups(level, &k);
+    }
+    next[count].hash = HashKey(k);
+    PrefetchKey(seen, next[count].hash);
+    next[count].carried = CarryingPlatform;
+    next[count].direction = std::uint8_t(direction);
+    ++count;
+  }
+  return count;
+}
+
+// The guided search's estimate of the moves still needed: the shortest walk, cell by cell as
+// if the board were all land, from the Player through every ball still lying. No solution is
+// shorter, and one move changes it by at most one, so the first solution the guided search
+// takes from its queue is a shortest one.
+struct Estimate {
+  std::uint8_t moves[BoardCells * BoardCells][1 << MaxBallsInRecord];
+};
+
+void MakeEstimate(const Level& level, Estimate* estimate) {
+  int ballCell[MaxBallsInRecord];
+  for (int b = 0; b < MaxBallsInRecord; ++b) ballCell[b] = -1;
+  for (int cell = 0; cell < BoardCells * BoardCells; ++cell) {
+    for (int b = 0; b < MaxBallsInRecord; ++b) {
+      if (level.ballsAt[cell] & (1u << b)) ballCell[b] = cell;
+    }
+  }
+  auto distance = [](int a, int b) {
+    return std::abs(a / BoardCells - b / BoardCells) + std::abs(a % BoardCells - b % BoardCells);
+  };
+  // fromBall[mask][b]: the shortest walk from ball b through the other balls of mask.
+  int fromBall[1 << MaxBallsInRecord][MaxBallsInRecord];
+  for (int mask = 0; mask < (1 << MaxBallsInRecord); ++mask) {
+    for (int b = 0; b < MaxBallsInRecord; ++b) {
+      int best = 0;
+      const int rest = mask & ~(1 << b);
+      if (rest != 0) {
+        best = 1 << 20;
+        for (int c = 0; c < MaxBallsInRecord; ++c) {
+          if (!(rest & (1 << c)) || ballCell[c] < 0 || ballCell[b] < 0) continue;
+          best = std::min(best, distance(ballCell[b], ballCell[c]) + fromBall[rest][c]);
+        }
+      }
+      fromBall[mask][b] = best;
+    }
+  }
+  for (int cell = 0; cell < BoardCells * BoardCells; ++cell) {
+    for (int mask = 0; mask < (1 << MaxBallsInRecord); ++mask) {
+      int best = mask == 0 ? 0 : 1 << 20;
+      for (int b = 0; b < MaxBallsInRecord; ++b) {
+        if (!(mask & (1 << b)) || ballCell[b] < 0) continue;
+        best = std::min(best, distance(cell, ballCell[b]) + fromBall[mask][b]);
+      }
+      estimate->moves[cell][mask] = std::uint8_t(std::min(best, 255));
+    }
+  }
+}
+
 constexpr char MoveLetters[] = "LURD";  // DirLeft..DirDown
 
 // Every state found, in the order found; parent[i] is the index of the state it came from
@@ -338,63 +454,115 @@ void SearchFrom(const Level& level, const Key& start, const SolveOptions& option
   placed.bytes[PlayerByte] = 0;
   for (std::uint64_t i = 0; i < search.count; ++i) {
     const Key key = search.states.data[i];
-    if (placed.bytes[PlayerByte] == 0 ||
-        std::memcmp(placed.bytes + FirstPlatformByte, key.bytes + FirstPlatformByte,
-                    sizeof key.bytes - FirstPlatformByte) != 0) {
-      PlacePlatforms(level, key);
-      placed = key;
-    }
-    PlacePlayerAt(key);
+    PlaceKey(level, key, &placed);
 
-    Key next[4];
-    std::uint64_t hashes[4];
-    std::uint8_t carries[4];
-    std::uint8_t directions[4];
-    int count = 0;
-    for (std::int32_t direction = DirLeft; direction <= DirDown; ++direction) {
-      DecideMove(direction);
-      if (!PlayerMoving || (CarryingPlatform && !options.allowCarry)) continue;
-      // A move covers one cell however many frames it takes.
-      const int dx = (StepX > 0) - (StepX < 0);
-      const int dy = (StepY > 0) - (StepY < 0);
-      Key& k = next[count];
-      k = key;
-      const int cell = key.bytes[PlayerByte] - 1 + dx * BoardCells + dy;
-      if (cell < 0 || cell >= BoardCells * BoardCells) continue;  // the game never does this
-      k.bytes[PlayerByte] = std::uint8_t(cell + 1);
-      k.bytes[BallsByte] &= std::uint8_t(~level.ballsAt[cell]);
-      if (CarryingPlatform) {
-        const std::int32_t n = FindPlatformUnderPlayer();
-        if (n < 0 || n >= level.platformSlots || level.slotByte[n] < 0) continue;
-        const int packed = k.bytes[level.slotByte[n]];
-        const int column = packed / 16 + CornerLow + dx, row = packed % 16 + CornerLow + dy;
-        if (!CornerFits(column, row)) continue;  // a carry keeps a cell on the board
-        k.bytes[level.slotByte[n]] = PackCorner(column, row);
-        SortGroups(level, &k);
-      }
-      hashes[count] = HashKey(k);
-      PrefetchKey(search.seen, hashes[count]);
-      carries[count] = CarryingPlatform;
-      directions[count] = std::uint8_t(direction);
-      ++count;
-    }
+    Successor next[4];
+    const int count = Successors(level, key, options, search.seen, next);
     for (int m = 0; m < count; ++m) {
       if (!RoomForOneMore(&search.seen)) {
         Finish(SolveOutcome::GaveUp, search, result);
         return;
       }
-      if (!InsertKey(&search.seen, next[m], hashes[m])) continue;
+      if (!InsertKey(&search.seen, next[m].key, next[m].hash)) continue;
       if (search.count >= maxStates) {
         Finish(SolveOutcome::GaveUp, search, result);
         return;
       }
       const std::uint64_t at = search.count++;
-      search.states.data[at] = next[m];
-      search.parent.data[at] = std::uint32_t(i * 4 + directions[m] - 1);
-      search.carried.data[at] = carries[m];
-      if (level.allBalls != 0 && next[m].bytes[BallsByte] == 0) {
+      search.states.data[at] = next[m].key;
+      search.parent.data[at] = std::uint32_t(i * 4 + next[m].direction - 1);
+      search.carried.data[at] = next[m].carried;
+      if (level.allBalls != 0 && next[m].key.bytes[BallsByte] == 0) {
         Finish(SolveOutcome::Solved, search, result);
         return;
+      }
+    }
+  }
+  Finish(SolveOutcome::Unsolvable, search, result);
+}
+
+// The guided search: states are taken in order of moves made plus the estimate of moves to go
+// (A*), in buckets by that sum. A state reached again by a shorter way before it is taken is
+// queued again; its older entry is skipped.
+void SearchGuided(const Level& level, const Key& start, const SolveOptions& options,
+                  SolveResult* result) {
+  const std::uint64_t maxStates =
+      std::clamp<std::uint64_t>(options.maxStates, 1, std::uint64_t(1) << 30);
+  Search search;
+  MappedArray<std::uint16_t> moves;
+  MappedArray<std::uint8_t> taken;
+  MappedArray<Estimate> estimate;
+  if (!MapArray(&search.states, maxStates) || !MapArray(&search.parent, maxStates) ||
+      !MapArray(&search.carried, maxStates) || !MapArray(&moves, maxStates) ||
+      !MapArray(&taken, maxStates) || !MapArray(&estimate, 1) ||
+      !InitKeySet(&search.seen, 1 << 12, true)) {
+    result->outcome = SolveOutcome::GaveUp;
+    result->error = "not enough memory for " + std::to_string(maxStates) + " states";
+    return;
+  }
+  MakeEstimate(level, estimate.data);
+  auto toGo = [&estimate](const Key& key) {
+    return estimate.data->moves[key.bytes[PlayerByte] - 1][key.bytes[BallsByte]];
+  };
+  std::vector<std::vector<std::uint32_t>> buckets(256);
+  auto queue = [&](std::uint32_t index) {
+    const std::size_t f = moves.data[index] + toGo(search.states.data[index]);
+    if (f >= buckets.size()) buckets.resize(f + 1);
+    buckets[f].push_back(index);
+  };
+  const std::uint64_t first = FindSlot(search.seen, start, HashKey(start));
+  search.seen.slots.data[first] = start;
+  search.seen.ids.data[first] = 0;
+  search.seen.count = 1;
+  search.states.data[search.count++] = start;
+  queue(0);
+
+  Key placed;
+  placed.bytes[PlayerByte] = 0;
+  for (std::size_t f = 0; f < buckets.size(); ++f) {
+    // Last in, first out: among states of one sum the deepest come first, which reaches a
+    // solution in the last bucket soonest. A move can leave the sum as it was, so the bucket
+    // may grow while it is emptied.
+    while (!buckets[f].empty()) {
+      const std::uint32_t i = buckets[f].back();
+      buckets[f].pop_back();
+      if (taken.data[i] || moves.data[i] + toGo(search.states.data[i]) != f) continue;
+      taken.data[i] = 1;
+      const Key key = search.states.data[i];
+      if (level.allBalls != 0 && key.bytes[BallsByte] == 0) {
+        result->outcome = SolveOutcome::Solved;
+        result->states = search.count;
+        TracePath(search, i, result);
+        return;
+      }
+      PlaceKey(level, key, &placed);
+      Successor next[4];
+      const int count = Successors(level, key, options, search.seen, next);
+      for (int m = 0; m < count; ++m) {
+        if (!RoomForOneMore(&search.seen)) {
+          Finish(SolveOutcome::GaveUp, search, result);
+          return;
+        }
+        const std::uint64_t slot = FindSlot(search.seen, next[m].key, next[m].hash);
+        std::uint32_t at;
+        if (EmptySlot(search.seen.slots.data[slot])) {
+          if (search.count >= maxStates) {
+            Finish(SolveOutcome::GaveUp, search, result);
+            return;
+          }
+          at = std::uint32_t(search.count++);
+          search.seen.slots.data[slot] = next[m].key;
+          search.seen.ids.data[slot] = at;
+          ++search.seen.count;
+          search.states.data[at] = next[m].key;
+        } else {
+          at = search.seen.ids.data[slot];
+          if (taken.data[at] || moves.data[at] <= moves.data[i] + 1) continue;
+        }
+        moves.data[at] = std::uint16_t(moves.data[i] + 1);
+        search.parent.data[at] = std::uint32_t(i * 4 + next[m].direction - 1);
+        search.carried.data[at] = next[m].carried;
+        queue(at);
       }
     }
   }
@@ -437,6 +605,8 @@ SolveResult SolveFromPosition(const Position& from, const SolveOptions& options)
     result.outcome =
         level.allBalls != 0 && left == 0 ? SolveOutcome::Solved : SolveOutcome::Unsolvable;
     result.states = 1;
+  } else if (options.guided) {
+    SearchGuided(level, start, options, &result);
   } else {
     SearchFrom(level, start, options, &result);
   }

@@ -157,7 +157,10 @@ TEST_F(Shell, AReplayThatWalksAndCarriesSolvesTheLevelAndSavesTheNext) {
   // Land in the top-left corner, the ball on an island to the right, a 2 x 2 platform
   // between them: walk onto the platform, carry it across, step onto the island.
   const std::vector<std::string> map = {
-      "##............", "##.......##...", "..............", "..............",
+      "##............",
+      "##.......##...",
+      "..............",
+      "..............",
   };
   testing_support::WriteLevel("level1.dat", {map, {0, 1}, {{10, 1}}, {{5, 2, 0}}});
   const std::string text =
@@ -200,8 +203,8 @@ TEST(ReplayScript, MalformedLinesAreNamedByNumber) {
   }
   std::vector<ScriptEvent> script;
   std::string error;
-  ASSERT_TRUE(ParseReplayScript("  frames 2 LEFT ESCAPE\nclick right -3 4\nmenu 22\n", &script,
-                                &error));
+  ASSERT_TRUE(
+      ParseReplayScript("  frames 2 LEFT ESCAPE\nclick right -3 4\nmenu 22\n", &script, &error));
   ASSERT_EQ(script.size(), 3u);
   EXPECT_EQ(script[0].count, 2);
   EXPECT_TRUE(script[0].escape);

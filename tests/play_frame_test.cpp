@@ -1,5 +1,7 @@
 // One frame of play: how keys become moves, how the Player walks and carries, which cases
 // block, and what happens around a solved level.
+#include "play/play_frame.h"
+
 #include <vector>
 
 #include "app/assets.h"
@@ -12,7 +14,6 @@
 #include "input/input.h"
 #include "platform/headless/headless.h"
 #include "platform/image_write.h"
-#include "play/play_frame.h"
 #include "play/scene.h"
 #include "sound/sound.h"
 #include "tests/test_levels.h"
@@ -25,10 +26,9 @@ using testing_support::TestLevel;
 // Land in the left half of rows 4..6, water elsewhere; a 2 x 2 platform (type 5) at column 8,
 // row 4 and a one-column platform (type 7) at column 12, row 8.
 const std::vector<std::string> Harbour = {
+    "..............", "..............", "..............", "..............", "#######.......",
+    "#######.......", "#######.......", "..............", "..............", "..............",
     "..............", "..............", "..............", "..............",
-    "#######.......", "#######.......", "#######.......", "..............",
-    "..............", "..............", "..............", "..............",
-    "..............", "..............",
 };
 
 // Each cell of the test sheet is one flat colour, so a frame shows which image lies where.
@@ -133,11 +133,13 @@ TEST_F(PlayFrames, BlockedMovesLeaveEverythingInPlace) {
   };
   const std::vector<Case> cases = {
       {"on land towards water", {Harbour, {6, 5}, {{13, 13}}, {}}, DIK_RIGHT},
-      {"platform whose other leading cell meets land", {Harbour, {7, 3}, {{13, 13}}, {{5, 7, 3}}},
+      {"platform whose other leading cell meets land",
+       {Harbour, {7, 3}, {{13, 13}}, {{5, 7, 3}}},
        DIK_LEFT},
       {"platform at the border", {Harbour, {13, 8}, {{0, 0}}, {{7, 13, 8}}}, DIK_RIGHT},
       {"top row, pressing up", {Harbour, {3, 0}, {{13, 13}}, {{7, 3, 0}}}, DIK_UP},
-      {"two platforms side by side", {Harbour, {10, 12}, {{0, 0}}, {{7, 10, 10}, {7, 11, 9}}},
+      {"two platforms side by side",
+       {Harbour, {10, 12}, {{0, 0}}, {{7, 10, 10}, {7, 11, 9}}},
        DIK_RIGHT},
       {"no arrow", {Harbour, {2, 5}, {{13, 13}}, {}}, 0},
   };
@@ -261,8 +263,7 @@ TEST_F(PlayFrames, WithoutAKeyboardEveryBoundaryFrameSaysSo) {
   Boot({Harbour, {1, 5}, {{13, 13}}, {}});
   EXPECT_EQ(headless::BeepCount(), 1);
   Frames(3, {DIK_RIGHT});
-  EXPECT_EQ(headless::Messages(),
-            std::vector<std::string>(3, "No keyboard!"));
+  EXPECT_EQ(headless::Messages(), std::vector<std::string>(3, "No keyboard!"));
   EXPECT_EQ(Player(), At(1, 5));
 }
 

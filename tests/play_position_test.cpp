@@ -59,11 +59,7 @@ TEST_F(Positions, SettingUpFromBytesAgreesWithStartLevel) {
 // boundary, in the middle of a carry and just after a ball, then put back, plays on to the
 // same frames and the same positions.
 TEST_F(Positions, ARestoredPositionPlaysOnAsTheGameDid) {
-  for (const char* name : {"pieces.bmp", "boats.bmp", "walk.wav", "thump.wav", "crunch.wav",
-                           "bifald.wav", "finished.wav"}) {
-    fs::copy_file(testing_support::GameDir() + "/" + name, name);
-  }
-  fs::copy_file(testing_support::GameDir() + "/level2.dat", "level1.dat");
+  testing_support::CopyRunFiles(2);
   const std::string moves = SolveLevelFile("level1.dat").moves;
   ASSERT_EQ(moves.size(), 24u);
   std::vector<std::uint8_t> keys = {0};  // one still frame, then ten frames a move

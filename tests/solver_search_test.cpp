@@ -198,6 +198,11 @@ TEST_F(Solver, ShippedLevels) {
     const SolveResult result = SolveLevelFile(path);
     ASSERT_EQ(result.outcome, SolveOutcome::Solved) << result.error;
     EXPECT_EQ(result.moves.size(), ShippedLengths[n - 1]);
+    SolveOptions guided;  // the hints' search: as short, though maybe another way
+    guided.guided = true;
+    const std::string guidedMoves = SolveLevelFile(path, guided).moves;
+    EXPECT_EQ(guidedMoves.size(), ShippedLengths[n - 1]);
+    EXPECT_TRUE(GameSolvesBytes(bytes, guidedMoves));
     LevelLayout layout;
     DecodeLevelRecord(bytes.data(), &layout);
     EXPECT_LE(layout.ballCount, 4);

@@ -1,5 +1,7 @@
 #include "tests/test_levels.h"
 
+#include <filesystem>
+
 #include "app/assets.h"
 #include "app/shell.h"
 #include "board/board_state.h"
@@ -50,6 +52,16 @@ void WriteGameSounds() {
   for (const char* name : {"walk.wav", "thump.wav", "crunch.wav", "bifald.wav", "finished.wav"}) {
     WriteTinyWav(name);
   }
+}
+
+void CopyRunFiles(int level) {
+  namespace fs = std::filesystem;
+  for (const char* name : {"pieces.bmp", "boats.bmp", "walk.wav", "thump.wav", "crunch.wav",
+                           "bifald.wav", "finished.wav", "par.txt"}) {
+    fs::copy_file(GameDir() + "/" + name, name, fs::copy_options::overwrite_existing);
+  }
+  fs::copy_file(GameDir() + "/level" + std::to_string(level) + ".dat", "level1.dat",
+                fs::copy_options::overwrite_existing);
 }
 
 void BootGame() {

@@ -2,6 +2,7 @@
 //
 //   yelko-solve [--stats] [--walk-only] [--max-states N] FILE...
 //   yelko-solve --script [--walk-only] [--max-states N] FILE
+//   yelko-solve --par FILE...
 //
 // One line per file:
 //   FILE: solvable in N moves: MOVES      (MOVES: one letter L, U, R or D per cell stepped)
@@ -12,7 +13,8 @@
 // states per second of processor time, and how many of the moves carry a platform. --walk-only
 // forbids carrying: a level that is then unsolvable needs a carry in every solution. --script
 // prints instead a replay script for `yelko --replay` that plays the solution from the moment the
-// level starts.
+// level starts. --par prints instead, for each solvable file, the line the game's "par.txt" holds
+// for it: the level's key (its bytes' hash) and its shortest solution's length.
 //
 // Exit status: 0 every file solvable, 1 some file unsolvable, 2 some file in error (or wrong
 // usage).
@@ -24,6 +26,9 @@
 #include <vector>
 
 #include "app/program_state.h"
+#include "app/records.h"
+#include "board/level_record.h"
+#include "platform/files.h"
 #include "play/solver.h"
 
 namespace {
@@ -31,7 +36,8 @@ namespace {
 int Usage() {
   std::fprintf(stderr,
                "usage: yelko-solve [--stats] [--walk-only] [--max-states N] FILE...\n"
-               "       yelko-solve --script [--walk-only] [--max-states N] FILE\n");
+               "       yelko-solve --script [--walk-only] [--max-states N] FILE\n"
+               "       yelko-solve --par FILE...\n");
   return 2;
 }
 
@@ -57,13 +63,15 @@ void PrintStats(const SolveResult& result) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool script = false, stats = false;
+  bool script = false, stats = false, par = false;
   SolveOptions options;
   std::vector<const char*> files;
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     if (std::strcmp(arg, "--script") == 0) {
       script = true;
+    } else if (std::strcmp(arg, "--par") == 0) {
+      par = true;
     } else if (std::strcmp(arg, "--stats") == 0) {
       stats = true;
     } else if (std::strcmp(arg, "--walk-only") == 0) {
@@ -81,7 +89,9 @@ int main(int argc, char** argv) {
       files.push_back(arg);
     }
   }
-  if (files.empty() || (script && (files.size() != 1 || stats))) return Usage();
+  if (files.empty() || (script && (files.size() != 1 || stats)) || (par && (script || stats))) {
+    return Usage();
+  }
 
   // The game's set-up and movement run on the headless backend, which records the messages a
   // set-up shows instead of opening boxes.
@@ -106,6 +116,13 @@ int main(int argc, char** argv) {
       }
       std::fprintf(stderr, "%s: error: %s\n", name.c_str(), result.error.c_str());
       return 2;
+    }
+    if (par && result.outcome == SolveOutcome::Solved) {
+      std::uint8_t record[LevelRecordSize] = {};
+      platform::ReadFilePrefix(file, record, sizeof record);
+      const std::string line = MoveRecordLine(LevelKey(record), std::int32_t(result.moves.size()));
+      std::printf("%.*s  # %s\n", int(line.size() - 1), line.c_str(), name.c_str());
+      continue;
     }
     switch (result.outcome) {
       case SolveOutcome::Solved:

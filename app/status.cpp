@@ -1,0 +1,40 @@
+#include "app/status.h"
+
+#include "app/records.h"
+#include "board/board_state.h"
+#include "editor/editor.h"
+#include "platform/platform.h"
+#include "play/hint.h"
+#include "play/history.h"
+
+namespace {
+
+std::string Count(std::int32_t n) {
+  return n < 0 ? "?" : std::to_string(n);
+}
+
+}  // namespace
+
+std::string StatusLine() {
+  const bool pad = platform::GamepadInUse();
+  if (EditorMode) return "S save \xC2\xB7 L load \xC2\xB7 Enter back to play";
+  if (LevelSolved && LastSolve.key == LevelInPlayKey) {
+    const std::string solved = "Solved in " + std::to_string(LastSolve.moves) + " moves";
+    if (LastSolve.newBest) return solved + ": a new best!";
+    return solved + " (best " + std::to_string(LastSolve.best) + ")";
+  }
+  std::string line = LevelInPlay > 0 ? "Level " + std::to_string(LevelInPlay) : "level.dat";
+  const std::int32_t best = BestOf(LevelInPlayKey);
+  line += "   Moves " + std::to_string(MoveCount);
+  line += "   Best " + (best < 0 ? std::string("-") : std::to_string(best));
+  line += "   Par " + Count(ParOfLevelInPlay());
+  std::string hint = HintText();
+  if (pad && Hint == HintKind::NoSolution) hint = "No solution from here: B to undo";
+  if (!hint.empty()) return line + "        " + hint;
+  return line + (pad ? "        B undo \xC2\xB7 Start restart \xC2\xB7 A hint"
+                     : "        Z undo \xC2\xB7 R restart \xC2\xB7 H hint");
+}
+
+void UpdateStatusLine() {
+  platform::SetStatusText(StatusLine());
+}
