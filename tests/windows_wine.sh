@@ -75,6 +75,9 @@ for f in level1.dat level2.dat level3.dat level4.dat level5.dat pieces.bmp boats
   walk.wav thump.wav crunch.wav bifald.wav finished.wav; do
   cmp -s "$linux/game/$f" "$win/game/$f" || fail "$f made on Windows differs from Linux's"
 done
+# par.txt is text: Windows ends its lines with CR LF.
+[ "$(tr -d '\r' <"$win/game/par.txt")" = "$(cat "$linux/game/par.txt")" ] ||
+  fail "par.txt made on Windows differs from Linux's"
 
 # --- Every shipped level's solution, replayed by both builds: same JSON, same screenshot.
 replay() {  # replay NAME PROGRAM... : runs the script in a copy of the run directory
