@@ -1,13 +1,18 @@
 # The two commands a player or developer needs:
 #   make play   installs what is missing, builds, and starts the game
 #   make test   installs what is missing, builds, and runs every test (also under ASan/UBSan)
-# and for developers: make build, make bench, make fuzz, make format, make windows.
+# and for developers: make build, make bench, make fuzz, make format;
+# and the game in a web page: make web (into build-web/), make web-serve (on 127.0.0.1:8000);
+# and for Windows: make windows (build-windows/yelko-windows.zip).
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
-WINDOWS_BUILD ?= build-windows
 FUZZ_SECONDS ?= 300
+WINDOWS_BUILD ?= build-windows
+WEB_BUILD  ?= build-web
+WEB_OBJ    ?= build-web-obj
+WEB_TOOLS  ?= build-web-tools
 JOBS       ?= $(shell nproc)
 
 # Debian packages the build, the game and the tests need.
@@ -15,18 +20,22 @@ PACKAGES = cmake make g++ pkg-config libgtest-dev libbenchmark-dev \
            libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core \
            xvfb xauth xdotool x11-utils imagemagick clang libclang-rt-14-dev valgrind
 
+# The browser build and its test: Debian's emscripten and Chromium, and puppeteer-core from npm
+# (driving that Chromium; it downloads no browser of its own).
+WEB_PACKAGES = emscripten chromium
+# The newest puppeteer-core that runs on Debian 12's Node.js 18.
+PUPPETEER_VERSION = 24.43.1
+
 # What the Windows build and its tests add: the cross compiler, and Wine to run the result.
 WINDOWS_PACKAGES = cmake make mingw-w64 wine wine64 googletest xvfb xauth xdotool imagemagick
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps windows-deps build play test test-asan test-windows windows bench fuzz fuzz-short \
-	format clean
+.PHONY: deps build play test test-asan bench fuzz fuzz-short format clean \
+        web-deps web web-serve test-web windows-deps windows test-windows
 
-deps: PACKAGES_WANTED = $(PACKAGES)
-windows-deps: PACKAGES_WANTED = $(WINDOWS_PACKAGES)
-deps windows-deps:
-	@missing=$$(for p in $(PACKAGES_WANTED); do \
+deps:
+	@missing=$$(for p in $(PACKAGES); do \
 	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'ok installed' || echo $$p; \
 	  done); \
 	if [ -n "$$missing" ]; then \
@@ -47,6 +56,7 @@ play: deps
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	$(MAKE) test-web
 	$(MAKE) test-windows
 	$(MAKE) test-asan
 	$(MAKE) fuzz-short
@@ -55,29 +65,6 @@ test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DYELKO_SANITIZE=ON -DYELKO_BENCH=OFF
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) -LE no-asan
-
-# The Windows programs, cross-built with mingw-w64 (cmake/mingw-w64.cmake), and
-# $(WINDOWS_BUILD)/yelko-windows.zip. The build runs the content tools under Wine, in a Wine
-# prefix of its own.
-export YELKO_WINEPREFIX := $(abspath $(WINDOWS_BUILD))/wine
-WINE_ENV = WINEPREFIX=$(YELKO_WINEPREFIX) WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
-
-windows: windows-deps
-	@if [ ! -f $(YELKO_WINEPREFIX)/system.reg ]; then \
-	  mkdir -p $(YELKO_WINEPREFIX) && \
-	  $(WINE_ENV) timeout 180 wineboot -i >/dev/null 2>&1; \
-	  $(WINE_ENV) timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ \
-	    /d N /f >/dev/null 2>&1; \
-	  $(WINE_ENV) timeout 60 wineserver -w; \
-	fi
-	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-	  -DCMAKE_BUILD_TYPE=Release -DYELKO_SDL=OFF -DYELKO_BENCH=OFF
-	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
-	cmake --build $(WINDOWS_BUILD) --target yelko_zip
-
-# The Windows programs under Wine, against the Linux build (tests/windows_wine.sh).
-test-windows: windows build
-	bash tests/windows_wine.sh $(BUILD) $(WINDOWS_BUILD)
 
 bench: build
 	$(BUILD)/bench/yelko_bench
@@ -97,8 +84,74 @@ fuzz-short: deps
 	$(FUZZ_PROGRAMS)
 	bash fuzz/run.sh $(FUZZ_BUILD) 30
 
+web-deps:
+	@missing=$$(for p in $(WEB_PACKAGES); do \
+	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'ok installed' || echo $$p; \
+	  done); \
+	command -v node >/dev/null || missing="$$missing nodejs"; \
+	command -v npm >/dev/null || missing="$$missing npm"; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:" $$missing; \
+	  $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+# The page: the native build makes the data files, emscripten the program (optimised for size).
+# An optimised build runs emscripten's JavaScript tools, which find their modules through
+# Debian's NODE_PATH.
+web: deps web-deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j $(JOBS) --target yelko_content yelko-solve yelko
+	NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B $(WEB_OBJ) -DCMAKE_BUILD_TYPE=MinSizeRel \
+	  -DYELKO_SDL=OFF -DYELKO_TESTS=OFF -DYELKO_BENCH=OFF \
+	  -DYELKO_WEB_DATA=$(abspath $(BUILD))/game -DYELKO_WEB_OUT=$(abspath $(WEB_BUILD))
+	NODE_PATH=/usr/share/nodejs cmake --build $(WEB_OBJ) -j $(JOBS) --target yelko
+
+web-serve: web
+	@echo "Yelko at http://127.0.0.1:8000/ (Ctrl+C ends)"
+	cd $(WEB_BUILD) && python3 -m http.server 8000 --bind 127.0.0.1
+
+# The page in headless Chromium (tests/web_browser_test.sh).
+test-web: web
+	@grep -qs '"version": "$(PUPPETEER_VERSION)"' $(WEB_TOOLS)/node_modules/puppeteer-core/package.json || \
+	  (mkdir -p $(WEB_TOOLS) && cd $(WEB_TOOLS) && PUPPETEER_SKIP_DOWNLOAD=1 \
+	   npm install --no-audit --no-fund --silent puppeteer-core@$(PUPPETEER_VERSION))
+	YELKO_WEB_TOOLS=$(abspath $(WEB_TOOLS)) timeout 600 bash tests/web_browser_test.sh \
+	  $(BUILD) . $(WEB_BUILD)
+
+windows-deps:
+	@missing=$$(for p in $(WINDOWS_PACKAGES); do \
+	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'ok installed' || echo $$p; \
+	  done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:" $$missing; \
+	  $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+# The Windows programs, cross-built with mingw-w64 (cmake/mingw-w64.cmake), and
+# $(WINDOWS_BUILD)/yelko-windows.zip. The build runs the content tools under Wine, in a Wine
+# prefix of its own ($(WINDOWS_BUILD)/wine).
+WINE_PREFIX = $(abspath $(WINDOWS_BUILD))/wine
+WINE_ENV = WINEPREFIX=$(WINE_PREFIX) WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+
+windows: windows-deps
+	@if [ ! -f $(WINE_PREFIX)/system.reg ]; then \
+	  mkdir -p $(WINE_PREFIX) && \
+	  $(WINE_ENV) timeout 180 wineboot -i >/dev/null 2>&1; \
+	  $(WINE_ENV) timeout 60 wineserver -w; \
+	fi
+	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DYELKO_SDL=OFF -DYELKO_BENCH=OFF
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+	cmake --build $(WINDOWS_BUILD) --target yelko_zip
+
+# The Windows programs under Wine, against the Linux build (tests/windows_wine.sh).
+test-windows: windows build
+	timeout 900 bash tests/windows_wine.sh $(BUILD) $(WINDOWS_BUILD)
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(WINDOWS_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WEB_BUILD) $(WEB_OBJ) $(WINDOWS_BUILD)

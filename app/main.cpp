@@ -11,8 +11,12 @@
 #include "platform/files.h"
 #include "platform/headless/headless.h"
 
-#ifdef YELKO_HAVE_SDL
+#if defined(YELKO_HAVE_SDL)
 #include "platform/sdl/sdl_backend.h"
+namespace window_backend = platform::sdl;
+#elif defined(YELKO_HAVE_WEB)
+#include "platform/web/web_backend.h"
+namespace window_backend = platform::web;
 #endif
 #ifdef YELKO_HAVE_WIN32
 #include "platform/win32/win32_backend.h"
@@ -103,9 +107,9 @@ int Play() {
   platform::UseBackend(nullptr);
   platform::win32::DestroyBackend(backend);
   return exitCode;
-#elif defined(YELKO_HAVE_SDL)
+#elif defined(YELKO_HAVE_SDL) || defined(YELKO_HAVE_WEB)
   std::string error;
-  platform::Backend* backend = platform::sdl::CreateBackend(&error);
+  platform::Backend* backend = window_backend::CreateBackend(&error);
   if (backend == nullptr) {
     std::fprintf(stderr, "yelko: %s\n", error.c_str());
     return 1;
@@ -113,7 +117,7 @@ int Play() {
   platform::UseBackend(backend);
   const int exitCode = WinMain(1, 0, "", 0);
   platform::UseBackend(nullptr);
-  platform::sdl::DestroyBackend(backend);
+  window_backend::DestroyBackend(backend);
   return exitCode;
 #else
   std::fprintf(stderr, "yelko: built without the desktop backend; only --replay works\n");
