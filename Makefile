@@ -2,12 +2,14 @@
 #   make play   installs what is missing, builds, and starts the game
 #   make test   installs what is missing, builds, and runs every test (also under ASan/UBSan)
 # and for developers: make build, make bench, make fuzz, make format;
-# and the game in a web page: make web (into build-web/), make web-serve (on 127.0.0.1:8000).
+# and the game in a web page: make web (into build-web/), make web-serve (on 127.0.0.1:8000);
+# and for Windows: make windows (build-windows/yelko-windows.zip).
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 300
+WINDOWS_BUILD ?= build-windows
 WEB_BUILD  ?= build-web
 WEB_OBJ    ?= build-web-obj
 WEB_TOOLS  ?= build-web-tools
@@ -24,10 +26,13 @@ WEB_PACKAGES = emscripten chromium
 # The newest puppeteer-core that runs on Debian 12's Node.js 18.
 PUPPETEER_VERSION = 24.43.1
 
+# What the Windows build and its tests add: the cross compiler, and Wine to run the result.
+WINDOWS_PACKAGES = cmake make mingw-w64 wine wine64 googletest xvfb xauth xdotool imagemagick
+
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: deps build play test test-asan bench fuzz fuzz-short format clean \
-        web-deps web web-serve test-web
+        web-deps web web-serve test-web windows-deps windows test-windows
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -52,6 +57,7 @@ play: deps
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 	$(MAKE) test-web
+	$(MAKE) test-windows
 	$(MAKE) test-asan
 	$(MAKE) fuzz-short
 
@@ -113,8 +119,39 @@ test-web: web
 	YELKO_WEB_TOOLS=$(abspath $(WEB_TOOLS)) timeout 600 bash tests/web_browser_test.sh \
 	  $(BUILD) . $(WEB_BUILD)
 
+windows-deps:
+	@missing=$$(for p in $(WINDOWS_PACKAGES); do \
+	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'ok installed' || echo $$p; \
+	  done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:" $$missing; \
+	  $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+# The Windows programs, cross-built with mingw-w64 (cmake/mingw-w64.cmake), and
+# $(WINDOWS_BUILD)/yelko-windows.zip. The build runs the content tools under Wine, in a Wine
+# prefix of its own ($(WINDOWS_BUILD)/wine).
+WINE_PREFIX = $(abspath $(WINDOWS_BUILD))/wine
+WINE_ENV = WINEPREFIX=$(WINE_PREFIX) WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+
+windows: windows-deps
+	@if [ ! -f $(WINE_PREFIX)/system.reg ]; then \
+	  mkdir -p $(WINE_PREFIX) && \
+	  $(WINE_ENV) timeout 180 wineboot -i >/dev/null 2>&1; \
+	  $(WINE_ENV) timeout 60 wineserver -w; \
+	fi
+	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DYELKO_SDL=OFF -DYELKO_BENCH=OFF
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+	cmake --build $(WINDOWS_BUILD) --target yelko_zip
+
+# The Windows programs under Wine, against the Linux build (tests/windows_wine.sh).
+test-windows: windows build
+	timeout 900 bash tests/windows_wine.sh $(BUILD) $(WINDOWS_BUILD)
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(WEB_BUILD) $(WEB_OBJ)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WEB_BUILD) $(WEB_OBJ) $(WINDOWS_BUILD)

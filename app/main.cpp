@@ -18,6 +18,9 @@ namespace window_backend = platform::sdl;
 #include "platform/web/web_backend.h"
 namespace window_backend = platform::web;
 #endif
+#ifdef YELKO_HAVE_WIN32
+#include "platform/win32/win32_backend.h"
+#endif
 
 namespace {
 
@@ -90,7 +93,21 @@ int Replay(const Options& options) {
 }
 
 int Play() {
-#if defined(YELKO_HAVE_SDL) || defined(YELKO_HAVE_WEB)
+#if defined(YELKO_HAVE_WIN32)
+  std::string error;
+  bool alreadyRunning = false;
+  platform::Backend* backend = platform::win32::CreateBackend(&error, &alreadyRunning);
+  if (alreadyRunning) return 0;  // the running copy was brought to the front
+  if (backend == nullptr) {
+    std::fprintf(stderr, "yelko: %s\n", error.c_str());
+    return 1;
+  }
+  platform::UseBackend(backend);
+  const int exitCode = WinMain(platform::win32::InstanceHandle(), 0, "", 0);
+  platform::UseBackend(nullptr);
+  platform::win32::DestroyBackend(backend);
+  return exitCode;
+#elif defined(YELKO_HAVE_SDL) || defined(YELKO_HAVE_WEB)
   std::string error;
   platform::Backend* backend = window_backend::CreateBackend(&error);
   if (backend == nullptr) {
@@ -111,6 +128,9 @@ int Play() {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef YELKO_HAVE_WIN32
+  platform::win32::UseParentConsole();
+#endif
   Options options;
   const int early = ParseArguments(argc, argv, &options);
   if (early >= 0) return early;

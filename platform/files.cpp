@@ -1,13 +1,15 @@
 #include "platform/files.h"
 
+#include "platform/backend.h"
+
+// The POSIX implementation; Windows has its own in platform/win32/win32_files.cpp.
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
-
-#include "platform/backend.h"
 
 namespace platform {
 namespace {
@@ -121,6 +123,11 @@ bool MakeDirectories(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
+
+}  // namespace platform
+#endif  // _WIN32
+
+namespace platform {
 
 bool Backend::ReadUserValue(const char* name, std::size_t limit, std::vector<std::uint8_t>* out) {
   const std::string dir = UserDataDirectory();

@@ -1,21 +1,39 @@
 #include "tests/test_support.h"
 
-#include <unistd.h>
-
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 
 #include "app/program_state.h"
 
 namespace testing_support {
+namespace {
+
+// A new, empty directory of this test's own under the system's temporary directory.
+std::filesystem::path MakeScratchDirectory() {
+  static std::uint64_t serial =
+      std::uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
+  const auto base = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const auto dir = base / ("yelko-test-" + std::to_string(++serial));
+    std::error_code ec;
+    if (std::filesystem::create_directory(dir, ec)) return dir;
+  }
+  return {};
+}
+
+}  // namespace
 
 void FreshProgram::SetUp() {
   oldDir_ = std::filesystem::current_path();
-  std::string templ = (std::filesystem::temp_directory_path() / "yelko-test-XXXXXX").string();
-  ASSERT_NE(::mkdtemp(templ.data()), nullptr);
-  dir_ = templ;
+  dir_ = MakeScratchDirectory();
+  ASSERT_FALSE(dir_.empty());
   std::filesystem::current_path(dir_);
+#ifdef _WIN32
+  ::_putenv_s("XDG_DATA_HOME", (dir_ / "data").string().c_str());
+#else
   ::setenv("XDG_DATA_HOME", (dir_ / "data").c_str(), 1);
+#endif
   ResetProgramState();
 }
 

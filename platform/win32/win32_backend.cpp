@@ -1,0 +1,764 @@
+#include "platform/win32/win32_backend.h"
+
+// The platform headers come first: <windows.h> defines the message names (WM_CREATE, ...) as
+// macros, which would rewrite platform.h's own constants of the same values.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+#include <iterator>
+#include <vector>
+
+#include "platform/key_latch.h"
+#include "platform/pacing.h"
+#include "platform/viewport.h"
+#include "platform/win32/win32_audio.h"
+#include "platform/win32/win32_files.h"
+#include "platform/win32/win32_gamepad.h"
+#include "platform/win32/win32_resources.h"
+
+// clang-format off
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#include <mmsystem.h>
+// clang-format on
+
+// The platform functions of the same names, not the Win32 macros.
+#undef MessageBox
+#undef PostMessage
+#undef PeekMessage
+#undef DispatchMessage
+#undef FindWindow
+#undef DialogBox
+#undef DefWindowProc
+
+namespace platform::win32 {
+namespace {
+
+constexpr const char* GameClass = "WINXCLASS";
+constexpr const char* SingleCopyMutex = "Local\\Yelko.WINXCLASS";
+constexpr const char* RegistryKey = "Software\\Yelko";
+constexpr const char* WindowValue = "Window";  // the window's place, beside the progress
+constexpr int BoardPixels = 560;
+constexpr int StripPixels = 24;  // the status line under the board, at 96 dots per inch
+constexpr DWORD WindowedStyle = WS_OVERLAPPEDWINDOW;
+constexpr DWORD FullScreenStyle = WS_POPUP;
+
+void Post(std::uint32_t id, std::uint64_t wParam, std::int64_t lParam) {
+  const Window w = FindWindow(GameClass, nullptr);
+  if (w != 0) PostMessage(w, id, wParam, lParam);
+}
+
+std::wstring Wide(const std::string& text) {
+  if (text.empty()) return {};
+  const int n = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0);
+  std::wstring out(std::size_t(std::max(n, 0)), L'\0');
+  if (n > 0) ::MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), out.data(), n);
+  return out;
+}
+
+// The menu bar from the game's table: a line with id 0 opens a popup of the deeper lines after
+// it.
+void FillMenu(HMENU menu, const std::vector<MenuEntry>& entries, std::size_t& i, int depth) {
+  while (i < entries.size() && entries[i].depth == depth) {
+    const MenuEntry& e = entries[i++];
+    if (e.id == 0) {
+      HMENU popup = ::CreatePopupMenu();
+      FillMenu(popup, entries, i, depth + 1);
+      ::AppendMenuA(menu, MF_POPUP | (e.enabled ? 0 : MF_GRAYED), reinterpret_cast<UINT_PTR>(popup),
+                    e.text);
+    } else {
+      ::AppendMenuA(menu,
+                    MF_STRING | (e.enabled ? MF_ENABLED : MF_GRAYED) |
+                        (e.checked ? MF_CHECKED : MF_UNCHECKED),
+                    e.id, e.text);
+    }
+  }
+  // Lines deeper than expected (a malformed table) are skipped rather than looping forever.
+  while (i < entries.size() && entries[i].depth > depth) ++i;
+}
+
+HMENU BuildMenuBar(const std::vector<MenuEntry>& entries) {
+  HMENU bar = ::CreateMenu();
+  std::size_t i = 0;
+  while (i < entries.size()) {
+    const std::size_t before = i;
+    FillMenu(bar, entries, i, 0);
+    if (i == before) ++i;
+  }
+  return bar;
+}
+
+// The saved window: outer rectangle and full-screen flag, as little-endian 32-bit fields.
+struct Placement {
+  RECT rect{};
+  bool fullScreen = false;
+};
+
+std::vector<std::uint8_t> Encode(const Placement& p) {
+  std::vector<std::uint8_t> out;
+  for (LONG v : {p.rect.left, p.rect.top, p.rect.right, p.rect.bottom}) {
+    for (int b = 0; b < 4; ++b) out.push_back(std::uint8_t(std::uint32_t(v) >> (8 * b)));
+  }
+  out.push_back(p.fullScreen ? 1 : 0);
+  return out;
+}
+
+// False for anything but a plausible rectangle that lies at least partly on a screen now.
+bool Decode(const std::vector<std::uint8_t>& bytes, Placement* p) {
+  if (bytes.size() != 17 || bytes[16] > 1) return false;
+  LONG v[4];
+  for (int i = 0; i < 4; ++i) {
+    std::uint32_t u = 0;
+    for (int b = 0; b < 4; ++b) u |= std::uint32_t(bytes[std::size_t(4 * i + b)]) << (8 * b);
+    v[i] = LONG(std::int32_t(u));
+  }
+  const RECT r{v[0], v[1], v[2], v[3]};
+  const LONG w = r.right - r.left, h = r.bottom - r.top;
+  if (w < 100 || h < 100 || w > 32768 || h > 32768) return false;
+  if (::MonitorFromRect(&r, MONITOR_DEFAULTTONULL) == nullptr) return false;
+  p->rect = r;
+  p->fullScreen = bytes[16] == 1;
+  return true;
+}
+
+class Win32Backend;
+Win32Backend* TheBackend = nullptr;
+LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
+
+class Win32Backend final : public Backend {
+ public:
+  explicit Win32Backend(HINSTANCE instance) : instance_(instance) {}
+
+  ~Win32Backend() override {
+    audio_.Close();
+    CloseWindow();
+    if (font_ != nullptr) ::DeleteObject(font_);
+  }
+
+  Win32Backend(const Win32Backend&) = delete;
+  Win32Backend& operator=(const Win32Backend&) = delete;
+
+  // ---- Window system
+
+  bool OpenWindow(const char* title, const std::vector<MenuEntry>& menu) override {
+    if (hwnd_ != nullptr) return false;
+    if (!classRegistered_) {
+      WNDCLASSEXA wc{};
+      wc.cbSize = sizeof wc;
+      wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
+      wc.lpfnWndProc = WndProc;
+      wc.hInstance = instance_;
+      wc.hIcon = ::LoadIconA(instance_, MAKEINTRESOURCEA(IDI_YELKO));
+      wc.hIconSm = static_cast<HICON>(::LoadImageA(instance_, MAKEINTRESOURCEA(IDI_YELKO),
+                                                   IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                                   ::GetSystemMetrics(SM_CYSMICON), 0));
+      wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+      wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
+      wc.lpszClassName = GameClass;
+      if (::RegisterClassExA(&wc) == 0) return false;
+      classRegistered_ = true;
+    }
+    menu_ = BuildMenuBar(menu);
+    HDC screen = ::GetDC(nullptr);
+    dpi_ = std::max(96, ::GetDeviceCaps(screen, LOGPIXELSY));
+    ::ReleaseDC(nullptr, screen);
+    const Placement place = StartPlacement();
+    hwnd_ =
+        ::CreateWindowExA(0, GameClass, title, WindowedStyle, place.rect.left, place.rect.top,
+                          place.rect.right - place.rect.left, place.rect.bottom - place.rect.top,
+                          nullptr, menu_, instance_, nullptr);
+    if (hwnd_ == nullptr) {
+      ::DestroyMenu(menu_);
+      menu_ = nullptr;
+      return false;
+    }
+    windowed_ = place.rect;
+    hdc_ = ::GetDC(hwnd_);  // the class's own device context (CS_OWNDC), kept for its life
+    MakeFont();
+    ::ShowWindow(hwnd_, SW_SHOW);
+    if (place.fullScreen) SetFullScreen(true);
+    ::UpdateWindow(hwnd_);
+    ::SetForegroundWindow(hwnd_);
+    return true;
+  }
+
+  void CloseWindow() override {
+    if (hwnd_ == nullptr) return;
+    SavePlacement();
+    audio_.Close();  // DirectSound is tied to the window
+    HWND w = hwnd_;
+    hwnd_ = nullptr;
+    hdc_ = nullptr;
+    ::DestroyWindow(w);  // destroys the menu with it
+    menu_ = nullptr;
+    keyboardOpen_ = false;
+  }
+
+  void PumpEvents() override {
+    if (hwnd_ == nullptr) return;
+    // Without the focus the game runs no frame: wait for something to happen rather than
+    // turning the loop as fast as the processor allows.
+    if (!HasFocus()) ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        Post(WM_CLOSE, 0, 0);
+        continue;
+      }
+      ::TranslateMessage(&msg);
+      ::DispatchMessageA(&msg);
+    }
+  }
+
+  bool HasFocus() override { return hwnd_ != nullptr && ::GetActiveWindow() == hwnd_; }
+
+  void MenuChanged() override {
+    if (menu_ == nullptr) return;
+    for (const MenuEntry& e : GameWindowMenu()) {
+      if (e.id == 0) continue;
+      ::EnableMenuItem(menu_, e.id, MF_BYCOMMAND | (e.enabled ? MF_ENABLED : MF_GRAYED));
+      ::CheckMenuItem(menu_, e.id, MF_BYCOMMAND | (e.checked ? MF_CHECKED : MF_UNCHECKED));
+    }
+    ::DrawMenuBar(hwnd_);
+  }
+
+  void StatusChanged() override {
+    statusDirty_ = true;
+    if (hwnd_ != nullptr && !presenting_) DrawStatus();
+  }
+
+  void MessageBox(const char* text, const char* caption) override {
+    ::MessageBoxA(hwnd_, text, caption, MB_OK);
+    AfterModal();
+  }
+
+  void RunDialog(Window dialog, const DialogTemplate& content, DialogProcFn proc) override {
+    AboutContext context{dialog, &content, proc};
+    ::DialogBoxParamA(instance_, MAKEINTRESOURCEA(IDD_ABOUT), hwnd_, AboutProc,
+                      reinterpret_cast<LPARAM>(&context));
+    AfterModal();
+  }
+
+  bool AsyncKeyDown(int virtualKey) override {
+    bool down = (::GetAsyncKeyState(virtualKey) & 0x8000) != 0;
+    AsyncKey* key = virtualKey == VK_ESCAPE   ? &escape_
+                    : virtualKey == VK_RETURN ? &enter_
+                                              : nullptr;
+    if (key == nullptr) return down;
+    if (!down) key->suppressed = false;
+    // A tap shorter than a frame, released before the game asked, still counts once, for a
+    // few frames' time.
+    if (key->tapped && ::timeGetTime() - key->tapTime <= TapMs) down = true;
+    key->tapped = false;
+    return down && !key->suppressed;
+  }
+
+  void Beep() override { ::MessageBeep(MB_OK); }
+
+  // ---- Saved values: REG_BINARY values under HKEY_CURRENT_USER\Software\Yelko
+
+  bool ReadUserValue(const char* name, std::size_t limit, std::vector<std::uint8_t>* out) override {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, RegistryKey, 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS) {
+      return false;
+    }
+    DWORD type = 0;
+    DWORD size = 0;
+    // Any value type is read as its bytes, as the progress has always been read.
+    bool ok = ::RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+              size <= limit;
+    if (ok) {
+      out->resize(std::max<DWORD>(size, 1));
+      ok = ::RegQueryValueExA(key, name, nullptr, &type, out->data(), &size) == ERROR_SUCCESS &&
+           size <= limit;
+      out->resize(ok ? size : 0);
+    }
+    ::RegCloseKey(key);
+    return ok;
+  }
+
+  bool WriteUserValue(const char* name, const std::uint8_t* data, std::size_t size) override {
+    if (size > 1u << 20) return false;
+    HKEY key = nullptr;
+    // The key's class is "binary", as the saved progress has always been stored.
+    char keyClass[] = "binary";
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, RegistryKey, 0, keyClass, REG_OPTION_NON_VOLATILE,
+                          KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+      return false;
+    }
+    // One value is replaced whole by the registry itself.
+    const bool ok = ::RegSetValueExA(key, name, 0, REG_BINARY, data, DWORD(size)) == ERROR_SUCCESS;
+    ::RegCloseKey(key);
+    return ok;
+  }
+
+  // ---- Keyboard and mouse
+
+  bool KeyboardOpen() override {
+    keyboardOpen_ = hwnd_ != nullptr;
+    return keyboardOpen_;
+  }
+
+  bool KeyboardRead(std::uint8_t state[256]) override {
+    if (!keyboardOpen_) return false;
+    KeyLatchSnapshot(latch_, state);
+    // Pads are read only while the game has the focus, as keys are.
+    if (HasFocus() && pads_.Read(state, Ticks())) gamepadInUse_ = true;
+    return true;
+  }
+
+  void KeyboardClose() override { keyboardOpen_ = false; }
+  bool GamepadInUse() override { return gamepadInUse_; }
+  bool MouseOpen() override { return hwnd_ != nullptr; }
+  void MouseClose() override {}
+
+  // ---- Clock: the system timer runs at 1 ms from CreateBackend on.
+
+  std::uint32_t Ticks() override { return ::timeGetTime(); }
+  void SpinPause() override { ::Sleep(1); }
+
+  // ---- Display
+
+  bool DisplayOpen(int, int, int) override {
+    displayOpen_ = true;  // the desktop's mode is never changed
+    return true;
+  }
+
+  void DisplayClose() override { displayOpen_ = false; }
+
+  void WaitVerticalBlank() override { WaitForNextTick(pacer_, SystemPacingClock()); }
+
+  bool Present(const Surface& frame) override {
+    if (!displayOpen_ || hwnd_ == nullptr || frame.width <= 0 || frame.height <= 0 ||
+        frame.pixels.size() < std::size_t(frame.width) * std::size_t(frame.height)) {
+      return false;
+    }
+    frame_ = frame;
+    presenting_ = true;
+    DrawBoard(hdc_);
+    if (statusDirty_) DrawStatus();
+    presenting_ = false;
+    if (fpsLog_) CountFrame();
+    return true;
+  }
+
+  // ---- Audio
+
+  bool AudioOpen() override { return hwnd_ != nullptr && audio_.Open(hwnd_); }
+  void AudioClose() override { audio_.Close(); }
+  SoundBuffer* CreateSoundBuffer(const std::uint8_t* data, std::uint32_t bytes, PcmFormat format,
+                                 const char*) override {
+    return audio_.Create(data, bytes, format);
+  }
+  bool PlaySoundBuffer(SoundBuffer* buffer) override { return audio_.Play(buffer); }
+  void StopSoundBuffer(SoundBuffer* buffer) override { audio_.Stop(buffer); }
+  void ReleaseSoundBuffer(SoundBuffer* buffer) override { audio_.Release(buffer); }
+
+  // ---- The window procedure
+
+  LRESULT Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+      case WM_CLOSE:  // the close box: the game decides
+        Post(WM_CLOSE, 0, 0);
+        return 0;
+      case WM_ERASEBKGND:
+        return 1;  // WM_PAINT covers every pixel
+      case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = ::BeginPaint(hwnd, &ps);
+        DrawBoard(dc);
+        statusDirty_ = true;
+        DrawStatus();
+        ::EndPaint(hwnd, &ps);
+        return 0;
+      }
+      case WM_SIZE:
+      case WM_MOVE:
+        RememberWindowed();
+        if (msg == WM_SIZE) ::InvalidateRect(hwnd, nullptr, FALSE);
+        return 0;
+      case WM_GETMINMAXINFO: {
+        RECT r{0, 0, BoardPixels / 2, BoardPixels / 2 + Strip()};
+        ::AdjustWindowRect(&r, WindowedStyle, TRUE);
+        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+        info->ptMinTrackSize = {r.right - r.left, r.bottom - r.top};
+        return 0;
+      }
+      case WM_KILLFOCUS:
+        KeyLatchClear(latch_);
+        return 0;
+      case WM_EXITMENULOOP:
+        AfterModal();
+        return 0;
+      case WM_KEYDOWN:
+      case WM_SYSKEYDOWN:
+        if (KeyDown(msg, wParam, lParam)) return 0;
+        break;
+      case WM_KEYUP:
+      case WM_SYSKEYUP:
+        KeyLatchUp(latch_, ScanCode(lParam));
+        break;
+      case WM_SYSCHAR:
+        if (wParam == VK_RETURN) return 0;  // Alt+Enter: no beep
+        break;
+      case WM_LBUTTONDOWN:
+      case WM_RBUTTONDOWN:
+      case WM_LBUTTONDBLCLK:
+      case WM_RBUTTONDBLCLK:
+        MouseDown(msg, lParam);
+        return 0;
+      case WM_COMMAND:
+        if (HIWORD(wParam) == 0 && lParam == 0) Post(WM_COMMAND, LOWORD(wParam), 0);
+        return 0;
+      default:
+        break;
+    }
+    return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+  }
+
+  HWND Hwnd() const { return hwnd_; }
+
+ private:
+  struct AboutContext {
+    Window dialog;
+    const DialogTemplate* content;
+    DialogProcFn proc;
+  };
+
+  static INT_PTR CALLBACK AboutProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* context = reinterpret_cast<AboutContext*>(::GetWindowLongPtrA(dlg, GWLP_USERDATA));
+    if (msg == WM_INITDIALOG) {
+      context = reinterpret_cast<AboutContext*>(lParam);
+      ::SetWindowLongPtrA(dlg, GWLP_USERDATA, lParam);
+      if (context->content->caption != nullptr) {
+        ::SetWindowTextW(dlg, Wide(context->content->caption).c_str());
+      }
+      const auto& lines = context->content->lines;
+      for (std::size_t i = 0; i < lines.size() && i <= IDC_ABOUT_LINES; ++i) {
+        ::SetDlgItemTextW(dlg, int(IDC_ABOUT_VERSION + i), Wide(lines[i]).c_str());
+      }
+      return context->proc(context->dialog, WM_INITDIALOG, 0, 0) != 0 ? TRUE : FALSE;
+    }
+    if (context == nullptr) return FALSE;
+    std::uint64_t command = 0;
+    if (msg == WM_COMMAND) command = LOWORD(wParam);
+    if (msg == WM_CLOSE) command = IDCANCEL;
+    if (command == 0) return FALSE;
+    context->proc(context->dialog, WM_COMMAND, command, 0);
+    if (DialogEnded(context->dialog)) ::EndDialog(dlg, 1);
+    return TRUE;
+  }
+
+  int Strip() const { return StripPixels * dpi_ / 96; }
+
+  // The first start: the largest whole scale whose window fits in 85 % of the desktop's work
+  // area, centred in it. Later starts: where the player left the window.
+  Placement StartPlacement() {
+    Placement place;
+    std::vector<std::uint8_t> bytes;
+    if (ReadUserValue(WindowValue, 64, &bytes) && Decode(bytes, &place)) return place;
+    RECT work{0, 0, 1024, 768};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const LONG workW = work.right - work.left, workH = work.bottom - work.top;
+    RECT r{};
+    for (int scale = 8; scale >= 1; --scale) {
+      r = {0, 0, BoardPixels * scale, BoardPixels * scale + Strip()};
+      ::AdjustWindowRect(&r, WindowedStyle, TRUE);
+      if ((r.right - r.left) * 100 <= workW * 85 && (r.bottom - r.top) * 100 <= workH * 85) break;
+    }
+    const LONG w = r.right - r.left, h = r.bottom - r.top;
+    place.rect.left = work.left + std::max<LONG>(0, (workW - w) / 2);
+    place.rect.top = work.top + std::max<LONG>(0, (workH - h) / 2);
+    place.rect.right = place.rect.left + w;
+    place.rect.bottom = place.rect.top + h;
+    return place;
+  }
+
+  void RememberWindowed() {
+    if (hwnd_ == nullptr || fullScreen_ || ::IsIconic(hwnd_) || ::IsZoomed(hwnd_)) return;
+    ::GetWindowRect(hwnd_, &windowed_);
+  }
+
+  void SavePlacement() {
+    RememberWindowed();
+    const std::vector<std::uint8_t> bytes = Encode({windowed_, fullScreen_});
+    WriteUserValue(WindowValue, bytes.data(), bytes.size());
+  }
+
+  // Full screen is the window without its frame over the whole monitor; the desktop's mode is
+  // never changed. The menu bar stays, so the levels remain at hand.
+  void SetFullScreen(bool on) {
+    if (hwnd_ == nullptr || on == fullScreen_) return;
+    if (on) {
+      RememberWindowed();
+      MONITORINFO mi{};
+      mi.cbSize = sizeof mi;
+      ::GetMonitorInfoA(::MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &mi);
+      fullScreen_ = true;
+      ::SetWindowLongPtrA(hwnd_, GWL_STYLE, FullScreenStyle | WS_VISIBLE);
+      ::SetWindowPos(hwnd_, HWND_TOP, mi.rcMonitor.left, mi.rcMonitor.top,
+                     mi.rcMonitor.right - mi.rcMonitor.left, mi.rcMonitor.bottom - mi.rcMonitor.top,
+                     SWP_FRAMECHANGED | SWP_NOOWNERZORDER);
+    } else {
+      fullScreen_ = false;
+      ::SetWindowLongPtrA(hwnd_, GWL_STYLE, WindowedStyle | WS_VISIBLE);
+      ::SetWindowPos(hwnd_, nullptr, windowed_.left, windowed_.top,
+                     windowed_.right - windowed_.left, windowed_.bottom - windowed_.top,
+                     SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOOWNERZORDER);
+    }
+    ::InvalidateRect(hwnd_, nullptr, FALSE);
+  }
+
+  static std::uint8_t ScanCode(LPARAM lParam) {
+    // The DirectInput code: the scan code, with its top bit for the extended keys (arrows).
+    const std::uint8_t code = std::uint8_t((lParam >> 16) & 0x7F);
+    return std::uint8_t(code | ((lParam & (1 << 24)) != 0 ? 0x80 : 0));
+  }
+
+  // True when the system must not see the key: every plain key (the game swallows them);
+  // keys with Alt go on to the menu.
+  bool KeyDown(UINT msg, WPARAM vk, LPARAM lParam) {
+    const bool repeat = (lParam & (1 << 30)) != 0;
+    const bool alt = (lParam & (1 << 29)) != 0;
+    if ((vk == VK_F11 && !alt) || (vk == VK_RETURN && alt && msg == WM_SYSKEYDOWN)) {
+      if (!repeat) SetFullScreen(!fullScreen_);
+      // Alt+Enter still goes on to the system, which then knows that Alt was not pressed
+      // alone and does not open the menu when it is released.
+      return msg == WM_KEYDOWN;
+    }
+    if (!repeat && (vk == VK_ESCAPE || vk == VK_RETURN)) {
+      AsyncKey& key = vk == VK_ESCAPE ? escape_ : enter_;
+      key.tapped = true;
+      key.tapTime = ::timeGetTime();
+    }
+    const std::uint8_t code = ScanCode(lParam);
+    // A key still held from before a box or a menu counts only once pressed again.
+    if (!repeat || latch_.held[code] != 0) KeyLatchDown(latch_, code);
+    gamepadInUse_ = false;
+    Post(WM_KEYDOWN, vk, lParam);
+    return msg == WM_KEYDOWN;
+  }
+
+  void MouseDown(UINT msg, LPARAM lParam) {
+    const int x = short(LOWORD(lParam));
+    const int y = short(HIWORD(lParam));
+    RECT client;
+    ::GetClientRect(hwnd_, &client);
+    const Viewport view = FitBoard(client.right, std::max(0L, client.bottom - Strip()));
+    int bx = 0, by = 0;
+    // The letterbox and the status line send nothing.
+    if (!ViewportToBoard(view, x, y, &bx, &by)) return;
+    Post(msg, 0, PackPoint(bx, by));
+  }
+
+  // After a box or a menu: nothing held counts until pressed again, so that Escape closing a
+  // box does not also end the game, nor Enter leave the editor.
+  void AfterModal() {
+    KeyLatchClear(latch_);
+    escape_ = {(::GetAsyncKeyState(VK_ESCAPE) & 0x8000) != 0};
+    enter_ = {(::GetAsyncKeyState(VK_RETURN) & 0x8000) != 0};
+  }
+
+  void MakeFont() {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    LOGFONTW lf{};
+    if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+      lf = metrics.lfMessageFont;
+    } else {
+      lf.lfHeight = -13 * dpi_ / 96;
+      std::wcscpy(lf.lfFaceName, L"Tahoma");
+    }
+    font_ = ::CreateFontIndirectW(&lf);
+  }
+
+  // The board, scaled by the largest whole factor that fits (smoothly below 1x), black around.
+  void DrawBoard(HDC dc) {
+    if (dc == nullptr) return;
+    RECT client;
+    ::GetClientRect(hwnd_, &client);
+    const int areaH = std::max(0, int(client.bottom) - Strip());
+    const Viewport view = FitBoard(client.right, areaH);
+    const int saved = ::SaveDC(dc);
+    ::ExcludeClipRect(dc, view.x, view.y, view.x + view.width, view.y + view.height);
+    RECT area{0, 0, client.right, areaH};
+    ::FillRect(dc, &area, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+    ::RestoreDC(dc, saved);
+    if (frame_.width <= 0 || view.width <= 0) return;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = frame_.width;
+    info.bmiHeader.biHeight = -frame_.height;  // top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    ::SetStretchBltMode(dc, view.scale >= 1 ? COLORONCOLOR : HALFTONE);
+    ::SetBrushOrgEx(dc, 0, 0, nullptr);
+    ::StretchDIBits(dc, view.x, view.y, view.width, view.height, 0, 0, frame_.width, frame_.height,
+                    frame_.pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+  }
+
+  // The status line, drawn off screen and copied, so it does not flicker.
+  void DrawStatus() {
+    if (hwnd_ == nullptr || hdc_ == nullptr) return;
+    statusDirty_ = false;
+    RECT client;
+    ::GetClientRect(hwnd_, &client);
+    const int h = std::min<int>(Strip(), client.bottom);
+    const int w = client.right;
+    if (w <= 0 || h <= 0) return;
+    HDC mem = ::CreateCompatibleDC(hdc_);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(hdc_, w, h);
+    HGDIOBJ oldBitmap = ::SelectObject(mem, bitmap);
+    HGDIOBJ oldFont = font_ != nullptr ? ::SelectObject(mem, font_) : nullptr;
+    RECT r{0, 0, w, h};
+    HBRUSH background = ::CreateSolidBrush(RGB(40, 40, 40));
+    ::FillRect(mem, &r, background);
+    ::DeleteObject(background);
+    ::SetBkMode(mem, TRANSPARENT);
+    ::SetTextColor(mem, RGB(220, 220, 220));
+    r.left += 8 * dpi_ / 96;
+    r.right -= 8 * dpi_ / 96;
+    const std::wstring text = Wide(StatusText());
+    ::DrawTextW(mem, text.c_str(), int(text.size()), &r,
+                DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_END_ELLIPSIS | DT_NOPREFIX);
+    ::BitBlt(hdc_, 0, client.bottom - h, w, h, mem, 0, 0, SRCCOPY);
+    if (oldFont != nullptr) ::SelectObject(mem, oldFont);
+    ::SelectObject(mem, oldBitmap);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(mem);
+  }
+
+  // YELKO_FPS_LOG: the presented frame rate on stderr every five seconds. A stretch in which
+  // no frame ran (a menu, a box, no focus) starts the count again.
+  void CountFrame() {
+    const DWORD now = ::timeGetTime();
+    if (fpsFrames_ == 0 || now - fpsLast_ > 250) {
+      fpsStart_ = now;
+      fpsFrames_ = 0;
+    }
+    fpsLast_ = now;
+    ++fpsFrames_;
+    if (now - fpsStart_ >= 5000) {
+      std::fprintf(stderr, "yelko: %.2f frames/s over %.2f s\n",
+                   double(fpsFrames_ - 1) * 1000.0 / double(now - fpsStart_),
+                   double(now - fpsStart_) / 1000.0);
+      fpsStart_ = now;
+      fpsFrames_ = 1;
+    }
+  }
+
+  HINSTANCE instance_;
+  bool fpsLog_ = std::getenv("YELKO_FPS_LOG") != nullptr;
+  DWORD fpsStart_ = 0;
+  DWORD fpsLast_ = 0;
+  int fpsFrames_ = 0;
+  bool classRegistered_ = false;
+  HWND hwnd_ = nullptr;
+  HDC hdc_ = nullptr;
+  HMENU menu_ = nullptr;
+  HFONT font_ = nullptr;
+  int dpi_ = 96;
+  RECT windowed_{};
+  bool fullScreen_ = false;
+  Surface frame_;
+  bool displayOpen_ = false;
+  bool statusDirty_ = true;
+  bool presenting_ = false;
+  KeyLatch latch_;
+  bool keyboardOpen_ = false;
+  struct AsyncKey {
+    bool suppressed = false;  // held since a box or menu closed: not seen until released
+    bool tapped = false;
+    DWORD tapTime = 0;
+  };
+  static constexpr DWORD TapMs = 50;
+  AsyncKey escape_;
+  AsyncKey enter_;
+  bool gamepadInUse_ = false;
+  Gamepads pads_;
+  FramePacer pacer_;
+  Audio audio_;
+};
+
+LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (TheBackend != nullptr && (TheBackend->Hwnd() == hwnd || TheBackend->Hwnd() == nullptr)) {
+    return TheBackend->Handle(hwnd, msg, wParam, lParam);
+  }
+  return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+HANDLE singleCopy = nullptr;
+
+void Report(const std::string& text, std::string* error) {
+  if (error != nullptr) *error = text;
+  ::MessageBoxA(nullptr, text.c_str(), "Yelko", MB_OK | MB_ICONERROR);
+}
+
+}  // namespace
+
+std::uintptr_t InstanceHandle() {
+  return reinterpret_cast<std::uintptr_t>(::GetModuleHandleA(nullptr));
+}
+
+void UseParentConsole() {
+  const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+  if (out != nullptr && out != INVALID_HANDLE_VALUE) return;
+  if (!::AttachConsole(ATTACH_PARENT_PROCESS)) return;
+  std::freopen("CONOUT$", "w", stdout);
+  std::freopen("CONOUT$", "w", stderr);
+}
+
+Backend* CreateBackend(std::string* error, bool* alreadyRunning) {
+  if (alreadyRunning != nullptr) *alreadyRunning = false;
+  if (TheBackend != nullptr) {
+    if (error != nullptr) *error = "the Windows backend is already in use";
+    return nullptr;
+  }
+  // One copy at a time: a second one brings the first to the front and leaves.
+  singleCopy = ::CreateMutexA(nullptr, FALSE, SingleCopyMutex);
+  if (singleCopy != nullptr && ::GetLastError() == ERROR_ALREADY_EXISTS) {
+    ::CloseHandle(singleCopy);
+    singleCopy = nullptr;
+    if (HWND other = ::FindWindowA(GameClass, nullptr)) {
+      if (::IsIconic(other)) ::ShowWindow(other, SW_RESTORE);
+      ::SetForegroundWindow(other);
+    }
+    if (alreadyRunning != nullptr) *alreadyRunning = true;
+    return nullptr;
+  }
+  // Board pixels are screen pixels: no blurry scaling by the system on a high-DPI screen.
+  ::SetProcessDPIAware();
+  // The levels, sheets and sounds lie beside the program, wherever it was started from.
+  wchar_t path[MAX_PATH * 4];
+  const DWORD n = ::GetModuleFileNameW(nullptr, path, DWORD(std::size(path)));
+  if (n == 0 || n >= std::size(path)) {
+    Report("cannot find the folder of yelko.exe", error);
+    return nullptr;
+  }
+  std::wstring folder(path, n);
+  folder.resize(folder.find_last_of(L"\\/") + 1);
+  if (!::SetCurrentDirectoryW(folder.c_str())) {
+    Report("cannot open the folder of yelko.exe", error);
+    return nullptr;
+  }
+  UseUserFolderFallback(true);
+  ::timeBeginPeriod(1);
+  TheBackend = new Win32Backend(::GetModuleHandleA(nullptr));
+  return TheBackend;
+}
+
+void DestroyBackend(Backend* backend) {
+  if (backend == nullptr || backend != TheBackend) return;
+  delete TheBackend;
+  TheBackend = nullptr;
+  ::timeEndPeriod(1);
+  UseUserFolderFallback(false);
+  if (singleCopy != nullptr) ::CloseHandle(singleCopy);
+  singleCopy = nullptr;
+}
+
+}  // namespace platform::win32

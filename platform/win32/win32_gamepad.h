@@ -1,0 +1,30 @@
+// XInput gamepads, read once per frame into the keyboard snapshot as the keys they stand for:
+// A = H (hint), B = Z (undo), Y = Y (redo), Start = R (restart), the D-pad and the left stick =
+// the arrows. The XInput DLL is loaded at first use; without one there is simply no gamepad.
+#pragma once
+
+#include <cstdint>
+
+namespace platform::win32 {
+
+class Gamepads {
+ public:
+  Gamepads() = default;
+  ~Gamepads();
+  Gamepads(const Gamepads&) = delete;
+  Gamepads& operator=(const Gamepads&) = delete;
+
+  // ORs the held buttons of every connected pad into state (0x80 per key). True when any
+  // button or the stick is held.
+  bool Read(std::uint8_t state[256], std::uint32_t nowMs);
+
+ private:
+  void* library_ = nullptr;
+  void* getState_ = nullptr;
+  bool loaded_ = false;
+  bool connected_[4] = {};
+  std::uint32_t lastScan_ = 0;  // when the empty slots were last asked
+  bool scanned_ = false;
+};
+
+}  // namespace platform::win32
