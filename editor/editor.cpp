@@ -119,7 +119,7 @@ void CheckEditedLevel() {
   EncodeEditedLevel(record);
   SolveOptions options;
   options.guided = true;
-  options.maxStates = 2'000'000;
+  options.maxStates = 1'000'000;
   const SolveResult result = SolveLevelRecord(record, options);
   switch (result.outcome) {
     case SolveOutcome::Solved:
