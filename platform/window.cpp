@@ -132,52 +132,46 @@ Window FindWindow(const char* className, const char* title) {
   return s.gameWindow;
 }
 
+namespace {
+
+// Sets one flag (enabled or checked) of every menu line with the id; false when there is none.
+bool SetMenuFlag(Window window, std::uint16_t id, bool MenuEntry::*flag, bool value) {
+  WindowSystem& s = State();
+  if (window == 0 || window != s.gameWindow || id == 0) return false;
+  bool found = false;
+  bool changed = false;
+  for (auto& entry : s.menu) {
+    if (entry.id != id) continue;
+    found = true;
+    changed = changed || entry.*flag != value;
+    entry.*flag = value;
+  }
+  if (changed) B().MenuChanged();
+  return found;
+}
+
+bool MenuFlag(Window window, std::uint16_t id, bool MenuEntry::*flag) {
+  WindowSystem& s = State();
+  if (window == 0 || window != s.gameWindow) return false;
+  for (auto& entry : s.menu) {
+    if (entry.id == id) return entry.*flag;
+  }
+  return false;
+}
+
+}  // namespace
+
 bool EnableMenuItem(Window window, std::uint16_t id, bool enabled) {
-  WindowSystem& s = State();
-  if (window == 0 || window != s.gameWindow || id == 0) return false;
-  bool found = false;
-  bool changed = false;
-  for (auto& entry : s.menu) {
-    if (entry.id != id) continue;
-    found = true;
-    changed = changed || entry.enabled != enabled;
-    entry.enabled = enabled;
-  }
-  if (changed) B().MenuChanged();
-  return found;
+  return SetMenuFlag(window, id, &MenuEntry::enabled, enabled);
 }
-
 bool IsMenuItemEnabled(Window window, std::uint16_t id) {
-  WindowSystem& s = State();
-  if (window == 0 || window != s.gameWindow) return false;
-  for (auto& entry : s.menu) {
-    if (entry.id == id) return entry.enabled;
-  }
-  return false;
+  return MenuFlag(window, id, &MenuEntry::enabled);
 }
-
 bool CheckMenuItem(Window window, std::uint16_t id, bool checked) {
-  WindowSystem& s = State();
-  if (window == 0 || window != s.gameWindow || id == 0) return false;
-  bool found = false;
-  bool changed = false;
-  for (auto& entry : s.menu) {
-    if (entry.id != id) continue;
-    found = true;
-    changed = changed || entry.checked != checked;
-    entry.checked = checked;
-  }
-  if (changed) B().MenuChanged();
-  return found;
+  return SetMenuFlag(window, id, &MenuEntry::checked, checked);
 }
-
 bool IsMenuItemChecked(Window window, std::uint16_t id) {
-  WindowSystem& s = State();
-  if (window == 0 || window != s.gameWindow) return false;
-  for (auto& entry : s.menu) {
-    if (entry.id == id) return entry.checked;
-  }
-  return false;
+  return MenuFlag(window, id, &MenuEntry::checked);
 }
 
 void SetStatusText(const std::string& text) {
