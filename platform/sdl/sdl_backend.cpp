@@ -348,18 +348,22 @@ class SdlBackend final : public Backend {
     if (fpsLog_) CountFrame();
     // A frame like the one on screen, with the menu bar and the status line unchanged, is
     // already shown: a still board costs nothing.
-    bool same = !screen_.chromeDirty && screen_.statusShown == StatusText();
+    const bool chromeSame = !screen_.chromeDirty && screen_.statusShown == StatusText();
     const int w = std::min(frame.width, BoardPixels);
     const int h = std::min(frame.height, BoardPixels);
+    int first = BoardPixels;  // the rows that changed: only those go to the texture
+    int last = -1;
     for (int y = 0; y < h; ++y) {
       std::uint32_t* to = &screen_.frame[std::size_t(y) * BoardPixels];
       const std::uint32_t* from = &frame.pixels[std::size_t(y) * std::size_t(frame.width)];
       const std::size_t bytes = std::size_t(w) * sizeof(std::uint32_t);
-      if (same && std::memcmp(to, from, bytes) == 0) continue;
-      same = false;
+      if (std::memcmp(to, from, bytes) == 0) continue;
       std::memcpy(to, from, bytes);
+      first = std::min(first, y);
+      last = y;
     }
-    return same || ShowFrame(screen_);
+    if (last < 0 && chromeSame) return true;
+    return ShowFrame(screen_, first, last);
   }
 
   // ---- Audio

@@ -87,8 +87,9 @@ void ShowOverlay(Screen& screen);
 // Draws the whole window (background, board, menu bar, status line, and the overlay when
 // `withOverlay`) and shows it.
 void RenderScene(Screen& screen, bool withOverlay);
-// Streams the kept frame into the board's texture and draws the scene. False when it cannot.
-bool ShowFrame(Screen& screen);
+// Streams rows first..last of the kept frame into the board's texture (none when last < first)
+// and draws the scene. False when it cannot.
+bool ShowFrame(Screen& screen, int first, int last);
 // Frees what RenderScene made (before the renderer goes).
 void ReleaseScene(Screen& screen);
 

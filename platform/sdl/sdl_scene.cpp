@@ -65,16 +65,21 @@ void DrawChrome(Screen& screen) {
   screen.statusTexture = Replace(screen, screen.statusTexture, status);
 }
 
-bool UploadBoard(Screen& screen) {
+bool UploadBoard(Screen& screen, int first = 0, int last = BoardPixels - 1) {
   if (screen.frame.size() != std::size_t(BoardPixels) * BoardPixels) return false;
   if (screen.board == nullptr) {
+    first = 0;  // a new texture takes the whole frame
+    last = BoardPixels - 1;
     // 0x00RRGGBB words, as the game draws them: no conversion on the way in.
     screen.board = SDL_CreateTexture(screen.renderer, SDL_PIXELFORMAT_RGB888,
                                      SDL_TEXTUREACCESS_STREAMING, BoardPixels, BoardPixels);
     if (screen.board == nullptr) return false;
     SDL_SetTextureBlendMode(screen.board, SDL_BLENDMODE_NONE);
   }
-  return SDL_UpdateTexture(screen.board, nullptr, screen.frame.data(), BoardPixels * 4) == 0;
+  if (last < first) return true;
+  const SDL_Rect rows{0, first, BoardPixels, last - first + 1};
+  return SDL_UpdateTexture(screen.board, &rows, &screen.frame[std::size_t(first) * BoardPixels],
+                           BoardPixels * 4) == 0;
 }
 
 }  // namespace
@@ -166,8 +171,8 @@ void RenderScene(Screen& screen, bool withOverlay) {
   SDL_RenderPresent(screen.renderer);
 }
 
-bool ShowFrame(Screen& screen) {
-  if (!UploadBoard(screen)) return false;
+bool ShowFrame(Screen& screen, int first, int last) {
+  if (!UploadBoard(screen, first, last)) return false;
   RenderScene(screen, false);
   return true;
 }
