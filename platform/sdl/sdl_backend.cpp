@@ -152,15 +152,16 @@ bool HaveGpu() {
   return any;
 }
 
-// True when a window of that place shows enough of itself on some display to be grabbed.
+// True when a window of that place fits a display it shows enough of itself on to be grabbed
+// (the screens may have changed since it was saved).
 bool OnSomeDisplay(const WindowPlace& place) {
   const SDL_Rect window{place.x, place.y, place.width, place.height};
   for (int i = 0; i < SDL_GetNumVideoDisplays(); ++i) {
     SDL_Rect bounds;
     SDL_Rect common;
-    if (SDL_GetDisplayBounds(i, &bounds) == 0 &&
-        SDL_IntersectRect(&window, &bounds, &common) == SDL_TRUE && common.w >= 100 &&
-        common.h >= 50) {
+    if (SDL_GetDisplayBounds(i, &bounds) == 0 && place.width <= bounds.w &&
+        place.height <= bounds.h && SDL_IntersectRect(&window, &bounds, &common) == SDL_TRUE &&
+        common.w >= 100 && common.h >= 50) {
       return true;
     }
   }
