@@ -152,13 +152,14 @@ for _ in $(seq 100); do
   shot start
   read -r width height < <(convert "$work/start.png" -format '%w %h\n' info:)
   [ "$width" -eq 560 ] && [ "$(player_cell start)" != none ] &&
-    [ "$(pixel start 550 $((height - bar / 2)))" = "srgb(240,240,240)" ] && break
+    [ "$(pixel start 10 $((height - 2)))" = "srgb(240,240,240)" ] && break
   sleep 0.2
 done
 [ "$width" -eq 560 ] && [ "$height" -eq $((560 + 2 * bar)) ] || fail "window ${width}x$height"
 face=$(pixel start 550 $((bar / 2)))
 [ "$face" = "srgb(240,240,240)" ] || fail "the menu bar's face is $face"
-[ "$(pixel start 550 $((height - bar / 2)))" = "$face" ] || fail "no status line under the board"
+# Below the board's last row: the status line's face (its text, if any, lies higher up).
+[ "$(pixel start 10 $((height - 2)))" = "$face" ] || fail "no status line under the board"
 # The titles' text is drawn on the bar.
 dark=$(convert "$work/start.png" -crop "100x${bar}+0+0" +repage -threshold 50% -negate \
   -format '%[fx:mean*w*h]' info:)
@@ -334,6 +335,15 @@ settle 1
 read -r x y width height < <(geometry)
 [ "$width $height" = "1200 1300" ] || fail "after F11 again the window is ${width}x$height"
 echo "F11: full screen with the board centred, and back to 1200x1300"
+xdotool key alt+Return
+settle 1
+read -r x y width height < <(geometry)
+[ "$width $height" = "1920 1440" ] || fail "Alt+Enter: the window is ${width}x$height"
+xdotool key alt+Return
+settle 1
+read -r x y width height < <(geometry)
+[ "$width $height" = "1200 1300" ] || fail "Alt+Enter again: the window is ${width}x$height"
+echo "Alt+Enter: full screen and back"
 quit_game
 
 # --- The start-up thump was mixed into the device's output: 16-bit samples, not all silent
