@@ -142,6 +142,28 @@ bool HaveWindowManager(SDL_Window* window) {
   return found;
 }
 
+// An X11 desktop's scale factor is not the window's: X11 windows count pixels, and the desktop
+// asks for larger text through the Xft.dpi resource (192 at 200 %). 1 without one, or on
+// anything but X11, where SDL's drawable size carries the scale instead.
+float DesktopTextScale(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return 1;
+  void* x11 = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
+  if (x11 == nullptr) return 1;
+  using ResourcesFn = char* (*)(Display*);
+  auto resources = reinterpret_cast<ResourcesFn>(dlsym(x11, "XResourceManagerString"));
+  const char* text = resources != nullptr ? resources(info.info.x11.display) : nullptr;
+  float scale = 1;
+  const char* at = text != nullptr ? std::strstr(text, "Xft.dpi:") : nullptr;
+  if (at != nullptr && (at == text || at[-1] == '\n')) {
+    const float dpi = std::strtof(at + 8, nullptr);
+    if (dpi >= 110 && dpi <= 480) scale = dpi / 96;
+  }
+  dlclose(x11);
+  return scale;
+}
+
 // Whether the machine has a GPU to draw with: a DRM render node. Without one SDL's OpenGL
 // renderer would run on a software rasteriser, which costs more than SDL's own software
 // renderer for our few rectangles.
@@ -193,24 +215,14 @@ class SdlBackend final : public Backend {
     bar_ = BuildMenuBar(menu);
     screen_.bar = &bar_;
     LayoutMenuBar(bar_, screen_);
-    const int chrome = screen_.barHeight + screen_.statusHeight;  // in points at this ratio (1)
-
-    // The place of the last run, when it is still on a screen; else centred, at the largest
-    // whole scale that fits the desktop comfortably.
     WindowPlace place;
     const bool known = LoadWindowPlace(&place) && OnSomeDisplay(place);
-    if (!known) {
-      SDL_Rect usable{0, 0, BoardPixels, BoardPixels + chrome};
-      SDL_GetDisplayUsableBounds(0, &usable);
-      const int scale = FirstScale(usable.w, usable.h, 0, chrome, BoardPixels);
-      place = WindowPlace{int(SDL_WINDOWPOS_CENTERED), int(SDL_WINDOWPOS_CENTERED),
-                          BoardPixels * scale, BoardPixels * scale + chrome, false};
-    }
     screen_.window =
-        SDL_CreateWindow(title, place.x, place.y, place.width, place.height,
+        SDL_CreateWindow(title, known ? place.x : int(SDL_WINDOWPOS_CENTERED),
+                         known ? place.y : int(SDL_WINDOWPOS_CENTERED),
+                         known ? place.width : BoardPixels, known ? place.height : BoardPixels,
                          SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
     if (screen_.window == nullptr) return false;
-    SDL_SetWindowMinimumSize(screen_.window, MinBoardSide, MinBoardSide + chrome);
     if (!Set("SDL_RENDER_DRIVER") && !HaveGpu()) {
       SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
     }
@@ -229,7 +241,22 @@ class SdlBackend final : public Backend {
         std::fprintf(stderr, "yelko: drawing with SDL's %s renderer\n", info.name);
       }
     }
+    textScale_ = DesktopTextScale(screen_.window);
     FitFontToScreen();
+
+    // The menu bar and the status line in the window's units (points).
+    const int chrome =
+        int(std::ceil(float(screen_.barHeight + screen_.statusHeight) / PixelRatio()));
+    SDL_SetWindowMinimumSize(screen_.window, MinBoardSide, MinBoardSide + chrome);
+    if (!known) {
+      // The first start: centred, at the largest whole scale that fits the desktop comfortably.
+      SDL_Rect usable{0, 0, BoardPixels, BoardPixels + chrome};
+      SDL_GetDisplayUsableBounds(std::max(0, SDL_GetWindowDisplayIndex(screen_.window)), &usable);
+      const int scale = FirstScale(usable.w, usable.h, 0, chrome, BoardPixels);
+      SDL_SetWindowSize(screen_.window, BoardPixels * scale, BoardPixels * scale + chrome);
+      SDL_SetWindowPosition(screen_.window, int(SDL_WINDOWPOS_CENTERED),
+                            int(SDL_WINDOWPOS_CENTERED));
+    }
     SetIcon(screen_.window);
     screen_.frame.assign(std::size_t(BoardPixels) * BoardPixels, 0);
     SDL_ShowWindow(screen_.window);
@@ -636,20 +663,25 @@ class SdlBackend final : public Backend {
   // On a screen with a scale factor the drawable has more pixels than the window has points:
   // the text is drawn with a font of as many more pixels, so it stays sharp and keeps its size.
   void FitFontToScreen() {
-    int w = 0;
-    int h = 0;
-    int pw = 0;
-    int ph = 0;
-    if (screen_.renderer == nullptr || SDL_GetRendererOutputSize(screen_.renderer, &w, &h) != 0) {
-      return;
-    }
-    SDL_GetWindowSize(screen_.window, &pw, &ph);
-    const float ratio = pw > 0 ? std::clamp(float(w) / float(pw), 1.0f, 4.0f) : 1.0f;
+    const float ratio = std::clamp(PixelRatio() * textScale_, 1.0f, 4.0f);
     if (std::abs(ratio - fontRatio_) < 0.01f) return;
     TTF_Font* font = OpenUiFont(int(float(FontPixels) * ratio + 0.5f));
     if (font == nullptr) return;
     UseFont(font, ratio);
     LayoutMenuBar(bar_, screen_);
+  }
+
+  // Drawable pixels per window point: above 1 on a screen with a scale factor.
+  float PixelRatio() const {
+    int w = 0;
+    int h = 0;
+    int pw = 0;
+    int ph = 0;
+    if (screen_.renderer == nullptr || SDL_GetRendererOutputSize(screen_.renderer, &w, &h) != 0) {
+      return 1;
+    }
+    SDL_GetWindowSize(screen_.window, &pw, &ph);
+    return pw > 0 ? std::clamp(float(w) / float(pw), 1.0f, 4.0f) : 1.0f;
   }
 
   // YELKO_FPS_LOG: the presented frame rate on stderr every five seconds. A stretch in which
@@ -687,7 +719,8 @@ class SdlBackend final : public Backend {
   int stickX_ = 0;
   int stickY_ = 0;
   bool gamepadInUse_ = false;
-  float fontRatio_ = 1;
+  float fontRatio_ = 1;  // the size of the text against FontPixels
+  float textScale_ = 1;  // the X11 desktop's own scale for text
   WindowPlace normalPlace_;
   bool coversDisplay_ = false;  // full screen by our own hand (no window manager)
   bool fpsLog_ = false;
