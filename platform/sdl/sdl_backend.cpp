@@ -629,6 +629,7 @@ class SdlBackend final : public Backend {
   // a menu does not also end the game, nor Enter leave the editor.
   // The modal loop took the key events meanwhile, so what the latch holds is stale.
   void AfterModal() {
+    EndOverlay(screen_);
     Repaint();
     KeyLatchClear(keys_);
     const Uint8* keys = SDL_GetKeyboardState(nullptr);

@@ -84,6 +84,8 @@ void ScaleMouse(const Screen& screen, SDL_Event& event);
 // the way to show it over the scene. Null when there is no window.
 SDL_Surface* BeginOverlay(Screen& screen);
 void ShowOverlay(Screen& screen);
+// Frees the overlay once the menu or box is closed (at full screen it is a large surface).
+void EndOverlay(Screen& screen);
 // Draws the whole window (background, board, menu bar, status line, and the overlay when
 // `withOverlay`) and shows it.
 void RenderScene(Screen& screen, bool withOverlay);

@@ -120,6 +120,13 @@ void ShowOverlay(Screen& screen) {
   RenderScene(screen, true);
 }
 
+void EndOverlay(Screen& screen) {
+  if (screen.overlayTexture != nullptr) SDL_DestroyTexture(screen.overlayTexture);
+  screen.overlayTexture = nullptr;
+  if (screen.overlay != nullptr) SDL_FreeSurface(screen.overlay);
+  screen.overlay = nullptr;
+}
+
 void RenderScene(Screen& screen, bool withOverlay) {
   if (screen.renderer == nullptr) return;
   UpdateSize(screen);
@@ -178,13 +185,11 @@ bool ShowFrame(Screen& screen, int first, int last) {
 }
 
 void ReleaseScene(Screen& screen) {
-  for (SDL_Texture** t :
-       {&screen.board, &screen.barTexture, &screen.statusTexture, &screen.overlayTexture}) {
+  for (SDL_Texture** t : {&screen.board, &screen.barTexture, &screen.statusTexture}) {
     if (*t != nullptr) SDL_DestroyTexture(*t);
     *t = nullptr;
   }
-  if (screen.overlay != nullptr) SDL_FreeSurface(screen.overlay);
-  screen.overlay = nullptr;
+  EndOverlay(screen);
   screen.chromeDirty = true;
 }
 
