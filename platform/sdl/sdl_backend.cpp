@@ -260,6 +260,9 @@ class SdlBackend final : public Backend {
     SetIcon(screen_.window);
     screen_.frame.assign(std::size_t(BoardPixels) * BoardPixels, 0);
     SDL_ShowWindow(screen_.window);
+    // Placed again once shown, when SDL knows the window manager's frame: a window manager
+    // puts a new window's frame where its inside was, so it would creep down on every start.
+    if (known) SDL_SetWindowPosition(screen_.window, place.x, place.y);
     if (place.fullScreen) SetFullScreen(true);
     Repaint();
     SDL_RaiseWindow(screen_.window);
