@@ -260,9 +260,6 @@ class SdlBackend final : public Backend {
     SetIcon(screen_.window);
     screen_.frame.assign(std::size_t(BoardPixels) * BoardPixels, 0);
     SDL_ShowWindow(screen_.window);
-    // Placed again once shown, when SDL knows the window manager's frame: a window manager
-    // puts a new window's frame where its inside was, so it would creep down on every start.
-    if (known) SDL_SetWindowPosition(screen_.window, place.x, place.y);
     if (place.fullScreen) SetFullScreen(true);
     Repaint();
     SDL_RaiseWindow(screen_.window);
@@ -271,7 +268,7 @@ class SdlBackend final : public Backend {
 
   void CloseWindow() override {
     if (screen_.window == nullptr) return;
-    SaveWindowPlace(CurrentPlace());
+    SaveWindowPlace(PlaceToRemember());
     ReleaseScene(screen_);
     SDL_DestroyRenderer(screen_.renderer);
     screen_.renderer = nullptr;
@@ -568,8 +565,8 @@ class SdlBackend final : public Backend {
     Repaint();
   }
 
-  // The window's place to remember: while full screen, the one it had before.
-  WindowPlace CurrentPlace() const {
+  // The window's place (its inside): while full screen, the one it had before.
+  WindowPlace CurrentPlace() {
     if (IsFullScreen()) {
       WindowPlace p = normalPlace_;
       p.fullScreen = true;
@@ -578,6 +575,21 @@ class SdlBackend final : public Backend {
     WindowPlace p;
     SDL_GetWindowPosition(screen_.window, &p.x, &p.y);
     SDL_GetWindowSize(screen_.window, &p.width, &p.height);
+    // A window manager puts a new window's frame, not its inside, at the place asked for: keep
+    // the frame's place, or the window would creep down by its title bar on every start.
+    int top = 0;
+    int left = 0;
+    if (SDL_GetWindowBordersSize(screen_.window, &top, &left, nullptr, nullptr) == 0) {
+      frameLeft_ = left;
+      frameTop_ = top;
+    }
+    return p;
+  }
+
+  WindowPlace PlaceToRemember() {
+    WindowPlace p = CurrentPlace();
+    p.x -= frameLeft_;
+    p.y -= frameTop_;
     return p;
   }
 
@@ -726,6 +738,8 @@ class SdlBackend final : public Backend {
   float fontRatio_ = 1;  // the size of the text against FontPixels
   float textScale_ = 1;  // the X11 desktop's own scale for text
   WindowPlace normalPlace_;
+  int frameLeft_ = 0;  // the window manager's frame, as last seen with the window not full screen
+  int frameTop_ = 0;
   bool coversDisplay_ = false;  // full screen by our own hand (no window manager)
   bool fpsLog_ = false;
   Uint64 fpsStart_ = 0;
