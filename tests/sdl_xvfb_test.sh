@@ -89,7 +89,7 @@ start_game() {
   game_pid=$!
   wid=
   for _ in $(seq 200); do
-    wid=$(xdotool search --name '^Yelko$' 2>/dev/null | head -1 || true)
+    wid=$(xdotool search --onlyvisible --name '^Yelko$' 2>/dev/null | head -1 || true)
     [ -n "$wid" ] && break
     kill -0 "$game_pid" 2>/dev/null || fail "the game ended before opening its window"
     sleep 0.1
