@@ -77,8 +77,9 @@ env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 20 ./yelko >"$work/
 [ -s "$work/err" ] || fail "without a display the game said nothing on stderr"
 echo "no display: exit 1, \"$(head -1 "$work/err")\""
 
-# --- A server of our own, on a display number it picks itself.
-Xvfb -displayfd 3 -screen 0 1920x1440x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+# --- A server of our own, on a display number it picks itself. -noreset: the game is started
+# twice, and a server resetting as the first one leaves could turn the second away.
+Xvfb -displayfd 3 -screen 0 1920x1440x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
