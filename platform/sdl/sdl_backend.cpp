@@ -421,6 +421,7 @@ class SdlBackend final : public Backend {
         } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
           KeyLatchClear(keys_);
           KeyLatchClear(pad_);
+          stickX_ = stickY_ = 0;  // a stick still pushed counts again when it next moves
         }
         break;
       case SDL_RENDER_TARGETS_RESET:
