@@ -27,4 +27,13 @@ bool ViewportToBoard(const Viewport& view, int x, int y, int* boardX, int* board
   return true;
 }
 
+int FirstScale(int usableWidth, int usableHeight, int chromeWidth, int chromeHeight,
+               int boardPixels) {
+  if (boardPixels <= 0) return 1;
+  const long long w = (long long)usableWidth * 85 / 100 - chromeWidth;
+  const long long h = (long long)usableHeight * 85 / 100 - chromeHeight;
+  const long long scale = std::min(w, h) / boardPixels;
+  return int(std::clamp(scale, 1LL, 16LL));
+}
+
 }  // namespace platform

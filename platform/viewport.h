@@ -20,4 +20,10 @@ Viewport FitBoard(int width, int height, int boardPixels = 560);
 bool ViewportToBoard(const Viewport& view, int x, int y, int* boardX, int* boardY,
                      int boardPixels = 560);
 
+// The whole scale for a window's first start: the largest factor (at least 1) at which the board
+// with `chromeWidth` x `chromeHeight` of window around it (menu bar, status line) fits in about
+// 85 % of the desktop's usable area.
+int FirstScale(int usableWidth, int usableHeight, int chromeWidth, int chromeHeight,
+               int boardPixels = 560);
+
 }  // namespace platform

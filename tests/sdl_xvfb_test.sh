@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # The desktop game on a virtual X server, driven as a player would: it must refuse to start
-# without a display, then show level 1 under its menu bar, move the Player under the arrow keys,
-# reset the level from the File menu (by mouse and by keyboard), open and close the About box,
-# take editor clicks at board coordinates and none from the menu bar, and end on Escape with
-# exit code 0. What it shows is checked on screenshots of the window.
+# without a display, then open at 2x on a large screen (ignoring a garbage settings file), show
+# level 1 between its menu bar and status line, move the Player one cell on a short tap, reset
+# the level from the File menu (by mouse and by keyboard), open and close the About box, take
+# editor clicks at board coordinates and none from the menu bar, and end on Escape with exit
+# code 0. Started again it comes back at the size and place it had; resized it shows the board
+# at 2x and maps clicks back to cells; F11 makes it full screen and back. What it shows is
+# checked on screenshots of the window.
 #
 # Usage: sdl_xvfb_test.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
@@ -51,7 +54,7 @@ trap 'fail "command failed at line $LINENO"' ERR
 
 # The game runs from a copy of the run directory, with a data directory of its own.
 cp -r "$game_dir" "$work/game"
-mkdir -p "$work/data"
+mkdir -p "$work/data" "$work/config/yelko"
 cd "$work/game"
 
 # Under the sanitizers: libdbus, which SDL loads, leaks a read buffer when it finds no session
@@ -59,6 +62,9 @@ cd "$work/game"
 printf 'leak:libdbus-1.so\n' >"$work/lsan.supp"
 export LSAN_OPTIONS="suppressions=$work/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 export XDG_DATA_HOME=$work/data
+export XDG_CONFIG_HOME=$work/config
+# Not a place this program wrote: ignored.
+printf 'window 10 10 99999 x\n\0\377' >"$work/config/yelko/window"
 # SDL's disk driver writes what the device plays into a file, so the mix can be checked.
 export SDL_AUDIODRIVER=disk
 export SDL_DISKAUDIOFILE=$work/audio.raw
@@ -71,25 +77,41 @@ env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 20 ./yelko >"$work/
 [ -s "$work/err" ] || fail "without a display the game said nothing on stderr"
 echo "no display: exit 1, \"$(head -1 "$work/err")\""
 
-# --- A server of our own, on a display number it picks itself.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+# --- A server of our own, on a display number it picks itself. -noreset: the game is started
+# twice, and a server resetting as the first one leaves could turn the second away.
+Xvfb -displayfd 3 -screen 0 1920x1440x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=:$(head -1 "$work/display")
 
-YELKO_FPS_LOG=1 ./yelko >"$work/stdout" 2>"$work/stderr" &
-game_pid=$!
-
-wid=
-for _ in $(seq 200); do
-  wid=$(xdotool search --name '^Yelko$' 2>/dev/null | head -1 || true)
-  [ -n "$wid" ] && break
-  kill -0 "$game_pid" 2>/dev/null || fail "the game ended before opening its window"
-  sleep 0.1
-done
-[ -n "$wid" ] || fail "no window titled Yelko appeared"
-timeout 10 xdotool windowfocus --sync "$wid" || fail "the window did not take the focus"
+start_game() {
+  YELKO_FPS_LOG=1 ./yelko >"$work/stdout" 2>"$work/stderr" &
+  game_pid=$!
+  wid=
+  for _ in $(seq 200); do
+    wid=$(xdotool search --onlyvisible --name '^Yelko$' 2>/dev/null | head -1 || true)
+    [ -n "$wid" ] && break
+    kill -0 "$game_pid" 2>/dev/null || fail "the game ended before opening its window"
+    sleep 0.1
+  done
+  [ -n "$wid" ] || fail "no window titled Yelko appeared"
+  timeout 10 xdotool windowfocus --sync "$wid" || fail "the window did not take the focus"
+}
+geometry() {  # geometry: "X Y WIDTH HEIGHT" of the window
+  xwininfo -id "$wid" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+    /Width:/ { w = $NF } /Height:/ { h = $NF } END { print x, y, w, h }'
+}
+quit_game() {  # Escape in play ends the game with exit code 0
+  hold Escape 0.3
+  for _ in $(seq 100); do kill -0 "$game_pid" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$game_pid" 2>/dev/null; then fail "the game did not end on Escape"; fi
+  local rc=0
+  wait "$game_pid" || rc=$?
+  game_pid=
+  [ "$rc" -eq 0 ] || fail "the game ended with exit code $rc"
+}
+start_game
 
 shot() {  # shot NAME: a screenshot of the window, into $work/NAME.png
   import -window "$wid" "$work/$1.png"
@@ -117,18 +139,28 @@ board_diff() {  # board_diff A B: how many board pixels differ
 }
 settle() { sleep "${1:-0.5}"; }
 
-# --- Level 1 under the menu bar. Wait until the first frame has been drawn.
+# --- The first start: the largest whole scale that fits 85 % of the screen, 2x here, whatever
+# the settings file held. Then down to 1x for the checks below.
+read -r _ _ width height < <(geometry)
+[ "$width" -eq 1120 ] || fail "the first window is $width pixels wide, not 1120 (2x)"
+bar=$(((height - 1120) / 2))  # the menu bar and the status line are of one height
+[ "$bar" -ge 16 ] && [ "$bar" -le 40 ] || fail "menu bar of $bar pixels (window height $height)"
+xdotool windowsize "$wid" 560 $((560 + 2 * bar))
+echo "first start: ${width}x$height (2x), menu bar and status line $bar pixels"
+
+# --- Level 1 between the menu bar and the status line. Wait until it is drawn at 1x.
 for _ in $(seq 100); do
   shot start
   read -r width height < <(convert "$work/start.png" -format '%w %h\n' info:)
-  bar=$((height - 560))
-  [ "$(player_cell start)" != none ] && break
+  [ "$width" -eq 560 ] && [ "$(player_cell start)" != none ] &&
+    [ "$(pixel start 10 $((height - 2)))" = "srgb(240,240,240)" ] && break
   sleep 0.2
 done
-[ "$width" -eq 560 ] || fail "the window is $width pixels wide, not 560"
-[ "$bar" -ge 16 ] && [ "$bar" -le 40 ] || fail "menu bar of $bar pixels (window height $height)"
+[ "$width" -eq 560 ] && [ "$height" -eq $((560 + 2 * bar)) ] || fail "window ${width}x$height"
 face=$(pixel start 550 $((bar / 2)))
 [ "$face" = "srgb(240,240,240)" ] || fail "the menu bar's face is $face"
+# Below the board's last row: the status line's face (its text, if any, lies higher up).
+[ "$(pixel start 10 $((height - 2)))" = "$face" ] || fail "no status line under the board"
 # The titles' text is drawn on the bar.
 dark=$(convert "$work/start.png" -crop "100x${bar}+0+0" +repage -threshold 50% -negate \
   -format '%[fx:mean*w*h]' info:)
@@ -137,12 +169,13 @@ start=$(player_cell start)
 [ "$start" != none ] || fail "no Player on the board"
 echo "window 560x$height, menu bar $bar pixels, Player at cell $start"
 
-# --- The arrow keys move the Player by whole cells.
+# --- A short tap of an arrow key (xdotool's own, far shorter than a frame) moves the Player
+# one cell.
 move() {  # move: tries each direction until the Player moves; prints the cell reached
   local key before after
   for key in Right Left Down Up; do
     before=$(player_cell "$1")
-    hold "$key"
+    xdotool key "$key"
     settle
     shot moved
     after=$(player_cell moved)
@@ -155,7 +188,11 @@ move() {  # move: tries each direction until the Player moves; prints the cell r
 }
 read -r key moved_to < <(move start)
 [ "$key" != none ] || fail "no arrow key moved the Player from $start"
-echo "$key moved the Player to cell $moved_to"
+read -r c0 r0 <<<"$start"
+read -r c1 r1 <<<"$moved_to"
+[ $(((c1 - c0) * (c1 - c0) + (r1 - r0) * (r1 - r0))) -eq 1 ] ||
+  fail "a tap of $key moved the Player from $start to $moved_to"
+echo "a tap of $key moved the Player one cell, to $moved_to"
 
 # --- File > Reset with the mouse puts him back.
 xdotool mousemove --window "$wid" 20 $((bar / 2)) click 1
@@ -224,22 +261,98 @@ hold Return
 settle
 
 # --- Escape in play ends the game with exit code 0.
-hold Escape 0.3
-for _ in $(seq 100); do kill -0 "$game_pid" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$game_pid" 2>/dev/null; then fail "the game did not end on Escape"; fi
-rc=0
-wait "$game_pid" || rc=$?
-game_pid=
-[ "$rc" -eq 0 ] || fail "the game ended with exit code $rc"
+read -r x1 y1 _ _ < <(geometry)
+quit_game
 grep 'frames/s' "$work/stderr" || true
 echo "Escape: exit code 0"
+cp "$work/audio.raw" "$work/audio1.raw"
+
+# --- Started again, the window comes back at the size and place it had.
+start_game
+read -r x y width height < <(geometry)
+[ "$x $y $width $height" = "$x1 $y1 560 $((560 + 2 * bar))" ] ||
+  fail "the window came back at $x $y ${width}x$height, not $x1 $y1 560x$((560 + 2 * bar))"
+echo "second start: the window is back at $x,$y, ${width}x$height"
+
+# --- At 1200 x 1300 the board is at 2x, centred between the menu bar and the status line: the
+# very 1x picture with each pixel doubled (Player, ball, everything).
+xdotool windowsize "$wid" 1200 1300
+bx=40
+by=$((bar + (1300 - 2 * bar - 1120) / 2))
+at2x() {  # at2x NAME: the board at 2x out of a screenshot, made 1x again by taking every second pixel
+  convert "$work/$1.png" -crop "1120x1120+$bx+$by" +repage -sample '560x560!' "$work/$1_1x.png"
+}
+convert "$work/start.png" -crop "560x560+0+$bar" +repage "$work/start_1x.png"
+for _ in $(seq 50); do  # until the game has drawn at the new size
+  shot big
+  at2x big
+  same=$(compare -metric AE "$work/big_1x.png" "$work/start_1x.png" null: 2>&1 || true)
+  [ "$same" = 0 ] && break
+  sleep 0.2
+done
+[ "$same" = 0 ] || fail "the 2x board differs from the 1x one in $same pixels"
+[ "$(pixel big $((bx - 1)) $((by + 500)))" = "srgb(32,32,32)" ] || fail "no dark letterbox"
+# Each board pixel is a 2x2 block: a pixel of the Player and of a ball land where 2x puts them.
+echo "2x: the board at $bx,$by is the 1x picture doubled"
+
+# --- A click at 2x lands on the cell under it: the editor paints cell (12, 13), and S saves it.
+hold d
+settle
+xdotool mousemove --window "$wid" $((bx + (12 * 40 + 20) * 2)) $((by + (13 * 40 + 20) * 2)) click 1
+settle
+# A click in the letterbox or on the status line paints nothing.
+xdotool mousemove --window "$wid" 20 $((by + 100)) click 1
+xdotool mousemove --window "$wid" 600 $((1300 - bar / 2)) click 1
+settle
+hold s
+settle
+# The editor starts from an empty board: the saved cells (column by column) hold one land cell,
+# the clicked one.
+land=$(od -An -v -tu1 -w1 -N 196 level.dat | awk '$1 == 1 { printf "%d ", NR - 1 }')
+[ "$land" = "$((12 * 14 + 13)) " ] || fail "the clicks at 2x made land of cells ${land:-none}"
+hold Return
+settle
+echo "2x editor: the click painted cell (12, 13) only"
+
+# --- F11: full screen with the board centred at 2x; F11 again: the size it had.
+shot windowed
+at2x windowed
+xdotool key F11
+settle 1
+read -r x y width height < <(geometry)
+[ "$width $height" = "1920 1440" ] || fail "full screen is ${width}x$height"
+bx=400
+by=$((bar + (1440 - 2 * bar - 1120) / 2))
+for _ in $(seq 50); do
+  shot full
+  at2x full
+  same=$(compare -metric AE "$work/windowed_1x.png" "$work/full_1x.png" null: 2>&1 || true)
+  [ "$same" = 0 ] && break
+  sleep 0.2
+done
+[ "$same" = 0 ] || fail "full screen: the board is not centred at 2x ($same pixels differ)"
+xdotool key F11
+settle 1
+read -r x y width height < <(geometry)
+[ "$width $height" = "1200 1300" ] || fail "after F11 again the window is ${width}x$height"
+echo "F11: full screen with the board centred, and back to 1200x1300"
+xdotool key alt+Return
+settle 1
+read -r x y width height < <(geometry)
+[ "$width $height" = "1920 1440" ] || fail "Alt+Enter: the window is ${width}x$height"
+xdotool key alt+Return
+settle 1
+read -r x y width height < <(geometry)
+[ "$width $height" = "1200 1300" ] || fail "Alt+Enter again: the window is ${width}x$height"
+echo "Alt+Enter: full screen and back"
+quit_game
 
 # --- The start-up thump was mixed into the device's output: 16-bit samples, not all silent
 # (read as a grey image of 4410 samples a row, whose brightest pixel is 0 only for silence).
-bytes=$(stat -c %s "$work/audio.raw" 2>/dev/null || echo 0)
+bytes=$(stat -c %s "$work/audio1.raw" 2>/dev/null || echo 0)
 rows=$((bytes / 8820))
 [ "$rows" -ge 10 ] || fail "the audio device wrote $bytes bytes"
-peak=$(head -c $((rows * 8820)) "$work/audio.raw" |
+peak=$(head -c $((rows * 8820)) "$work/audio1.raw" |
   convert -size "4410x$rows" -depth 16 -endian LSB gray:- -format '%[max]' info:)
 [ "${peak%.*}" -gt 0 ] || fail "the audio device played only silence"
 echo "audio: $bytes bytes mixed, not silent"

@@ -4,25 +4,36 @@
 #include <SDL_syswm.h>
 #include <SDL_ttf.h>
 #include <dlfcn.h>
+#include <glob.h>
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/key_latch.h"
 #include "platform/pacing.h"
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_box.h"
 #include "platform/sdl/sdl_draw.h"
 #include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_menu.h"
+#include "platform/sdl/sdl_settings.h"
+#include "platform/viewport.h"
 
 namespace platform::sdl {
 namespace {
 
 constexpr int FontPixels = 13;
 constexpr const char* GameClass = "WINXCLASS";
+
+// A stick counts as a D-pad press past StickPress and lets go below StickRelease.
+constexpr int StickPress = 16000;
+constexpr int StickRelease = 8000;
+// A window smaller than this (in points, around the board) is of no use.
+constexpr int MinBoardSide = 140;
 
 // The Player's cell in the pieces sheet, for the window icon.
 constexpr int IconX = 83;
@@ -94,16 +105,100 @@ void RingBell(SDL_Window* window) {
   dlclose(x11);
 }
 
+// Whether an X11 window manager runs (one that follows the desktop conventions names itself on
+// the root window). Without one nobody acts on a request for full screen, so the window covers
+// its display itself. Anything but X11 is taken to have one.
+bool HaveWindowManager(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return true;
+  void* x11 = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
+  if (x11 == nullptr) return true;
+  using AtomFn = unsigned long (*)(Display*, const char*, int);
+  using PropertyFn = int (*)(Display*, unsigned long, unsigned long, long, long, int, unsigned long,
+                             unsigned long*, int*, unsigned long*, unsigned long*, unsigned char**);
+  using FreeFn = int (*)(void*);
+  auto atom = reinterpret_cast<AtomFn>(dlsym(x11, "XInternAtom"));
+  auto property = reinterpret_cast<PropertyFn>(dlsym(x11, "XGetWindowProperty"));
+  auto release = reinterpret_cast<FreeFn>(dlsym(x11, "XFree"));
+  using RootFn = unsigned long (*)(Display*);
+  auto root = reinterpret_cast<RootFn>(dlsym(x11, "XDefaultRootWindow"));
+  bool found = true;
+  if (atom != nullptr && property != nullptr && release != nullptr && root != nullptr) {
+    Display* display = info.info.x11.display;
+    const unsigned long check = atom(display, "_NET_SUPPORTING_WM_CHECK", 1);
+    unsigned long type = 0;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    found = check != 0 &&
+            property(display, root(display), check, 0, 1, 0, 0 /* AnyPropertyType */, &type,
+                     &format, &count, &after, &data) == 0 &&
+            count > 0;
+    if (data != nullptr) release(data);
+  }
+  dlclose(x11);
+  return found;
+}
+
+// An X11 desktop's scale factor is not the window's: X11 windows count pixels, and the desktop
+// asks for larger text through the Xft.dpi resource (192 at 200 %). 1 without one, or on
+// anything but X11, where SDL's drawable size carries the scale instead.
+float DesktopTextScale(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return 1;
+  void* x11 = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
+  if (x11 == nullptr) return 1;
+  using ResourcesFn = char* (*)(Display*);
+  auto resources = reinterpret_cast<ResourcesFn>(dlsym(x11, "XResourceManagerString"));
+  const char* text = resources != nullptr ? resources(info.info.x11.display) : nullptr;
+  float scale = 1;
+  const char* at = text != nullptr ? std::strstr(text, "Xft.dpi:") : nullptr;
+  if (at != nullptr && (at == text || at[-1] == '\n')) {
+    const float dpi = std::strtof(at + 8, nullptr);
+    if (dpi >= 110 && dpi <= 480) scale = dpi / 96;
+  }
+  dlclose(x11);
+  return scale;
+}
+
+// Whether the machine has a GPU to draw with: a DRM render node. Without one SDL's OpenGL
+// renderer would run on a software rasteriser, which costs more than SDL's own software
+// renderer for our few rectangles.
+bool HaveGpu() {
+  glob_t found{};
+  const bool any = glob("/dev/dri/renderD*", 0, nullptr, &found) == 0 && found.gl_pathc > 0;
+  globfree(&found);
+  return any;
+}
+
+// True when a window of that place fits a display it shows enough of itself on to be grabbed
+// (the screens may have changed since it was saved).
+bool OnSomeDisplay(const WindowPlace& place) {
+  const SDL_Rect window{place.x, place.y, place.width, place.height};
+  for (int i = 0; i < SDL_GetNumVideoDisplays(); ++i) {
+    SDL_Rect bounds;
+    SDL_Rect common;
+    if (SDL_GetDisplayBounds(i, &bounds) == 0 && place.width <= bounds.w &&
+        place.height <= bounds.h && SDL_IntersectRect(&window, &bounds, &common) == SDL_TRUE &&
+        common.w >= 100 && common.h >= 50) {
+      return true;
+    }
+  }
+  return false;
+}
+
 class SdlBackend final : public Backend {
  public:
   explicit SdlBackend(TTF_Font* font) {
-    screen_.font = font;
-    if (font != nullptr) screen_.lineHeight = TTF_FontHeight(font);
-    screen_.barHeight = std::max(20, screen_.lineHeight + 6);
+    UseFont(font, 1.0f);
     fpsLog_ = Set("YELKO_FPS_LOG");
   }
 
   ~SdlBackend() override {
+    for (SDL_GameController* pad : pads_) SDL_GameControllerClose(pad);
     CloseAudio(audio_);
     while (!audio_.sounds.empty()) ReleaseSound(audio_, audio_.sounds.back());
     CloseWindow();
@@ -118,13 +213,54 @@ class SdlBackend final : public Backend {
   bool OpenWindow(const char* title, const std::vector<MenuEntry>& menu) override {
     if (screen_.window != nullptr) return false;
     bar_ = BuildMenuBar(menu);
+    screen_.bar = &bar_;
     LayoutMenuBar(bar_, screen_);
+    WindowPlace place;
+    const bool known = LoadWindowPlace(&place) && OnSomeDisplay(place);
     screen_.window =
-        SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, ClientWidth,
-                         screen_.barHeight + ClientHeight, SDL_WINDOW_SHOWN);
+        SDL_CreateWindow(title, known ? place.x : int(SDL_WINDOWPOS_CENTERED),
+                         known ? place.y : int(SDL_WINDOWPOS_CENTERED),
+                         known ? place.width : BoardPixels, known ? place.height : BoardPixels,
+                         SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
     if (screen_.window == nullptr) return false;
+    if (!Set("SDL_RENDER_DRIVER") && !HaveGpu()) {
+      SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+    }
+    screen_.renderer = SDL_CreateRenderer(screen_.window, -1, 0);
+    if (screen_.renderer == nullptr) {
+      screen_.renderer = SDL_CreateRenderer(screen_.window, -1, SDL_RENDERER_SOFTWARE);
+    }
+    if (screen_.renderer == nullptr) {
+      SDL_DestroyWindow(screen_.window);
+      screen_.window = nullptr;
+      return false;
+    }
+    if (fpsLog_) {
+      SDL_RendererInfo info;
+      if (SDL_GetRendererInfo(screen_.renderer, &info) == 0) {
+        std::fprintf(stderr, "yelko: drawing with SDL's %s renderer\n", info.name);
+      }
+    }
+    textScale_ = DesktopTextScale(screen_.window);
+    FitFontToScreen();
+
+    // The menu bar and the status line in the window's units (points).
+    const int chrome =
+        int(std::ceil(float(screen_.barHeight + screen_.statusHeight) / PixelRatio()));
+    SDL_SetWindowMinimumSize(screen_.window, MinBoardSide, MinBoardSide + chrome);
+    if (!known) {
+      // The first start: centred, at the largest whole scale that fits the desktop comfortably.
+      SDL_Rect usable{0, 0, BoardPixels, BoardPixels + chrome};
+      SDL_GetDisplayUsableBounds(std::max(0, SDL_GetWindowDisplayIndex(screen_.window)), &usable);
+      const int scale = FirstScale(usable.w, usable.h, 0, chrome, BoardPixels);
+      SDL_SetWindowSize(screen_.window, BoardPixels * scale, BoardPixels * scale + chrome);
+      SDL_SetWindowPosition(screen_.window, int(SDL_WINDOWPOS_CENTERED),
+                            int(SDL_WINDOWPOS_CENTERED));
+    }
     SetIcon(screen_.window);
-    screen_.frame.assign(std::size_t(ClientWidth) * ClientHeight, 0);
+    screen_.frame.assign(std::size_t(BoardPixels) * BoardPixels, 0);
+    SDL_ShowWindow(screen_.window);
+    if (place.fullScreen) SetFullScreen(true);
     Repaint();
     SDL_RaiseWindow(screen_.window);
     return true;
@@ -132,6 +268,10 @@ class SdlBackend final : public Backend {
 
   void CloseWindow() override {
     if (screen_.window == nullptr) return;
+    SaveWindowPlace(PlaceToRemember());
+    ReleaseScene(screen_);
+    SDL_DestroyRenderer(screen_.renderer);
+    screen_.renderer = nullptr;
     SDL_DestroyWindow(screen_.window);
     screen_.window = nullptr;
     keyboardOpen_ = false;
@@ -152,11 +292,13 @@ class SdlBackend final : public Backend {
   }
 
   void MenuChanged() override {
-    SDL_Surface* s = screen_.window != nullptr ? SDL_GetWindowSurface(screen_.window) : nullptr;
-    if (s == nullptr) return;
-    DrawMenuBar(bar_, screen_, s, -1);
-    const SDL_Rect r{0, 0, s->w, screen_.barHeight};
-    SDL_UpdateWindowSurfaceRects(screen_.window, &r, 1);
+    screen_.chromeDirty = true;
+    Repaint();
+  }
+
+  // The text is drawn with the next frame; without frames (no focus) at once.
+  void StatusChanged() override {
+    if (!HasFocus()) Repaint();
   }
 
   void MessageBox(const char* text, const char* caption) override {
@@ -190,16 +332,18 @@ class SdlBackend final : public Backend {
     return keyboardOpen_;
   }
 
+  // Every key held now or tapped since the last read, from the keyboard and the gamepad; keys
+  // that answered a menu or a box stay out until they are released.
   bool KeyboardRead(std::uint8_t state[256]) override {
     if (!keyboardOpen_) return false;
-    std::memset(state, 0, 256);
-    for (int sc = 0; sc < SDL_NUM_SCANCODES; ++sc) {
-      const auto scancode = static_cast<SDL_Scancode>(sc);
-      if (!Held(scancode)) continue;
-      if (const std::uint8_t code = DirectInputCode(scancode)) state[code] = 0x80;
-    }
+    std::uint8_t pad[256];
+    KeyLatchSnapshot(keys_, state);
+    KeyLatchSnapshot(pad_, pad);
+    for (int i = 0; i < 256; ++i) state[i] = suppressed_[std::size_t(i)] ? 0 : state[i] | pad[i];
     return true;
   }
+
+  bool GamepadInUse() override { return gamepadInUse_; }
 
   void KeyboardClose() override { keyboardOpen_ = false; }
   bool MouseOpen() override { return screen_.window != nullptr; }
@@ -229,20 +373,25 @@ class SdlBackend final : public Backend {
         frame.pixels.size() < std::size_t(frame.width) * std::size_t(frame.height)) {
       return false;
     }
-    const int w = std::min(frame.width, ClientWidth);
-    const int h = std::min(frame.height, ClientHeight);
-    for (int y = 0; y < h; ++y) {
-      std::memcpy(&screen_.frame[std::size_t(y) * ClientWidth],
-                  &frame.pixels[std::size_t(y) * std::size_t(frame.width)],
-                  std::size_t(w) * sizeof(std::uint32_t));
-    }
-    SDL_Surface* s = SDL_GetWindowSurface(screen_.window);
-    if (s == nullptr) return false;
-    DrawFrame(screen_, s);
-    const SDL_Rect board{0, screen_.barHeight, ClientWidth, ClientHeight};
-    SDL_UpdateWindowSurfaceRects(screen_.window, &board, 1);
     if (fpsLog_) CountFrame();
-    return true;
+    // A frame like the one on screen, with the menu bar and the status line unchanged, is
+    // already shown: a still board costs nothing.
+    const bool chromeSame = !screen_.chromeDirty && screen_.statusShown == StatusText();
+    const int w = std::min(frame.width, BoardPixels);
+    const int h = std::min(frame.height, BoardPixels);
+    int first = BoardPixels;  // the rows that changed: only those go to the texture
+    int last = -1;
+    for (int y = 0; y < h; ++y) {
+      std::uint32_t* to = &screen_.frame[std::size_t(y) * BoardPixels];
+      const std::uint32_t* from = &frame.pixels[std::size_t(y) * std::size_t(frame.width)];
+      const std::size_t bytes = std::size_t(w) * sizeof(std::uint32_t);
+      if (std::memcmp(to, from, bytes) == 0) continue;
+      std::memcpy(to, from, bytes);
+      first = std::min(first, y);
+      last = y;
+    }
+    if (last < 0 && chromeSame) return true;
+    return ShowFrame(screen_, first, last);
   }
 
   // ---- Audio
@@ -258,48 +407,191 @@ class SdlBackend final : public Backend {
   void ReleaseSoundBuffer(SoundBuffer* buffer) override { ReleaseSound(audio_, buffer); }
 
  private:
-  void Handle(const SDL_Event& e) {
+  void Handle(SDL_Event& e) {
+    ScaleMouse(screen_, e);
     switch (e.type) {
       case SDL_QUIT:  // the close box, or a signal to end
         Post(WM_CLOSE, 0, 0);
         break;
       case SDL_WINDOWEVENT:
-        if (e.window.event == SDL_WINDOWEVENT_EXPOSED) Repaint();
+        if (e.window.event == SDL_WINDOWEVENT_EXPOSED ||
+            e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+          FitFontToScreen();
+          Repaint();
+        } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+          KeyLatchClear(keys_);
+          KeyLatchClear(pad_);
+          stickX_ = stickY_ = 0;  // a stick still pushed counts again when it next moves
+        }
+        break;
+      case SDL_RENDER_TARGETS_RESET:
+      case SDL_RENDER_DEVICE_RESET:  // the textures are gone: make them again
+        ReleaseScene(screen_);
+        Repaint();
         break;
       case SDL_KEYDOWN:
-        KeyDown(e.key);
+        gamepadInUse_ = false;
+        if (!KeyDown(e.key) && e.key.repeat == 0) {
+          KeyLatchDown(keys_, DirectInputCode(e.key.keysym.scancode));
+        }
         break;
       case SDL_KEYUP:
-        if (e.key.keysym.scancode < SDL_NUM_SCANCODES) suppressed_[e.key.keysym.scancode] = false;
+        if (const std::uint8_t code = DirectInputCode(e.key.keysym.scancode)) {
+          KeyLatchUp(keys_, code);
+          suppressed_[code] = false;
+        }
         break;
       case SDL_MOUSEBUTTONDOWN:
+        gamepadInUse_ = false;
         MouseDown(e.button);
+        break;
+      case SDL_CONTROLLERDEVICEADDED:
+        if (SDL_GameController* pad = SDL_GameControllerOpen(e.cdevice.which)) {
+          pads_.push_back(pad);
+        }
+        break;
+      case SDL_CONTROLLERDEVICEREMOVED:
+        for (std::size_t i = 0; i < pads_.size(); ++i) {
+          SDL_Joystick* stick = SDL_GameControllerGetJoystick(pads_[i]);
+          if (stick != nullptr && SDL_JoystickInstanceID(stick) == e.cdevice.which) {
+            SDL_GameControllerClose(pads_[i]);
+            pads_.erase(pads_.begin() + std::ptrdiff_t(i));
+            break;
+          }
+        }
+        KeyLatchClear(pad_);
+        stickX_ = stickY_ = 0;
+        break;
+      case SDL_CONTROLLERBUTTONDOWN:
+      case SDL_CONTROLLERBUTTONUP:
+        if (const std::uint8_t code = GamepadButtonCode(e.cbutton.button)) {
+          gamepadInUse_ = true;
+          if (e.type == SDL_CONTROLLERBUTTONDOWN) {
+            KeyLatchDown(pad_, code);
+          } else {
+            KeyLatchUp(pad_, code);
+          }
+        }
+        break;
+      case SDL_CONTROLLERAXISMOTION:
+        if (e.caxis.axis == SDL_CONTROLLER_AXIS_LEFTX) {
+          Stick(stickX_, e.caxis.value, 0xCB, 0xCD);
+        } else if (e.caxis.axis == SDL_CONTROLLER_AXIS_LEFTY) {
+          Stick(stickY_, e.caxis.value, 0xC8, 0xD0);
+        }
         break;
       default:
         break;
     }
   }
 
-  void KeyDown(const SDL_KeyboardEvent& key) {
+  // The left stick as a D-pad: one direction at a time per axis, with some play around the
+  // middle so that a resting stick does not wander between pressed and released.
+  void Stick(int& direction, int value, std::uint8_t lowKey, std::uint8_t highKey) {
+    int now = direction;
+    if (value <= -StickPress) now = -1;
+    if (value >= StickPress) now = 1;
+    if (value > -StickRelease && value < StickRelease) now = 0;
+    if (now == direction) return;
+    if (direction != 0) KeyLatchUp(pad_, direction < 0 ? lowKey : highKey);
+    if (now != 0) {
+      KeyLatchDown(pad_, now < 0 ? lowKey : highKey);
+      gamepadInUse_ = true;
+    }
+    direction = now;
+  }
+
+  // A key the window takes for itself (a menu, full screen) returns true and is not seen by
+  // the game's keyboard.
+  bool KeyDown(const SDL_KeyboardEvent& key) {
     const SDL_Keycode sym = key.keysym.sym;
     const Uint16 mod = key.keysym.mod;
-    if ((mod & KMOD_ALT) != 0 && (mod & (KMOD_CTRL | KMOD_GUI)) == 0 && sym >= SDLK_a &&
-        sym <= SDLK_z) {
+    const bool alt = (mod & KMOD_ALT) != 0 && (mod & (KMOD_CTRL | KMOD_GUI)) == 0;
+    if (alt && sym >= SDLK_a && sym <= SDLK_z) {
       const int title = TitleByMnemonic(bar_, char(sym));
       if (title >= 0) {
         RunMenuOf(title, true);
-        return;
+        return true;
       }
     }
     if (sym == SDLK_F10 && (mod & (KMOD_ALT | KMOD_CTRL | KMOD_SHIFT | KMOD_GUI)) == 0 &&
         !bar_.titles.empty()) {
       RunMenuOf(0, true);
-      return;
+      return true;
+    }
+    const bool fullScreenKey =
+        (sym == SDLK_F11 && (mod & (KMOD_ALT | KMOD_CTRL | KMOD_SHIFT | KMOD_GUI)) == 0) ||
+        (alt && (sym == SDLK_RETURN || sym == SDLK_KP_ENTER));
+    if (fullScreenKey) {
+      // Enter that made the window full screen must not also leave the editor.
+      if (const std::uint8_t code = DirectInputCode(key.keysym.scancode)) suppressed_[code] = true;
+      if (key.repeat == 0) SetFullScreen(!IsFullScreen());
+      return true;
     }
     // The game swallows key messages; they carry what a desktop's would, for completeness.
     const std::int64_t lParam = 1 | std::int64_t(DirectInputCode(key.keysym.scancode)) << 16 |
                                 (key.repeat != 0 ? std::int64_t(1) << 30 : 0);
     Post(WM_KEYDOWN, VirtualKey(key.keysym.scancode), lParam);
+    return false;
+  }
+
+  bool IsFullScreen() const {
+    return screen_.window != nullptr &&
+           (coversDisplay_ || (SDL_GetWindowFlags(screen_.window) & SDL_WINDOW_FULLSCREEN) != 0);
+  }
+
+  // Desktop full screen: the window covers its display, whose mode never changes.
+  void SetFullScreen(bool on) {
+    if (screen_.window == nullptr || on == IsFullScreen()) return;
+    if (on) normalPlace_ = CurrentPlace();
+    SDL_Rect display{};
+    if (on && !HaveWindowManager(screen_.window) &&
+        SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(screen_.window)), &display) ==
+            0) {
+      coversDisplay_ = true;
+      SDL_SetWindowBordered(screen_.window, SDL_FALSE);
+      SDL_SetWindowPosition(screen_.window, display.x, display.y);
+      SDL_SetWindowSize(screen_.window, display.w, display.h);
+    } else if (coversDisplay_) {
+      coversDisplay_ = false;
+      SDL_SetWindowBordered(screen_.window, SDL_TRUE);
+    } else {
+      SDL_SetWindowFullscreen(screen_.window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    }
+    if (!on && normalPlace_.width > 0) {
+      // Back to the size and place it had, also where no window manager restores them.
+      SDL_SetWindowSize(screen_.window, normalPlace_.width, normalPlace_.height);
+      SDL_SetWindowPosition(screen_.window, normalPlace_.x, normalPlace_.y);
+    }
+    Repaint();
+  }
+
+  // The window's place (its inside): while full screen, the one it had before.
+  WindowPlace CurrentPlace() {
+    if (IsFullScreen()) {
+      WindowPlace p = normalPlace_;
+      p.fullScreen = true;
+      return p;
+    }
+    WindowPlace p;
+    SDL_GetWindowPosition(screen_.window, &p.x, &p.y);
+    SDL_GetWindowSize(screen_.window, &p.width, &p.height);
+    // A window manager puts a new window's frame, not its inside, at the place asked for: keep
+    // the frame's place, or the window would creep down by its title bar on every start.
+    int top = 0;
+    int left = 0;
+    if (SDL_GetWindowBordersSize(screen_.window, &top, &left, nullptr, nullptr) == 0) {
+      frameLeft_ = left;
+      frameTop_ = top;
+    }
+    return p;
+  }
+
+  WindowPlace PlaceToRemember() {
+    WindowPlace p = CurrentPlace();
+    p.x -= frameLeft_;
+    p.y -= frameTop_;
+    return p;
   }
 
   void MouseDown(const SDL_MouseButtonEvent& button) {
@@ -311,9 +603,11 @@ class SdlBackend final : public Backend {
       }
       return;
     }
-    const int x = button.x;
-    const int y = button.y - screen_.barHeight;
-    if (x < 0 || x >= ClientWidth || y < 0 || y >= ClientHeight) return;
+    // The board pixel under the pointer; the letterbox and the status line are no board.
+    if (button.y >= screen_.height - screen_.statusHeight) return;
+    int x = 0;
+    int y = 0;
+    if (!ViewportToBoard(BoardView(screen_), button.x, button.y, &x, &y, BoardPixels)) return;
     // A desktop counts presses in pairs: the second of a quick pair is a double click, the
     // third starts a new pair.
     const bool doubleClick = button.clicks >= 2 && button.clicks % 2 == 0;
@@ -349,29 +643,62 @@ class SdlBackend final : public Backend {
   // After a menu or box: paint the board again, and let the keys that answered it (Enter,
   // Escape, an arrow) reach the game only once they have been released, so that Escape closing
   // a menu does not also end the game, nor Enter leave the editor.
+  // The modal loop took the key events meanwhile, so what the latch holds is stale.
   void AfterModal() {
+    EndOverlay(screen_);
     Repaint();
+    KeyLatchClear(keys_);
     const Uint8* keys = SDL_GetKeyboardState(nullptr);
     for (int sc = 0; sc < SDL_NUM_SCANCODES; ++sc) {
-      if (keys[sc] != 0) suppressed_[std::size_t(sc)] = true;
+      const std::uint8_t code = DirectInputCode(static_cast<SDL_Scancode>(sc));
+      if (keys[sc] != 0 && code != 0) suppressed_[code] = true;
     }
   }
 
   bool Held(SDL_Scancode scancode) {
     const Uint8* keys = SDL_GetKeyboardState(nullptr);
+    const std::uint8_t code = DirectInputCode(scancode);
     if (keys[scancode] == 0) {
-      suppressed_[scancode] = false;
+      suppressed_[code] = false;
       return false;
     }
-    return !suppressed_[scancode];
+    return !suppressed_[code];
   }
 
-  void Repaint() {
-    SDL_Surface* s = screen_.window != nullptr ? SDL_GetWindowSurface(screen_.window) : nullptr;
-    if (s == nullptr) return;
-    DrawMenuBar(bar_, screen_, s, -1);
-    DrawFrame(screen_, s);
-    SDL_UpdateWindowSurface(screen_.window);
+  void Repaint() { RenderScene(screen_, false); }
+
+  void UseFont(TTF_Font* font, float ratio) {
+    if (screen_.font != nullptr && screen_.font != font) TTF_CloseFont(screen_.font);
+    screen_.font = font;
+    fontRatio_ = ratio;
+    screen_.lineHeight = font != nullptr ? TTF_FontHeight(font) : int(15 * ratio);
+    screen_.barHeight = std::max(int(20 * ratio), screen_.lineHeight + int(6 * ratio));
+    screen_.statusHeight = screen_.barHeight;
+    screen_.chromeDirty = true;
+  }
+
+  // On a screen with a scale factor the drawable has more pixels than the window has points:
+  // the text is drawn with a font of as many more pixels, so it stays sharp and keeps its size.
+  void FitFontToScreen() {
+    const float ratio = std::clamp(PixelRatio() * textScale_, 1.0f, 4.0f);
+    if (std::abs(ratio - fontRatio_) < 0.01f) return;
+    TTF_Font* font = OpenUiFont(int(float(FontPixels) * ratio + 0.5f));
+    if (font == nullptr) return;
+    UseFont(font, ratio);
+    LayoutMenuBar(bar_, screen_);
+  }
+
+  // Drawable pixels per window point: above 1 on a screen with a scale factor.
+  float PixelRatio() const {
+    int w = 0;
+    int h = 0;
+    int pw = 0;
+    int ph = 0;
+    if (screen_.renderer == nullptr || SDL_GetRendererOutputSize(screen_.renderer, &w, &h) != 0) {
+      return 1;
+    }
+    SDL_GetWindowSize(screen_.window, &pw, &ph);
+    return pw > 0 ? std::clamp(float(w) / float(pw), 1.0f, 4.0f) : 1.0f;
   }
 
   // YELKO_FPS_LOG: the presented frame rate on stderr every five seconds. A stretch in which
@@ -402,7 +729,19 @@ class SdlBackend final : public Backend {
   int requestedWidth_ = 0;
   int requestedHeight_ = 0;
   int requestedBits_ = 0;
-  std::array<bool, SDL_NUM_SCANCODES> suppressed_{};
+  std::array<bool, 256> suppressed_{};  // by scan code
+  KeyLatch keys_;
+  KeyLatch pad_;
+  std::vector<SDL_GameController*> pads_;
+  int stickX_ = 0;
+  int stickY_ = 0;
+  bool gamepadInUse_ = false;
+  float fontRatio_ = 1;  // the size of the text against FontPixels
+  float textScale_ = 1;  // the X11 desktop's own scale for text
+  WindowPlace normalPlace_;
+  int frameLeft_ = 0;  // the window manager's frame, as last seen with the window not full screen
+  int frameTop_ = 0;
+  bool coversDisplay_ = false;  // full screen by our own hand (no window manager)
   bool fpsLog_ = false;
   Uint64 fpsStart_ = 0;
   Uint64 fpsLast_ = 0;
@@ -436,8 +775,10 @@ Backend* CreateBackend(std::string* error) {
           SDL_GetError() + ")";
     return nullptr;
   }
-  // On X11 the window's own shared-memory image is the fastest way to show a frame this small;
-  // SDL would otherwise go through OpenGL, which without a GPU is a software rasteriser that
+  // Gamepads come and go while the game runs; without the subsystem there is just no pad.
+  SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
+  // SDL's software renderer draws into the window's own image; on X11 that is a shared-memory
+  // image, not an OpenGL surface, which without a GPU would be a software rasteriser that
   // compiles shaders at start and costs more per frame.
   if (std::strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0) {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");

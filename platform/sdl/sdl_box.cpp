@@ -27,11 +27,14 @@ Box Layout(const Screen& screen, const std::vector<std::string>& lines) {
   for (const std::string& line : lines) widest = std::max(widest, TextWidth(screen, line));
   const int captionHeight = screen.lineHeight + 10;
   const int buttonHeight = screen.lineHeight + 10;
-  b.panel.w = std::min(ClientWidth - 8, std::max(220, widest + 2 * Pad));
-  b.panel.h = std::min(ClientHeight - 8, captionHeight + Pad + int(lines.size()) * b.lineHeight +
-                                             Pad + buttonHeight + Pad);
-  b.panel.x = (ClientWidth - b.panel.w) / 2;
-  b.panel.y = screen.barHeight + (ClientHeight - b.panel.h) / 2;
+  // Centred over the board's area, between the menu bar and the status line.
+  const int areaHeight = screen.height - screen.barHeight - screen.statusHeight;
+  b.panel.w = std::min(screen.width - 8, std::max(220, widest + 2 * Pad));
+  b.panel.h =
+      std::min(std::max(areaHeight, 120) - 8,
+               captionHeight + Pad + int(lines.size()) * b.lineHeight + Pad + buttonHeight + Pad);
+  b.panel.x = (screen.width - b.panel.w) / 2;
+  b.panel.y = screen.barHeight + std::max(0, (areaHeight - b.panel.h) / 2);
   b.caption = {b.panel.x + 1, b.panel.y + 1, b.panel.w - 2, captionHeight};
   b.close = {b.caption.x + b.caption.w - captionHeight, b.caption.y, captionHeight, captionHeight};
   b.ok = {b.panel.x + (b.panel.w - ButtonWidth) / 2, b.panel.y + b.panel.h - Pad - buttonHeight,
@@ -49,9 +52,9 @@ void DrawCross(SDL_Surface* surface, const SDL_Rect& r, std::uint32_t rgb) {
   }
 }
 
-void Draw(const Screen& screen, const Box& b, const std::string& caption,
+void Draw(Screen& screen, const Box& b, const std::string& caption,
           const std::vector<std::string>& lines, bool okPressed) {
-  SDL_Surface* s = SDL_GetWindowSurface(screen.window);
+  SDL_Surface* s = BeginOverlay(screen);
   if (s == nullptr) return;
   FillRect(s, b.panel.x, b.panel.y, b.panel.w, b.panel.h, ColorFace);
   DrawOutline(s, b.panel.x, b.panel.y, b.panel.w, b.panel.h, ColorBorder);
@@ -68,7 +71,7 @@ void Draw(const Screen& screen, const Box& b, const std::string& caption,
   DrawOutline(s, b.ok.x + 1, b.ok.y + 1, b.ok.w - 2, b.ok.h - 2, ColorHighlight);
   DrawText(screen, s, b.ok.x + (b.ok.w - TextWidth(screen, "OK")) / 2, b.ok.y + 5, "OK", ColorText,
            false);
-  SDL_UpdateWindowSurface(screen.window);
+  ShowOverlay(screen);
 }
 
 // The system's box, for when we have no font to draw text with. 0 when it cannot be shown.
@@ -104,13 +107,15 @@ int RunBox(Screen& screen, const std::string& caption, const std::vector<std::st
   if (screen.font == nullptr) {
     if (const int answer = SystemBox(screen, caption, lines)) return answer;
   }
-  const Box box = Layout(screen, lines);
   enum class Pressed { None, Ok, Close } pressed = Pressed::None;
   int answer = 0;
+  BeginOverlay(screen);  // reads the window's size for the layout
+  Box box = Layout(screen, lines);
   Draw(screen, box, caption, lines, false);
   while (answer == 0) {
     SDL_Event e;
     if (SDL_WaitEventTimeout(&e, 100) == 0) continue;
+    ScaleMouse(screen, e);
     switch (e.type) {
       case SDL_QUIT:
         *closeRequested = true;
@@ -141,7 +146,11 @@ int RunBox(Screen& screen, const std::string& caption, const std::vector<std::st
       default:
         break;
     }
-    if (answer == 0) Draw(screen, box, caption, lines, pressed == Pressed::Ok);
+    if (answer == 0) {
+      BeginOverlay(screen);  // the window may have been resized meanwhile
+      box = Layout(screen, lines);
+      Draw(screen, box, caption, lines, pressed == Pressed::Ok);
+    }
   }
   return answer;
 }

@@ -113,15 +113,4 @@ void DrawText(const Screen& screen, SDL_Surface* surface, int x, int y, const st
   }
 }
 
-void DrawFrame(const Screen& screen, SDL_Surface* surface) {
-  if (screen.frame.size() != std::size_t(ClientWidth) * ClientHeight) return;
-  if (surface->w < ClientWidth || surface->h < screen.barHeight + ClientHeight) return;
-  if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return;
-  auto* top = static_cast<std::uint8_t*>(surface->pixels) +
-              std::size_t(screen.barHeight) * std::size_t(surface->pitch);
-  SDL_ConvertPixels(ClientWidth, ClientHeight, SDL_PIXELFORMAT_RGB888, screen.frame.data(),
-                    ClientWidth * 4, surface->format->format, top, surface->pitch);
-  if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
-}
-
 }  // namespace platform::sdl

@@ -1,5 +1,5 @@
-// What the desktop backend draws itself: the menu bar, open menus and modal boxes, in the
-// window's own surface around and over the game's frame.
+// What the desktop backend draws itself: the menu bar, the status line, open menus and modal
+// boxes, around and over the game's frame, and the scene that puts them together.
 #pragma once
 
 #include <SDL.h>
@@ -9,10 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/viewport.h"
+
 namespace platform::sdl {
 
-inline constexpr int ClientWidth = 560;
-inline constexpr int ClientHeight = 560;
+// The game's frame, which the window shows scaled.
+inline constexpr int BoardPixels = 560;
 
 // Colours, 0xRRGGBB.
 inline constexpr std::uint32_t ColorFace = 0xF0F0F0;  // menu bar, menus, boxes
@@ -23,15 +25,35 @@ inline constexpr std::uint32_t ColorHighlight = 0x3476D2;  // the item under the
 inline constexpr std::uint32_t ColorHighlightText = 0xFFFFFF;
 inline constexpr std::uint32_t ColorCaption = 0x2B579A;
 inline constexpr std::uint32_t ColorCaptionText = 0xFFFFFF;
+inline constexpr std::uint32_t ColorBackground = 0x202020;  // around the board
 
-// The window and what is needed to paint it. The frame is the last one the game presented,
-// kept so that the board can be painted again under a closed menu or an exposed window.
+struct MenuBar;
+
+// The window and what is needed to paint it. All sizes are in the window's drawable pixels,
+// which on a screen with a scale factor are more than its points (`ratio` of them to a point);
+// the menu bar and the status line are drawn with a font of the scaled size, so they keep their
+// size in points and stay sharp.
 struct Screen {
   SDL_Window* window = nullptr;
+  SDL_Renderer* renderer = nullptr;
   TTF_Font* font = nullptr;  // null: no text is drawn, everything else works
   int lineHeight = 15;       // of the font, or a stand-in without one
   int barHeight = 20;
-  std::vector<std::uint32_t> frame;  // ClientWidth x ClientHeight, 0x00RRGGBB
+  int statusHeight = 20;
+  int width = 0;  // drawable size of the whole window
+  int height = 0;
+  float ratio = 1;  // drawable pixels per point
+  const MenuBar* bar = nullptr;
+  // The last frame the game presented, 0x00RRGGBB, kept so that the board can be painted
+  // again under a closed menu or an exposed window.
+  std::vector<std::uint32_t> frame;
+  SDL_Texture* board = nullptr;  // BoardPixels square, streamed each frame
+  SDL_Texture* barTexture = nullptr;
+  SDL_Texture* statusTexture = nullptr;
+  SDL_Texture* overlayTexture = nullptr;
+  SDL_Surface* overlay = nullptr;  // menus and boxes, drawn over the scene
+  std::string statusShown;         // the text in statusTexture
+  bool chromeDirty = true;         // the bar or the status line must be drawn again
 };
 
 // Opens a sans-serif font found through fontconfig ("DejaVu Sans", then "sans-serif") at the
@@ -52,7 +74,25 @@ void DrawOutline(SDL_Surface* surface, int x, int y, int w, int h, std::uint32_t
 // out and the marked letter underlined.
 void DrawText(const Screen& screen, SDL_Surface* surface, int x, int y, const std::string& text,
               std::uint32_t rgb, bool mnemonic);
-// Copies the kept frame into the board area below the menu bar.
-void DrawFrame(const Screen& screen, SDL_Surface* surface);
+
+// Where the board lies in the window: between the menu bar and the status line, scaled by the
+// largest whole factor that fits, centred.
+Viewport BoardView(const Screen& screen);
+// Turns a mouse event's position from points into drawable pixels.
+void ScaleMouse(const Screen& screen, SDL_Event& event);
+// A cleared (transparent) surface of the window's size for a menu or a box to be drawn on, and
+// the way to show it over the scene. Null when there is no window.
+SDL_Surface* BeginOverlay(Screen& screen);
+void ShowOverlay(Screen& screen);
+// Frees the overlay once the menu or box is closed (at full screen it is a large surface).
+void EndOverlay(Screen& screen);
+// Draws the whole window (background, board, menu bar, status line, and the overlay when
+// `withOverlay`) and shows it.
+void RenderScene(Screen& screen, bool withOverlay);
+// Streams rows first..last of the kept frame into the board's texture (none when last < first)
+// and draws the scene. False when it cannot.
+bool ShowFrame(Screen& screen, int first, int last);
+// Frees what RenderScene made (before the renderer goes).
+void ReleaseScene(Screen& screen);
 
 }  // namespace platform::sdl

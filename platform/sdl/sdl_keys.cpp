@@ -198,4 +198,27 @@ std::uint32_t VirtualKey(SDL_Scancode scancode) {
   }
 }
 
+std::uint8_t GamepadButtonCode(std::uint8_t button) {
+  switch (button) {
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
+      return 0xCB;
+    case SDL_CONTROLLER_BUTTON_DPAD_UP:
+      return 0xC8;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
+      return 0xCD;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
+      return 0xD0;
+    case SDL_CONTROLLER_BUTTON_A:
+      return 0x23;
+    case SDL_CONTROLLER_BUTTON_B:
+      return 0x2C;
+    case SDL_CONTROLLER_BUTTON_Y:
+      return 0x15;
+    case SDL_CONTROLLER_BUTTON_START:
+      return 0x13;
+    default:
+      return 0;
+  }
+}
+
 }  // namespace platform::sdl

@@ -13,5 +13,8 @@ namespace platform::sdl {
 std::uint8_t DirectInputCode(SDL_Scancode scancode);
 // The virtual key of a key message, or 0.
 std::uint32_t VirtualKey(SDL_Scancode scancode);
+// The key a gamepad button stands for in the keyboard snapshot, or 0: the D-pad is the arrows,
+// A hint (H), B undo (Z), Y redo (Y), Start restart (R).
+std::uint8_t GamepadButtonCode(std::uint8_t button);
 
 }  // namespace platform::sdl

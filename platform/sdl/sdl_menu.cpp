@@ -28,10 +28,18 @@ struct Panel {
 };
 
 int WindowWidth(const Screen& screen) {
-  int w = ClientWidth;
-  int h = 0;
-  if (screen.window != nullptr) SDL_GetWindowSize(screen.window, &w, &h);
-  return w;
+  return screen.width;
+}
+
+bool IsChecked(const MenuItem& item) {
+  const std::vector<MenuEntry>& live = GameWindowMenu();
+  return item.entry < live.size() && live[item.entry].checked;
+}
+
+void DrawCheck(SDL_Surface* surface, int x, int midY, std::uint32_t rgb) {
+  // A tick: two strokes, two pixels thick.
+  for (int i = 0; i < 3; ++i) FillRect(surface, x + i, midY + i - 1, 1, 2, rgb);
+  for (int i = 0; i < 6; ++i) FillRect(surface, x + 3 + i, midY + 1 - i, 1, 2, rgb);
 }
 
 Panel PanelFor(const Screen& screen, const std::vector<MenuItem>& items, int x, int y) {
@@ -85,6 +93,7 @@ void DrawPanel(const Screen& screen, SDL_Surface* surface, const Panel& panel, i
     }
     DrawText(screen, surface, panel.x + ItemPadLeft, y + 4, item.text, text, true);
     if (!item.children.empty()) DrawArrow(surface, panel.x + panel.w, y + ih / 2, text);
+    if (IsChecked(item)) DrawCheck(surface, panel.x + 8, y + ih / 2, text);
   }
 }
 
@@ -97,16 +106,15 @@ struct OpenMenu {
   int subItem = -1;
 };
 
-void Redraw(const MenuBar& bar, const Screen& screen, const OpenMenu& m) {
-  SDL_Surface* surface = SDL_GetWindowSurface(screen.window);
+void Redraw(const MenuBar& bar, Screen& screen, const OpenMenu& m) {
+  SDL_Surface* surface = BeginOverlay(screen);
   if (surface == nullptr) return;
-  DrawFrame(screen, surface);
   DrawMenuBar(bar, screen, surface, m.title);
   const Panel menu = MenuPanel(bar, screen, m.title);
   DrawPanel(screen, surface, menu, m.item);
   if (m.subOpen && m.item >= 0)
     DrawPanel(screen, surface, SubPanel(screen, menu, m.item), m.subItem);
-  SDL_UpdateWindowSurface(screen.window);
+  ShowOverlay(screen);
 }
 
 int Step(int index, int count, int delta) {
@@ -229,6 +237,7 @@ std::uint16_t RunMenu(const MenuBar& bar, Screen& screen, int title, bool fromKe
   while (open) {
     SDL_Event e;
     if (SDL_WaitEventTimeout(&e, 100) == 0) continue;
+    ScaleMouse(screen, e);
     const Panel menu = MenuPanel(bar, screen, m.title);
     const bool subShown = m.subOpen && m.item >= 0 && m.item < int(items().size());
     const Panel sub = subShown ? SubPanel(screen, menu, m.item) : Panel{};
@@ -238,7 +247,10 @@ std::uint16_t RunMenu(const MenuBar& bar, Screen& screen, int title, bool fromKe
         open = false;
         break;
       case SDL_WINDOWEVENT:
-        if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) open = false;
+        if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST ||
+            e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+          open = false;
+        }
         break;
       case SDL_KEYDOWN: {
         const SDL_Keycode key = e.key.keysym.sym;

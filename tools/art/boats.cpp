@@ -19,11 +19,13 @@ constexpr int RimWidth = 2;
 constexpr int BevelWidth = 2;
 constexpr int PlankHeight = 8;
 
-constexpr Rgb PlankA{62, 120, 206};
-constexpr Rgb PlankB{86, 150, 230};
+// Pale planks: lighter than both the water and the grass, so that a raft stands apart from
+// either by brightness, not by hue alone (for colour-blind players).
+constexpr Rgb PlankA{174, 210, 252};
+constexpr Rgb PlankB{198, 228, 255};
 constexpr Rgb PlankGap{24, 54, 118};
 constexpr Rgb Rim{16, 34, 86};
-constexpr Rgb BevelLight{150, 196, 246};
+constexpr Rgb BevelLight{226, 240, 255};
 constexpr Rgb BevelShade{36, 76, 152};
 constexpr Rgb Bolt{206, 222, 240};
 constexpr Rgb BoltShade{30, 60, 120};

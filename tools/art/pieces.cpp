@@ -19,7 +19,7 @@ constexpr Rgb WaterDeep{28, 98, 152};
 constexpr Rgb WaterShallow{46, 134, 178};
 constexpr Rgb WaveLight{150, 210, 232};
 constexpr Rgb WaveShade{24, 86, 138};
-constexpr Rgb BallDark{196, 84, 8};
+constexpr Rgb BallDark{230, 136, 16};  // light enough to stand out on grass without red
 constexpr Rgb BallLight{255, 214, 48};
 constexpr Rgb BallOutline{92, 36, 6};
 constexpr Rgb Skin{244, 194, 150};
