@@ -1,6 +1,7 @@
 #include "platform/pacing.h"
 
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 namespace platform {
@@ -66,6 +67,22 @@ PacingClock SystemPacingClock() {
   clock.sleepMicros = SteadySleep;
   clock.spin = SteadySpin;
   return clock;
+}
+
+void CountPresentedFrame(FrameRateLog& log, std::uint64_t nowMs) {
+  if (log.frames == 0 || nowMs - log.last > 250) {
+    log.start = nowMs;
+    log.frames = 0;
+  }
+  log.last = nowMs;
+  ++log.frames;
+  if (nowMs - log.start >= 5000) {
+    std::fprintf(stderr, "yelko: %.2f frames/s over %.2f s\n",
+                 double(log.frames - 1) * 1000.0 / double(nowMs - log.start),
+                 double(nowMs - log.start) / 1000.0);
+    log.start = nowMs;
+    log.frames = 1;
+  }
 }
 
 }  // namespace platform

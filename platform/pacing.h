@@ -19,6 +19,14 @@ inline constexpr std::uint64_t MaxLagTicks = 3;
 // How long before a tick the wait stops sleeping and spins, to absorb the sleep's inaccuracy.
 inline constexpr std::uint64_t SpinMicros = 1000;
 
+// YELKO_FPS_LOG: the presented frame rate on standard error every five seconds. A stretch in
+// which no frame ran for a quarter of a second (a menu, a box, no focus) starts the count again.
+struct FrameRateLog {
+  std::uint64_t start = 0, last = 0;  // milliseconds
+  int frames = 0;
+};
+void CountPresentedFrame(FrameRateLog& log, std::uint64_t nowMs);
+
 struct FramePacer {
   bool started = false;
   std::uint64_t origin = 0;  // microseconds of tick 0

@@ -373,7 +373,7 @@ class SdlBackend final : public Backend {
         frame.pixels.size() < std::size_t(frame.width) * std::size_t(frame.height)) {
       return false;
     }
-    if (fpsLog_) CountFrame();
+    if (fpsLog_) CountPresentedFrame(fpsCount_, SDL_GetTicks64());
     // A frame like the one on screen, with the menu bar and the status line unchanged, is
     // already shown: a still board costs nothing.
     const bool chromeSame = !screen_.chromeDirty && screen_.statusShown == StatusText();
@@ -701,25 +701,6 @@ class SdlBackend final : public Backend {
     return pw > 0 ? std::clamp(float(w) / float(pw), 1.0f, 4.0f) : 1.0f;
   }
 
-  // YELKO_FPS_LOG: the presented frame rate on stderr every five seconds. A stretch in which
-  // no frame ran (a menu, a box, no focus) starts the count again.
-  void CountFrame() {
-    const Uint64 now = SDL_GetTicks64();
-    if (fpsFrames_ == 0 || now - fpsLast_ > 250) {
-      fpsStart_ = now;
-      fpsFrames_ = 0;
-    }
-    fpsLast_ = now;
-    ++fpsFrames_;
-    if (now - fpsStart_ >= 5000) {
-      std::fprintf(stderr, "yelko: %.2f frames/s over %.2f s\n",
-                   double(fpsFrames_ - 1) * 1000.0 / double(now - fpsStart_),
-                   double(now - fpsStart_) / 1000.0);
-      fpsStart_ = now;
-      fpsFrames_ = 1;
-    }
-  }
-
   Screen screen_;
   MenuBar bar_;
   Audio audio_;
@@ -743,9 +724,7 @@ class SdlBackend final : public Backend {
   int frameTop_ = 0;
   bool coversDisplay_ = false;  // full screen by our own hand (no window manager)
   bool fpsLog_ = false;
-  Uint64 fpsStart_ = 0;
-  Uint64 fpsLast_ = 0;
-  int fpsFrames_ = 0;
+  FrameRateLog fpsCount_;
 };
 
 }  // namespace

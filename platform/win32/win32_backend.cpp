@@ -341,7 +341,7 @@ class Win32Backend final : public Backend {
     DrawBoard(hdc_);
     if (statusDirty_) DrawStatus();
     presenting_ = false;
-    if (fpsLog_) CountFrame();
+    if (fpsLog_) CountPresentedFrame(fpsCount_, ::timeGetTime());
     return true;
   }
 
@@ -632,30 +632,9 @@ class Win32Backend final : public Backend {
     ::DeleteDC(mem);
   }
 
-  // YELKO_FPS_LOG: the presented frame rate on stderr every five seconds. A stretch in which
-  // no frame ran (a menu, a box, no focus) starts the count again.
-  void CountFrame() {
-    const DWORD now = ::timeGetTime();
-    if (fpsFrames_ == 0 || now - fpsLast_ > 250) {
-      fpsStart_ = now;
-      fpsFrames_ = 0;
-    }
-    fpsLast_ = now;
-    ++fpsFrames_;
-    if (now - fpsStart_ >= 5000) {
-      std::fprintf(stderr, "yelko: %.2f frames/s over %.2f s\n",
-                   double(fpsFrames_ - 1) * 1000.0 / double(now - fpsStart_),
-                   double(now - fpsStart_) / 1000.0);
-      fpsStart_ = now;
-      fpsFrames_ = 1;
-    }
-  }
-
   HINSTANCE instance_;
   bool fpsLog_ = std::getenv("YELKO_FPS_LOG") != nullptr;
-  DWORD fpsStart_ = 0;
-  DWORD fpsLast_ = 0;
-  int fpsFrames_ = 0;
+  FrameRateLog fpsCount_;
   bool classRegistered_ = false;
   HWND hwnd_ = nullptr;
   HDC hdc_ = nullptr;
