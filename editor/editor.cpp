@@ -47,8 +47,8 @@ std::int32_t NextObjectCode(std::int32_t code) {
   return code;
 }
 
-// The cell under the last press, or false for a press outside the board. The frame is shown
-// unscaled at the client area's origin, so client pixels are board pixels.
+// The cell under the last press, or false for a press outside the board. The window system
+// hands the game presses in board pixels, whatever size the board is shown at.
 bool ClickedCell(int* column, int* row) {
   if (ClickX < 0 || ClickY < 0 || ClickX >= BoardPixels || ClickY >= BoardPixels) return false;
   *column = ClickX / CellPixels;

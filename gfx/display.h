@@ -34,7 +34,7 @@ extern std::FILE* ErrorLog;
 std::uint32_t DisplayInit(std::int32_t width, std::int32_t height, std::int32_t bitsPerPixel);
 std::uint32_t DisplayShutdown();
 std::uint32_t WaitForVerticalBlank();
-// Waits for the display tick and shows the whole BackBuffer unscaled in the window.
+// Waits for the display tick and shows the whole BackBuffer in the window.
 void PresentFrame(platform::Window window);
 // Writes one line of at most 79 characters to ErrorLog. Nothing opens the log, so this writes
 // nothing and returns 0.

@@ -153,7 +153,8 @@ bool DisplayOpen(int width, int height, int bitsPerPixel);
 void DisplayClose();
 // Blocks until the next 60 Hz display tick.
 void WaitVerticalBlank();
-// Shows the frame unscaled in the window's board area.
+// Shows the 560 x 560 frame in the window's board area, scaled to fit the window (a click is
+// mapped back to board pixels before it reaches the game).
 bool Present(const Surface& frame);
 
 // ---------------------------------------------------------------------------------------------
