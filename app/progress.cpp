@@ -1,5 +1,7 @@
 #include "app/progress.h"
 
+#include <vector>
+
 #include "platform/files.h"
 #include "platform/platform.h"
 
@@ -10,10 +12,15 @@ namespace {
 bool OverrideActive;
 std::uint8_t OverrideLevel;
 
-// The stored byte, or -1 when there is none (no file, or not exactly one byte).
-int ReadStoredByte() {
+constexpr const char* ProgressName = "Level";
+// The highest level reached in any run, so that the level menu keeps every level the player
+// has reached even after a lower one is solved again (the saved level stays the one to resume).
+constexpr const char* ReachedName = "Reached";
+
+// The stored byte, or -1 when there is none (no value, or not exactly one byte).
+int ReadStoredByte(const char* name) {
   std::vector<std::uint8_t> bytes;
-  if (!platform::ReadUserValue("Level", 1, &bytes) || bytes.size() != 1) return -1;
+  if (!platform::ReadUserValue(name, 1, &bytes) || bytes.size() != 1) return -1;
   return bytes[0];
 }
 
@@ -35,7 +42,7 @@ bool ProgressOverridden() {
 
 std::uint8_t LoadProgress() {
   if (OverrideActive) return OverrideLevel;
-  const int stored = ReadStoredByte();
+  const int stored = ReadStoredByte(ProgressName);
   return stored < 0 ? 1 : std::uint8_t(stored);
 }
 
@@ -47,10 +54,18 @@ void EnableLevelMenu(std::int32_t level) {
   }
 }
 
+std::uint8_t LoadReachedLevel() {
+  if (OverrideActive) return 0;
+  const int stored = ReadStoredByte(ReachedName);
+  return stored < 0 ? 0 : std::uint8_t(stored);
+}
+
 void SaveProgress(std::uint8_t level) {
-  // Runs in every frame of a solved level: the file is written only when its value changes.
-  if (OverrideActive || ReadStoredByte() == level) return;
-  platform::WriteUserValue("Level", &level, 1);
+  // Runs in every frame of a solved level: the values are written only when they change.
+  if (OverrideActive) return;
+  // Deliberate: the level to resume follows the last solve, even down to a lower level.
+  if (ReadStoredByte(ProgressName) != level) platform::WriteUserValue(ProgressName, &level, 1);
+  if (ReadStoredByte(ReachedName) < level) platform::WriteUserValue(ReachedName, &level, 1);
 }
 
 void ResetProgressState() {

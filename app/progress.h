@@ -13,8 +13,12 @@ extern std::uint8_t CurrentLevel;
 std::uint8_t LoadProgress();
 // Enables the "Levels" items 1..level (for a level of 1 to 6; otherwise none).
 void EnableLevelMenu(std::int32_t level);
-// Stores the level; the file is written only when the stored value changes.
+// Stores the level to resume, and raises the highest level reached; each value is written only
+// when it changes.
 void SaveProgress(std::uint8_t level);
+// The highest level reached in any run (0 when none is stored, or while the progress is left
+// alone): the level menu is enabled up to it as well as up to the level to resume.
+std::uint8_t LoadReachedLevel();
 
 // Where the progress lives ("" when there is no data directory).
 std::string ProgressFilePath();

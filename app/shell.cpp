@@ -1,5 +1,7 @@
 #include "app/shell.h"
 
+#include <algorithm>
+
 #include "app/assets.h"
 #include "app/progress.h"
 #include "app/status.h"
@@ -94,7 +96,7 @@ std::int64_t WindowProc(platform::Window window, std::uint32_t message, std::uin
   switch (message) {
     case platform::WM_CREATE:
       CurrentLevel = LoadProgress();
-      EnableLevelMenu(CurrentLevel);
+      EnableLevelMenu(std::max<std::int32_t>(CurrentLevel, LoadReachedLevel()));
       return 0;
     case platform::WM_DESTROY:
       platform::PostQuitMessage(0);

@@ -1,41 +1,82 @@
-// Undo, redo, the move counter, par and best, and hints, played through real frames.
+// Undo, redo, the move counter, par and best, hints and the level menu, played through the
+// replay runner and through real frames on the shipped levels.
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "app/program_state.h"
 #include "app/progress.h"
 #include "app/records.h"
+#include "app/replay.h"
+#include "app/shell.h"
 #include "app/status.h"
 #include "board/board_state.h"
+#include "board/level_record.h"
 #include "input/input.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
 #include "play/hint.h"
 #include "play/history.h"
 #include "play/play_frame.h"
-#include "play/position.h"
 #include "play/solver.h"
 #include "tests/test_levels.h"
 #include "tests/test_support.h"
 
 namespace {
 
-// The same Player, platforms and balls (the movement state of a frame may differ).
-bool SamePlace(const Position& a, const Position& b) {
-  Position c = b;
-  c.moveDirection = a.moveDirection;
-  c.playerMoving = a.playerMoving;
-  c.carryingPlatform = a.carryingPlatform;
-  c.stepX = a.stepX;
-  c.stepY = a.stepY;
-  return a == c;
+// One field of the replay runner's JSON, as written.
+std::string Field(const std::string& json, const std::string& name) {
+  const std::size_t at = json.find("\"" + name + "\":");
+  if (at == std::string::npos) return "";
+  std::size_t end = at + name.size() + 3;
+  for (int depth = 0; end < json.size(); ++end) {
+    const char c = json[end];
+    if (c == '[') ++depth;
+    if (c == ']') --depth;
+    if (depth == 0 && (c == ',' || c == '}')) break;
+  }
+  return json.substr(at, end - at);
 }
 
 class History : public testing_support::FreshProgram {
  protected:
-  // Boots the game on a shipped level, played as level 1.
-  void Boot(int level) {
-    testing_support::CopyRunFiles(level);
+  void SetUp() override {
+    FreshProgram::SetUp();
+    testing_support::CopyRunFiles();
+  }
+  // Runs a replay of level `level` in a fresh game; the JSON it ends with.
+  static std::string Replay(int level, const std::string& script) {
+    ResetProgramState();
+    SetProgressOverride(true, std::uint8_t(level));
+    std::vector<headless::ScriptEvent> events;
+    std::string error;
+    EXPECT_TRUE(ParseReplayScript(script, &events, &error)) << error;
+    return ReplayReportJson(RunReplay(std::move(events), "", &error));
+  }
+  // What undo must give back exactly: the Player, platforms, balls, solved and the counter.
+  static std::string State(int level, const std::string& script) {
+    const std::string json = Replay(level, script);
+    return Field(json, "player") + Field(json, "platforms") + Field(json, "balls_left") +
+           Field(json, "solved") + Field(json, "moves");
+  }
+  static std::string Moves(const std::string& moves) {
+    std::string script;
+    for (char m : moves) {
+      script += m == 'L'   ? "frames 10 LEFT\n"
+                : m == 'U' ? "frames 10 UP\n"
+                : m == 'R' ? "frames 10 RIGHT\n"
+                           : "frames 10 DOWN\n";
+    }
+    return script;
+  }
+  static std::string Press(const char* key) {
+    return std::string("frames 1 ") + key + "\nframes 1\n";
+  }
+
+  // Frames of the game booted on a shipped level.
+  static void Boot(int level) {
+    ResetProgramState();
+    SetProgressOverride(true, std::uint8_t(level));
     testing_support::BootGame();
     Frames(1);
   }
@@ -46,118 +87,123 @@ class History : public testing_support::FreshProgram {
       UpdateStatusLine();
     }
   }
-  // One press of a key, then a frame without it.
-  static void Press(std::uint8_t key) {
-    Frames(1, {key});
-    Frames(1);
-  }
-  static void Move(char m) {
-    Frames(10, {std::uint8_t(m == 'L'   ? DIK_LEFT
-                             : m == 'U' ? DIK_UP
-                             : m == 'R' ? DIK_RIGHT
-                                        : DIK_DOWN)});
-  }
-  static std::string Status() { return platform::StatusText(); }
 };
 
-// Undo takes back whole moves (carries and balls included) to the level's start, redo brings
-// them back, a new move ends redo, a restart is a step of its own, and a solve stands.
-TEST_F(History, UndoRedoAndRestartAreStepsOfTheAttempt) {
-  Boot(2);
-  const std::string moves = SolveLevelFile("level1.dat").moves;
-  const Position start = CapturePosition();
-  std::vector<Position> after;
-  for (int i = 0; i < 23; ++i) {
-    Move(moves[i]);
-    after.push_back(CapturePosition());
-  }
-  EXPECT_EQ(MoveCount, 23);
-  EXPECT_NE(Status().find("Moves 23   Best -   Par 24"), std::string::npos) << Status();
-  for (int i = 22; i >= 0; --i) {
-    Press(DIK_Z);
-    EXPECT_EQ(MoveCount, i);
-    EXPECT_EQ(CapturePosition().playerX, i ? after[i - 1].playerX : start.playerX);
-  }
-  EXPECT_EQ(CapturePosition().ballsLeft, start.ballsLeft);
-  EXPECT_EQ(CapturePosition().platformTable.x[0], start.platformTable.x[0]);
-  Press(DIK_BACK);  // nothing left to take back
-  EXPECT_EQ(MoveCount, 0);
-  for (int i = 0; i < 5; ++i) Press(DIK_Y);
-  EXPECT_TRUE(SamePlace(CapturePosition(), after[4]));
-
-  Press(DIK_R);  // a restart: undone, it gives back the moves before it
-  EXPECT_EQ(MoveCount, 0);
-  Press(DIK_U);
-  EXPECT_EQ(MoveCount, 5);
-  EXPECT_TRUE(SamePlace(CapturePosition(), after[4]));
-  Move(moves[5] == 'L' ? 'R' : 'L');  // a new move ends what could be redone
-  Press(DIK_Y);
-  EXPECT_EQ(MoveCount, 6);
-
-  Press(DIK_Z);
-  for (int i = 5; i < 24; ++i) Move(moves[i]);
-  Frames(1);
-  ASSERT_EQ(LevelSolved, 1);
-  EXPECT_EQ(Status(), "Solved in 24 moves: a new best!");
-  Press(DIK_Z);  // the solve stands
-  EXPECT_EQ(LevelSolved, 1);
-  EXPECT_EQ(MoveCount, 24);
-}
-
-// Par comes from par.txt by the level's bytes, or from a search for a level it does not name;
-// the best is kept by the bytes too, survives a restart of the program, and a damaged record
-// file is ignored and replaced at the next solve.
-TEST_F(History, ParAndBestBelongToTheLevelsBytes) {
-  Boot(1);
-  EXPECT_EQ(ParOfLevelInPlay(), 8);
-  testing_support::WriteBytes("par.txt", {'#', '\n'});  // par.txt is read once a run
-  EXPECT_EQ(ParOfLevelInPlay(), 8);
-  ResetRecordsState();
-  EXPECT_EQ(ParOfLevelInPlay(), 8);  // not named any more: found by the solver
-
-  RecordSolve(12);
-  ResetRecordsState();
-  EXPECT_EQ(BestOf(LevelInPlayKey), 12);
-  RecordSolve(15);
-  EXPECT_FALSE(LastSolve.newBest);
-  EXPECT_EQ(StatusLine().find("Level 1   Moves 0   Best 12   Par 8"), 0u) << StatusLine();
-
-  ASSERT_TRUE(platform::WriteUserValue("Best", reinterpret_cast<const std::uint8_t*>("junk"), 4));
-  ResetRecordsState();
-  EXPECT_EQ(BestOf(LevelInPlayKey), -1);
-  RecordSolve(9);
-  ResetRecordsState();
-  EXPECT_EQ(BestOf(LevelInPlayKey), 9);
-}
-
-// A hint is the first move of a shortest solution from where the Player stands; following it
-// needs no new search; from a hopeless position it says so.
-TEST_F(History, HintIsTheFirstMoveOfAShortestSolution) {
-  Boot(4);
-  const std::string moves = SolveLevelFile("level1.dat").moves;
-  Move(moves[0] == 'L' ? 'R' : 'L');  // off the best line
-  const std::size_t distance = SolveFromPosition(CapturePosition()).moves.size();
-  const char* names[] = {"", "left", "up", "right", "down"};
-  for (std::size_t left = distance; left > 0; --left) {
-    Press(DIK_H);
-    ASSERT_EQ(Hint, HintKind::Move);
-    EXPECT_NE(Status().find(std::string("Hint: ") + names[HintDirection]), std::string::npos);
-    Move("?LURD"[HintDirection]);
-    if (left > distance - 3) {  // each hint brings the solution one move nearer
-      EXPECT_EQ(SolveFromPosition(CapturePosition()).moves.size(), left - 1);
+// A walk, a carry, a collected ball and a restart are each undone to the position before them;
+// redo brings the step back; a new move ends redo; undo at the start or after a solve does
+// nothing.
+TEST_F(History, UndoGivesBackExactlyThePositionBeforeEachStep) {
+  const SolveResult solution = SolveLevelFile("level3.dat");  // two balls, carries
+  const std::string& m = solution.moves;
+  std::size_t walk = 0, carry = 0, ball = 0;
+  for (std::size_t k = 1; k <= m.size(); ++k) {
+    if (!walk && !solution.carried[k - 1]) walk = k;
+    if (!carry && solution.carried[k - 1]) carry = k;
+    if (!ball && Field(Replay(3, "frames 1\n" + Moves(m.substr(0, k))), "balls_left") !=
+                     "\"balls_left\":2") {
+      ball = k;
     }
   }
-  Frames(1);
-  EXPECT_EQ(LevelSolved, 1);
-  // Two islands and no platform: no solution from the start.
+  ASSERT_TRUE(walk && carry && ball && ball < m.size());
+  const std::string start = "frames 1\n";
+  for (std::size_t k : {walk, carry, ball}) {
+    SCOPED_TRACE(k);
+    const std::string before = start + Moves(m.substr(0, k - 1));
+    const std::string after = start + Moves(m.substr(0, k));
+    EXPECT_EQ(State(3, after + Press("Z")), State(3, before));
+    EXPECT_EQ(State(3, after + Press("Z") + Press("Y")), State(3, after));
+  }
+  const std::string five = start + Moves(m.substr(0, 5));
+  EXPECT_EQ(State(3, five + Press("R") + Press("BACKSPACE")), State(3, five));
+  EXPECT_NE(Field(Replay(3, five + Press("R")), "moves"), Field(Replay(3, five), "moves"));
+  const std::string back = five + Press("U") + Moves(m[3] == 'L' ? "R" : "L");
+  EXPECT_EQ(State(3, back + Press("Y")), State(3, back));
+  EXPECT_EQ(State(3, start + Press("Z")), State(3, start));
+  const std::string solved = start + Moves(m) + "frames 2\n";
+  EXPECT_EQ(Field(Replay(3, solved + Press("Z")), "solved"), "\"solved\":1");
+  EXPECT_EQ(State(3, solved + Press("Z")), State(3, solved));
+}
+
+// Following the hint on every move solves each shipped level in exactly par moves.
+TEST_F(History, FollowingTheHintSolvesEveryLevelInPar) {
+  const int pars[] = {8, 24, 30, 51, 66};
+  for (int level = 1; level <= 5; ++level) {
+    SCOPED_TRACE(level);
+    Boot(level);
+    while (!LevelSolved && MoveCount <= pars[level - 1]) {
+      Frames(1, {DIK_H});
+      Frames(1);
+      ASSERT_EQ(Hint, HintKind::Move);
+      const std::uint8_t keys[] = {0, DIK_LEFT, DIK_UP, DIK_RIGHT, DIK_DOWN};
+      Frames(10, {keys[HintDirection]});
+    }
+    Frames(1);
+    EXPECT_EQ(LevelSolved, 1);
+    EXPECT_EQ(MoveCount, pars[level - 1]);
+    EXPECT_EQ(platform::StatusText(),
+              "Solved in " + std::to_string(pars[level - 1]) + " moves: a new best!");
+  }
+  // Two islands and no platform: no solution, and the status line says what to do.
   ResetProgramState();
-  SetProgressOverride(true, 1);  // level 1 again, though it was just solved
-  testing_support::WriteLevel("level1.dat", {{"##.#"}, {0, 0}, {{3, 0}}, {}});
-  testing_support::BootGame();
+  testing_support::WriteLevel("level.dat", {{"##.#"}, {0, 0}, {{3, 0}}, {}});
+  Boot(0);
+  Frames(1, {DIK_H});
   Frames(1);
-  Press(DIK_H);
   EXPECT_EQ(Hint, HintKind::NoSolution);
-  EXPECT_NE(Status().find("No solution from here: Z to undo"), std::string::npos) << Status();
+  EXPECT_NE(platform::StatusText().find("No solution from here: Z to undo"), std::string::npos);
+}
+
+// Par comes from par.txt by the level's bytes, or from a search for one it does not name; the
+// best survives a new run; a damaged or unwritable record file neither crashes the game nor
+// costs the saved progress, and a damaged one is replaced at the next solve.
+TEST_F(History, ParAndBestBelongToTheLevelsBytesAndSurviveBadFiles) {
+  const std::string solve1 =
+      "frames 1\n" + Moves(SolveLevelFile("level1.dat").moves) + "frames 2\n";
+  testing_support::WriteBytes("par.txt", {'#', '\n'});  // the par is searched for instead
+  EXPECT_NE(Field(Replay(1, "frames 2\n"), "status").find("Moves 0   Best -   Par 8"),
+            std::string::npos);
+  const std::string data = std::getenv("XDG_DATA_HOME") + std::string("/yelko");
+  std::filesystem::create_directories(data + "/Best");  // unwritable: a directory
+  // Runs the solution of level 1 as a player's run (the progress read and written).
+  auto solve = [&solve1] {
+    ResetProgramState();
+    std::vector<headless::ScriptEvent> events;
+    std::string error;
+    EXPECT_TRUE(ParseReplayScript(solve1, &events, &error));
+    return ReplayReportJson(RunReplay(std::move(events), "", &error));
+  };
+  std::string json = solve();
+  EXPECT_EQ(Field(json, "progress"), "\"progress\":2");
+  EXPECT_EQ(Field(json, "status"), "\"status\":\"Solved in 8 moves: a new best!\"");
+
+  std::filesystem::remove(data + "/Best");
+  testing_support::WriteBytes(data + "/Best", {'j', 'u', 'n', 'k'});
+  testing_support::WriteBytes(data + "/Level", {1});
+  EXPECT_EQ(Field(solve(), "progress"), "\"progress\":2");
+  ResetProgramState();
+  SetUpLevel(testing_support::ReadBytes("level1.dat").data());
+  EXPECT_EQ(BestOf(LevelKey(LevelRecord)), 8);  // the damaged file was replaced
+}
+
+// Level 5 is in the menu; a new run enables every level reached before, even after a lower
+// level was solved since (the level to resume then follows that solve).
+TEST_F(History, TheMenuKeepsEveryLevelReachedAcrossRuns) {
+  const std::uint8_t four = 4;
+  ASSERT_TRUE(platform::WriteUserValue("Level", &four, 1));
+  std::string script = "frames 1\n" + Moves(SolveLevelFile("level4.dat").moves) + "frames 2\n";
+  script += "menu 21\nframes 1\n" + Moves(SolveLevelFile("level1.dat").moves) + "frames 2\n";
+  ResetProgramState();
+  std::vector<headless::ScriptEvent> events;
+  std::string error;
+  ASSERT_TRUE(ParseReplayScript(script, &events, &error));
+  EXPECT_EQ(Field(ReplayReportJson(RunReplay(std::move(events), "", &error)), "progress"),
+            "\"progress\":2");
+  ResetProgramState();
+  testing_support::BootGame();
+  EXPECT_EQ(CurrentLevel, 2);
+  for (std::uint16_t id = 21; id <= 25; ++id)
+    EXPECT_TRUE(platform::IsMenuItemEnabled(MainWindow, id)) << id;
+  EXPECT_TRUE(platform::IsMenuItemChecked(MainWindow, 22));
 }
 
 }  // namespace

@@ -59,8 +59,9 @@ TEST_F(Positions, SettingUpFromBytesAgreesWithStartLevel) {
 // boundary, in the middle of a carry and just after a ball, then put back, plays on to the
 // same frames and the same positions.
 TEST_F(Positions, ARestoredPositionPlaysOnAsTheGameDid) {
-  testing_support::CopyRunFiles(2);
-  const std::string moves = SolveLevelFile("level1.dat").moves;
+  testing_support::CopyRunFiles();
+  SetProgressOverride(true, 2);
+  const std::string moves = SolveLevelFile("level2.dat").moves;
   ASSERT_EQ(moves.size(), 24u);
   std::vector<std::uint8_t> keys = {0};  // one still frame, then ten frames a move
   for (char m : moves) {

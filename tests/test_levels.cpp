@@ -54,14 +54,13 @@ void WriteGameSounds() {
   }
 }
 
-void CopyRunFiles(int level) {
+void CopyRunFiles() {
   namespace fs = std::filesystem;
   for (const char* name : {"pieces.bmp", "boats.bmp", "walk.wav", "thump.wav", "crunch.wav",
-                           "bifald.wav", "finished.wav", "par.txt"}) {
+                           "bifald.wav", "finished.wav", "par.txt", "level1.dat", "level2.dat",
+                           "level3.dat", "level4.dat", "level5.dat"}) {
     fs::copy_file(GameDir() + "/" + name, name, fs::copy_options::overwrite_existing);
   }
-  fs::copy_file(GameDir() + "/level" + std::to_string(level) + ".dat", "level1.dat",
-                fs::copy_options::overwrite_existing);
 }
 
 void BootGame() {

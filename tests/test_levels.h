@@ -36,9 +36,9 @@ void WriteTinyWav(const std::string& path);
 // The five sound files the game loads, each a tiny WAV.
 void WriteGameSounds();
 
-// Copies the run directory's image sheets, sounds and par.txt into the current directory, and
-// the shipped level `level` as "level1.dat".
-void CopyRunFiles(int level);
+// Copies the run directory's image sheets, sounds, par.txt and the five shipped levels into the
+// current directory.
+void CopyRunFiles();
 
 // What WinMain does before its loop: the window with its menu (which reads the saved progress),
 // GameInit, and the first StartLevel. Frames are then run by calling PlayFrame or EditorFrame.
