@@ -6,7 +6,9 @@ namespace {
 std::uint32_t ClockStart;
 }
 
-std::uint32_t GetClock() { return platform::Ticks(); }
+std::uint32_t GetClock() {
+  return platform::Ticks();
+}
 
 std::uint32_t StartClock() {
   ClockStart = GetClock();
@@ -19,4 +21,6 @@ std::uint32_t WaitClock(std::uint32_t milliseconds) {
   return GetClock();
 }
 
-void ResetClockState() { ClockStart = 0; }
+void ResetClockState() {
+  ClockStart = 0;
+}
