@@ -31,9 +31,13 @@ std::string StatusLine() {
   line += "   Moves " + std::to_string(MoveCount);
   line += "   Best " + (best < 0 ? std::string("-") : std::to_string(best));
   line += "   Par " + Count(ParOfLevelInPlay());
+  const bool buttons = platform::OnScreenButtons();
   std::string hint = HintText();
-  if (pad && Hint == HintKind::NoSolution) hint = "No solution from here: B to undo";
+  if (Hint == HintKind::NoSolution && (pad || buttons)) {
+    hint = pad ? "No solution from here: B to undo" : "No solution from here: Undo";
+  }
   if (!hint.empty()) return line + "        " + hint;
+  if (buttons) return line;  // the buttons under the board say what they do
   return line + (pad ? "        B undo \xC2\xB7 Start restart \xC2\xB7 A hint"
                      : "        Z undo \xC2\xB7 R restart \xC2\xB7 H hint");
 }

@@ -40,6 +40,7 @@ class Backend {
   virtual bool KeyboardRead(std::uint8_t state[256]) = 0;
   virtual void KeyboardClose() = 0;
   virtual bool GamepadInUse() { return false; }
+  virtual bool OnScreenButtons() { return false; }
   virtual bool MouseOpen() = 0;
   virtual void MouseClose() = 0;
 

@@ -132,6 +132,9 @@ void KeyboardClose();
 // True while the player is using a gamepad (its buttons arrive as keys of the snapshot), so
 // that the status line can name buttons instead of keys.
 bool GamepadInUse();
+// True when the game's keys are also buttons on the screen (a touch screen), so that the status
+// line need not name keys.
+bool OnScreenButtons();
 bool MouseOpen();
 void MouseClose();
 

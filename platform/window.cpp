@@ -239,6 +239,9 @@ void KeyboardClose() {
 bool GamepadInUse() {
   return B().GamepadInUse();
 }
+bool OnScreenButtons() {
+  return B().OnScreenButtons();
+}
 bool MouseOpen() {
   return B().MouseOpen();
 }

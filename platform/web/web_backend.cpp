@@ -36,6 +36,7 @@ EM_JS(int, JsPlaySound, (int id), { return YelkoPage.playSound(id); });
 EM_JS(void, JsStopSound, (int id), { YelkoPage.stopSound(id); });
 EM_JS(void, JsReleaseSound, (int id), { YelkoPage.releaseSound(id); });
 EM_JS(void, JsBeep, (), { YelkoPage.beep(); });
+EM_JS(int, JsOnScreenButtons, (), { return document.getElementById('touchkeys').hidden ? 0 : 1; });
 // clang-format on
 
 namespace platform::web {
@@ -183,6 +184,7 @@ class WebBackend final : public Backend {
   }
 
   void KeyboardClose() override { keyboardOpen_ = false; }
+  bool OnScreenButtons() override { return JsOnScreenButtons() != 0; }
   bool MouseOpen() override { return open_; }
   void MouseClose() override {}
 
