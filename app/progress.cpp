@@ -56,8 +56,9 @@ void EnableLevelMenu(std::int32_t level) {
 
 std::uint8_t LoadReachedLevel() {
   if (OverrideActive) return 0;
+  // A value no solve can store (the menu has levels 1 to 6) is ignored, not obeyed.
   const int stored = ReadStoredByte(ReachedName);
-  return stored < 0 ? 0 : std::uint8_t(stored);
+  return stored < 0 || stored > 6 ? 0 : std::uint8_t(stored);
 }
 
 void SaveProgress(std::uint8_t level) {
