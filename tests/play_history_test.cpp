@@ -204,6 +204,12 @@ TEST_F(History, TheMenuKeepsEveryLevelReachedAcrossRuns) {
   for (std::uint16_t id = 21; id <= 25; ++id)
     EXPECT_TRUE(platform::IsMenuItemEnabled(MainWindow, id)) << id;
   EXPECT_TRUE(platform::IsMenuItemChecked(MainWindow, 22));
+  const std::uint8_t damaged = 200;  // no solve stores this: ignored
+  ASSERT_TRUE(platform::WriteUserValue("Reached", &damaged, 1));
+  ResetProgramState();
+  testing_support::BootGame();
+  EXPECT_TRUE(platform::IsMenuItemEnabled(MainWindow, 22));
+  EXPECT_FALSE(platform::IsMenuItemEnabled(MainWindow, 23));
 }
 
 }  // namespace
