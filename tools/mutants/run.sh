@@ -7,6 +7,9 @@
 # Each line of tools/mutants/list.txt is FILE, TEXT, REPLACEMENT and WHAT, separated by tabs: the first TEXT in FILE
 # becomes REPLACEMENT. For each, the script applies it, builds BUILD_DIR (default
 # build-mutants, configured here once), runs ctest, and prints "caught" or "MISSED" with WHAT.
+# "caught (build)" is a change the build itself refuses: a warning, or the build's own par step
+# (yelko-solve over the shipped levels) failing. A MISSED change may be equivalent (no input
+# tells it from the original); say so beside it in list.txt's WHAT, or replace it.
 # The source is put back after every change, and on any exit.
 set -u
 source=$(cd "$(dirname "$0")/../.." && pwd)
