@@ -183,6 +183,12 @@ TEST_F(History, ParAndBestBelongToTheLevelsBytesAndSurviveBadFiles) {
   ResetProgramState();
   SetUpLevel(testing_support::ReadBytes("level1.dat").data());
   EXPECT_EQ(BestOf(LevelKey(LevelRecord)), 8);  // the damaged file was replaced
+  LevelInPlayKey = LevelKey(LevelRecord);
+  RecordSolve(9);  // worse: the best stands
+  EXPECT_FALSE(LastSolve.newBest);
+  RecordSolve(7);  // better: a new best, kept for the next run
+  ResetRecordsState();
+  EXPECT_EQ(BestOf(LevelInPlayKey), 7);
 }
 
 // Level 5 is in the menu; a new run enables every level reached before, even after a lower
