@@ -24,28 +24,29 @@ std::map<std::uint64_t, std::int32_t> Pars;   // shipped pars, and the pars sear
 std::map<std::uint64_t, std::int32_t> Bests;  // the player's best records
 bool ParsLoaded, BestsLoaded;
 
-void AddTo(std::uint64_t key, std::int32_t moves, void* context) {
-  (*static_cast<std::map<std::uint64_t, std::int32_t>*>(context))[key] = moves;
+using MoveRecords = std::map<std::uint64_t, std::int32_t>;
+
+// The records of a file read whole; false when it is there but not records.
+bool ReadMoveRecords(const std::vector<std::uint8_t>& bytes, MoveRecords* records) {
+  MoveRecords read;
+  if (!ParseMoveRecords(std::string(bytes.begin(), bytes.end()), &read)) return false;
+  *records = std::move(read);
+  return true;
 }
 
 void LoadPars() {
   if (ParsLoaded) return;
   ParsLoaded = true;
   std::vector<std::uint8_t> bytes;
-  if (!platform::ReadWholeFile(ParFileName, MaxRecordsFile, &bytes)) return;
-  std::map<std::uint64_t, std::int32_t> read;
-  if (ParseMoveRecords(std::string(bytes.begin(), bytes.end()), AddTo, &read)) Pars = read;
+  if (platform::ReadWholeFile(ParFileName, MaxRecordsFile, &bytes)) ReadMoveRecords(bytes, &Pars);
 }
 
 void LoadBests() {
   if (BestsLoaded) return;
   BestsLoaded = true;
   std::vector<std::uint8_t> bytes;
-  if (!platform::ReadUserValue(BestValueName, MaxRecordsFile, &bytes)) return;
-  std::map<std::uint64_t, std::int32_t> read;
-  if (ParseMoveRecords(std::string(bytes.begin(), bytes.end()), AddTo, &read)) {
-    Bests = read;
-  } else {
+  if (platform::ReadUserValue(BestValueName, MaxRecordsFile, &bytes) &&
+      !ReadMoveRecords(bytes, &Bests)) {
     std::fprintf(stderr,
                  "yelko: the best records are damaged; they are ignored and will be replaced "
                  "at the next solve\n");
@@ -54,9 +55,7 @@ void LoadBests() {
 
 }  // namespace
 
-bool ParseMoveRecords(const std::string& text,
-                      void (*add)(std::uint64_t key, std::int32_t moves, void* context),
-                      void* context) {
+bool ParseMoveRecords(const std::string& text, std::map<std::uint64_t, std::int32_t>* records) {
   std::size_t at = 0;
   while (at < text.size()) {
     std::size_t end = text.find('\n', at);
@@ -78,7 +77,7 @@ bool ParseMoveRecords(const std::string& text,
         moves < 0) {
       return false;
     }
-    add(key, moves, context);
+    (*records)[key] = moves;
   }
   return true;
 }

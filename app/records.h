@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 inline constexpr const char* ParFileName = "par.txt";
@@ -35,9 +36,7 @@ void RecordSolve(std::int32_t moves);
 
 // "KEY MOVES" lines, as par.txt and the best records hold them. False on any line that is not
 // one (comments after '#' and blank lines are fine).
-bool ParseMoveRecords(const std::string& text,
-                      void (*add)(std::uint64_t key, std::int32_t moves, void* context),
-                      void* context);
+bool ParseMoveRecords(const std::string& text, std::map<std::uint64_t, std::int32_t>* records);
 std::string MoveRecordLine(std::uint64_t key, std::int32_t moves);
 
 void ResetRecordsState();
