@@ -105,12 +105,24 @@ bool ReplaceFileAtomically(const char* path, const std::uint8_t* data, std::size
   return true;
 }
 
-std::string UserDataDirectory() {
-  const char* xdg = std::getenv("XDG_DATA_HOME");
+namespace {
+
+// $VARIABLE/yelko when the variable holds an absolute path, else $HOME/UNDER_HOME/yelko.
+std::string XdgDirectory(const char* variable, const char* underHome) {
+  const char* xdg = std::getenv(variable);
   if (xdg != nullptr && xdg[0] == '/') return std::string(xdg) + "/yelko";
   const char* home = std::getenv("HOME");
-  if (home != nullptr && home[0] != '\0') return std::string(home) + "/.local/share/yelko";
+  if (home != nullptr && home[0] != '\0') return std::string(home) + underHome + "/yelko";
   return {};
+}
+
+}  // namespace
+
+std::string UserDataDirectory() {
+  return XdgDirectory("XDG_DATA_HOME", "/.local/share");
+}
+std::string UserConfigDirectory() {
+  return XdgDirectory("XDG_CONFIG_HOME", "/.config");
 }
 
 bool MakeDirectories(const std::string& path) {

@@ -25,6 +25,9 @@ bool ReplaceFileAtomically(const char* path, const std::uint8_t* data, std::size
 // Where the player's saved state lives: $XDG_DATA_HOME/yelko, else $HOME/.local/share/yelko.
 // Empty when neither variable is set.
 std::string UserDataDirectory();
+// Where the Linux desktop keeps its settings: $XDG_CONFIG_HOME/yelko, else
+// $HOME/.config/yelko. Empty when neither variable is set.
+std::string UserConfigDirectory();
 
 // Creates the directory and its parents as needed. True when it exists afterwards.
 bool MakeDirectories(const std::string& path);

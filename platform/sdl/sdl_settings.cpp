@@ -3,7 +3,6 @@
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 #include "platform/files.h"
@@ -18,14 +17,6 @@ constexpr int MinSide = 100;
 constexpr int MaxSide = 16384;
 constexpr int MaxOffset = 65535;
 
-std::string ConfigDirectory() {
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  if (xdg != nullptr && xdg[0] == '/') return std::string(xdg) + "/yelko";
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && home[0] != '\0') return std::string(home) + "/.config/yelko";
-  return {};
-}
-
 // Reads one number and the single space or newline after it.
 bool Number(const char*& at, const char* end, int low, int high, int* out) {
   const auto [next, error] = std::from_chars(at, end, *out);
@@ -37,7 +28,7 @@ bool Number(const char*& at, const char* end, int low, int high, int* out) {
 }  // namespace
 
 std::string WindowPlacePath() {
-  const std::string dir = ConfigDirectory();
+  const std::string dir = UserConfigDirectory();
   return dir.empty() ? dir : dir + "/window";
 }
 
@@ -65,7 +56,7 @@ bool LoadWindowPlace(WindowPlace* place) {
 }
 
 bool SaveWindowPlace(const WindowPlace& place) {
-  const std::string dir = ConfigDirectory();
+  const std::string dir = UserConfigDirectory();
   if (dir.empty() || !MakeDirectories(dir)) return false;
   char line[MaxBytes];
   const int n = std::snprintf(line, sizeof line, "%s %d %d %d %d %d\n", Tag, place.x, place.y,
