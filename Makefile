@@ -31,18 +31,23 @@ WINDOWS_PACKAGES = cmake make mingw-w64 wine wine64 googletest xvfb xauth xdotoo
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build play test test-asan bench fuzz fuzz-short format clean \
-        web-deps web web-serve test-web windows-deps windows test-windows
-
-deps:
-	@missing=$$(for p in $(PACKAGES); do \
+# $(call install_missing,PACKAGES[,MORE]): installs with apt-get whichever of the Debian
+# packages are not installed; MORE is shell that may add names to $$missing first.
+install_missing = missing=$$(for p in $(1); do \
 	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'ok installed' || echo $$p; \
 	  done); \
+	$(2) \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:" $$missing; \
 	  $(SUDO) apt-get update -qq && \
 	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
+
+.PHONY: deps build play test test-asan bench fuzz fuzz-short format clean \
+        web-deps web web-serve test-web windows-deps windows test-windows
+
+deps:
+	@$(call install_missing,$(PACKAGES))
 
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -85,16 +90,9 @@ fuzz-short: deps
 	bash fuzz/run.sh $(FUZZ_BUILD) 30
 
 web-deps:
-	@missing=$$(for p in $(WEB_PACKAGES); do \
-	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'ok installed' || echo $$p; \
-	  done); \
-	command -v node >/dev/null || missing="$$missing nodejs"; \
-	command -v npm >/dev/null || missing="$$missing npm"; \
-	if [ -n "$$missing" ]; then \
-	  echo "Installing:" $$missing; \
-	  $(SUDO) apt-get update -qq && \
-	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
-	fi
+	@$(call install_missing,$(WEB_PACKAGES),\
+	  command -v node >/dev/null || missing="$$missing nodejs"; \
+	  command -v npm >/dev/null || missing="$$missing npm";)
 
 # The page: the native build makes the data files, emscripten the program (optimised for size).
 # An optimised build runs emscripten's JavaScript tools, which find their modules through
@@ -120,14 +118,7 @@ test-web: web
 	  $(BUILD) . $(WEB_BUILD)
 
 windows-deps:
-	@missing=$$(for p in $(WINDOWS_PACKAGES); do \
-	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'ok installed' || echo $$p; \
-	  done); \
-	if [ -n "$$missing" ]; then \
-	  echo "Installing:" $$missing; \
-	  $(SUDO) apt-get update -qq && \
-	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
-	fi
+	@$(call install_missing,$(WINDOWS_PACKAGES))
 
 # The Windows programs, cross-built with mingw-w64 (cmake/mingw-w64.cmake), and
 # $(WINDOWS_BUILD)/yelko-windows.zip. The build runs the content tools under Wine, in a Wine
