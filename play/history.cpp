@@ -1,9 +1,9 @@
 #include "play/history.h"
 
+#include <cstring>
 #include <vector>
 
 #include "board/board_state.h"
-#include "board/level_record.h"
 
 std::int32_t MoveCount;
 
@@ -42,7 +42,7 @@ void RecordMove(const Position& before) {
 void RecordRestart(const Position& before) {
   const Position after = CapturePosition();
   if (after == before) return;
-  if (before.levelSolved || LevelKey(before.record) != LevelKey(after.record)) {
+  if (before.levelSolved || std::memcmp(before.record, after.record, sizeof after.record) != 0) {
     ClearHistory();
     return;
   }
@@ -61,9 +61,6 @@ bool UndoStep() {
 }
 bool RedoStep() {
   return SwapStep(RedoSteps, UndoSteps);
-}
-bool CanUndo() {
-  return !UndoSteps.empty() && !LevelSolved;
 }
 
 void ResetHistoryState() {

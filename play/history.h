@@ -25,6 +25,5 @@ void ClearHistory();
 // solved: the solve, its sound and the saved progress stand.
 bool UndoStep();
 bool RedoStep();
-bool CanUndo();
 
 void ResetHistoryState();

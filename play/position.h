@@ -37,8 +37,3 @@ void RestorePosition(const Position& position);
 // Equal exactly when the game plays on identically from the two positions (the solved clock
 // counts only while solved: otherwise every frame sets it afresh).
 bool operator==(const Position& a, const Position& b);
-
-// The Player's cell, for positions on a cell boundary.
-inline bool PositionOnBoundary(const Position& p) {
-  return p.playerX % CellPixels == 0 && p.playerY % CellPixels == 0;
-}
