@@ -119,12 +119,12 @@ std::int32_t PlayFrame() {
     if (KeyboardState[DIK_DOWN]) MoveDirection = DirDown;
   }
 
-  // Deliberate: R restarts in every frame it is held, the Player standing at his start.
   const std::uint8_t historyKeys = HeldHistoryKeys();
   HistoryKeysPressed |= historyKeys & ~HistoryKeysHeld;
   HistoryKeysHeld = historyKeys;
 
   const bool wasSolved = LevelSolved;
+  // Deliberate: R restarts in every frame it is held, the Player standing at his start.
   if (KeyboardState[DIK_R]) ResetLevel();
   if (KeyboardState[DIK_D]) {
     EditorMode = 1;
