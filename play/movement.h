@@ -16,14 +16,14 @@ void ProbeUp();
 void ProbeRight();
 void ProbeDown();
 // The water tests of one direction each, at the cell holding a pixel. CanPlatformMove asks the
-// same question in 64-bit arithmetic of its own, so only the tests call these four.
+// same question in 64-bit arithmetic of its own, so the game itself calls none of these four.
 std::uint8_t WaterLeftOf(std::int32_t px, std::int32_t py);
 std::uint8_t WaterAbove(std::int32_t px, std::int32_t py);
 std::uint8_t WaterRightOf(std::int32_t px, std::int32_t py);
 std::uint8_t WaterBelow(std::int32_t px, std::int32_t py);
 std::uint8_t CanPlatformMove(std::int32_t n, std::int32_t direction);
 std::int32_t FindPlatformUnderPlayer();
-// FindPlatformUnderPlayer measures distances in 64 bits; only the tests call this.
+// FindPlatformUnderPlayer measures distances in 64 bits, so the game itself never calls this.
 std::int32_t AbsValue(std::int32_t v);
 
 void ResetMovementQueryState();

@@ -3,7 +3,6 @@
 #include "play/movement.h"
 
 #include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <tuple>
@@ -109,23 +108,6 @@ TEST_F(MovementQueries, APlayerOffTheBoardStandsOnNoCellAndHasNoNeighbours) {
   }
 }
 
-TEST_F(MovementQueries, WaterTestsAreFalseOffTheBoardOnEitherAxis) {
-  for (int v = -40; v <= 560; v += 20) {
-    EXPECT_FALSE(WaterRightOf(520, v) || WaterLeftOf(0, v) || WaterAbove(v, 0) ||
-                 WaterBelow(v, 520))
-        << v;
-  }
-  EXPECT_TRUE(WaterRightOf(480, 0) && WaterBelow(0, 480));
-  EXPECT_FALSE(WaterRightOf(200, -1) || WaterBelow(-40, 200));  // the other axis off the board
-  EXPECT_FALSE(WaterLeftOf(INT_MAX, INT_MIN) || WaterRightOf(INT_MIN, INT_MAX));
-  Land(3, 3);
-  EXPECT_FALSE(WaterRightOf(80, 120) || WaterRightOf(119, 159) || WaterLeftOf(199, 120));
-  EXPECT_TRUE(WaterRightOf(80, 119));
-  // Pixel -1 lies in column -1, whose right neighbour is column 0, not column 1.
-  Land(1, 1);
-  EXPECT_TRUE(WaterRightOf(-1, 40));
-}
-
 TEST_F(MovementQueries, APlatformMovesOnlyOntoOpenWater) {
   Platform(0, 5, 3, 4);  // the square at pixel (120, 160)
   EXPECT_EQ(Moves(0), "1111");
@@ -182,37 +164,6 @@ TEST_F(MovementQueries, ThePlatformUnderThePlayerIsTheLastWithinReach) {
   EXPECT_EQ(FindPlatformUnderPlayer(), -1);
   PlayerAt(INT_MAX, INT_MIN);
   EXPECT_EQ(FindPlatformUnderPlayer(), 4);
-}
-
-TEST_F(MovementQueries, ThePlatformIsFoundWheneverACellCentreIsWithinReach) {
-  // Every Player position around a plus and an arch, against the plain distance rule.
-  Platform(0, 8, 5, 5);
-  Platform(1, 2, 7, 6);
-  for (int y = 100; y <= 460; ++y) {
-    for (int x = 100; x <= 460; ++x) {
-      std::int32_t expected = -1;
-      for (int n = 0; n < 2; ++n) {
-        for (int dx = 0; dx < 3; ++dx) {
-          for (int dy = 0; dy < 3; ++dy) {
-            if (PlatformTable.record[n].shape[dx][dy] == 1 &&
-                std::abs(x - PlatformTable.x[n] - dx * 40) < 40 &&
-                std::abs(y - PlatformTable.y[n] - dy * 40) < 40) {
-              expected = n;
-            }
-          }
-        }
-      }
-      PlayerAt(x, y);
-      ASSERT_EQ(FindPlatformUnderPlayer(), expected) << x << "," << y;
-    }
-  }
-}
-
-TEST_F(MovementQueries, AbsoluteValueKeepsTheMostNegativeValue) {
-  EXPECT_EQ(AbsValue(-7), 7);
-  EXPECT_EQ(AbsValue(0), 0);
-  EXPECT_EQ(AbsValue(-INT_MAX), INT_MAX);
-  EXPECT_EQ(AbsValue(INT_MIN), INT_MIN);
 }
 
 }  // namespace

@@ -1,87 +1,14 @@
-// The shared window system: one game window, a queue that hands out one message at a time,
-// and a menu whose enabled states the game sets.
-#include <vector>
+// What every desktop window shares: the key latch, and the board's place in windows of many
+// sizes with clicks mapped back through it.
+#include <gtest/gtest.h>
 
-#include "platform/headless/headless.h"
+#include <algorithm>
+#include <cstdlib>
+
 #include "platform/key_latch.h"
-#include "platform/platform.h"
 #include "platform/viewport.h"
-#include "tests/test_support.h"
 
 namespace {
-
-std::vector<std::uint32_t> Seen;
-
-std::int64_t RecordingProc(platform::Window w, std::uint32_t id, std::uint64_t wp,
-                           std::int64_t lp) {
-  Seen.push_back(id);
-  if (id == platform::WM_DESTROY) platform::PostQuitMessage(0);
-  return platform::DefWindowProc(w, id, wp, lp);
-}
-
-class WindowSystem : public testing_support::FreshProgram {
- protected:
-  void SetUp() override {
-    FreshProgram::SetUp();
-    Seen.clear();
-    ASSERT_TRUE(platform::RegisterWindowClass("WINXCLASS", RecordingProc));
-    window_ = platform::CreateGameWindow("WINXCLASS", "Yelko",
-                                         {{"&File", 0, 0, true}, {"Level 1", 21, 1, false}});
-    ASSERT_NE(window_, 0u);
-  }
-  platform::Window window_ = 0;
-};
-
-TEST_F(WindowSystem, CreationSendsCreateAndTheWindowIsFoundByClassAndTitle) {
-  EXPECT_EQ(Seen, std::vector<std::uint32_t>{platform::WM_CREATE});
-  EXPECT_EQ(platform::FindWindow("WINXCLASS", nullptr), window_);
-  EXPECT_EQ(platform::FindWindow("WINXCLASS", "Yelko"), window_);
-  EXPECT_EQ(platform::FindWindow("WINXCLASS", "Other"), 0u);
-  EXPECT_EQ(platform::FindWindow("OTHER", nullptr), 0u);
-  EXPECT_EQ(platform::GetActiveWindow(), window_);
-  // A second game window is refused.
-  EXPECT_EQ(platform::CreateGameWindow("WINXCLASS", "Yelko", {}), 0u);
-}
-
-TEST_F(WindowSystem, MessagesComeOutOneAtATimeInOrder) {
-  platform::PostMessage(window_, platform::WM_PAINT, 0, 0);
-  platform::PostMessage(window_, platform::WM_KEYDOWN, 7, 0);
-  platform::Message m;
-  ASSERT_TRUE(platform::PeekMessage(&m));
-  EXPECT_EQ(m.id, platform::WM_PAINT);
-  ASSERT_TRUE(platform::PeekMessage(&m));
-  EXPECT_EQ(m.id, platform::WM_KEYDOWN);
-  EXPECT_EQ(m.wParam, 7u);
-  EXPECT_FALSE(platform::PeekMessage(&m));
-}
-
-TEST_F(WindowSystem, CloseDestroysTheWindowAndQueuesQuit) {
-  platform::PostMessage(window_, platform::WM_CLOSE, 0, 0);
-  platform::Message m;
-  ASSERT_TRUE(platform::PeekMessage(&m));
-  platform::DispatchMessage(m);
-  EXPECT_EQ(Seen.back(), platform::WM_DESTROY);
-  EXPECT_EQ(platform::FindWindow("WINXCLASS", nullptr), 0u);
-  ASSERT_TRUE(platform::PeekMessage(&m));
-  EXPECT_EQ(m.id, platform::WM_QUIT);
-}
-
-TEST_F(WindowSystem, MenuItemsStartAsGivenAndChangeById) {
-  EXPECT_FALSE(platform::IsMenuItemEnabled(window_, 21));
-  EXPECT_TRUE(platform::EnableMenuItem(window_, 21, true));
-  EXPECT_TRUE(platform::IsMenuItemEnabled(window_, 21));
-  // An id with no item changes nothing.
-  EXPECT_FALSE(platform::EnableMenuItem(window_, 25, true));
-  EXPECT_FALSE(platform::IsMenuItemEnabled(window_, 25));
-}
-
-TEST_F(WindowSystem, PackedPointsKeepTheirSign) {
-  const std::int64_t p = platform::PackPoint(-10, 300);
-  EXPECT_EQ(std::int16_t(p & 0xFFFF), -10);
-  EXPECT_EQ(std::int16_t((p >> 16) & 0xFFFF), 300);
-}
-
-}  // namespace
 
 // A tap shorter than a frame must still move the Player: the next snapshot sees it once.
 TEST(KeyLatch, ATapBetweenSnapshotsIsSeenOnceAndAHeldKeyStaysHeld) {
@@ -98,24 +25,62 @@ TEST(KeyLatch, ATapBetweenSnapshotsIsSeenOnceAndAHeldKeyStaysHeld) {
   EXPECT_EQ(state[0xC8], 0x80);
 }
 
-// Whole factors with the board centred, a smooth shrink below 1x, and clicks mapped back to the
-// board pixel under them, none from the letterbox.
-TEST(Viewport, FitsByWholeFactorsAndMapsClicksBackToBoardPixels) {
-  const platform::Viewport big = platform::FitBoard(1920, 1200);
-  EXPECT_EQ(big.scale, 2);
-  EXPECT_EQ(big.width, 1120);
-  EXPECT_EQ(big.x, 400);
-  EXPECT_EQ(big.y, 40);
-  int bx = -1, by = -1;
-  EXPECT_FALSE(platform::ViewportToBoard(big, 399, 600, &bx, &by));
-  ASSERT_TRUE(platform::ViewportToBoard(big, 400 + 81, 40 + 1119, &bx, &by));
-  EXPECT_EQ(bx, 40);
-  EXPECT_EQ(by, 559);
-  const platform::Viewport small = platform::FitBoard(300, 400);
-  EXPECT_EQ(small.scale, 0);
-  EXPECT_EQ(small.width, 300);
-  EXPECT_EQ(small.y, 50);
-  ASSERT_TRUE(platform::ViewportToBoard(small, 299, 50, &bx, &by));
-  EXPECT_EQ(bx, 558);
-  EXPECT_EQ(by, 0);
+// For every size: the largest whole factor that fits (or a shrink below 1x), centred, and every
+// point of the board maps back to the board pixel drawn there, every point beside it to none.
+TEST(ViewportSweep, WholeFactorsCentredAndClicksRoundTripAtEverySize) {
+  for (int w = 100; w <= 3900; w += 37) {
+    for (int h = 100; h <= 2200; h += 53) {
+      const platform::Viewport v = platform::FitBoard(w, h);
+      const int side = std::min(w, h);
+      ASSERT_EQ(v.width, v.height);
+      if (side >= 560) {
+        ASSERT_EQ(v.scale, side / 560) << w << "x" << h;
+        ASSERT_EQ(v.width, v.scale * 560);
+      } else {
+        ASSERT_EQ(v.scale, 0);
+        ASSERT_EQ(v.width, side);
+      }
+      ASSERT_LE(std::abs((w - v.width) - 2 * v.x), 1) << w << "x" << h;
+      ASSERT_LE(std::abs((h - v.height) - 2 * v.y), 1) << w << "x" << h;
+      int bx = -1, by = -1;
+      for (int p = 0; p < 560; p += 13) {
+        if (v.scale >= 1) {
+          // Every screen pixel of the block that shows board pixel p maps back to p.
+          for (int d : {0, v.scale - 1}) {
+            ASSERT_TRUE(platform::ViewportToBoard(v, v.x + p * v.scale + d,
+                                                  v.y + (559 - p) * v.scale + d, &bx, &by));
+            ASSERT_EQ(bx, p);
+            ASSERT_EQ(by, 559 - p);
+          }
+        }
+      }
+      ASSERT_TRUE(platform::ViewportToBoard(v, v.x + v.width - 1, v.y + v.height - 1, &bx, &by));
+      // The last screen pixel shows the last board pixel (shrunk: the last it covers).
+      const int last = v.scale >= 1 ? 559 : 559 - 560 / v.width;
+      ASSERT_GE(bx, last) << w << "x" << h;
+      ASSERT_GE(by, last) << w << "x" << h;
+      ASSERT_FALSE(platform::ViewportToBoard(v, v.x - 1, v.y, &bx, &by));
+      ASSERT_FALSE(platform::ViewportToBoard(v, v.x, v.y + v.height, &bx, &by));
+      ASSERT_FALSE(platform::ViewportToBoard(v, v.x + v.width, v.y, &bx, &by));
+    }
+  }
 }
+
+// The first window: the largest whole scale whose window fits about 85 % of the usable area.
+TEST(ViewportSweep, FirstScaleFitsEightyFivePercentOfTheDesktop) {
+  const int chrome = 44;  // menu bar and status line
+  EXPECT_EQ(platform::FirstScale(1920, 1040, 0, chrome), 1);
+  EXPECT_EQ(platform::FirstScale(2560, 1400, 0, chrome), 2);
+  EXPECT_EQ(platform::FirstScale(3840, 2120, 0, chrome), 3);
+  EXPECT_EQ(platform::FirstScale(800, 600, 0, chrome), 1);  // never below 1x
+  EXPECT_EQ(platform::FirstScale(0, 0, 0, chrome), 1);
+  for (int h = 700; h < 5000; h += 11) {
+    const int s = platform::FirstScale(h * 2, h, 0, chrome);
+    if (s > 1) {
+      EXPECT_LE(560 * s + chrome, h * 85 / 100) << h;
+    }
+    EXPECT_GT(560 * (s + 1) + chrome, h * 85 / 100) << h;
+  }
+}
+
+}  // namespace
