@@ -19,8 +19,7 @@ using ContentSound = testing_support::FreshProgram;
 
 TEST_F(ContentSound, EveryEffectLoadsInOrderShortQuietAtTheEdgesAndAudible) {
   ASSERT_EQ(SoundInit(), 1);
-  const char* const files[] = {"walk.wav", "thump.wav", "crunch.wav", "bifald.wav",
-                               "finished.wav"};
+  const char* const files[] = {"walk.wav", "thump.wav", "crunch.wav", "bifald.wav", "finished.wav"};
   for (int i = 0; i < 5; ++i) {
     SCOPED_TRACE(files[i]);
     const std::string path = testing_support::GameDir() + "/" + files[i];

@@ -43,7 +43,8 @@ const std::vector<std::string> Moat = {
     "######..##..##", "######......##", "##############",
 };
 
-// The shortest solutions of the shipped levels, as the README lists them.
+// The shortest solutions of the shipped levels, as the README lists them: a first lesson in
+// carrying, growing to a long final puzzle.
 constexpr std::size_t ShippedLengths[] = {8, 24, 30, 51, 66};
 
 class Solver : public testing_support::FreshProgram {
@@ -183,11 +184,10 @@ TEST_F(Solver, GivesUpAtTheStateLimit) {
   EXPECT_EQ(result.states, 10u);
 }
 
-// The five levels the game ships: each solvable, each needing a carry (no solution by walking
-// alone), each solution the game's, the shortest solutions growing from level to level, and
-// the levels together showing most of the platform types.
+// The five levels the game ships: each solvable in the length the README lists (growing from
+// level to level), each needing a carry (no solution by walking alone), each solution the
+// game's, and the levels together showing most of the platform types.
 TEST_F(Solver, ShippedLevels) {
-  std::size_t previous = 0;
   bool typeUsed[ShapeTypes] = {};
   for (int n = 1; n <= 5; ++n) {
     SCOPED_TRACE(n);
@@ -205,26 +205,14 @@ TEST_F(Solver, ShippedLevels) {
     EXPECT_TRUE(GameSolvesBytes(bytes, guidedMoves));
     LevelLayout layout;
     DecodeLevelRecord(bytes.data(), &layout);
-    EXPECT_LE(layout.ballCount, 4);
-    EXPECT_GE(layout.platformCount, 1);
     for (int p = 0; p < layout.platformCount; ++p) typeUsed[layout.platforms[p].type] = true;
-
-    const std::size_t length = result.moves.size();
-    EXPECT_GT(length, previous);
-    previous = length;
-    if (n == 1) {
-      EXPECT_LT(length, 15u);  // a first lesson in carrying
-    }
-    if (n == 5) {
-      EXPECT_GE(length, 60u);  // the long final puzzle
-    }
 
     SolveOptions walking;
     walking.allowCarry = false;
     EXPECT_EQ(SolveLevelFile(path, walking).outcome, SolveOutcome::Unsolvable);
 
     EXPECT_TRUE(GameSolvesBytes(bytes, result.moves));
-    EXPECT_FALSE(GameSolvesBytes(bytes, result.moves.substr(0, length - 1)));
+    EXPECT_FALSE(GameSolvesBytes(bytes, result.moves.substr(0, result.moves.size() - 1)));
   }
   int types = 0;
   for (bool used : typeUsed) types += used;
