@@ -153,36 +153,6 @@ TEST_F(Shell, MouseButtonsSetTheirLatchWithSignedClientCoordinates) {
   EXPECT_EQ(ClickX, 7);
 }
 
-TEST_F(Shell, AReplayThatWalksAndCarriesSolvesTheLevelAndSavesTheNext) {
-  // Land in the top-left corner, the ball on an island to the right, a 2 x 2 platform
-  // between them: walk onto the platform, carry it across, step onto the island.
-  const std::vector<std::string> map = {
-      "##............",
-      "##.......##...",
-      "..............",
-      "..............",
-  };
-  testing_support::WriteLevel("level1.dat", {map, {0, 1}, {{10, 1}}, {{5, 2, 0}}});
-  const std::string text =
-      "# walk onto the platform, then carry it east\n"
-      "frames 10 RIGHT\n"
-      "frames 10 RIGHT\n"
-      "frames 80 RIGHT\n"
-      "\n"
-      "frames 20\n";
-  std::vector<ScriptEvent> script;
-  std::string error;
-  ASSERT_TRUE(ParseReplayScript(text, &script, &error)) << error;
-  EXPECT_EQ(Run(std::move(script)), 0);
-  const std::string json = ReplayReportJson(0);
-  EXPECT_NE(json.find("\"solved\":1"), std::string::npos) << json;
-  EXPECT_NE(json.find("\"level\":2"), std::string::npos) << json;
-  EXPECT_NE(json.find("\"progress\":2"), std::string::npos) << json;
-  EXPECT_NE(json.find("\"sounds\":[\"thump.wav\",\"crunch.wav\",\"bifald.wav\"]"),
-            std::string::npos)
-      << json;
-}
-
 TEST(ReplayScript, MalformedLinesAreNamedByNumber) {
   const std::vector<std::pair<std::string, std::string>> bad = {
       {"frames\n", "line 1: "},

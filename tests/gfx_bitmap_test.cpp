@@ -112,12 +112,4 @@ TEST_F(Bitmap, RefusesWhatItCannotReadAndLeavesTheRecordAlone) {
   EXPECT_TRUE(bmp_.pixels.empty());
 }
 
-TEST(FlipBitmapRows, ReversesRowsAndLeavesOneRowAlone) {
-  Bytes rows = {1, 2, 3, 4, 5, 6};
-  EXPECT_EQ(FlipBitmapRows(rows.data(), 2, 3), 1u);
-  EXPECT_EQ(rows, (Bytes{5, 6, 3, 4, 1, 2}));
-  EXPECT_EQ(FlipBitmapRows(rows.data(), 6, 1), 1u);
-  EXPECT_EQ(rows, (Bytes{5, 6, 3, 4, 1, 2}));
-}
-
 }  // namespace

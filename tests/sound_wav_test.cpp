@@ -128,19 +128,4 @@ TEST_F(Sound, WithoutADeviceALoadStillTakesItsSlot) {
   EXPECT_EQ(SoundTable[1].state, 0);
 }
 
-TEST_F(Sound, ShutdownAndResetGiveEveryBufferBackOnce) {
-  for (int i = 0; i < 3; ++i) ASSERT_EQ(LoadWav("good.wav", 0), i);
-  DeleteSound(1);
-  EXPECT_EQ(SoundShutdown(), 1);
-  EXPECT_EQ(headless::LiveSoundBuffers(), 0);
-  EXPECT_EQ(PlaySound(0), 1);  // released buffers are not reached again
-  ResetSoundState();
-  EXPECT_EQ(headless::LiveSoundBuffers(), 0);
-
-  ASSERT_EQ(SoundInit(), 1);
-  ASSERT_EQ(LoadWav("good.wav", 0), 0);
-  ResetSoundState();  // in the middle of a run: what is held is given back
-  EXPECT_EQ(headless::LiveSoundBuffers(), 0);
-}
-
 }  // namespace
