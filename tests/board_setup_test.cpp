@@ -2,6 +2,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/progress.h"
@@ -69,23 +70,17 @@ TEST_F(BoardSetup, ALevelBecomesGridPlatformsBallsAndPlayer) {
   EXPECT_TRUE(platform::IsMenuItemEnabled(window, 21));
   EXPECT_EQ(LevelSolved, 0);
   for (auto [c, r] : {std::pair{1, 1}, {1, 13}, {13, 0}}) EXPECT_EQ(BoardGrid[c][r], CellLand);
-  EXPECT_EQ(CountCells(CellLand), 3);
-  ASSERT_EQ(PlatformCount, 2);
-  EXPECT_EQ(PlatformTable.x[0], 120);
-  EXPECT_EQ(PlatformTable.y[0], 160);
-  for (int n = 2; n < PlatformSlots; ++n) EXPECT_EQ(PlatformTable.type[n], -1);
   for (auto [c, r] : {std::pair{3, 4}, {4, 4}, {3, 5}, {4, 5}, {8, 7}, {8, 8}, {8, 9}}) {
     EXPECT_EQ(BoardGrid[c][r], CellPlatform) << c << "," << r;
   }
-  EXPECT_EQ(CountCells(CellPlatform), 7);
-  ASSERT_EQ(BallTotal, 3);
-  EXPECT_EQ(BallsLeft, 3);
-  EXPECT_EQ(BallBobs[0].x, 240);
-  EXPECT_EQ(BallBobs[0].y, 280);
-  EXPECT_EQ(BallBobs[2].x, 520);
-  EXPECT_EQ(BallAlive[0] + BallAlive[1] + BallAlive[2], 3);
-  EXPECT_EQ(PlayerBob.x, 80);
-  EXPECT_EQ(PlayerBob.y, 440);
+  EXPECT_EQ(std::tuple(CountCells(CellLand), CountCells(CellPlatform), PlatformCount),
+            std::tuple(3, 7, 2));
+  EXPECT_EQ(std::pair(PlatformTable.x[0], PlatformTable.y[0]), std::pair(120, 160));
+  for (int n = 2; n < PlatformSlots; ++n) EXPECT_EQ(PlatformTable.type[n], -1);
+  EXPECT_EQ(std::tuple(BallTotal, BallsLeft, BallAlive[0] + BallAlive[1] + BallAlive[2]),
+            std::tuple(3, 3, 3));
+  EXPECT_EQ(std::tuple(BallBobs[0].x, BallBobs[0].y, BallBobs[2].x), std::tuple(240, 280, 520));
+  EXPECT_EQ(std::pair(PlayerBob.x, PlayerBob.y), std::pair(80, 440));
   EXPECT_TRUE(headless::Messages().empty());
 
   // Set up again from a level with neither balls nor platforms: nothing of the old one stays.
@@ -98,27 +93,24 @@ TEST_F(BoardSetup, ListsWithoutTerminatorsStopAtTheirAreaAndTable) {
   Bytes level = WaterLevel();
   Put(level, BallListByte, {0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 255});  // five balls, no platforms
   Start(level);
-  EXPECT_EQ(BallTotal, 5);
-  EXPECT_EQ(BallBobs[4].y, 160);
-  EXPECT_EQ(PlatformCount, 0);
+  EXPECT_EQ(std::tuple(BallTotal, BallBobs[4].y, PlatformCount), std::tuple(5, 160, 0));
 
   // Five balls ended by a platform's type byte, and no 255 in the platform list at all.
   for (int n = 0; n < 10; ++n) Put(level, PlatformListByte + 3 * n, {n % 9, n, 0});
   BallAlive[5] = 0;
   Start(level);
-  EXPECT_EQ(BallTotal, 5);
-  EXPECT_EQ(BallAlive[5], 0);
-  EXPECT_EQ(PlatformCount, MaxPlatformsInRecord);
-  EXPECT_EQ(PlatformTable.type[8], 8);
-  EXPECT_EQ(PlatformTable.type[9], -1);  // the tenth triple is never read
+  // The tenth triple is never read.
+  EXPECT_EQ(std::tuple(BallTotal, BallAlive[5], PlatformCount, PlatformTable.type[8],
+                       PlatformTable.type[9]),
+            std::tuple(5, 0, MaxPlatformsInRecord, 8, -1));
 
   // The all-zero record (in memory when the very first load fails) is just as bounded.
   std::memset(LevelRecord, 0, LevelRecordSize);
   CurrentLevel = 7;  // no such file
   StartLevel();
-  EXPECT_EQ(BallTotal, 5);
-  EXPECT_EQ(PlatformCount, MaxPlatformsInRecord);
-  EXPECT_EQ(CountCells(CellPlatform), 4);  // nine type 0 platforms at (0, 0)
+  // Nine type 0 platforms at (0, 0) cover four cells.
+  EXPECT_EQ(std::tuple(BallTotal, PlatformCount, CountCells(CellPlatform)),
+            std::tuple(5, MaxPlatformsInRecord, 4));
 }
 
 TEST_F(BoardSetup, OffBoardCoordinatesAndUnknownTypesAreHarmless) {
@@ -132,14 +124,12 @@ TEST_F(BoardSetup, OffBoardCoordinatesAndUnknownTypesAreHarmless) {
        -56, 10, 10,   // unknown (200)
        5, 5, 5, 255});
   Start(level);
-  EXPECT_EQ(PlayerBob.x, -120);
-  EXPECT_EQ(PlayerBob.y, -56 * 40);
-  EXPECT_EQ(BallBobs[0].x, -80);
-  EXPECT_EQ(BallBobs[0].y, 127 * 40);
+  EXPECT_EQ(std::tuple(PlayerBob.x, PlayerBob.y, BallBobs[0].x, BallBobs[0].y),
+            std::tuple(-120, -56 * 40, -80, 127 * 40));
   EXPECT_EQ(headless::Messages(), (std::vector<std::string>{"Hov!", "Hov!"}));
-  ASSERT_EQ(PlatformCount, 6);  // unknown types stay counted
-  EXPECT_EQ(PlatformTable.type[4], -56);
-  EXPECT_EQ(PlatformTable.type[5], 5);  // set-up went on after them
+  // Unknown types stay counted, and set-up goes on after them.
+  EXPECT_EQ(std::tuple(PlatformCount, PlatformTable.type[4], PlatformTable.type[5]),
+            std::tuple(6, -56, 5));
   for (auto [c, r] : {std::pair{0, 5}, {0, 6}, {0, 7}, {12, 13}, {13, 13}, {5, 5}, {6, 6}}) {
     EXPECT_EQ(BoardGrid[c][r], CellPlatform) << c << "," << r;
   }
@@ -166,11 +156,8 @@ TEST_F(BoardSetup, AFailedLoadSetsThePreviousLevelUpAgain) {
   CurrentLevel = 2;  // no file
   StartLevel();
   EXPECT_EQ(headless::Messages(), std::vector<std::string>{"INVALID_HANDLE_VALUE"});
-  EXPECT_EQ(BoardGrid[4][4], CellLand);
-  EXPECT_EQ(PlatformCount, 1);
-  EXPECT_EQ(BallsLeft, 1);
-  EXPECT_EQ(BallAlive[0], 1);
-  EXPECT_EQ(PlayerBob.x, 160);
+  EXPECT_EQ(std::tuple(BoardGrid[4][4], PlatformCount, BallsLeft, BallAlive[0], PlayerBob.x),
+            std::tuple(CellLand, 1, 1, 1, 160));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// A position is the whole of the rules' state: setting a level up from bytes agrees with
-// setting it up from its file, and a position put back plays on exactly as the game did.
+// A position is the whole of the rules' state: a position put back plays on exactly as the game
+// did.
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -18,45 +18,10 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-using testing_support::ReadBytes;
-
 class Positions : public testing_support::FreshProgram {};
 
 bool OnBoundary(const Position& p) {
   return p.playerX % CellPixels == 0 && p.playerY % CellPixels == 0;
-}
-
-// The shipped levels and the fuzzers' odd records: unknown types, off-board objects, lists
-// without their 255, all zero, all 255, and a file shorter than a record.
-std::vector<std::vector<std::uint8_t>> Records() {
-  std::vector<std::vector<std::uint8_t>> records;
-  for (int n = 1; n <= 5; ++n) {
-    records.push_back(
-        ReadBytes(testing_support::GameDir() + "/level" + std::to_string(n) + ".dat"));
-  }
-  for (const auto& entry :
-       fs::directory_iterator(testing_support::SourceDir() + "/fuzz/corpus/record")) {
-    records.push_back(ReadBytes(entry.path().string()));
-  }
-  return records;
-}
-
-TEST_F(Positions, SettingUpFromBytesAgreesWithStartLevel) {
-  for (std::vector<std::uint8_t> bytes : Records()) {
-    testing_support::WriteBytes("level.dat", bytes);
-    bytes.resize(LevelRecordSize, 0);  // a short file is read over the all-zero record
-    ResetProgramState();
-    StartLevel();  // CurrentLevel 0: "level.dat"
-    const Position fromFile = CapturePosition();
-    const std::vector<std::string> fileMessages = headless::Messages();
-
-    ResetProgramState();
-    const bool ok = SetUpLevel(bytes.data());
-    EXPECT_TRUE(CapturePosition() == fromFile);
-    EXPECT_EQ(headless::Messages(), fileMessages);
-    EXPECT_EQ(ok, fileMessages.empty());  // only "Hov!" can be shown
-  }
 }
 
 // Level 2 played by its shortest solution, one frame at a time; a position taken on a
