@@ -1,6 +1,7 @@
 // The shell: start-up and its messages, the loop's one message per turn, the ways out, the
 // level menu and the saved progress, and a whole game played through the replay runner.
 #include <filesystem>
+#include <tuple>
 
 #include "app/assets.h"
 #include "app/progress.h"
@@ -64,11 +65,8 @@ class Shell : public testing_support::FreshProgram {
 
 TEST_F(Shell, AllFilesPresentGiveSoundIdsInOrderAndTheThumpOnceAtStart) {
   Run({FramesOf(3)});
-  EXPECT_EQ(WalkSound, 0);
-  EXPECT_EQ(ThumpSound, 1);
-  EXPECT_EQ(CrunchSound, 2);
-  EXPECT_EQ(BifaldSound, 3);
-  EXPECT_EQ(FinishedSound, 4);
+  EXPECT_EQ(std::tuple(WalkSound, ThumpSound, CrunchSound, BifaldSound, FinishedSound),
+            std::tuple(0, 1, 2, 3, 4));
   EXPECT_EQ(headless::SoundsStarted(), std::vector<std::string>{"thump.wav"});
   // Without image sheets the start-up says so, once each, and goes on.
   EXPECT_EQ(headless::Messages(), (std::vector<std::string>{"Ingen pieces", "Ingen boats"}));
@@ -78,9 +76,7 @@ TEST_F(Shell, AllFilesPresentGiveSoundIdsInOrderAndTheThumpOnceAtStart) {
 TEST_F(Shell, AMissingSoundFileGivesMinusOneAndTheLaterIdsMoveUp) {
   std::filesystem::remove("walk.wav");
   Run({FramesOf(1)});
-  EXPECT_EQ(WalkSound, -1);
-  EXPECT_EQ(ThumpSound, 0);
-  EXPECT_EQ(FinishedSound, 3);
+  EXPECT_EQ(std::tuple(WalkSound, ThumpSound, FinishedSound), std::tuple(-1, 0, 3));
 }
 
 TEST_F(Shell, ABurstOfMessagesIsHandledOnePerLoopTurn) {
@@ -143,9 +139,7 @@ TEST_F(Shell, AStartLevelNeitherReadsNorWritesTheSavedProgress) {
 TEST_F(Shell, MouseButtonsSetTheirLatchWithSignedClientCoordinates) {
   testing_support::BootGame();
   WindowProc(MainWindow, platform::WM_LBUTTONDOWN, 0, platform::PackPoint(-5, 300));
-  EXPECT_EQ(LeftClickPending, 1);
-  EXPECT_EQ(ClickX, -5);
-  EXPECT_EQ(ClickY, 300);
+  EXPECT_EQ(std::tuple(LeftClickPending, ClickX, ClickY), std::tuple(1, -5, 300));
   WindowProc(MainWindow, platform::WM_RBUTTONDBLCLK, 0, platform::PackPoint(7, 8));
   EXPECT_EQ(RightClickPending, 0);
   WindowProc(MainWindow, platform::WM_RBUTTONDOWN, 0, platform::PackPoint(7, 8));
@@ -176,11 +170,9 @@ TEST(ReplayScript, MalformedLinesAreNamedByNumber) {
   ASSERT_TRUE(
       ParseReplayScript("  frames 2 LEFT ESCAPE\nclick right -3 4\nmenu 22\n", &script, &error));
   ASSERT_EQ(script.size(), 3u);
-  EXPECT_EQ(script[0].count, 2);
-  EXPECT_TRUE(script[0].escape);
-  EXPECT_EQ(script[1].x, -3);
-  EXPECT_TRUE(script[1].right);
-  EXPECT_EQ(script[2].command, 22);
+  EXPECT_EQ(std::tuple(script[0].count, script[0].escape, script[1].x, script[1].right,
+                       script[2].command),
+            std::tuple(2, true, -3, true, 22));
 }
 
 }  // namespace

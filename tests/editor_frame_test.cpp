@@ -3,6 +3,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/program_state.h"
@@ -125,10 +126,8 @@ TEST_F(Editor, AClickHitsTheCellUnderItAndOneOffTheBoardChangesNothing) {
   Click(false, 0, 39);
   Click(false, 559, 559);
   Click(false, 40, 0);
-  EXPECT_EQ(BoardGrid[0][0], CellLand);
-  EXPECT_EQ(BoardGrid[0][1], CellWater);
-  EXPECT_EQ(BoardGrid[13][13], CellLand);
-  EXPECT_EQ(BoardGrid[1][0], CellLand);
+  EXPECT_EQ(std::tuple(BoardGrid[0][0], BoardGrid[0][1], BoardGrid[13][13], BoardGrid[1][0]),
+            std::tuple(CellLand, CellWater, CellLand, CellLand));
 
   const Grids before = Snapshot();
   for (auto [x, y] : {std::pair{-1, 0}, {0, -1}, {560, 0}, {0, 560}, {-40, 300}, {32767, -32768}}) {
@@ -211,14 +210,12 @@ TEST_F(Editor, HoldingLReloadsOnEveryFrameAndKeepsObjectsOnOtherCells) {
   LeftClickPending = RightClickPending = 1;
   ClickX = ClickY = 0;
   Frame({DIK_L});  // load, then both clicks on cell (0, 0)
-  EXPECT_EQ(BoardGrid[0][0], CellWater);
-  EXPECT_EQ(EditorGrid[0][0], EditorPlayer);
+  EXPECT_EQ(std::pair(BoardGrid[0][0], EditorGrid[0][0]), std::pair(CellWater, EditorPlayer));
   Place(5, 5, 1);  // the Player becomes a ball
   Frame({DIK_L});
-  EXPECT_EQ(BoardGrid[0][0], CellLand);
-  EXPECT_EQ(EditorGrid[5][5], EditorPlayer);
-  EXPECT_EQ(EditorGrid[0][0], EditorPlayer);  // the file does not name it: kept
-  EXPECT_EQ(EditorGrid[9][9], EditorBall);
+  // The Player on (0, 0) and the ball on (9, 9) are not named by the file: kept.
+  EXPECT_EQ(std::tuple(BoardGrid[0][0], EditorGrid[5][5], EditorGrid[0][0], EditorGrid[9][9]),
+            std::tuple(CellLand, EditorPlayer, EditorPlayer, EditorBall));
 }
 
 TEST_F(Editor, ASaveThatDoesNotFitTheRecordIsRefusedAndWritesNothing) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/headless/headless.h"
 #include "sound/sound.h"
 #include "tests/test_support.h"
@@ -67,9 +69,8 @@ TEST_F(Sound, IdsFollowLoadOrderAndTheBufferTakesTheFilesFormat) {
   for (int i = 0; i < 3; ++i) EXPECT_EQ(LoadWav("good.wav", 0), i);
   Write("stereo.wav", {.channels = 2, .rate = 22050, .bits = 16, .samples = {1, 2, 3, 4, 5, 6, 7}});
   EXPECT_EQ(LoadWav("stereo.wav", 0), 3);
-  EXPECT_EQ(headless::LastSoundFormat().rate, 22050u);
-  EXPECT_EQ(headless::LastSoundFormat().channels, 2);
-  EXPECT_EQ(headless::LastSoundFormat().bits, 16);
+  const platform::PcmFormat format = headless::LastSoundFormat();
+  EXPECT_EQ(std::tuple(format.rate, format.channels, format.bits), std::tuple(22050u, 2, 16));
   EXPECT_EQ(headless::LastSoundSamples(), (Bytes{1, 2, 3, 4}));  // whole sample frames only
   // A 16-byte format chunk, and a LIST chunk before the data, are read past.
   Write("f16.wav", {.formatBytes = 16, .list = true});
