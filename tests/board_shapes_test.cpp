@@ -87,19 +87,4 @@ TEST_F(PlatformShapes, BuildingWritesTheTypeAndOnlyTheValidListEntries) {
   EXPECT_TRUE(headless::Messages().empty());
 }
 
-TEST_F(PlatformShapes, AnUnknownTypeIsReportedAndLeavesAnEmptySlot) {
-  for (std::int32_t type : {9, 127, -2, -128}) {
-    BuildPlatformShape(3, 5);
-    BuildPlatformShape(3, type);
-    const PlatformRecord& slot = PlatformTable.record[3];
-    const PlatformRecord& none = PlatformShapeOf(type);
-    for (int dx = 0; dx < 3; ++dx) {
-      for (int dy = 0; dy < 3; ++dy) EXPECT_EQ(slot.shape[dx][dy] + none.shape[dx][dy], 0);
-    }
-    EXPECT_EQ(slot.leftCount + slot.rightCount + slot.upCount + slot.downCount, 0);
-    EXPECT_EQ(none.leftCount + none.rightCount + none.upCount + none.downCount, 0);
-  }
-  EXPECT_EQ(headless::Messages(), std::vector<std::string>(4, "Hov!"));
-}
-
 }  // namespace

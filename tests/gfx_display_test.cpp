@@ -9,26 +9,6 @@ namespace {
 
 class Display : public testing_support::FreshProgram {};
 
-TEST_F(Display, PresentsTheWholeBackBufferUnscaledOncePerTick) {
-  headless::KeepFrames(true);
-  ASSERT_EQ(DisplayInit(800, 600, 32), 1u);
-  EXPECT_EQ(headless::RequestedWidth(), 800);
-  ASSERT_EQ(BackBuffer->width * BackBuffer->height, BoardPixels * BoardPixels);
-  for (std::size_t i = 0; i < BackBuffer->pixels.size(); ++i) {
-    BackBuffer->pixels[i] = std::uint32_t(i * 2654435761u) & 0xFFFFFF;
-  }
-  const std::uint32_t before = headless::Now();
-  PresentFrame(1);
-  EXPECT_EQ(headless::Now() - before, 16u);
-  ASSERT_NE(headless::LastFrame(), nullptr);
-  EXPECT_EQ(headless::LastFrame()->pixels, BackBuffer->pixels);
-
-  CreateDisplaySurface(8, 8);  // left for shutdown to free
-  EXPECT_EQ(DisplayShutdown(), 1u);
-  EXPECT_EQ(BackBuffer, nullptr);
-  EXPECT_TRUE(DisplaySurfaces.empty());
-}
-
 TEST_F(Display, AfterAFailedStartNothingDrawsButFramesStillTick) {
   headless::KeepFrames(true);
   headless::SetFailures({.display = true});

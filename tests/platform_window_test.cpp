@@ -66,21 +66,4 @@ TEST(ViewportSweep, WholeFactorsCentredAndClicksRoundTripAtEverySize) {
   }
 }
 
-// The first window: the largest whole scale whose window fits about 85 % of the usable area.
-TEST(ViewportSweep, FirstScaleFitsEightyFivePercentOfTheDesktop) {
-  const int chrome = 44;  // menu bar and status line
-  EXPECT_EQ(platform::FirstScale(1920, 1040, 0, chrome), 1);
-  EXPECT_EQ(platform::FirstScale(2560, 1400, 0, chrome), 2);
-  EXPECT_EQ(platform::FirstScale(3840, 2120, 0, chrome), 3);
-  EXPECT_EQ(platform::FirstScale(800, 600, 0, chrome), 1);  // never below 1x
-  EXPECT_EQ(platform::FirstScale(0, 0, 0, chrome), 1);
-  for (int h = 700; h < 5000; h += 11) {
-    const int s = platform::FirstScale(h * 2, h, 0, chrome);
-    if (s > 1) {
-      EXPECT_LE(560 * s + chrome, h * 85 / 100) << h;
-    }
-    EXPECT_GT(560 * (s + 1) + chrome, h * 85 / 100) << h;
-  }
-}
-
 }  // namespace
