@@ -2,7 +2,7 @@
 // the game cuts them by, and the transparency rules the pictures must keep.
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -52,10 +52,6 @@ Sheet Cell(const Sheet& sheet, int column, int row, int side) {
   return cell;
 }
 
-int Channel(std::uint32_t p, int shift) {
-  return int(p >> shift & 0xFF);
-}
-
 void ExpectGridLines(const Sheet& sheet, int side) {
   int wrong = 0;
   for (int y = 0; y < sheet.height; ++y) {
@@ -74,21 +70,11 @@ TEST(ContentArt, PiecesSheetTilesAndSprites) {
   ASSERT_EQ(sheet.pixels.size(), 332u * 83u);
   ExpectGridLines(sheet, 40);
 
-  const Sheet land = Cell(sheet, 0, 0, 40);
-  const Sheet water = Cell(sheet, 0, 1, 40);
-  double landRgb[3] = {}, waterRgb[3] = {};
-  for (std::size_t i = 0; i < land.pixels.size(); ++i) {
-    ASSERT_NE(land.pixels[i], 0u) << "black in the land tile would show water through it";
-    ASSERT_NE(water.pixels[i], 0u) << "black in the water tile would leave holes in the board";
-    for (int c = 0; c < 3; ++c) {
-      landRgb[c] += Channel(land.pixels[i], 16 - 8 * c) / 1600.0;
-      waterRgb[c] += Channel(water.pixels[i], 16 - 8 * c) / 1600.0;
-    }
+  // Black is transparent: in a tile it would show holes in the board. (Whether the colours tell
+  // things apart is the colour-blindness test's to judge, on the board as drawn.)
+  for (const Sheet& tile : {Cell(sheet, 0, 0, 40), Cell(sheet, 0, 1, 40)}) {
+    EXPECT_EQ(std::count(tile.pixels.begin(), tile.pixels.end(), 0u), 0) << "black in a tile";
   }
-  // Green land, blue water, far apart.
-  EXPECT_GT(landRgb[1], landRgb[2] + 40);
-  EXPECT_GT(waterRgb[2], waterRgb[0] + 60);
-  EXPECT_GT(std::abs(landRgb[1] - waterRgb[1]) + std::abs(landRgb[2] - waterRgb[2]), 80);
   // Sprites stand on black, with their picture in the middle; unused cells are empty.
   for (int column = 1; column < 8; ++column) {
     for (int row = 0; row < 2; ++row) {
@@ -109,16 +95,6 @@ TEST(ContentArt, PiecesSheetTilesAndSprites) {
       }
     }
   }
-  // The ball is bright at its middle; the man is mostly red.
-  const std::uint32_t ballMiddle = Cell(sheet, 1, 0, 40).At(19, 19);
-  EXPECT_GT(Channel(ballMiddle, 16), 200);
-  EXPECT_GT(Channel(ballMiddle, 8), 120);
-  const Sheet man = Cell(sheet, 2, 0, 40);
-  int red = 0;
-  for (std::uint32_t p : man.pixels) {
-    red += Channel(p, 16) > 140 && Channel(p, 16) > 2 * Channel(p, 8);
-  }
-  EXPECT_GT(red, 120);
 }
 
 TEST(ContentArt, BoatsSheetFollowsThePlatformShapes) {
@@ -146,20 +122,10 @@ TEST(ContentArt, BoatsSheetFollowsThePlatformShapes) {
         if (!shape.shape[cx][cy]) continue;
         // Where two cells of the raft meet, the raft runs on across the border; where it ends,
         // water shows at the very edge of the cell.
-        const int mx = cx * 40 + 20, my = cy * 40 + 20;
         const bool right = cx < 2 && shape.shape[cx + 1][cy];
         const bool down = cy < 2 && shape.shape[cx][cy + 1];
-        EXPECT_EQ(boat.At(cx * 40 + 39, my) != 0, right) << "type " << type;
-        EXPECT_EQ(boat.At(mx, cy * 40 + 39) != 0, down) << "type " << type;
-        // A blue raft.
-        double blue = 0, red = 0;
-        for (int y = my - 10; y < my + 10; ++y) {
-          for (int x = mx - 10; x < mx + 10; ++x) {
-            blue += Channel(boat.At(x, y), 0) / 400.0;
-            red += Channel(boat.At(x, y), 16) / 400.0;
-          }
-        }
-        EXPECT_GT(blue, red + 60) << "type " << type;
+        EXPECT_EQ(boat.At(cx * 40 + 39, cy * 40 + 20) != 0, right) << "type " << type;
+        EXPECT_EQ(boat.At(cx * 40 + 20, cy * 40 + 39) != 0, down) << "type " << type;
       }
     }
   }
