@@ -44,10 +44,11 @@ class History : public testing_support::FreshProgram {
     FreshProgram::SetUp();
     testing_support::CopyRunFiles();
   }
-  // Runs a replay of level `level` in a fresh game; the JSON it ends with.
+  // Runs a replay of level `level` in a fresh game (or, for -1, a player's run, the progress
+  // read and written); the JSON it ends with.
   static std::string Replay(int level, const std::string& script) {
     ResetProgramState();
-    SetProgressOverride(true, std::uint8_t(level));
+    if (level >= 0) SetProgressOverride(true, std::uint8_t(level));
     std::vector<headless::ScriptEvent> events;
     std::string error;
     EXPECT_TRUE(ParseReplayScript(script, &events, &error)) << error;
@@ -164,22 +165,14 @@ TEST_F(History, ParAndBestBelongToTheLevelsBytesAndSurviveBadFiles) {
             std::string::npos);
   const std::string data = std::getenv("XDG_DATA_HOME") + std::string("/yelko");
   std::filesystem::create_directories(data + "/Best");  // unwritable: a directory
-  // Runs the solution of level 1 as a player's run (the progress read and written).
-  auto solve = [&solve1] {
-    ResetProgramState();
-    std::vector<headless::ScriptEvent> events;
-    std::string error;
-    EXPECT_TRUE(ParseReplayScript(solve1, &events, &error));
-    return ReplayReportJson(RunReplay(std::move(events), "", &error));
-  };
-  std::string json = solve();
+  std::string json = Replay(-1, solve1);
   EXPECT_EQ(Field(json, "progress"), "\"progress\":2");
   EXPECT_EQ(Field(json, "status"), "\"status\":\"Solved in 8 moves: a new best!\"");
 
   std::filesystem::remove(data + "/Best");
   testing_support::WriteBytes(data + "/Best", {'j', 'u', 'n', 'k'});
   testing_support::WriteBytes(data + "/Level", {1});
-  EXPECT_EQ(Field(solve(), "progress"), "\"progress\":2");
+  EXPECT_EQ(Field(Replay(-1, solve1), "progress"), "\"progress\":2");
   ResetProgramState();
   SetUpLevel(testing_support::ReadBytes("level1.dat").data());
   EXPECT_EQ(BestOf(LevelKey(LevelRecord)), 8);  // the damaged file was replaced
@@ -198,12 +191,7 @@ TEST_F(History, TheMenuKeepsEveryLevelReachedAcrossRuns) {
   ASSERT_TRUE(platform::WriteUserValue("Level", &four, 1));
   std::string script = "frames 1\n" + Moves(SolveLevelFile("level4.dat").moves) + "frames 2\n";
   script += "menu 21\nframes 1\n" + Moves(SolveLevelFile("level1.dat").moves) + "frames 2\n";
-  ResetProgramState();
-  std::vector<headless::ScriptEvent> events;
-  std::string error;
-  ASSERT_TRUE(ParseReplayScript(script, &events, &error));
-  EXPECT_EQ(Field(ReplayReportJson(RunReplay(std::move(events), "", &error)), "progress"),
-            "\"progress\":2");
+  EXPECT_EQ(Field(Replay(-1, script), "progress"), "\"progress\":2");
   ResetProgramState();
   testing_support::BootGame();
   EXPECT_EQ(CurrentLevel, 2);
