@@ -351,11 +351,11 @@ int ImageSheet(const std::uint8_t* data, std::size_t size) {
   }
 
   // Every cell start-up cuts a BOB from (40 x 40 tiles, 120 x 120 platforms), all from this
-  // one sheet, each drawn clipped at the board's edges and, like the banner, scaled.
-  std::vector<std::array<int, 3>> cells = {{40, 0, 0}, {40, 0, 1}, {40, 1, 0}, {40, 2, 0}};
-  for (int k = 0; k < PlatformTypes; ++k) cells.push_back({120, k / 3, k % 3});
-  for (int i = 1; i <= BannerImages; ++i) cells.push_back({40, i, 1});
-  for (auto [size, column, row] : cells) {
+  // one sheet, each drawn clipped at the board's edges, and the banner's also scaled.
+  std::vector<std::array<int, 4>> cells = {{40, 0, 0}, {40, 0, 1}, {40, 1, 0}, {40, 2, 0}};
+  for (int k = 0; k < PlatformTypes; ++k) cells.push_back({120, k / 3, k % 3, 0});
+  for (int i = 1; i <= BannerImages; ++i) cells.push_back({40, i, 1, 1});
+  for (auto [size, column, row, banner] : cells) {
     Bob bob{};
     CreateBob(&bob, 0, 0, size, size, 1, 0x11, 0);
     const std::int64_t left = std::int64_t(size + 1) * column + 1;
@@ -371,7 +371,7 @@ int ImageSheet(const std::uint8_t* data, std::size_t size) {
       SetBobPosition(&bob, x, y);
       DrawBob(&bob, BackBuffer);
     }
-    DrawBobScaled(&bob, 100, 100, BackBuffer);
+    if (banner) DrawBobScaled(&bob, 100, 100, BackBuffer);
     DestroyBob(&bob);
   }
   UnloadBitmapFile(&sheet);
