@@ -5,7 +5,8 @@
 //
 // Every body works in the current directory, which must have been prepared once with
 // WriteRunDirectory(), and with XDG_DATA_HOME pointing at a private directory. Each starts from
-// a fresh program state and leaves one behind, so inputs never influence one another.
+// a fresh program state, puts back the run files and player's data it uses, and leaves a fresh
+// program state behind, so inputs never influence one another.
 #pragma once
 
 #include <cstddef>
@@ -45,8 +46,8 @@ inline constexpr Target Targets[] = {
     {"record", LevelRecordCodec},
 };
 
-// Writes the files the game loads into the current directory: five small levels, the two image
-// sheets and the five sounds, all made here. Always the same bytes.
+// Copies the build's run directory (the game's levels, image sheets, sounds and par.txt) into the
+// current directory, level 2 changed so that it is solved where it starts.
 void WriteRunDirectory();
 
 // Called when a body finds something that must not happen. By default it prints what and

@@ -11,7 +11,7 @@
 #include "tests/test_support.h"
 
 namespace fuzz {
-// Test names show the target's name.
+// Test names are the targets' names.
 void PrintTo(const Target& target, std::ostream* out) {
   *out << target.name;
 }
@@ -66,8 +66,6 @@ TEST_P(FuzzInputs, RunCleanly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllTargets, FuzzInputs, ::testing::ValuesIn(fuzz::Targets),
-                         [](const ::testing::TestParamInfo<fuzz::Target>& info) {
-                           return std::string(info.param.name);
-                         });
+                         ::testing::PrintToStringParamName());
 
 }  // namespace

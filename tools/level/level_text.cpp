@@ -30,7 +30,6 @@ namespace {
 
 constexpr std::uint8_t TerrainLand = 1;
 constexpr std::uint8_t TerrainWater = 2;
-constexpr int MaxBallsWithPlatforms = MaxBallsInRecord - 1;
 constexpr int PlatformTypeCount = 9;
 constexpr char LandChar = '#';
 constexpr char WaterChar = '.';
