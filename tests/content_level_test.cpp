@@ -11,8 +11,6 @@
 
 #include "board/level_record.h"
 #include "board/platform_shapes.h"
-#include "platform/files.h"
-#include "tests/test_support.h"
 #include "tools/level/level_text.h"
 
 namespace {
@@ -201,23 +199,6 @@ TEST(ContentLevel, DecompilesAnyBytesAndNeverMisstatesThem) {
   for (const char* expected :
        {"player -1 -1  # off the board", "terrain 0 0 0", "~", "platform 12 3 3  # unknown type"}) {
     EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
-  }
-}
-
-TEST(ContentLevel, ShippedLevelsAreTheCompiledSources) {
-  for (int n = 1; n <= 5; ++n) {
-    SCOPED_TRACE(n);
-    std::vector<std::uint8_t> source;
-    const std::string name =
-        testing_support::SourceDir() + "/levels/level" + std::to_string(n) + ".txt";
-    ASSERT_TRUE(platform::ReadWholeFile(name.c_str(), 1 << 20, &source));
-    const Compiled c = Compile(std::string(source.begin(), source.end()));
-    ASSERT_TRUE(c.ok) << c.error;
-    EXPECT_TRUE(c.warnings.empty()) << c.warnings[0];
-    EXPECT_EQ(c.record, testing_support::ReadBytes(testing_support::GameDir() + "/level" +
-                                                   std::to_string(n) + ".dat"));
-    EXPECT_NE(c.record[198], 255) << "no balls";
-    EXPECT_NE(c.record[208], 255) << "no platforms";
   }
 }
 
