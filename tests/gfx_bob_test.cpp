@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "gfx/bob.h"
 #include "gfx/display.h"
 #include "tests/test_support.h"
@@ -69,18 +71,19 @@ class Bobs : public testing_support::FreshProgram {
 TEST_F(Bobs, CellsAreAddressedAcrossGridLines) {
   const BitmapFile pieces = MakeSheet(328, 82);
   const Bob player = Load(pieces, 40, 2, 0);
+  const platform::Surface& p = *player.frameSurfaces[0];
   EXPECT_EQ(player.attributes, 0x91u | BobVisible);
-  EXPECT_EQ(Pixel(*player.frameSurfaces[0], 0, 0), SheetColour(83, 1));
-  EXPECT_EQ(Pixel(*player.frameSurfaces[0], 39, 39), SheetColour(122, 40));
+  EXPECT_EQ(std::pair(Pixel(p, 0, 0), Pixel(p, 39, 39)),
+            std::pair(SheetColour(83, 1), SheetColour(122, 40)));
   const Bob platform = Load(MakeSheet(363, 363), 120, 1, 2);
-  EXPECT_EQ(Pixel(*platform.frameSurfaces[0], 0, 0), SheetColour(122, 243));
-  EXPECT_EQ(Pixel(*platform.frameSurfaces[0], 119, 119), SheetColour(241, 362));
+  const platform::Surface& q = *platform.frameSurfaces[0];
+  EXPECT_EQ(std::pair(Pixel(q, 0, 0), Pixel(q, 119, 119)),
+            std::pair(SheetColour(122, 243), SheetColour(241, 362)));
 
   Bob odd{};
   ASSERT_EQ(CreateBob(&odd, 0, 0, 41, 10, 2, 0x11, 0), 1u);
-  EXPECT_EQ(odd.widthPad, 7);
-  EXPECT_EQ(odd.frameSurfaces[1]->width, 48);
-  EXPECT_EQ(odd.frameSurfaces[2], nullptr);
+  EXPECT_EQ(std::tuple(odd.widthPad, odd.frameSurfaces[1]->width, odd.frameSurfaces[2] == nullptr),
+            std::tuple(7, 48, true));
 }
 
 TEST_F(Bobs, LoadReadsOnlyInsideTheSheetAndTheBob) {
@@ -131,8 +134,8 @@ TEST_F(Bobs, DrawClipsToTheBoardAndKeysOutPureBlack) {
   SetBobPosition(&bob, 540, 530);
   ASSERT_EQ(DrawBob(&bob, BackBuffer), 1u);
   ExpectBoard(540, 530, 560, 560, frameAt(-540, -530));
-  EXPECT_EQ(Pixel(*BackBuffer, 540, 530), Ground);
-  EXPECT_EQ(Pixel(*BackBuffer, 541, 530), 0x010000u);
+  EXPECT_EQ(std::pair(Pixel(*BackBuffer, 540, 530), Pixel(*BackBuffer, 541, 530)),
+            std::pair(Ground, 0x010000u));
 
   BackBuffer->pixels.assign(BackBuffer->pixels.size(), Ground);
   for (auto [x, y] : {std::pair{560, 0}, {-40, 0}, {0, 560}, {-2147483647, 0}, {2147483647, 5}}) {
@@ -158,9 +161,9 @@ TEST_F(Bobs, ScaledDrawCoversExactlyItsRectangle) {
         Pixel(*banner.frameSurfaces[0], (2 * (x - 120) + 1) * 2 / 10, (2 * (y - 100) + 1) * 2 / 10);
     return p != 0 ? p : Ground;
   });
-  EXPECT_EQ(Pixel(*BackBuffer, 121, 101), Ground);
-  EXPECT_EQ(Pixel(*BackBuffer, 122, 100), SheetColour(43, 42));
-  EXPECT_EQ(Pixel(*BackBuffer, 219, 199), SheetColour(81, 81));
+  EXPECT_EQ(std::tuple(Pixel(*BackBuffer, 121, 101), Pixel(*BackBuffer, 122, 100),
+                       Pixel(*BackBuffer, 219, 199)),
+            std::tuple(Ground, SheetColour(43, 42), SheetColour(81, 81)));
   SetBobPosition(&banner, 500, 100);  // not clipped: leaving the surface is refused whole
   EXPECT_EQ(DrawBobScaled(&banner, 100, 100, BackBuffer), 0u);
 }
@@ -171,11 +174,11 @@ TEST_F(Bobs, DestroyReleasesOnlyWhatTheBobOwns) {
   ASSERT_EQ(CreateBob(&shared, 0, 0, 40, 40, 3, 0x11, 0), 1u);
   ASSERT_EQ(CreateBob(&owned, 0, 0, 40, 40, 2, 0, 0), 1u);
   const std::size_t before = DisplaySurfaces.size();
+  // Shared frames are forgotten (the display frees them at shutdown); owned ones freed, once.
   EXPECT_EQ(DestroyBob(&shared), 1u);
-  EXPECT_EQ(shared.frameSurfaces[0], nullptr);
-  EXPECT_EQ(DisplaySurfaces.size(), before);  // forgotten; the display frees them at shutdown
-  EXPECT_EQ(DestroyBob(&owned), 1u);
-  EXPECT_EQ(DestroyBob(&owned), 1u);
+  EXPECT_EQ(std::pair(shared.frameSurfaces[0] == nullptr, DisplaySurfaces.size()),
+            std::pair(true, before));
+  EXPECT_EQ(DestroyBob(&owned) + DestroyBob(&owned), 2u);
   EXPECT_EQ(DisplaySurfaces.size(), before - 2);
 
   // A BOB still holding frames when the display shuts down never touches them again.
