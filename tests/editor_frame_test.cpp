@@ -158,26 +158,6 @@ TEST_F(Editor, EveryHandledClickHoldsTheProgram150Ms) {
   EXPECT_GE(headless::Now() - t0, 150u);
 }
 
-TEST_F(Editor, ASavedLevelLoadsBackToTheSameGrids) {
-  Enter();
-  Paint(1, 1);
-  Paint(1, 2);
-  Paint(6, 9);
-  Place(1, 1, 1);  // Player
-  Place(1, 2, 2);  // balls
-  Place(6, 9, 2);
-  Place(13, 0, 2);
-  Place(4, 4, 3 + 5);  // platforms
-  Place(12, 12, 3 + 8);
-  Save();
-  const Grids edited = Snapshot();
-  EXPECT_TRUE(headless::Messages().empty());
-
-  Enter();
-  Load();
-  EXPECT_TRUE(Snapshot() == edited);
-}
-
 TEST_F(Editor, RemovingOneOfThreeLoadedBallsSavesTwo) {
   Bytes level = EmptyLevel();
   const Bytes balls = {2, 2, 3, 3, 4, 4, 255};

@@ -68,18 +68,8 @@ class Bobs : public testing_support::FreshProgram {
   }
 };
 
-TEST_F(Bobs, CellsAreAddressedAcrossGridLines) {
-  const BitmapFile pieces = MakeSheet(328, 82);
-  const Bob player = Load(pieces, 40, 2, 0);
-  const platform::Surface& p = *player.frameSurfaces[0];
-  EXPECT_EQ(player.attributes, 0x91u | BobVisible);
-  EXPECT_EQ(std::pair(Pixel(p, 0, 0), Pixel(p, 39, 39)),
-            std::pair(SheetColour(83, 1), SheetColour(122, 40)));
-  const Bob platform = Load(MakeSheet(363, 363), 120, 1, 2);
-  const platform::Surface& q = *platform.frameSurfaces[0];
-  EXPECT_EQ(std::pair(Pixel(q, 0, 0), Pixel(q, 119, 119)),
-            std::pair(SheetColour(122, 243), SheetColour(241, 362)));
-
+// Frames are padded to a multiple of 8 pixels wide; only the frames asked for are made.
+TEST_F(Bobs, FramesArePaddedAndCounted) {
   Bob odd{};
   ASSERT_EQ(CreateBob(&odd, 0, 0, 41, 10, 2, 0x11, 0), 1u);
   EXPECT_EQ(std::tuple(odd.widthPad, odd.frameSurfaces[1]->width, odd.frameSurfaces[2] == nullptr),

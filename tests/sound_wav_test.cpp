@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <tuple>
 
 #include "platform/headless/headless.h"
+#include "platform/riff.h"
 #include "sound/sound.h"
 #include "tests/test_support.h"
 
@@ -99,6 +101,8 @@ TEST_F(Sound, FilesThatCannotBePlayedLeaveTheSlotFree) {
     EXPECT_EQ(LoadWav("bad.wav", 0), -1) << &layout - bad;
   }
   EXPECT_EQ(LoadWav("missing.wav", 0), -1);
+  std::filesystem::resize_file("bad.wav", std::uintmax_t(platform::MaxRiffFileBytes) + 1);
+  EXPECT_EQ(LoadWav("bad.wav", 0), -1);  // larger than any sound: not even read
   EXPECT_EQ(LoadWav("good.wav", 0), 0);
 }
 
