@@ -43,7 +43,7 @@ class Shell : public testing_support::FreshProgram {
  protected:
   void SetUp() override {
     FreshProgram::SetUp();
-    testing_support::WriteGameSounds();
+    testing_support::CopyRunFiles();
     for (int level = 1; level <= 5; ++level) {
       testing_support::WriteLevel("level" + std::to_string(level) + ".dat",
                                   {Island, {2, 4 + level % 3}, {{5, 4}}, {}});
@@ -63,7 +63,9 @@ class Shell : public testing_support::FreshProgram {
   }
 };
 
-TEST_F(Shell, AFirstRunStartsLevelOneWithSoundIdsInOrderAndTheThumpOnce) {
+TEST_F(Shell, AFirstStartGivesSoundIdsInOrderAndReportsMissingSheetsOnce) {
+  std::filesystem::remove("pieces.bmp");
+  std::filesystem::remove("boats.bmp");
   Run({FramesOf(3)});
   EXPECT_EQ(std::tuple(WalkSound, ThumpSound, CrunchSound, BifaldSound, FinishedSound),
             std::tuple(0, 1, 2, 3, 4));

@@ -60,16 +60,6 @@ class History : public testing_support::FreshProgram {
     return Field(json, "player") + Field(json, "platforms") + Field(json, "balls_left") +
            Field(json, "solved") + Field(json, "moves");
   }
-  static std::string Moves(const std::string& moves) {
-    std::string script;
-    for (char m : moves) {
-      script += m == 'L'   ? "frames 10 LEFT\n"
-                : m == 'U' ? "frames 10 UP\n"
-                : m == 'R' ? "frames 10 RIGHT\n"
-                           : "frames 10 DOWN\n";
-    }
-    return script;
-  }
   static std::string Press(const char* key) {
     return std::string("frames 1 ") + key + "\nframes 1\n";
   }
@@ -100,27 +90,27 @@ TEST_F(History, UndoGivesBackExactlyThePositionBeforeEachStep) {
   for (std::size_t k = 1; k <= m.size(); ++k) {
     if (!walk && !solution.carried[k - 1]) walk = k;
     if (!carry && solution.carried[k - 1]) carry = k;
-    if (!ball && Field(Replay(3, "frames 1\n" + Moves(m.substr(0, k))), "balls_left") !=
-                     "\"balls_left\":2") {
+    if (!ball &&
+        Field(Replay(3, SolutionScript(m.substr(0, k))), "balls_left") != "\"balls_left\":2") {
       ball = k;
     }
   }
   ASSERT_TRUE(walk && carry && ball && ball < m.size());
-  const std::string start = "frames 1\n";
+  const std::string start = SolutionScript("");
   for (std::size_t k : {walk, carry, ball}) {
     SCOPED_TRACE(k);
-    const std::string before = start + Moves(m.substr(0, k - 1));
-    const std::string after = start + Moves(m.substr(0, k));
+    const std::string before = SolutionScript(m.substr(0, k - 1));
+    const std::string after = SolutionScript(m.substr(0, k));
     EXPECT_EQ(State(3, after + Press("Z")), State(3, before));
     EXPECT_EQ(State(3, after + Press("Z") + Press("Y")), State(3, after));
   }
-  const std::string five = start + Moves(m.substr(0, 5));
+  const std::string five = SolutionScript(m.substr(0, 5));
   EXPECT_EQ(State(3, five + Press("R") + Press("BACKSPACE")), State(3, five));
   EXPECT_NE(Field(Replay(3, five + Press("R")), "moves"), Field(Replay(3, five), "moves"));
-  const std::string back = five + Press("U") + Moves(m[3] == 'L' ? "R" : "L");
+  const std::string back = five + Press("U") + SolutionScript(m[3] == 'L' ? "R" : "L");
   EXPECT_EQ(State(3, back + Press("Y")), State(3, back));
   EXPECT_EQ(State(3, start + Press("Z")), State(3, start));
-  const std::string solved = start + Moves(m) + "frames 2\n";
+  const std::string solved = SolutionScript(m) + "frames 2\n";
   EXPECT_EQ(Field(Replay(3, solved + Press("Z")), "solved"), "\"solved\":1");
   EXPECT_EQ(State(3, solved + Press("Z")), State(3, solved));
 }
@@ -158,8 +148,7 @@ TEST_F(History, FollowingTheHintSolvesEveryLevelInPar) {
 // best survives a new run; a damaged or unwritable record file neither crashes the game nor
 // costs the saved progress, and a damaged one is replaced at the next solve.
 TEST_F(History, ParAndBestBelongToTheLevelsBytesAndSurviveBadFiles) {
-  const std::string solve1 =
-      "frames 1\n" + Moves(SolveLevelFile("level1.dat").moves) + "frames 2\n";
+  const std::string solve1 = SolutionScript(SolveLevelFile("level1.dat").moves) + "frames 2\n";
   testing_support::WriteBytes("par.txt", {'#', '\n'});  // the par is searched for instead
   EXPECT_NE(Field(Replay(1, "frames 2\n"), "status").find("Moves 0   Best -   Par 8"),
             std::string::npos);
@@ -189,8 +178,8 @@ TEST_F(History, ParAndBestBelongToTheLevelsBytesAndSurviveBadFiles) {
 TEST_F(History, TheMenuKeepsEveryLevelReachedAcrossRuns) {
   const std::uint8_t four = 4;
   ASSERT_TRUE(platform::WriteUserValue("Level", &four, 1));
-  std::string script = "frames 1\n" + Moves(SolveLevelFile("level4.dat").moves) + "frames 2\n";
-  script += "menu 21\nframes 1\n" + Moves(SolveLevelFile("level1.dat").moves) + "frames 2\n";
+  std::string script = SolutionScript(SolveLevelFile("level4.dat").moves) + "frames 2\n";
+  script += "menu 21\n" + SolutionScript(SolveLevelFile("level1.dat").moves) + "frames 2\n";
   EXPECT_EQ(Field(Replay(-1, script), "progress"), "\"progress\":2");
   ResetProgramState();
   testing_support::BootGame();

@@ -37,23 +37,6 @@ void WriteLevel(const std::string& path, const TestLevel& level) {
   WriteBytes(path, LevelBytes(level));
 }
 
-void WriteTinyWav(const std::string& path) {
-  std::vector<std::uint8_t> w = {'R', 'I', 'F',  'F',  0,   0,   0,    0,    'W', 'A', 'V',
-                                 'E', 'f', 'm',  't',  ' ', 16,  0,    0,    0,   1,   0,
-                                 1,   0,   0x11, 0x2B, 0,   0,   0x11, 0x2B, 0,   0,   1,
-                                 0,   8,   0,    'd',  'a', 't', 'a',  8,    0,   0,   0};
-  for (int i = 0; i < 8; ++i) w.push_back(std::uint8_t(128 + (i % 2 ? 20 : -20)));
-  const std::uint32_t riffSize = std::uint32_t(w.size() - 8);
-  for (int i = 0; i < 4; ++i) w[4 + i] = std::uint8_t(riffSize >> (8 * i));
-  WriteBytes(path, w);
-}
-
-void WriteGameSounds() {
-  for (const char* name : {"walk.wav", "thump.wav", "crunch.wav", "bifald.wav", "finished.wav"}) {
-    WriteTinyWav(name);
-  }
-}
-
 void CopyRunFiles() {
   namespace fs = std::filesystem;
   for (const char* name : {"pieces.bmp", "boats.bmp", "walk.wav", "thump.wav", "crunch.wav",

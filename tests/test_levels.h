@@ -31,11 +31,6 @@ struct TestLevel {
 std::vector<std::uint8_t> LevelBytes(const TestLevel& level);
 void WriteLevel(const std::string& path, const TestLevel& level);
 
-// A valid 8-bit mono PCM WAV of a few samples.
-void WriteTinyWav(const std::string& path);
-// The five sound files the game loads, each a tiny WAV.
-void WriteGameSounds();
-
 // Copies the run directory's image sheets, sounds, par.txt and the five shipped levels into the
 // current directory.
 void CopyRunFiles();
