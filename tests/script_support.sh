@@ -105,6 +105,13 @@ find_window() {  # find_window PID: waits up to 20 s for PID's window titled Yel
   fail "no window titled Yelko appeared"
 }
 
+escape_ends() {  # escape_ends: Escape ends the game ($game_pid) with exit code 0 within 10 s
+  hold Escape 0.3
+  for _ in $(seq 100); do kill -0 "$game_pid" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$game_pid" 2>/dev/null; then fail "the game did not end on Escape"; fi
+  wait "$game_pid" || fail "the game ended on Escape with exit code $?"
+}
+
 shot() { import -window "$wid" "$work/$1.png"; }  # shot NAME: the window, into $work/NAME.png
 
 hold() {  # hold KEY [SECONDS]: a key held long enough for a frame to see it

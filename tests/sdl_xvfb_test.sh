@@ -53,14 +53,6 @@ geometry() {  # geometry: "X Y WIDTH HEIGHT" of the window
   xwininfo -id "$wid" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
     /Width:/ { w = $NF } /Height:/ { h = $NF } END { print x, y, w, h }'
 }
-quit_game() {  # Escape in play ends the game with exit code 0
-  hold Escape 0.3
-  for _ in $(seq 100); do kill -0 "$game_pid" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$game_pid" 2>/dev/null; then fail "the game did not end on Escape"; fi
-  local rc=0
-  wait "$game_pid" || rc=$?
-  [ "$rc" -eq 0 ] || fail "the game ended on Escape with exit code $rc"
-}
 start_game
 
 pixel() {  # pixel NAME X Y: the colour at a window position
@@ -192,7 +184,7 @@ settle
 # --- Escape in play ends the game with exit code 0; started again, the window comes back at
 # the size and place it had.
 read -r x1 y1 _ _ < <(geometry)
-quit_game
+escape_ends
 cp "$work/audio.raw" "$work/audio1.raw"
 start_game
 read -r x y width height < <(geometry)
@@ -244,7 +236,7 @@ for key in F11 alt+Return; do
   read -r _ _ width height < <(geometry)
   [ "$width $height" = "1200 1300" ] || fail "$key again: the window is ${width}x$height"
 done
-quit_game
+escape_ends
 
 # --- The start-up thump was mixed into the device's output: 16-bit samples, not all silent
 # (read as a grey image of 4410 samples a row, whose brightest pixel is 0 only for silence).
