@@ -15,7 +15,7 @@ source "$(dirname "$0")/script_support.sh"
 begin kill "$1/game"
 runs=${3:-120}
 yelko=$game/yelko
-built "$yelko"
+need "$yelko"
 cd "$work"
 mkdir -p data/yelko
 

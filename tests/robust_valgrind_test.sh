@@ -13,8 +13,7 @@ if grep -qE '^YELKO_(SANITIZE|FUZZ):BOOL=ON' "$1/CMakeCache.txt" 2>/dev/null; th
   exit 0
 fi
 begin valgrind "$1/game"
-need valgrind
-built "$game/yelko" "$game/yelko-solve"
+need valgrind "$game/yelko" "$game/yelko-solve"
 # The run directory's data, copied so that the editor's saves stay here.
 cp "$game"/level*.dat "$game"/*.bmp "$game"/*.wav "$work"/
 cd "$work"
@@ -34,28 +33,13 @@ done
 
 # The editor (paint, place every object, save, load), the menus, the About box, a restart, then
 # level 1 solved from the menu (the progress is read and written, the banner drawn) and Escape.
-cat >session.replay <<'EOF'
-frames 5 RIGHT
-frames 1 D
-frames 2
-click left 100 100
-click left 140 100
-click right 100 100
-click right 140 100
-click right 140 100
-frames 3
-frames 2 S
-frames 1 L
-frames 1 ENTER
-menu 4
-menu 5
-frames 20 DOWN
-menu 22
-frames 10 R
-frames 30 LEFT
-menu 21
-EOF
-cat solve1.replay >>session.replay
-printf 'frames 70\nframes 2 ESCAPE\n' >>session.replay
+{
+  printf '%s\n' 'frames 5 RIGHT' 'frames 1 D' 'frames 2' 'click left 100 100' 'click left 140 100' \
+    'click right 100 100' 'click right 140 100' 'click right 140 100' 'frames 3' 'frames 2 S' \
+    'frames 1 L' 'frames 1 ENTER' 'menu 4' 'menu 5' 'frames 20 DOWN' 'menu 22' 'frames 10 R' \
+    'frames 30 LEFT' 'menu 21'
+  cat solve1.replay
+  printf 'frames 70\nframes 2 ESCAPE\n'
+} >session.replay
 memcheck session.replay
 echo "valgrind: the five level solutions and one editor session checked"

@@ -47,14 +47,9 @@ begin() {  # begin NAME RUN_DIR
   export XDG_DATA_HOME=$work/data HOME=$work
 }
 
-need() {  # need COMMAND...: each must be installed
-  local tool
-  for tool; do command -v "$tool" >/dev/null || fail "$tool is not installed (make deps)"; done
-}
-
-built() {  # built FILE...: each must be there (built by the default target)
-  local f
-  for f; do [ -e "$f" ] || fail "$f is not built"; done
+need() {  # need COMMAND-OR-FILE...: each must be installed, or built by the default target
+  local x
+  for x; do [ -e "$x" ] || command -v "$x" >/dev/null || fail "$x is missing (make deps; make build)"; done
 }
 
 # expect JSON FIELD VALUE: the replay's report holds "FIELD":VALUE exactly.
@@ -111,6 +106,11 @@ escape_ends() {  # escape_ends: Escape ends the game ($game_pid) with exit code 
   if kill -0 "$game_pid" 2>/dev/null; then fail "the game did not end on Escape"; fi
   wait "$game_pid" || fail "the game ended on Escape with exit code $?"
 }
+
+# tap KEY [SECONDS], click X Y [SECONDS]: a key pressed, or a left click in the window, then a
+# wait for the frames they make.
+tap() { xdotool key "$1"; sleep "${2:-0.25}"; }
+click() { xdotool mousemove --window "$wid" "$1" "$2" click 1; sleep "${3:-0.5}"; }
 
 shot() { import -window "$wid" "$work/$1.png"; }  # shot NAME: the window, into $work/NAME.png
 

@@ -7,7 +7,7 @@ set -euo pipefail
 source "$(dirname "$0")/script_support.sh"
 begin solver "$1/game"
 solve=$game/yelko-solve
-built "$solve" "$game/yelko"
+need "$solve" "$game/yelko"
 
 # Every shipped level: one line each, exit status 0.
 out=$("$solve" "$game"/level{1,2,3,4,5}.dat) || fail "shipped levels: exit status $?"

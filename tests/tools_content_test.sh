@@ -10,7 +10,7 @@ source "$(dirname "$0")/script_support.sh"
 begin tools "$1/game"
 source=$(cd "$2" && pwd)
 level=$game/yelko-level
-built "$game/yelko-art" "$game/yelko-sounds" "$level"
+need "$game/yelko-art" "$game/yelko-sounds" "$level"
 
 mkdir "$work/out"
 "$game/yelko-art" "$work/out" || fail "yelko-art failed"
@@ -24,11 +24,8 @@ for f in pieces.bmp boats.bmp walk.wav thump.wav crunch.wav bifald.wav finished.
 done
 
 # A refusal names the file and the line, exits 1 and writes nothing.
-{
-  sed -n '/^map$/,+14p' "$source/levels/level1.txt"
-  echo "player 3 5"
-  echo "platform 4 13 2"
-} >"$work/bad.txt"
+{ sed -n '/^map$/,+14p' "$source/levels/level1.txt"; printf 'player 3 5\nplatform 4 13 2\n'; } \
+  >"$work/bad.txt"
 expect_exit 1 "^$work/bad.txt:17: platform type 4 at \(13, 2\) reaches off the board" \
   "$level" compile "$work/bad.txt" "$work/bad.dat"
 [ ! -e "$work/bad.dat" ] || fail "a refused level still wrote its file"

@@ -16,7 +16,7 @@ keep_shots=$(cd "$1" && pwd)/web_shots
 source=$(cd "$2" && pwd)
 page=$(cd "$3" && pwd)
 : "${YELKO_WEB_TOOLS:?set YELKO_WEB_TOOLS to the folder holding node_modules/puppeteer-core}"
-built "$game/yelko" "$game/yelko-solve" "$page/index.html" "$page/index.wasm"
+need "$game/yelko" "$game/yelko-solve" "$page/index.html" "$page/index.wasm"
 
 bytes=$(($(cat "$page"/index.* "$page"/favicon.* | wc -c) - $(cat "$game"/*.wav | wc -c)))
 echo "page: $bytes bytes before the sounds"

@@ -13,9 +13,8 @@ begin wine "$1/game"
 win=$(cd "$2" && pwd)
 keep_shots=$win/wine-shots
 rm -rf "$keep_shots"
-need wine wineserver Xvfb xdotool import convert compare
-built "$game/yelko" "$game/yelko-solve" "$win/game/yelko.exe" "$win/game/yelko-solve.exe" \
-  "$win/game/yelko-level.exe"
+need wine wineserver Xvfb xdotool import convert compare "$game/yelko" "$game/yelko-solve" \
+  "$win/game/yelko.exe" "$win/game/yelko-solve.exe" "$win/game/yelko-level.exe"
 
 export WINEPREFIX=$win/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # A null ALSA device: DirectSound opens and plays to the end, silently.
@@ -83,7 +82,6 @@ start_game() {  # start_game LOG [CHANNELS]: the game, with Wine's window-text t
   started+=("$game_pid")
   find_window "$game_pid"
 }
-tap() { xdotool key "$1"; sleep "${2:-0.25}"; }
 board_diff() {  # board_diff SHOT REF.png: differing pixels between the window's board and REF
   compare -metric AE \( "$work/$1.png" -crop "560x560+$bx+$by" +repage \) "$2" null: 2>&1 ||
     true
@@ -159,8 +157,7 @@ done
 # The editor (D): a click lands on the board cell under the pointer, and only there.
 tap d 0.5
 shot editor
-xdotool mousemove --window "$wid" $((bx + 60)) $((by + 100)) click 1
-sleep 0.5
+click $((bx + 60)) $((by + 100))
 shot edited
 for s in editor edited; do  # the board with the clicked cell blacked out
   convert "$work/$s.png" -crop "560x560+$bx+$by" +repage -fill black \
