@@ -3,8 +3,8 @@
 # normal vision and through the protanopia, deuteranopia and tritanopia colour matrices
 # (Machado, Oliveira and Fernandes 2009, full severity, on linear RGB), each pair of things that
 # meet on the board (land and water, a platform and water, the Player on land and on a platform,
-# a ball on land) must differ in lightness (CIE L*) by at least MinDelta. Prints the lightness of
-# each thing under each vision.
+# a ball on land) must differ in lightness (CIE L*) by at least MinDelta. A failure names the
+# pairs and their lightness.
 #
 # Usage: art_colour_blind_test.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
@@ -29,15 +29,12 @@ pairs="land:water platform:water platform:land player:land player:platform ball:
 failed=
 for vision in normal protanopia deuteranopia tritanopia; do
   declare -A lightness=()
-  line="$vision:"
   for thing in water land platform player ball; do
     lightness[$thing]=$(convert still.bmp -crop "${rect[$thing]}" +repage -colorspace RGB \
       -color-matrix "${matrix[$vision]}" \
       -format '%[fx:0.2126*mean.r+0.7152*mean.g+0.0722*mean.b]' info: |
       awk '{ y = $1; printf "%.1f", (y > 0.008856 ? 116 * exp(log(y) / 3) - 16 : 903.3 * y) }')
-    line="$line $thing ${lightness[$thing]}"
   done
-  echo "$line"
   for pair in $pairs; do
     a=${pair%%:*}
     b=${pair##*:}

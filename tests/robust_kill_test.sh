@@ -87,12 +87,11 @@ for ((r = 0; r < runs; ++r)); do
   wait "$pid" 2>/dev/null
   check_files
 done
+# Kills that all came after the run had ended would have tested nothing.
+[ $((killed_running * 4)) -ge "$runs" ] || fail "only $killed_running of $runs kills hit a running game"
 
 # A run after all those kills starts from what they left and ends normally.
 "$yelko" --replay save.replay >run.json 2>&1 || fail "a run after the kills failed: $(cat run.json)"
 check_files
-
-left=$(find . -maxdepth 3 \( -name 'level.dat.*' -o -name 'Level.*' \) | wc -l)
 echo "kill test: $runs runs (${full_ms} ms each uninterrupted), $killed_running killed while" \
-  "running; every file whole and old or new after each; ${#seen_cells[@]} different saves of" \
-  "level.dat seen; $left temporary files left by kills (level.dat.XXXXXX, Level.XXXXXX)"
+  "running, ${#seen_cells[@]} different saves of level.dat seen; every file whole, old or new"
