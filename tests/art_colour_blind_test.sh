@@ -3,21 +3,17 @@
 # normal vision and through the protanopia, deuteranopia and tritanopia colour matrices
 # (Machado, Oliveira and Fernandes 2009, full severity, on linear RGB), each pair of things that
 # meet on the board (land and water, a platform and water, the Player on land and on a platform,
-# a ball on land) must differ in lightness (CIE L*) by at least MinDelta. Prints the lightness of
-# each thing under each vision.
+# a ball on land) must differ in lightness (CIE L*) by at least MinDelta. A failure names the
+# pairs and their lightness.
 #
 # Usage: art_colour_blind_test.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
-build_dir=$(cd "$1" && pwd)
+source "$(dirname "$0")/script_support.sh"
+begin colour "$1/game"
 MinDelta=10
-command -v convert >/dev/null || { echo "FAIL: ImageMagick is not installed (make deps)"; exit 1; }
-work=$(mktemp -d "${TMPDIR:-/tmp}/yelko-colour-XXXXXX")
-trap 'rm -rf "$work"' EXIT
-cp "$build_dir"/game/*.dat "$build_dir"/game/*.bmp "$build_dir"/game/*.wav "$work"/
+need convert
+replay "$game/level1.dat" 'frames 2\n' still
 cd "$work"
-printf 'frames 2\n' >still.txt
-XDG_DATA_HOME=$work/data "$build_dir/game/yelko" --replay still.txt --start-level 1 \
-  --screenshot shot.bmp >/dev/null
 
 # Level 1: water in the top rows, land beside the Player's island, platform 5 at (240, 200),
 # the Player at (120, 200) (his shirt), the ball in cell (10, 6).
@@ -30,26 +26,22 @@ declare -A matrix=(
   [tritanopia]="1.255528 -0.076749 -0.178779 -0.078411 0.930809 0.147602 0.004733 0.691367 0.303900")
 pairs="land:water platform:water platform:land player:land player:platform ball:land"
 
-failed=0
+failed=
 for vision in normal protanopia deuteranopia tritanopia; do
   declare -A lightness=()
-  line="$vision:"
   for thing in water land platform player ball; do
-    lightness[$thing]=$(convert shot.bmp -crop "${rect[$thing]}" +repage -colorspace RGB \
+    lightness[$thing]=$(convert still.bmp -crop "${rect[$thing]}" +repage -colorspace RGB \
       -color-matrix "${matrix[$vision]}" \
       -format '%[fx:0.2126*mean.r+0.7152*mean.g+0.0722*mean.b]' info: |
       awk '{ y = $1; printf "%.1f", (y > 0.008856 ? 116 * exp(log(y) / 3) - 16 : 903.3 * y) }')
-    line="$line $thing ${lightness[$thing]}"
   done
-  echo "$line"
   for pair in $pairs; do
     a=${pair%%:*}
     b=${pair##*:}
     if ! awk -v a="${lightness[$a]}" -v b="${lightness[$b]}" -v m="$MinDelta" \
       'BEGIN { d = a - b; exit !(d >= m || -d >= m) }'; then
-      echo "FAIL: $vision: $a (L* ${lightness[$a]}) and $b (L* ${lightness[$b]}) differ by less than $MinDelta"
-      failed=1
+      failed+="$vision: $a (L* ${lightness[$a]}) and $b (L* ${lightness[$b]}); "
     fi
   done
 done
-exit $failed
+[ -z "$failed" ] || fail "less than $MinDelta apart in lightness: $failed"

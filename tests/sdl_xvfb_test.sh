@@ -2,128 +2,58 @@
 # The desktop game on a virtual X server, driven as a player would: it must refuse to start
 # without a display, then open at 2x on a large screen (ignoring a garbage settings file), show
 # level 1 between its menu bar and status line, move the Player one cell on a short tap, reset
-# the level from the File menu (by mouse and by keyboard), open and close the About box, take
-# editor clicks at board coordinates and none from the menu bar, and end on Escape with exit
-# code 0. Started again it comes back at the size and place it had; resized it shows the board
-# at 2x and maps clicks back to cells; F11 makes it full screen and back. What it shows is
-# checked on screenshots of the window.
+# the level from the File menu by mouse, open the About box from the keyboard and close it, and
+# end on Escape with exit code 0. Started again it comes back at the size and place it had;
+# resized it shows the board at 2x and maps editor clicks back to cells (and none from the menu
+# bar, the status line or the letterbox); F11 and Alt+Enter make it full screen and back; the
+# start-up sound reaches the audio device. What it shows is checked on screenshots.
 #
 # Usage: sdl_xvfb_test.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
-
-build_dir=$(cd "$1" && pwd)
-game_dir=$build_dir/game
-for tool in Xvfb xdotool import convert compare; do
-  command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed (make deps)"; exit 1; }
-done
-[ -x "$game_dir/yelko" ] || { echo "FAIL: no game at $game_dir/yelko"; exit 1; }
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/yelko-xvfb-XXXXXX")
-xvfb_pid=
-game_pid=
-stop() {  # stop PID: ends a process this script started, forcibly if it hangs
-  kill "$1" 2>/dev/null || return 0
-  for _ in $(seq 50); do
-    kill -0 "$1" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -9 "$1" 2>/dev/null || true
-  wait "$1" 2>/dev/null || true
-}
-cleanup() {
-  [ -z "$game_pid" ] || stop "$game_pid"
-  [ -z "$xvfb_pid" ] || stop "$xvfb_pid"
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*"
-  if [ -f "$work/stderr" ]; then
-    echo "--- the game's stderr:"
-    cat "$work/stderr"
-  fi
-  if ls "$work"/*.png >/dev/null 2>&1; then
-    mkdir -p "$build_dir/sdl_xvfb_shots"
-    cp "$work"/*.png "$build_dir/sdl_xvfb_shots/"
-    echo "screenshots kept in $build_dir/sdl_xvfb_shots"
-  fi
-  exit 1
-}
+source "$(dirname "$0")/script_support.sh"
+begin xvfb "$1/game"
+keep_shots=$(cd "$1" && pwd)/sdl_xvfb_shots
+need Xvfb xdotool xwininfo import convert compare "$game/yelko" "$game/yelko-solve"
 trap 'fail "command failed at line $LINENO"' ERR
 
-# The game runs from a copy of the run directory, with a data directory of its own.
-cp -r "$game_dir" "$work/game"
-mkdir -p "$work/data" "$work/config/yelko"
+# The game runs from a copy of the run directory, with a data and a config directory of its own.
+cp -r "$game" "$work/game"
+mkdir -p "$work/config/yelko"
 cd "$work/game"
-
 # Under the sanitizers: libdbus, which SDL loads, leaks a read buffer when it finds no session
 # bus. That leak is not ours.
 printf 'leak:libdbus-1.so\n' >"$work/lsan.supp"
 export LSAN_OPTIONS="suppressions=$work/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-export XDG_DATA_HOME=$work/data
 export XDG_CONFIG_HOME=$work/config
 # Not a place this program wrote: ignored.
 printf 'window 10 10 99999 x\n\0\377' >"$work/config/yelko/window"
 # SDL's disk driver writes what the device plays into a file, so the mix can be checked.
-export SDL_AUDIODRIVER=disk
-export SDL_DISKAUDIOFILE=$work/audio.raw
+export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$work/audio.raw
 
 # --- Without a display the game says why and ends at once.
 rc=0
 env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 20 ./yelko >"$work/out" 2>"$work/err" ||
   rc=$?
-[ "$rc" -eq 1 ] || fail "without a display the game ended with $rc, not 1"
-[ -s "$work/err" ] || fail "without a display the game said nothing on stderr"
-echo "no display: exit 1, \"$(head -1 "$work/err")\""
+[ "$rc" -eq 1 ] && [ -s "$work/err" ] || fail "without a display the game ended with $rc, saying: $(cat "$work/err")"
 
-# --- A server of our own, on a display number it picks itself. -noreset: the game is started
-# twice, and a server resetting as the first one leaves could turn the second away.
-Xvfb -displayfd 3 -screen 0 1920x1440x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=:$(head -1 "$work/display")
+# -noreset: the game is started twice, and a server resetting as the first one leaves could
+# turn the second away.
+start_xvfb 1920x1440x24 -noreset
 
 start_game() {
-  YELKO_FPS_LOG=1 ./yelko >"$work/stdout" 2>"$work/stderr" &
+  ./yelko >"$work/stdout" 2>"$work/stderr" &
   game_pid=$!
-  wid=
-  for _ in $(seq 200); do
-    wid=$(xdotool search --onlyvisible --name '^Yelko$' 2>/dev/null | head -1 || true)
-    [ -n "$wid" ] && break
-    kill -0 "$game_pid" 2>/dev/null || fail "the game ended before opening its window"
-    sleep 0.1
-  done
-  [ -n "$wid" ] || fail "no window titled Yelko appeared"
+  started+=("$game_pid")
+  find_window "$game_pid"
   timeout 10 xdotool windowfocus --sync "$wid" || fail "the window did not take the focus"
 }
 geometry() {  # geometry: "X Y WIDTH HEIGHT" of the window
   xwininfo -id "$wid" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
     /Width:/ { w = $NF } /Height:/ { h = $NF } END { print x, y, w, h }'
 }
-quit_game() {  # Escape in play ends the game with exit code 0
-  hold Escape 0.3
-  for _ in $(seq 100); do kill -0 "$game_pid" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$game_pid" 2>/dev/null; then fail "the game did not end on Escape"; fi
-  local rc=0
-  wait "$game_pid" || rc=$?
-  game_pid=
-  [ "$rc" -eq 0 ] || fail "the game ended with exit code $rc"
-}
 start_game
 
-shot() {  # shot NAME: a screenshot of the window, into $work/NAME.png
-  import -window "$wid" "$work/$1.png"
-}
-hold() {  # hold KEY [SECONDS]: a key held long enough for a frame to see it
-  xdotool keydown "$1"
-  sleep "${2:-0.12}"
-  xdotool keyup "$1"
-}
-pixel() {  # pixel NAME X Y: the colour at a window position
-  convert "$work/$1.png" -format "%[pixel:p{$2,$3}]" info:
-}
+pixel() { convert "$work/$1.png" -format "%[pixel:p{$2,$3}]" info:; }  # pixel NAME X Y: a colour
 player_cell() {  # player_cell NAME: "column row" of the board cell with the most Player red
   convert "$work/$1.png" -crop "560x560+0+$bar" +repage \
     \( -clone 0 -channel R -separate +channel -threshold 50% \) \
@@ -133,11 +63,19 @@ player_cell() {  # player_cell NAME: "column row" of the board cell with the mos
     awk -F'[,:() ]+' 'NR > 1 && $3 + 0 > best { best = $3 + 0; cell = $1 " " $2 }
                       END { print (best > 0.08 * 65535 ? cell : "none") }'
 }
-board_diff() {  # board_diff A B: how many board pixels differ
-  compare -metric AE \( "$work/$1.png" -crop "560x560+0+$bar" +repage \) \
-    \( "$work/$2.png" -crop "560x560+0+$bar" +repage \) null: 2>&1 || true
-}
 settle() { sleep "${1:-0.5}"; }
+board_1x() {  # board_1x NAME: the board at 2x (at $bx,$by) made 1x again, every second pixel
+  convert "$work/$1.png" -crop "1120x1120+$bx+$by" +repage -sample '560x560!' "$work/$1_1x.png"
+}
+shot_2x() {  # shot_2x NAME REF: shoots NAME until its board_1x equals REF_1x (up to 10 s)
+  for _ in $(seq 50); do
+    shot "$1"
+    board_1x "$1"
+    same=$(compare -metric AE "$work/$1_1x.png" "$work/$2_1x.png" null: 2>&1 || true)
+    [ "$same" = 0 ] && return
+    sleep 0.2
+  done
+}
 
 # --- The first start: the largest whole scale that fits 85 % of the screen, 2x here, whatever
 # the settings file held. Then down to 1x for the checks below.
@@ -146,85 +84,53 @@ read -r _ _ width height < <(geometry)
 bar=$(((height - 1120) / 2))  # the menu bar and the status line are of one height
 [ "$bar" -ge 16 ] && [ "$bar" -le 40 ] || fail "menu bar of $bar pixels (window height $height)"
 xdotool windowsize "$wid" 560 $((560 + 2 * bar))
-echo "first start: ${width}x$height (2x), menu bar and status line $bar pixels"
 
-# --- Level 1 between the menu bar and the status line. Wait until it is drawn at 1x.
+# --- Level 1 between the menu bar and the status line, at 1x once drawn at the new size.
+face="srgb(240,240,240)"
 for _ in $(seq 100); do
   shot start
   read -r width height < <(convert "$work/start.png" -format '%w %h\n' info:)
-  [ "$width" -eq 560 ] && [ "$(player_cell start)" != none ] &&
-    [ "$(pixel start 10 $((height - 2)))" = "srgb(240,240,240)" ] && break
+  start=$(player_cell start)
+  # Below the board's last row: the status line's face (its text, if any, lies higher up).
+  [ "$width" -eq 560 ] && [ "$start" != none ] && [ "$(pixel start 10 $((height - 2)))" = "$face" ] &&
+    break
   sleep 0.2
 done
-[ "$width" -eq 560 ] && [ "$height" -eq $((560 + 2 * bar)) ] || fail "window ${width}x$height"
-face=$(pixel start 550 $((bar / 2)))
-[ "$face" = "srgb(240,240,240)" ] || fail "the menu bar's face is $face"
-# Below the board's last row: the status line's face (its text, if any, lies higher up).
+[ "$width $height" = "560 $((560 + 2 * bar))" ] || fail "the 1x window is ${width}x$height"
+[ "$start" != none ] || fail "no Player on the board"
 [ "$(pixel start 10 $((height - 2)))" = "$face" ] || fail "no status line under the board"
-# The titles' text is drawn on the bar.
+[ "$(pixel start 550 $((bar / 2)))" = "$face" ] || fail "the menu bar's face is wrong"
 dark=$(convert "$work/start.png" -crop "100x${bar}+0+0" +repage -threshold 50% -negate \
   -format '%[fx:mean*w*h]' info:)
 [ "${dark%.*}" -gt 20 ] || fail "no menu titles drawn on the bar ($dark dark pixels)"
-start=$(player_cell start)
-[ "$start" != none ] || fail "no Player on the board"
-echo "window 560x$height, menu bar $bar pixels, Player at cell $start"
 
 # --- A short tap of an arrow key (xdotool's own, far shorter than a frame) moves the Player
-# one cell.
-move() {  # move: tries each direction until the Player moves; prints the cell reached
-  local key before after
-  for key in Right Left Down Up; do
-    before=$(player_cell "$1")
-    xdotool key "$key"
-    settle
-    shot moved
-    after=$(player_cell moved)
-    if [ "$after" != "$before" ] && [ "$after" != none ]; then
-      echo "$key $after"
-      return
-    fi
-  done
-  echo "none"
-}
-read -r key moved_to < <(move start)
-[ "$key" != none ] || fail "no arrow key moved the Player from $start"
+# one cell: the first move of level 1's solution.
+declare -A arrow=([L]=Left [U]=Up [R]=Right [D]=Down)
+key=${arrow[$("$game/yelko-solve" "$game/level1.dat" | sed 's/.*: //' | cut -c1)]}
+tap "$key" 0.5
+shot moved
 read -r c0 r0 <<<"$start"
-read -r c1 r1 <<<"$moved_to"
-[ $(((c1 - c0) * (c1 - c0) + (r1 - r0) * (r1 - r0))) -eq 1 ] ||
-  fail "a tap of $key moved the Player from $start to $moved_to"
-echo "a tap of $key moved the Player one cell, to $moved_to"
+read -r c1 r1 < <(player_cell moved)
+[ "$(((c1 - c0) * (c1 - c0) + (r1 - r0) * (r1 - r0)))" = 1 ] ||
+  fail "a tap of $key moved the Player from $start to $c1 $r1"
 
 # --- File > Reset with the mouse puts him back.
-xdotool mousemove --window "$wid" 20 $((bar / 2)) click 1
-settle 0.4
+click 20 $((bar / 2)) 0.4
 shot menu
 # The open menu lies over the board: its face under the title, the highlighted title above.
-[ "$(pixel menu 10 $((bar + 8)))" = "srgb(240,240,240)" ] || fail "File menu not drawn"
+[ "$(pixel menu 10 $((bar + 8)))" = "$face" ] || fail "File menu not drawn"
 [ "$(pixel menu 5 $((bar / 2)))" != "$face" ] || fail "File title not highlighted"
 # Reset is the first item, one item height (bar + 2) down.
-xdotool mousemove --window "$wid" 40 $((bar + 2 + (bar + 2) / 2)) click 1
-settle
+click 40 $((bar + 2 + (bar + 2) / 2))
 shot reset
 [ "$(player_cell reset)" = "$start" ] || fail "after File > Reset the Player is at $(player_cell reset)"
-[ "$(pixel reset 10 $((bar + 8)))" != "srgb(240,240,240)" ] || fail "the menu stayed drawn"
-echo "File > Reset by mouse: Player back at $start"
+[ "$(pixel reset 10 $((bar + 8)))" != "$face" ] || fail "the menu stayed drawn"
 
-# --- And with the keyboard: Alt+F opens File with Reset highlighted, Enter chooses it.
-hold "$key"
-settle
-xdotool key alt+f
-settle 0.3
-xdotool key Return
-settle
-shot reset2
-[ "$(player_cell reset2)" = "$start" ] || fail "after Alt+F, Enter the Player is at $(player_cell reset2)"
-echo "File > Reset by keyboard: Player back at $start"
-
-# --- The About box: Alt+H, Enter opens it; Escape closes it and does not end the game.
-xdotool key alt+h
-settle 0.3
-xdotool key Return
-settle
+# --- The About box from the keyboard: Alt+H opens Help with its first item highlighted, Enter
+# chooses it; Escape closes it and does not end the game.
+tap alt+h 0.3
+tap Return 0.8
 shot about
 caption=$(convert "$work/about.png" -fill black +opaque 'rgb(43,87,154)' -fill white \
   -opaque 'rgb(43,87,154)' -format '%[fx:mean*w*h]' info:)
@@ -234,76 +140,35 @@ settle
 kill -0 "$game_pid" 2>/dev/null || fail "Escape closing the About box ended the game"
 shot after_about
 [ "$(player_cell after_about)" = "$start" ] || fail "the board is not shown again after the About box"
-echo "About box opened and closed with Escape; the game goes on"
 
-# --- Editor: a click on the menu bar is no click on the board; one on the board paints a cell.
-hold d
-settle
-shot editor
-xdotool mousemove --window "$wid" 400 $((bar / 2)) click 1
-settle
-shot editor_bar
-[ "$(board_diff editor editor_bar)" = 0 ] || fail "a click on the menu bar changed the board"
-xdotool mousemove --window "$wid" 300 $((bar + 300)) click 1
-settle
-shot editor_click
-changed=$(board_diff editor_bar editor_click)
-[ "${changed%.*}" -gt 100 ] || fail "a click on the board changed $changed pixels"
-# Only the clicked column changes: board x 300 is column 7 (280..319).
-compare "$work/editor_bar.png" "$work/editor_click.png" -compose src -highlight-color white \
-  -lowlight-color black "$work/diff.png" || true
-region=$(convert "$work/diff.png" -crop "560x560+0+$bar" +repage -format '%@' info:)
-rx=$(echo "$region" | sed -E 's/^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$/\3/')
-rw=$(echo "$region" | sed -E 's/^([0-9]+)x.*/\1/')
-[ "$rx" -ge 280 ] && [ $((rx + rw)) -le 320 ] || fail "the click at x 300 changed $region"
-echo "editor: bar click ignored, board click changed $region"
-hold Return
-settle
-
-# --- Escape in play ends the game with exit code 0.
+# --- Escape in play ends the game with exit code 0; started again, the window comes back at
+# the size and place it had.
 read -r x1 y1 _ _ < <(geometry)
-quit_game
-grep 'frames/s' "$work/stderr" || true
-echo "Escape: exit code 0"
+escape_ends
 cp "$work/audio.raw" "$work/audio1.raw"
-
-# --- Started again, the window comes back at the size and place it had.
 start_game
 read -r x y width height < <(geometry)
 [ "$x $y $width $height" = "$x1 $y1 560 $((560 + 2 * bar))" ] ||
   fail "the window came back at $x $y ${width}x$height, not $x1 $y1 560x$((560 + 2 * bar))"
-echo "second start: the window is back at $x,$y, ${width}x$height"
 
 # --- At 1200 x 1300 the board is at 2x, centred between the menu bar and the status line: the
-# very 1x picture with each pixel doubled (Player, ball, everything).
+# very 1x picture with each pixel doubled (Player, ball, everything), in a dark letterbox.
 xdotool windowsize "$wid" 1200 1300
 bx=40
 by=$((bar + (1300 - 2 * bar - 1120) / 2))
-at2x() {  # at2x NAME: the board at 2x out of a screenshot, made 1x again by taking every second pixel
-  convert "$work/$1.png" -crop "1120x1120+$bx+$by" +repage -sample '560x560!' "$work/$1_1x.png"
-}
 convert "$work/start.png" -crop "560x560+0+$bar" +repage "$work/start_1x.png"
-for _ in $(seq 50); do  # until the game has drawn at the new size
-  shot big
-  at2x big
-  same=$(compare -metric AE "$work/big_1x.png" "$work/start_1x.png" null: 2>&1 || true)
-  [ "$same" = 0 ] && break
-  sleep 0.2
-done
+shot_2x big start
 [ "$same" = 0 ] || fail "the 2x board differs from the 1x one in $same pixels"
 [ "$(pixel big $((bx - 1)) $((by + 500)))" = "srgb(32,32,32)" ] || fail "no dark letterbox"
-# Each board pixel is a 2x2 block: a pixel of the Player and of a ball land where 2x puts them.
-echo "2x: the board at $bx,$by is the 1x picture doubled"
 
 # --- A click at 2x lands on the cell under it: the editor paints cell (12, 13), and S saves it.
+# A click in the letterbox, on the menu bar or on the status line paints nothing.
 hold d
 settle
-xdotool mousemove --window "$wid" $((bx + (12 * 40 + 20) * 2)) $((by + (13 * 40 + 20) * 2)) click 1
-settle
-# A click in the letterbox or on the status line paints nothing.
-xdotool mousemove --window "$wid" 20 $((by + 100)) click 1
-xdotool mousemove --window "$wid" 600 $((1300 - bar / 2)) click 1
-settle
+click $((bx + (12 * 40 + 20) * 2)) $((by + (13 * 40 + 20) * 2))
+click 20 $((by + 100)) 0
+click 600 $((bar / 2)) 0
+click 600 $((1300 - bar / 2))
 hold s
 settle
 # The editor starts from an empty board: the saved cells (column by column) hold one land cell,
@@ -312,40 +177,23 @@ land=$(od -An -v -tu1 -w1 -N 196 level.dat | awk '$1 == 1 { printf "%d ", NR - 1
 [ "$land" = "$((12 * 14 + 13)) " ] || fail "the clicks at 2x made land of cells ${land:-none}"
 hold Return
 settle
-echo "2x editor: the click painted cell (12, 13) only"
 
-# --- F11: full screen with the board centred at 2x; F11 again: the size it had.
+# --- F11, and Alt+Enter: full screen with the board centred at 2x; again: the size it had.
 shot windowed
-at2x windowed
-xdotool key F11
-settle 1
-read -r x y width height < <(geometry)
-[ "$width $height" = "1920 1440" ] || fail "full screen is ${width}x$height"
+board_1x windowed
 bx=400
 by=$((bar + (1440 - 2 * bar - 1120) / 2))
-for _ in $(seq 50); do
-  shot full
-  at2x full
-  same=$(compare -metric AE "$work/windowed_1x.png" "$work/full_1x.png" null: 2>&1 || true)
-  [ "$same" = 0 ] && break
-  sleep 0.2
+for key in F11 alt+Return; do
+  tap "$key" 1
+  read -r _ _ width height < <(geometry)
+  [ "$width $height" = "1920 1440" ] || fail "$key: full screen is ${width}x$height"
+  shot_2x full windowed
+  [ "$same" = 0 ] || fail "$key: the board is not centred at 2x ($same pixels differ)"
+  tap "$key" 1
+  read -r _ _ width height < <(geometry)
+  [ "$width $height" = "1200 1300" ] || fail "$key again: the window is ${width}x$height"
 done
-[ "$same" = 0 ] || fail "full screen: the board is not centred at 2x ($same pixels differ)"
-xdotool key F11
-settle 1
-read -r x y width height < <(geometry)
-[ "$width $height" = "1200 1300" ] || fail "after F11 again the window is ${width}x$height"
-echo "F11: full screen with the board centred, and back to 1200x1300"
-xdotool key alt+Return
-settle 1
-read -r x y width height < <(geometry)
-[ "$width $height" = "1920 1440" ] || fail "Alt+Enter: the window is ${width}x$height"
-xdotool key alt+Return
-settle 1
-read -r x y width height < <(geometry)
-[ "$width $height" = "1200 1300" ] || fail "Alt+Enter again: the window is ${width}x$height"
-echo "Alt+Enter: full screen and back"
-quit_game
+escape_ends
 
 # --- The start-up thump was mixed into the device's output: 16-bit samples, not all silent
 # (read as a grey image of 4410 samples a row, whose brightest pixel is 0 only for silence).
@@ -355,4 +203,4 @@ rows=$((bytes / 8820))
 peak=$(head -c $((rows * 8820)) "$work/audio1.raw" |
   convert -size "4410x$rows" -depth 16 -endian LSB gray:- -format '%[max]' info:)
 [ "${peak%.*}" -gt 0 ] || fail "the audio device played only silence"
-echo "audio: $bytes bytes mixed, not silent"
+echo "all passed: 1x, 2x and full screen, menus, About box, editor clicks, restart, sound"
