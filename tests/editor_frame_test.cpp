@@ -237,36 +237,6 @@ TEST_F(Editor, ASaveThatDoesNotFitTheRecordIsRefusedAndWritesNothing) {
   }
 }
 
-TEST_F(Editor, LoadingSkipsCellsOffTheBoardAndStopsListsAtTheirLimits) {
-  Enter();
-  Load();  // no "level.dat": reported, and the record's Player start 255 marks nothing
-  EXPECT_EQ(headless::Messages(), std::vector<std::string>{"INVALID_HANDLE_VALUE"});
-  for (auto& column : EditorGrid) {
-    for (std::int32_t code : column) ASSERT_EQ(code, EditorEmpty);
-  }
-
-  Bytes level = EmptyLevel();
-  level[196] = 14;
-  level[197] = 0;
-  // Five pairs fill the ball area; byte 208 is a platform's type, not a sixth ball.
-  const Bytes balls = {0, 14, 253, 2, 20, 20, 3, 3, 4, 4};
-  std::copy(balls.begin(), balls.end(), level.begin() + BallListByte);
-  // Platform triples with no end: a bad type, a cell off the board, then type 1 along row 7.
-  for (int i = 0, at = PlatformListByte; at + 2 < LevelRecordSize; ++i, at += 3) {
-    level[at] = i == 0 ? 9 : 1;
-    level[at + 1] = std::uint8_t(i == 1 ? 14 : i);
-    level[at + 2] = 7;
-  }
-  WriteBytes("level.dat", level);
-  Enter();
-  Load();
-  Grids expected = Snapshot();
-  std::fill(expected.objects.begin(), expected.objects.end(), EditorEmpty);
-  expected.objects[3 * 14 + 3] = expected.objects[4 * 14 + 4] = EditorBall;
-  for (int i = 2; i < 9; ++i) expected.objects[i * 14 + 7] = EditorPlatformFirst + 1;
-  EXPECT_TRUE(Snapshot() == expected);
-}
-
 }  // namespace
 
 namespace {
