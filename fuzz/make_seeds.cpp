@@ -1,8 +1,8 @@
 // Writes the fuzzers' seeds that are made rather than written by hand: variants of the five
-// fuzz levels (editor/run1..run5, kept as they stand), the game's pieces.bmp and hand-made
-// sheets and sounds that reach each format's odd corners (short files, unended lists, padded
-// rows, top-down images, extra chunks). README.md says which seeds are kept as they stand. Run
-// once after changing it:
+// fuzz levels (editor/run1..run5, kept as they stand), the game's pieces.bmp and shortest sounds,
+// and sheets and sounds (fuzz/odd_files.h) that reach each format's odd corners (short files,
+// unended lists, padded rows, top-down images, extra chunks). README.md says which seeds are
+// kept as they stand. Run once after changing it:
 //
 //   yelko_fuzz_seeds fuzz/corpus
 //
@@ -17,9 +17,13 @@
 #include <utility>
 #include <vector>
 
+#include "fuzz/odd_files.h"
+
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using fuzz::Bytes;
+using fuzz::MakeBmp;
+using fuzz::MakeWav;
 namespace fs = std::filesystem;
 
 fs::path OutDir;
@@ -44,12 +48,6 @@ Bytes operator+(Bytes a, const Bytes& b) {
 Bytes Put(Bytes bytes, std::size_t at, const Bytes& run) {
   std::copy(run.begin(), run.end(), bytes.begin() + std::ptrdiff_t(at));
   return bytes;
-}
-
-Bytes Le(std::uint32_t value, int bytes) {
-  Bytes b;
-  for (int i = 0; i < bytes; ++i) b.push_back(std::uint8_t(value >> (8 * i)));
-  return b;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -106,73 +104,24 @@ void LevelSeeds(const std::vector<Bytes>& levels) {
 // ---------------------------------------------------------------------------------------------
 // Image sheets
 
-struct BmpShape {
-  int width;
-  int height;  // negative: top-down rows
-  int headerSize = 40;
-  int gap = 0;  // bytes between the headers and the pixels
-  int bitCount = 24;
-  bool lastPad = true;  // the last row's padding present
-};
-
-Bytes Bmp(const BmpShape& s) {
-  const int rows = s.height < 0 ? -s.height : s.height;
-  const int rowBytes = (s.width * 3 + 3) & ~3;
-  const std::uint32_t offset = 14 + s.headerSize + s.gap;
-  Bytes b = Bytes{'B', 'M'} + Le(offset + rowBytes * rows, 4) + Le(0, 4) + Le(offset, 4) +
-            Le(std::uint32_t(s.headerSize), 4) + Le(std::uint32_t(s.width), 4) +
-            Le(std::uint32_t(s.height), 4) + Le(1, 2) + Le(std::uint32_t(s.bitCount), 2);
-  b.resize(offset, 0);
-  for (int y = 0; y < rows; ++y) {
-    for (int x = 0; x < s.width; ++x) {
-      b.push_back(std::uint8_t(x * 37));
-      b.push_back(std::uint8_t(y * 53));
-      b.push_back(std::uint8_t((x + y) % 2 ? 0 : 200));
-    }
-    if (y + 1 < rows || s.lastPad) b.resize(b.size() + rowBytes - s.width * 3, 0);
-  }
-  return b;
-}
-
 void ImageSeeds() {
   const Bytes pieces = Read(fs::path(YELKO_GAME_DIR) / "pieces.bmp");
   Seed("image", "pieces", pieces);
   Seed("image", "pieces-cut", Bytes(pieces.begin(), pieces.begin() + 4000));
-  Seed("image", "tiny-4x2", Bmp({4, 2}));
-  Seed("image", "padded-5x3", Bmp({5, 3}));
-  Seed("image", "padded-no-last-pad", Bmp({7, 2, 40, 0, 24, false}));
-  Seed("image", "top-down", Bmp({6, -3}));
-  Seed("image", "v5-header", Bmp({8, 8, 124}));
-  Seed("image", "gap-before-pixels", Bmp({4, 4, 40, 20}));
-  Seed("image", "one-pixel", Bmp({1, 1}));
-  Seed("image", "bits-32", Bmp({4, 2, 40, 0, 32}));
-  Seed("image", "one-platform-cell", Bmp({122, 122}));
-  Seed("image", "two-tile-rows", Bmp({83, 83}));
+  Seed("image", "tiny-4x2", MakeBmp({.width = 4, .height = 2}));
+  Seed("image", "padded-5x3", MakeBmp({.width = 5, .height = 3}));
+  Seed("image", "padded-no-last-pad", MakeBmp({.width = 7, .height = 2, .cut = 3}));
+  Seed("image", "top-down", MakeBmp({.width = 6, .height = -3}));
+  Seed("image", "v5-header", MakeBmp({.width = 8, .height = 8, .headerSize = 124}));
+  Seed("image", "gap-before-pixels", MakeBmp({.width = 4, .height = 4, .gap = 20}));
+  Seed("image", "one-pixel", MakeBmp({.width = 1, .height = 1}));
+  Seed("image", "bits-32", MakeBmp({.width = 4, .height = 2, .bitCount = 32}));
+  Seed("image", "one-platform-cell", MakeBmp({.width = 122, .height = 122}));
+  Seed("image", "two-tile-rows", MakeBmp({.width = 83, .height = 83}));
 }
 
 // ---------------------------------------------------------------------------------------------
 // Sounds
-
-Bytes Chunk(const char* id, const Bytes& data) {
-  Bytes b = Bytes(id, id + 4) + Le(std::uint32_t(data.size()), 4) + data;
-  if (data.size() % 2) b.push_back(0);
-  return b;
-}
-
-Bytes Fmt(int tag, int channels, std::uint32_t rate, int bits, int extra = -1) {
-  Bytes f = Le(tag, 2) + Le(channels, 2) + Le(rate, 4) + Le(rate * channels * bits / 8, 4) +
-            Le(channels * bits / 8, 2) + Le(bits, 2);
-  return extra >= 0 ? f + Le(extra, 2) : f;
-}
-
-Bytes Riff(const char* form, const Bytes& chunks) {
-  return Bytes{'R', 'I', 'F', 'F'} + Le(std::uint32_t(4 + chunks.size()), 4) +
-         Bytes(form, form + 4) + chunks;
-}
-
-Bytes Wave(const Bytes& fmt, const Bytes& samples) {
-  return Riff("WAVE", Chunk("fmt ", fmt) + Chunk("data", samples));
-}
 
 Bytes Samples(int n) {
   Bytes s;
@@ -181,28 +130,19 @@ Bytes Samples(int n) {
 }
 
 void SoundSeeds() {
-  const Bytes mono8 = Fmt(1, 1, 11025, 8);
-  // Square waves of a few hundred samples.
-  const std::pair<int, int> squares[] = {{200, 9}, {300, 25}, {150, 3}, {400, 7}, {500, 11}};
-  for (int n = 0; n < 5; ++n) {
-    Bytes wave;
-    for (int i = 0; i < squares[n].first; ++i) wave.push_back(i / squares[n].second % 2 ? 160 : 96);
-    Seed("sound", "run" + std::to_string(n + 1), Wave(mono8, wave));
+  for (const char* name : {"walk", "crunch"}) {  // the shortest of the game's own
+    Seed("sound", name, Read(fs::path(YELKO_GAME_DIR) / (std::string(name) + ".wav")));
   }
-  Seed("sound", "pcm16-stereo-22k", Wave(Fmt(1, 2, 22050, 16), Samples(64)));
-  Seed("sound", "fmt18", Wave(Fmt(1, 1, 11025, 8, 0), Samples(21)));
-  Seed("sound", "list-between",
-       Riff("WAVE", Chunk("fmt ", Fmt(1, 1, 8000, 8)) +
-                        Chunk("LIST", {'I', 'N', 'F', 'O', 1, 2, 3}) + Chunk("data", Samples(33))));
-  Seed("sound", "odd-partial-frame", Wave(Fmt(1, 2, 11025, 16), Samples(7)));
-  Seed("sound", "not-pcm", Wave(Fmt(3, 1, 11025, 32), Samples(16)));
-  Seed("sound", "no-data", Riff("WAVE", Chunk("fmt ", mono8)));
-  // The data chunk claims far more than the file holds.
-  Seed("sound", "data-too-long", Put(Wave(mono8, Samples(8)), 40, {0xFF}));
-  Seed("sound", "not-wave", Riff("AVI ", Chunk("fmt ", mono8) + Chunk("data", Samples(8))));
-  Seed(
-      "sound", "fmt-not-first",
-      Riff("WAVE", Chunk("junk", {1, 0, 1, 0}) + Chunk("fmt ", mono8) + Chunk("data", Samples(8))));
+  Seed("sound", "pcm16-stereo-22k",
+       MakeWav({.channels = 2, .rate = 22050, .bits = 16, .samples = Samples(64)}));
+  Seed("sound", "fmt16", MakeWav({.formatBytes = 16, .samples = Samples(21)}));
+  Seed("sound", "list-between", MakeWav({.rate = 8000, .list = true, .samples = Samples(33)}));
+  Seed("sound", "odd-partial-frame", MakeWav({.channels = 2, .bits = 16, .samples = Samples(7)}));
+  Seed("sound", "not-pcm", MakeWav({.tag = 3, .bits = 32, .samples = Samples(16)}));
+  Seed("sound", "no-data", MakeWav({.data = false}));
+  Seed("sound", "data-too-long", MakeWav({.extraStated = 0xFF00}));
+  Seed("sound", "not-wave", MakeWav({.form = "AVI "}));
+  Seed("sound", "fmt-not-first", MakeWav({.junkFirst = true}));
   Seed("sound", "empty", {});
 }
 

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <tuple>
 
+#include "fuzz/odd_files.h"
 #include "platform/headless/headless.h"
 #include "platform/riff.h"
 #include "sound/sound.h"
@@ -12,50 +13,10 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Built as text: GCC 12 warns falsely about byte vectors grown a little at a time.
-void Put(std::string& b, std::uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) b += char(v >> (8 * i));
-}
+using fuzz::WavLayout;
 
-const Bytes Samples = {0x80, 0x81, 0x7F, 0x90};
-
-struct WavLayout {
-  std::uint16_t tag = 1;
-  std::uint16_t channels = 1;
-  std::uint32_t rate = 11025;
-  std::uint16_t bits = 8;
-  std::uint32_t formatBytes = 18;  // 16 leaves out the last field
-  bool list = false;               // an odd-sized LIST chunk between the format and the data
-  bool data = true;
-  Bytes samples = Samples;
-  std::uint32_t extraStated = 0;  // added to the data chunk's stated size
-};
-
-void Write(const std::string& name, const WavLayout& s) {
-  std::string b = "RIFF....WAVEfmt ";  // the form's size is filled in below
-  Put(b, s.formatBytes, 4);
-  for (auto [v, n] : {std::pair<std::uint32_t, int>{s.tag, 2},
-                      {s.channels, 2},
-                      {s.rate, 4},
-                      {s.rate * s.channels * s.bits / 8, 4},
-                      {s.channels * s.bits / 8u, 2},
-                      {s.bits, 2}}) {
-    Put(b, v, n);
-  }
-  if (s.formatBytes == 18) Put(b, 0, 2);
-  if (s.list) {
-    b += "LIST";
-    Put(b, 9, 4);
-    b += std::string("INFOICMT\1\0", 10);
-  }
-  if (s.data) {
-    b += "data";
-    Put(b, std::uint32_t(s.samples.size()) + s.extraStated, 4);
-    b.insert(b.end(), s.samples.begin(), s.samples.end());
-  }
-  const std::uint32_t formSize = std::uint32_t(b.size() - 8);
-  for (int i = 0; i < 4; ++i) b[std::size_t(4 + i)] = char(formSize >> (8 * i));
-  testing_support::WriteBytes(name, Bytes(b.begin(), b.end()));
+void Write(const std::string& name, const WavLayout& layout) {
+  testing_support::WriteBytes(name, fuzz::MakeWav(layout));
 }
 
 class Sound : public testing_support::FreshProgram {
@@ -78,7 +39,7 @@ TEST_F(Sound, IdsFollowLoadOrderAndTheBufferTakesTheFilesFormat) {
   Write("f16.wav", {.formatBytes = 16, .list = true});
   EXPECT_EQ(LoadWav("f16.wav", 0), 4);
   EXPECT_EQ(headless::LastSoundFormat().rate, 11025u);
-  EXPECT_EQ(headless::LastSoundSamples(), Samples);
+  EXPECT_EQ(headless::LastSoundSamples(), WavLayout{}.samples);
 
   EXPECT_EQ(PlaySound(3), 1);
   EXPECT_EQ(PlaySound(3), 1);  // a playing sound starts over
