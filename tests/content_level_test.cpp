@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "board/level_record.h"
-#include "board/platform_shapes.h"
 #include "tools/level/level_text.h"
 
 namespace {
@@ -131,17 +130,9 @@ Record RandomWellFormedRecord(std::mt19937& rng) {
   r[197] = std::uint8_t(pick(14));
   const int platforms = pick(10);
   for (int p = 0; p < platforms; ++p) {
-    const int type = pick(9);
-    const PlatformRecord& shape = PlatformShapeOf(type);
-    int w = 0, h = 0;
-    for (int dx = 0; dx < 3; ++dx) {
-      for (int dy = 0; dy < 3; ++dy) {
-        if (shape.shape[dx][dy]) w = std::max(w, dx + 1), h = std::max(h, dy + 1);
-      }
-    }
-    r[std::size_t(208 + 3 * p)] = std::uint8_t(type);
-    r[std::size_t(209 + 3 * p)] = std::uint8_t(pick(15 - w));
-    r[std::size_t(210 + 3 * p)] = std::uint8_t(pick(15 - h));
+    r[std::size_t(208 + 3 * p)] = std::uint8_t(pick(9));
+    r[std::size_t(209 + 3 * p)] = std::uint8_t(pick(12));  // every box fits from column 11
+    r[std::size_t(210 + 3 * p)] = std::uint8_t(pick(12));
   }
   const int balls = pick(platforms ? 5 : 6);
   for (int b = 0; b < balls; ++b) {
