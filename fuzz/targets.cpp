@@ -300,15 +300,6 @@ int EditorLevel(const std::uint8_t* data, std::size_t size) {
     // Refused (too many objects) or failed: the file is as it was.
     FUZZ_CHECK(saved.size() == size && (size == 0 || std::memcmp(saved.data(), data, size) == 0));
   }
-  LevelLayout given, read;
-  DecodeLevelRecord(data, size, &given);
-  DecodeLevelRecord(loaded, &read);
-  for (int c = 0; c < BoardCells; ++c) {
-    for (int r = 0; r < BoardCells; ++r) {
-      FUZZ_CHECK(!HasTerrainByte(given, c, r) || given.terrain[c][r] == read.terrain[c][r]);
-    }
-  }
-
   headless::HoldKeys({DIK_L});
   Turn();
   Hold(0x40);  // Enter: back to play
@@ -334,18 +325,6 @@ int ImageSheet(const std::uint8_t* data, std::size_t size) {
   if (loaded == 1) {
     FUZZ_CHECK(w >= 1 && w <= MaxBitmapSide && h >= 1 && h <= MaxBitmapSide);
     FUZZ_CHECK(sheet.pixels.size() == std::size_t(w * h * 3));
-    // The first and last pixel are where the file says they are.
-    if (size >= 54 && sheet.pixels.size() >= 3) {
-      const std::uint32_t offset =
-          std::uint32_t(data[10] | data[11] << 8 | data[12] << 16) | std::uint32_t(data[13]) << 24;
-      const std::int32_t fileHeight = std::int32_t(
-          std::uint32_t(data[22] | data[23] << 8 | data[24] << 16) | std::uint32_t(data[25]) << 24);
-      const std::size_t rowBytes = (std::size_t(w) * 3 + 3) & ~std::size_t(3);
-      const auto fileRowOf = [&](std::int64_t y) { return fileHeight > 0 ? h - 1 - y : y; };
-      FUZZ_CHECK(std::memcmp(&sheet.pixels[0], data + offset + rowBytes * fileRowOf(0), 3) == 0);
-      FUZZ_CHECK(std::memcmp(&sheet.pixels[sheet.pixels.size() - 3],
-                             data + offset + rowBytes * fileRowOf(h - 1) + 3 * (w - 1), 3) == 0);
-    }
   } else {
     FUZZ_CHECK(sheet.pixels.empty());
   }

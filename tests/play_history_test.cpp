@@ -1,5 +1,5 @@
 // Undo, redo, the move counter, par and best, hints and the level menu, played through the
-// replay runner and through real frames on the shipped levels.
+// replay runner and through real frames on the shipped levels; and the positions undo keeps.
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -12,12 +12,14 @@
 #include "app/status.h"
 #include "board/board_state.h"
 #include "board/level_record.h"
+#include "gfx/display.h"
 #include "input/input.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
 #include "play/hint.h"
 #include "play/history.h"
 #include "play/play_frame.h"
+#include "play/position.h"
 #include "play/solver.h"
 #include "tests/test_levels.h"
 #include "tests/test_support.h"
@@ -193,6 +195,63 @@ TEST_F(History, TheMenuKeepsEveryLevelReachedAcrossRuns) {
   testing_support::BootGame();
   EXPECT_TRUE(platform::IsMenuItemEnabled(MainWindow, 22));
   EXPECT_FALSE(platform::IsMenuItemEnabled(MainWindow, 23));
+}
+
+bool OnBoundary(const Position& p) {
+  return p.playerX % CellPixels == 0 && p.playerY % CellPixels == 0;
+}
+
+// A position is the whole of the rules' state. Level 2 played by its shortest solution, one frame
+// at a time; a position taken on a boundary, in the middle of a carry and just after a ball, then
+// put back, plays on to the same frames and the same positions.
+TEST_F(History, ARestoredPositionPlaysOnAsTheGameDid) {
+  SetProgressOverride(true, 2);
+  const std::string moves = SolveLevelFile("level2.dat").moves;
+  ASSERT_EQ(moves.size(), 24u);
+  std::vector<std::uint8_t> keys = {0};  // one still frame, then ten frames a move
+  for (char m : moves) {
+    const std::uint8_t key = m == 'L'   ? DIK_LEFT
+                             : m == 'U' ? DIK_UP
+                             : m == 'R' ? DIK_RIGHT
+                                        : DIK_DOWN;
+    keys.insert(keys.end(), 10, key);
+  }
+  keys.insert(keys.end(), 90, 0);  // on past the banner
+
+  testing_support::BootGame();
+  struct Frame {
+    Position position;
+    std::uint64_t now;
+    std::vector<std::uint32_t> pixels;
+  };
+  auto play = [&keys](std::size_t frame) {
+    headless::HoldKeys(keys[frame] ? std::vector<std::uint8_t>{keys[frame]}
+                                   : std::vector<std::uint8_t>{});
+    PlayFrame();
+    return Frame{CapturePosition(), headless::NowMicroseconds(), BackBuffer->pixels};
+  };
+  std::vector<Frame> frames;
+  std::size_t boundary = 0, carry = 0, ball = 0;
+  for (std::size_t f = 0; f < keys.size(); ++f) {
+    frames.push_back(play(f));
+    const Position& p = frames.back().position;
+    if (boundary == 0 && f > 30 && OnBoundary(p)) boundary = f;
+    if (carry == 0 && p.carryingPlatform && !OnBoundary(p)) carry = f;
+    if (ball == 0 && p.ballsLeft < p.ballTotal) ball = f;
+  }
+  ASSERT_TRUE(frames.back().position.levelSolved);
+  ASSERT_NE(carry, 0u);
+  ASSERT_NE(ball, 0u);
+  for (std::size_t from : {boundary, carry, ball}) {
+    SCOPED_TRACE(from);
+    RestorePosition(frames[from].position);
+    headless::SetNowMicroseconds(frames[from].now);
+    for (std::size_t f = from + 1; f < keys.size(); ++f) {
+      const Frame again = play(f);
+      ASSERT_TRUE(again.position == frames[f].position) << "frame " << f;
+      ASSERT_TRUE(again.pixels == frames[f].pixels) << "frame " << f;
+    }
+  }
 }
 
 }  // namespace

@@ -99,10 +99,6 @@ done
 [ "$width $height" = "560 $((560 + 2 * bar))" ] || fail "the 1x window is ${width}x$height"
 [ "$start" != none ] || fail "no Player on the board"
 [ "$(pixel start 10 $((height - 2)))" = "$face" ] || fail "no status line under the board"
-[ "$(pixel start 550 $((bar / 2)))" = "$face" ] || fail "the menu bar's face is wrong"
-dark=$(convert "$work/start.png" -crop "100x${bar}+0+0" +repage -threshold 50% -negate \
-  -format '%[fx:mean*w*h]' info:)
-[ "${dark%.*}" -gt 20 ] || fail "no menu titles drawn on the bar ($dark dark pixels)"
 
 # --- A short tap of an arrow key (xdotool's own, far shorter than a frame) moves the Player
 # one cell: the first move of level 1's solution.

@@ -40,7 +40,7 @@ timeout 600 ctest --test-dir "$win" --output-on-failure >"$work/ctest.log" 2>&1 
   fail "the unit tests fail under Wine: $(cat "$work/ctest.log")"
 
 # --- The data files the Windows tools made (the build ran them under Wine) are Linux's bytes;
-# par.txt is text, and Windows ends its lines with CR LF.
+# par.txt (yelko-solve.exe's shortest solutions) is text, and Windows ends its lines with CR LF.
 for f in level1.dat level2.dat level3.dat level4.dat level5.dat pieces.bmp boats.bmp \
   walk.wav thump.wav crunch.wav bifald.wav finished.wav; do
   cmp -s "$game/$f" "$win/game/$f" || fail "$f made on Windows differs from Linux's"
@@ -59,10 +59,6 @@ for n in 1 2 3 4 5; do
     fail "level $n: JSON differs: $(cat "$work/lin.json") / $(cat "$work/wine.json")"
   cmp -s "$work/lin.bmp" "$work/wine.bmp" || fail "level $n: screenshots differ"
 done
-# The solver itself, on Windows: the same moves.
-lin_moves=$("$game/yelko-solve" "$game/level3.dat" | sed 's/.*: //')
-win_moves=$(cd "$win/game" && W ./yelko-solve.exe level3.dat </dev/null | tr -d '\r' | sed 's/.*: //')
-[ "$lin_moves" = "$win_moves" ] || fail "yelko-solve.exe: '$win_moves', not '$lin_moves'"
 
 # --- The real window. The game is a copy of the run directory, started from elsewhere: its
 # files are found beside yelko.exe whatever the working directory. The first frames of levels
@@ -112,13 +108,6 @@ done
 read -r bx by <<<"$at"
 by=$((by - 205))
 is_level 1 start "the board is not Linux's level 1"
-# The menu bar: a light strip right above the board, with dark title text on it.
-light=$(convert "$work/start.png" -crop "560x16+$bx+$((by - 17))" +repage -colorspace gray \
-  -format '%[fx:mean]' info:)
-dark=$(convert "$work/start.png" -crop "100x16+$bx+$((by - 17))" +repage -threshold 50% \
-  -negate -format '%[fx:round(mean*w*h)]' info:)
-awk "BEGIN { exit !($light > 0.7) }" && [ "$dark" -gt 20 ] ||
-  fail "no menu bar above the board (brightness $light, $dark dark pixels)"
 
 # A second copy brings this one forward and leaves at once.
 (cd "$work" && WINE_TIMEOUT=30 W game/yelko.exe </dev/null >/dev/null 2>&1) ||
