@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "app/program_state.h"
-#include "app/progress.h"
 #include "app/shell.h"
 #include "board/board_state.h"
 #include "editor/editor.h"

@@ -10,8 +10,6 @@
 #include "app/replay.h"
 #include "board/board_state.h"
 #include "board/level_record.h"
-#include "gfx/sprites.h"
-#include "play/play_frame.h"
 #include "play/position.h"
 #include "play/solver.h"
 #include "tests/test_levels.h"
