@@ -46,7 +46,7 @@ class Shell : public testing_support::FreshProgram {
     testing_support::CopyRunFiles();
     for (int level = 1; level <= 5; ++level) {
       testing_support::WriteLevel("level" + std::to_string(level) + ".dat",
-                                  {Island, {2, 4 + level % 3}, {{5, 4}}, {}});
+                                  {Island, {2, std::int8_t(4 + level % 3)}, {{5, 4}}, {}});
     }
   }
 

@@ -52,63 +52,6 @@ std::string Repeat(const std::string& line, int n) {
   return s;
 }
 
-TEST(ContentLevel, CompilesTheRecordTheGameReads) {
-  const Compiled c = Compile("# a comment\n" + Map +
-                             "\nplayer 0 13  # bottom left\n"
-                             "ball 1 0\nball 13 13\n"
-                             "platform 5 3 4\nplatform 8 10 1\n");
-  ASSERT_TRUE(c.ok) << c.error;
-  EXPECT_EQ(c.record[0 * 14 + 0], 1);    // column 0 row 0: land
-  EXPECT_EQ(c.record[2 * 14 + 1], 2);    // column 2 row 1: water
-  EXPECT_EQ(c.record[13 * 14 + 13], 1);  // column 13 row 13: land
-  EXPECT_EQ(Record(c.record.begin() + 196, c.record.begin() + 216),
-            (Record{0, 13, 1, 0, 13, 13, 255, 255, 255, 255, 255, 255,  // the rest of the area 255
-                    5, 3,  4, 8, 10, 1,  255, 255}));
-  EXPECT_EQ(c.record[299], 255);
-}
-
-TEST(ContentLevel, RefusesWithTheFileAndLine) {
-  const std::string player = "player 0 0\n";
-  const struct {
-    std::string text;
-    std::string where;  // "lv.txt:N:" or just "lv.txt:"
-    std::string what;
-  } cases[] = {
-      {Map + player + Repeat("ball 1 1\n", 6), "lv.txt:22:", "sixth ball"},
-      {Map + player + "platform 0 5 5\n" + Repeat("ball 1 1\n", 5), "lv.txt:22:", "fifth ball"},
-      {Map + player + Repeat("ball 1 1\n", 5) + "platform 0 5 5\n", "lv.txt:22:", "five balls"},
-      {Map + player + Repeat("platform 7 5 5\n", 10), "lv.txt:26:", "tenth platform"},
-      {Map + player + "platform 9 5 5\n", "lv.txt:17:", "type 9"},
-      {Map + player + "platform -1 5 5\n", "lv.txt:17:", "type -1"},
-      {Map + player + "platform 0 12 5\n", "lv.txt:17:", "reaches off the board"},
-      {Map + player + "platform 7 5 12\n", "lv.txt:17:", "reaches off the board"},
-      {Map + player + "ball 14 0\n", "lv.txt:17:", "off the board"},
-      {Map + "player 0 -1\n", "lv.txt:16:", "off the board"},
-      {Map + player + "ball 1\n", "lv.txt:17:", "takes 2 numbers"},
-      {Map + player + "ball 1 x\n", "lv.txt:17:", "not a whole number"},
-      {Map + player + "boat 1 1\n", "lv.txt:17:", "unknown line"},
-      {Map + player + player, "lv.txt:17:", "second player"},
-      {Map + player + Map, "lv.txt:17:", "second map"},
-      {Map + player + "terrain 5 5 0\n", "lv.txt:17:", "not '~'"},
-      {Map + player + "terrain 5 5 2\n", "lv.txt:17:", "in the map"},
-      {"map\n" + Repeat("..............\n", 13) + ".............\n" + player,
-       "lv.txt:15:", "13 cells"},
-      {"map\n" + Repeat("..............\n", 13) + "......x.......\n" + player,
-       "lv.txt:15:", "column 6"},
-      {"map\n" + Repeat("..............\n", 13) + ".............. ball\n" + player,
-       "lv.txt:15:", "only a '#' comment"},
-      {"map\n" + Repeat("..............\n", 5), "lv.txt:6:", "after 5 rows"},
-      {player + "ball 1 1\n", "lv.txt: ", "no map"},
-      {Map + "ball 1 1\n", "lv.txt: ", "no player"},
-  };
-  for (const auto& c : cases) {
-    const Compiled result = Compile(c.text);
-    EXPECT_FALSE(result.ok) << c.what;
-    EXPECT_EQ(result.error.rfind(c.where, 0), 0u) << result.error;
-    EXPECT_NE(result.error.find(c.what), std::string::npos) << result.error;
-  }
-}
-
 // Legal but odd: the Player in the water, no balls at all, platforms on one spot.
 TEST(ContentLevel, WarnsOfOddLevelsWithTheLine) {
   const Compiled odd = Compile(Map + "player 7 7\n" + Repeat("platform 7 5 5\n", 2));

@@ -19,15 +19,10 @@ std::vector<std::uint8_t> LevelBytes(const TestLevel& level) {
       layout.terrain[c][r] = land ? 1 : 2;
     }
   }
-  layout.startColumn = std::int8_t(level.player.column);
-  layout.startRow = std::int8_t(level.player.row);
-  for (const Cell& b : level.balls) {
-    layout.balls[layout.ballCount++] = {std::int8_t(b.column), std::int8_t(b.row)};
-  }
-  for (const PlacedPlatform& p : level.platforms) {
-    layout.platforms[layout.platformCount++] = {std::int8_t(p.type), std::int8_t(p.column),
-                                                std::int8_t(p.row)};
-  }
+  layout.startColumn = level.player.column;
+  layout.startRow = level.player.row;
+  for (const LevelBall& b : level.balls) layout.balls[layout.ballCount++] = b;
+  for (const LevelPlatform& p : level.platforms) layout.platforms[layout.platformCount++] = p;
   std::vector<std::uint8_t> bytes(LevelRecordSize, 0);
   EncodeLevelRecord(layout, bytes.data());
   return bytes;

@@ -5,26 +5,20 @@
 #include <string>
 #include <vector>
 
+#include "board/level_record.h"
+
 namespace testing_support {
 
-struct Cell {
-  int column;
-  int row;
-};
-
-struct PlacedPlatform {
-  int type;
-  int column;
-  int row;
-};
+// A column and a row, as the record stores them.
+using Cell = LevelBall;
 
 // A level as a picture: 14 rows of 14 characters, '#' land and anything else water, top row
 // first. Missing rows and columns are water.
 struct TestLevel {
   std::vector<std::string> map;
-  Cell player{0, 0};
+  Cell player;
   std::vector<Cell> balls;
-  std::vector<PlacedPlatform> platforms;
+  std::vector<LevelPlatform> platforms;
 };
 
 // The 300-byte record of the level.
