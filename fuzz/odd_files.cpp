@@ -45,14 +45,12 @@ Bytes MakeWav(const WavLayout& s) {
   if (s.junkFirst) b += std::string("junk\4\0\0\0\1\0\1\0", 12);
   b += "fmt ";
   Put(b, s.formatBytes, 4);
-  for (auto [v, n] : {std::pair<std::uint32_t, int>{s.tag, 2},
-                      {s.channels, 2},
-                      {s.rate, 4},
-                      {s.rate * s.channels * s.bits / 8, 4},
-                      {s.channels * s.bits / 8u, 2},
-                      {s.bits, 2}}) {
-    Put(b, v, n);
-  }
+  Put(b, s.tag, 2);
+  Put(b, s.channels, 2);
+  Put(b, s.rate, 4);
+  Put(b, s.rate * s.channels * s.bits / 8, 4);
+  Put(b, s.channels * s.bits / 8u, 2);
+  Put(b, s.bits, 2);
   if (s.formatBytes == 18) Put(b, 0, 2);
   if (s.list) b += std::string("LIST\11\0\0\0INFOICMT\1\0", 18);
   if (s.data) {

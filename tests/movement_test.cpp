@@ -61,13 +61,9 @@ class MovementQueries : public testing_support::FreshProgram {
 };
 
 TEST_F(MovementQueries, BoundariesAreMultiplesOfACellEvenLeftOfTheBoard) {
-  for (auto [x, y, at] : {std::tuple{40, 80, 1},
-                          {44, 80, 0},
-                          {40, 76, 0},
-                          {0, 0, 1},
-                          {-40, 0, 1},
-                          {-4, 0, 0},
-                          {INT_MIN, INT_MAX, 0}}) {
+  using Case = std::tuple<int, int, int>;
+  for (auto [x, y, at] : {Case{40, 80, 1}, Case{44, 80, 0}, Case{40, 76, 0}, Case{0, 0, 1},
+                          Case{-40, 0, 1}, Case{-4, 0, 0}, Case{INT_MIN, INT_MAX, 0}}) {
     PlayerAt(x, y);
     EXPECT_EQ(AtCellBoundary(), at) << x << "," << y;
   }
@@ -93,14 +89,9 @@ TEST_F(MovementQueries, ProbesTellWhatIsUnderAndBesideThePlayer) {
 TEST_F(MovementQueries, APlayerOffTheBoardStandsOnNoCellAndHasNoNeighbours) {
   Platform(0, 7, 0, 5);  // column 0, rows 5..7
   // Left of column 0, not on it: -20 / 40 must not be taken for column 0.
-  for (auto [x, y] : {std::pair{-20, 200},
-                      {-1, 240},
-                      {-40, 240},
-                      {INT_MIN, 200},
-                      {560, 200},
-                      {200, 560},
-                      {0, -40},
-                      {INT_MAX, INT_MAX}}) {
+  using At = std::pair<int, int>;
+  for (auto [x, y] : {At{-20, 200}, At{-1, 240}, At{-40, 240}, At{INT_MIN, 200}, At{560, 200},
+                      At{200, 560}, At{0, -40}, At{INT_MAX, INT_MAX}}) {
     PlayerAt(x, y);
     ProbeUnderPlayer();
     EXPECT_EQ(OnPlatform, 0) << x << "," << y;
@@ -144,12 +135,9 @@ TEST_F(MovementQueries, ThePlatformUnderThePlayerIsTheLastWithinReach) {
   Platform(2, 7, 5, 5);  // covers (5, 5)
   Platform(4, 7, 6, 5);  // covers (6, 5)
   Platform(5, 9, 0, 0);  // unknown: no cells to stand on
-  for (auto [x, y, n] : {std::tuple{200, 200, 2},
-                         {204, 200, 4},
-                         {240, 240, 4},
-                         {280, 200, -1},
-                         {0, 0, 0},
-                         {40, 40, 0}}) {
+  using Case = std::tuple<int, int, int>;
+  for (auto [x, y, n] : {Case{200, 200, 2}, Case{204, 200, 4}, Case{240, 240, 4},
+                         Case{280, 200, -1}, Case{0, 0, 0}, Case{40, 40, 0}}) {
     PlayerAt(x, y);
     EXPECT_EQ(FindPlatformUnderPlayer(), n) << x << "," << y;
   }
