@@ -236,10 +236,6 @@ TEST_F(Editor, ASaveThatDoesNotFitTheRecordIsRefusedAndWritesNothing) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 // V tells whether the painted level can be solved, without saving it; once per press.
 TEST_F(Editor, CheckSearchesThePaintedLevelOncePerPress) {
   Enter();

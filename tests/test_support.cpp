@@ -13,13 +13,12 @@ namespace {
 std::filesystem::path MakeScratchDirectory() {
   static std::uint64_t serial =
       std::uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
-  const auto base = std::filesystem::temp_directory_path();
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const auto dir = base / ("yelko-test-" + std::to_string(++serial));
-    std::error_code ec;
-    if (std::filesystem::create_directory(dir, ec)) return dir;
-  }
-  return {};
+  std::filesystem::path dir;
+  std::error_code ec;
+  do {  // create_directory is false for a name already taken
+    dir = std::filesystem::temp_directory_path() / ("yelko-test-" + std::to_string(++serial));
+  } while (!std::filesystem::create_directory(dir, ec) && !ec);
+  return ec ? std::filesystem::path() : dir;
 }
 
 }  // namespace
