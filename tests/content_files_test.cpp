@@ -53,7 +53,7 @@ Sheet Cell(const Sheet& sheet, int column, int row, int side) {
   return cell;
 }
 
-TEST(ContentArt, PiecesSheetTilesAndSprites) {
+TEST(ContentArt, PiecesTilesHaveNoHolesAndSpritesStayInsideTheirCells) {
   const Sheet sheet = LoadSheet("pieces.bmp", 332, 83);
   ASSERT_EQ(sheet.pixels.size(), 332u * 83u);
 
@@ -84,7 +84,7 @@ TEST(ContentArt, PiecesSheetTilesAndSprites) {
   }
 }
 
-TEST(ContentArt, BoatsSheetFollowsThePlatformShapes) {
+TEST(ContentArt, EachRaftCoversExactlyItsPlatformShape) {
   const Sheet sheet = LoadSheet("boats.bmp", 364, 364);
   ASSERT_EQ(sheet.pixels.size(), 364u * 364u);
 

@@ -69,7 +69,7 @@ class Bobs : public testing_support::FreshProgram {
 };
 
 // Frames are padded to a multiple of 8 pixels wide; only the frames asked for are made.
-TEST_F(Bobs, FramesArePaddedAndCounted) {
+TEST_F(Bobs, FramesArePaddedToEightPixelsAndOnlyThoseAskedForAreMade) {
   Bob odd{};
   ASSERT_EQ(CreateBob(&odd, 0, 0, 41, 10, 2, 0x11, 0), 1u);
   EXPECT_EQ(std::tuple(odd.widthPad, odd.frameSurfaces[1]->width, odd.frameSurfaces[2] == nullptr),

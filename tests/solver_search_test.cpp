@@ -81,7 +81,7 @@ class Solver : public testing_support::FreshProgram {
   }
 };
 
-TEST_F(Solver, OneCarryAcrossAChannel) {
+TEST_F(Solver, OneCarryAcrossAChannelIsTheGamesSolution) {
   const TestLevel level{Channel, {0, 1}, {{8, 2}}, {{5, 2, 1}}};
   const SolveResult result = Solve(level);
   ASSERT_EQ(result.outcome, SolveOutcome::Solved);
@@ -95,7 +95,7 @@ TEST_F(Solver, OneCarryAcrossAChannel) {
   EXPECT_EQ(Solve(level, walking).outcome, SolveOutcome::Unsolvable);
 }
 
-TEST_F(Solver, TwoPlatformsCarriedInTurn) {
+TEST_F(Solver, TwoPlatformsAreCarriedInTurn) {
   // Two bars fill the corridor: the first goes as far as the second, which then goes on to the
   // east shore. The second cannot be reached before the first has moved.
   const TestLevel level{Corridor, {0, 1}, {{10, 1}}, {{7, 1, 0}, {7, 5, 0}}};
@@ -119,7 +119,7 @@ TEST_F(Solver, OverlappingPlatformsMoveAsTheGameMovesThem) {
   ExpectGameAgrees(level, result);
 }
 
-TEST_F(Solver, LevelsWithoutASolution) {
+TEST_F(Solver, LevelsWithoutASolutionAreProvedUnsolvable) {
   // The ball lies on an island in a moat that no platform can reach.
   SolveResult result = Solve({Moat, {0, 0}, {{8, 4}}, {{6, 1, 1}}});
   EXPECT_EQ(result.outcome, SolveOutcome::Unsolvable);
@@ -164,7 +164,7 @@ TEST_F(Solver, GivesUpAtTheStateLimit) {
 // level to level), each needing a carry (no solution by walking alone), the hints' search as
 // short and its solution the game's, and the levels together showing most of the platform
 // types. (The solver tool's test replays the breadth-first solutions.)
-TEST_F(Solver, ShippedLevels) {
+TEST_F(Solver, ShippedLevelsNeedACarryAndSolveInTheirListedLengths) {
   bool typeUsed[ShapeTypes] = {};
   for (int n = 1; n <= 5; ++n) {
     SCOPED_TRACE(n);
