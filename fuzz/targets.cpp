@@ -61,8 +61,12 @@ std::vector<std::uint8_t> ReadFile(const std::string& path) {
 
 // A file of the build's run directory, copied into the current one.
 void CopyGameFile(const char* name) {
-  std::filesystem::copy_file(std::string(YELKO_GAME_DIR) + "/" + name, name,
-                             std::filesystem::copy_options::overwrite_existing);
+  // Removed first: MinGW's copy_file refuses to overwrite, whatever the options say.
+  std::error_code ec;
+  std::filesystem::remove(name, ec);
+  if (!std::filesystem::copy_file(std::string(YELKO_GAME_DIR) + "/" + name, name, ec)) {
+    Broken((std::string("cannot copy ") + name).c_str());
+  }
 }
 
 // Puts back what a body may have changed: level1.dat, "level.dat" and the player's data.
