@@ -20,7 +20,8 @@ Bytes MakeBmp(const BmpLayout& s) {
   const std::uint32_t offset = 14 + s.headerSize + s.gap;
   std::string b;
   Put(b, s.type, 2);
-  Put(b, 0, 8);
+  Put(b, 0, 4);  // the file's size, which no reader trusts
+  Put(b, 0, 4);
   for (std::uint32_t v :
        {offset, s.headerSize, std::uint32_t(s.width), std::uint32_t(s.height), 1u}) {
     Put(b, v, 4);
