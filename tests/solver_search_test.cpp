@@ -193,10 +193,4 @@ TEST_F(Solver, ShippedLevelsNeedACarryAndSolveInTheirListedLengths) {
   EXPECT_GE(types, 6);
 }
 
-TEST(SolverScript, OneIdleFrameThenTenFramesPerMoveWithRepeatsMerged) {
-  EXPECT_EQ(SolutionScript("RRRDLLU", "title"),
-            "# title\nframes 1\nframes 30 RIGHT\nframes 10 DOWN\nframes 20 LEFT\nframes 10 UP\n");
-  EXPECT_EQ(SolutionScript(""), "frames 1\n");
-}
-
 }  // namespace
