@@ -204,12 +204,16 @@ void SetBrokenHandler(BrokenHandler handler) {
   Broken = handler != nullptr ? handler : AbortOnBroken;
 }
 
-void WriteRunDirectory() {
+void CopyGameFiles() {
   for (const char* name : {"pieces.bmp", "boats.bmp", "walk.wav", "thump.wav", "crunch.wav",
                            "bifald.wav", "finished.wav", "par.txt", "level1.dat", "level2.dat",
                            "level3.dat", "level4.dat", "level5.dat"}) {
     CopyGameFile(name);
   }
+}
+
+void WriteRunDirectory() {
+  CopyGameFiles();
   // Level 2 with the Player put on its one ball: solved where it starts, so that starting it
   // (from the saved progress, or by solving level 1) stores the progress.
   const std::vector<std::uint8_t> shipped = ReadFile("level2.dat");

@@ -46,8 +46,11 @@ inline constexpr Target Targets[] = {
     {"record", LevelRecordCodec},
 };
 
-// Copies the build's run directory (the game's levels, image sheets, sounds and par.txt) into the
-// current directory, level 2 changed so that it is solved where it starts.
+// Copies the game's data files (its levels, image sheets, sounds and par.txt) from the build's
+// run directory into the current directory. The unit tests set up with it too.
+void CopyGameFiles();
+
+// CopyGameFiles, with level 2 changed so that it is solved where it starts.
 void WriteRunDirectory();
 
 // Called when a body finds something that must not happen. By default it prints what and

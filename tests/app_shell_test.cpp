@@ -8,6 +8,7 @@
 #include "app/replay.h"
 #include "app/shell.h"
 #include "board/board_state.h"
+#include "fuzz/targets.h"
 #include "gfx/sprites.h"
 #include "platform/headless/headless.h"
 #include "sound/sound.h"
@@ -43,7 +44,7 @@ class Shell : public testing_support::FreshProgram {
  protected:
   void SetUp() override {
     FreshProgram::SetUp();
-    testing_support::CopyRunFiles();
+    fuzz::CopyGameFiles();
     for (int level = 1; level <= 5; ++level) {
       testing_support::WriteLevel("level" + std::to_string(level) + ".dat",
                                   {Island, {2, std::int8_t(4 + level % 3)}, {{5, 4}}, {}});

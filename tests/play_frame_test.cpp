@@ -8,6 +8,7 @@
 #include "app/shell.h"
 #include "board/board_state.h"
 #include "editor/editor.h"
+#include "fuzz/targets.h"
 #include "gfx/display.h"
 #include "gfx/sprites.h"
 #include "input/input.h"
@@ -32,7 +33,7 @@ const std::vector<std::string> Harbour = {
 class PlayFrames : public testing_support::FreshProgram {
  protected:
   void Boot(const TestLevel& level, int levelNumber = 1) {
-    testing_support::CopyRunFiles();
+    fuzz::CopyGameFiles();
     testing_support::WriteLevel("level" + std::to_string(levelNumber) + ".dat", level);
     std::filesystem::create_directories("data/yelko");
     testing_support::WriteBytes("data/yelko/Level", {std::uint8_t(levelNumber)});

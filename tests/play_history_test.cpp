@@ -12,6 +12,7 @@
 #include "app/status.h"
 #include "board/board_state.h"
 #include "board/level_record.h"
+#include "fuzz/targets.h"
 #include "gfx/display.h"
 #include "input/input.h"
 #include "platform/headless/headless.h"
@@ -44,7 +45,7 @@ class History : public testing_support::FreshProgram {
  protected:
   void SetUp() override {
     FreshProgram::SetUp();
-    testing_support::CopyRunFiles();
+    fuzz::CopyGameFiles();
   }
   // Runs a replay of level `level` in a fresh game (or, for -1, a player's run, the progress
   // read and written); the JSON it ends with.

@@ -1,7 +1,5 @@
 #include "tests/test_levels.h"
 
-#include <filesystem>
-
 #include "app/assets.h"
 #include "app/shell.h"
 #include "board/board_state.h"
@@ -30,15 +28,6 @@ std::vector<std::uint8_t> LevelBytes(const TestLevel& level) {
 
 void WriteLevel(const std::string& path, const TestLevel& level) {
   WriteBytes(path, LevelBytes(level));
-}
-
-void CopyRunFiles() {
-  namespace fs = std::filesystem;
-  for (const char* name : {"pieces.bmp", "boats.bmp", "walk.wav", "thump.wav", "crunch.wav",
-                           "bifald.wav", "finished.wav", "par.txt", "level1.dat", "level2.dat",
-                           "level3.dat", "level4.dat", "level5.dat"}) {
-    fs::copy_file(GameDir() + "/" + name, name, fs::copy_options::overwrite_existing);
-  }
 }
 
 void BootGame() {

@@ -25,10 +25,6 @@ struct TestLevel {
 std::vector<std::uint8_t> LevelBytes(const TestLevel& level);
 void WriteLevel(const std::string& path, const TestLevel& level);
 
-// Copies the run directory's image sheets, sounds, par.txt and the five shipped levels into the
-// current directory.
-void CopyRunFiles();
-
 // What WinMain does before its loop: the window with its menu (which reads the saved progress),
 // GameInit, and the first StartLevel. Frames are then run by calling PlayFrame or EditorFrame.
 void BootGame();
