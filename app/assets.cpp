@@ -1,9 +1,12 @@
 #include "app/assets.h"
 
+#include <string>
+
 #include "app/shell.h"
 #include "gfx/display.h"
 #include "gfx/sprites.h"
 #include "input/input.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "sound/sound.h"
 
@@ -25,6 +28,13 @@ void MakeBob(Bob* bob, BitmapFile* sheet, std::int32_t size, std::int32_t column
   LoadBobFrame(bob, sheet, 0, column, row, 0);
 }
 
+// The game's files are found wherever it was started from (platform/files.h).
+const char* DataPath(const char* name) {
+  static std::string path;
+  path = platform::GameDataPath(name);
+  return path.c_str();
+}
+
 void BeepUnless(std::int32_t started) {
   if (!started) platform::Beep();
 }
@@ -40,15 +50,15 @@ std::int32_t GameInit() {
   BeepUnless(MouseInit());
   BeepUnless(SoundInit());
 
-  WalkSound = LoadWav("walk.wav", 0);
-  ThumpSound = LoadWav("thump.wav", 0);
-  CrunchSound = LoadWav("crunch.wav", 0);
-  BifaldSound = LoadWav("bifald.wav", 0);
-  FinishedSound = LoadWav("finished.wav", 0);
+  WalkSound = LoadWav(DataPath("walk.wav"), 0);
+  ThumpSound = LoadWav(DataPath("thump.wav"), 0);
+  CrunchSound = LoadWav(DataPath("crunch.wav"), 0);
+  BifaldSound = LoadWav(DataPath("bifald.wav"), 0);
+  FinishedSound = LoadWav(DataPath("finished.wav"), 0);
   PlaySound(ThumpSound, 0);
 
-  if (!LoadBitmapFile(&PiecesBitmap, "pieces.bmp")) ShowMessage("Ingen pieces");
-  if (!LoadBitmapFile(&BoatsBitmap, "boats.bmp")) ShowMessage("Ingen boats");
+  if (!LoadBitmapFile(&PiecesBitmap, DataPath("pieces.bmp"))) ShowMessage("Ingen pieces");
+  if (!LoadBitmapFile(&BoatsBitmap, DataPath("boats.bmp"))) ShowMessage("Ingen boats");
 
   // A BOB whose sheet is missing is still created; it stays unfilled (and shows nothing).
   MakeBob(&LandTileBob, &PiecesBitmap, TileSize, 0, 0);

@@ -77,8 +77,10 @@ int ParseArguments(int argc, char** argv, Options* options) {
 
 int Replay(const Options& options) {
   std::vector<std::uint8_t> bytes;
-  if (!platform::ReadWholeFile(options.replay.c_str(), 64u << 20, &bytes)) {
-    return Fail("cannot read the replay script " + options.replay);
+  if (const platform::ReadOutcome read =
+          platform::ReadWholeFile(options.replay.c_str(), 64u << 20, &bytes);
+      !read) {
+    return Fail("cannot read the replay script " + options.replay + ": " + read.why);
   }
   std::vector<headless::ScriptEvent> script;
   std::string error;
@@ -135,5 +137,8 @@ int main(int argc, char** argv) {
   const int early = ParseArguments(argc, argv, &options);
   if (early >= 0) return early;
   if (options.startLevel >= 0) SetProgressOverride(true, std::uint8_t(options.startLevel));
+  // What saves that were killed half-way left behind.
+  platform::RemoveStaleTemporaryFiles(platform::GameDataDirectory());
+  platform::RemoveStaleTemporaryFiles(platform::UserDataDirectory());
   return options.replay.empty() ? Play() : Replay(options);
 }

@@ -1,6 +1,7 @@
 #include "app/program_state.h"
 
 #include "app/assets.h"
+#include "app/notices.h"
 #include "app/progress.h"
 #include "app/records.h"
 #include "app/shell.h"
@@ -10,6 +11,7 @@
 #include "gfx/sprites.h"
 #include "input/clock.h"
 #include "input/input.h"
+#include "platform/files.h"
 #include "platform/headless/headless.h"
 #include "play/hint.h"
 #include "play/history.h"
@@ -32,11 +34,13 @@ void ResetProgramState() {
   ResetHistoryState();
   ResetHintState();
   ResetRecordsState();
+  ResetNoticeState();
   ResetDisplayState();
   ResetSpriteState();
   ResetSoundState();
   ResetInputState();
   ResetClockState();
   headless::Reset();
+  platform::ResetGameDataDirectory();
   platform::UseBackend(headless::GetBackend());
 }

@@ -1,7 +1,9 @@
+// The saved progress (the level to resume and the highest level reached) and the level menu.
 #include "app/progress.h"
 
 #include <vector>
 
+#include "app/notices.h"
 #include "platform/files.h"
 #include "platform/platform.h"
 
@@ -17,11 +19,37 @@ constexpr const char* ProgressName = "Level";
 // has reached even after a lower one is solved again (the saved level stays the one to resume).
 constexpr const char* ReachedName = "Reached";
 
-// The stored byte, or -1 when there is none (no value, or not exactly one byte).
-int ReadStoredByte(const char* name) {
+// What this run last asked to be stored (0: nothing yet), so that a value is written when it
+// changes, not in every frame of a solved level, and a failed write is not retried until there
+// is something new to store.
+std::uint8_t AskedLevel, AskedReached;
+// A value found unreadable is never written over this run.
+bool LevelUnreadable, ReachedUnreadable;
+
+// A stored byte is a level only when it is one of the game's levels.
+int AsLevel(const std::vector<std::uint8_t>& bytes) {
+  return bytes.size() == 1 && bytes[0] >= 1 && bytes[0] <= LevelCount ? bytes[0] : -1;
+}
+
+// The stored level, or -1 when there is none (no value, not one byte, not a level). A value that
+// is there but cannot be read is said once and left alone from then on.
+int ReadStoredLevel(const char* name, bool* unreadable) {
   std::vector<std::uint8_t> bytes;
-  if (!platform::ReadUserValue(name, 1, &bytes) || bytes.size() != 1) return -1;
-  return bytes[0];
+  const platform::ReadOutcome read = platform::ReadUserValue(name, 1, &bytes);
+  if (read.status == platform::ReadStatus::Unreadable && !*unreadable) {
+    *unreadable = true;
+    Notify(NoticeTopic::Progress, std::string("Your saved progress cannot be read (") + name +
+                                      ": " + read.why + "); it is not saved this time");
+  }
+  return read ? AsLevel(bytes) : -1;
+}
+
+void SaidWhy(bool ok, const std::string& why) {
+  if (ok) {
+    ClearNotice(NoticeTopic::Progress);
+  } else {
+    Notify(NoticeTopic::Progress, "Could not save your progress: " + why);
+  }
 }
 
 }  // namespace
@@ -42,12 +70,12 @@ bool ProgressOverridden() {
 
 std::uint8_t LoadProgress() {
   if (OverrideActive) return OverrideLevel;
-  const int stored = ReadStoredByte(ProgressName);
+  const int stored = ReadStoredLevel(ProgressName, &LevelUnreadable);
   return stored < 0 ? 1 : std::uint8_t(stored);
 }
 
 void EnableLevelMenu(std::int32_t level) {
-  if (level < 1 || level > 6) return;
+  if (level < 1 || level > LevelCount) return;
   const platform::Window window = platform::FindWindow("WINXCLASS", nullptr);
   for (std::int32_t l = 1; l <= level; ++l) {
     platform::EnableMenuItem(window, std::uint16_t(20 + l), true);
@@ -56,21 +84,43 @@ void EnableLevelMenu(std::int32_t level) {
 
 std::uint8_t LoadReachedLevel() {
   if (OverrideActive) return 0;
-  // A value no solve can store (the menu has levels 1 to 6) is ignored, not obeyed.
-  const int stored = ReadStoredByte(ReachedName);
-  return stored < 0 || stored > 6 ? 0 : std::uint8_t(stored);
+  const int stored = ReadStoredLevel(ReachedName, &ReachedUnreadable);
+  return stored < 0 ? 0 : std::uint8_t(stored);
 }
 
 void SaveProgress(std::uint8_t level) {
-  // Runs in every frame of a solved level: the values are written only when they change.
-  if (OverrideActive) return;
+  // Runs in every frame of a solved level: a value is written when it changes.
+  if (OverrideActive || level < 1 || level > LevelCount) return;
+  std::string why;
   // Deliberate: the level to resume follows the last solve, even down to a lower level.
-  if (ReadStoredByte(ProgressName) != level) platform::WriteUserValue(ProgressName, &level, 1);
-  if (ReadStoredByte(ReachedName) < level) platform::WriteUserValue(ReachedName, &level, 1);
+  if (level != AskedLevel) {
+    AskedLevel = level;
+    if (!LevelUnreadable) ReadStoredLevel(ProgressName, &LevelUnreadable);
+    if (!LevelUnreadable) SaidWhy(platform::WriteUserValue(ProgressName, &level, 1, &why), why);
+  }
+  // The highest level reached only rises, whatever another copy of the game stored meanwhile.
+  if (level > AskedReached && !ReachedUnreadable) {
+    AskedReached = level;
+    const bool ok = platform::UpdateUserValue(
+        ReachedName, 1,
+        [level](std::vector<std::uint8_t>* bytes) {
+          if (AsLevel(*bytes) >= level) return false;
+          *bytes = {level};
+          return true;
+        },
+        &why);
+    if (ok) {
+      ClearNotice(NoticeTopic::Progress);
+    } else if (ReadStoredLevel(ReachedName, &ReachedUnreadable); !ReachedUnreadable) {
+      SaidWhy(false, why);
+    }
+  }
 }
 
 void ResetProgressState() {
   CurrentLevel = 0;
   OverrideActive = false;
   OverrideLevel = 0;
+  AskedLevel = AskedReached = 0;
+  LevelUnreadable = ReachedUnreadable = false;
 }

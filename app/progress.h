@@ -7,14 +7,18 @@
 #include <cstdint>
 #include <string>
 
+#include "board/level_file.h"
+
 extern std::uint8_t CurrentLevel;
 
-// The stored level, or 1 when there is none or it cannot be read.
+// The stored level, or 1 when there is none, it cannot be read or it is not one of the levels
+// 1..LevelCount.
 std::uint8_t LoadProgress();
-// Enables the "Levels" items 1..level (for a level of 1 to 6; otherwise none).
+// Enables the "Levels" items 1..level (for a level of 1 to LevelCount; otherwise none).
 void EnableLevelMenu(std::int32_t level);
-// Stores the level to resume, and raises the highest level reached; each value is written only
-// when it changes.
+// Stores the level to resume, and raises the highest level reached (merged with what another
+// copy of the game stored); each value is written only when it changes. A failure is said once
+// on the status line (app/notices.h) and tried again only for a new value.
 void SaveProgress(std::uint8_t level);
 // The highest level reached in any run (0 when none is stored, or while the progress is left
 // alone): the level menu is enabled up to it as well as up to the level to resume.

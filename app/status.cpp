@@ -1,5 +1,6 @@
 #include "app/status.h"
 
+#include "app/notices.h"
 #include "app/records.h"
 #include "board/board_state.h"
 #include "editor/editor.h"
@@ -17,14 +18,29 @@ std::string Count(std::int32_t n) {
 
 std::string StatusLine() {
   const bool pad = platform::GamepadInUse();
+  const std::string notice = CurrentNotice();
+  const auto withNotice = [&notice](const std::string& line) {
+    return notice.empty() ? line : line + "        " + notice;
+  };
   if (EditorMode) {
     const std::string keys = "S save \xC2\xB7 L load \xC2\xB7 V check \xC2\xB7 Enter back to play";
-    return EditorCheckText.empty() ? keys : keys + "        " + EditorCheckText;
+    const std::string said = !EditorCheckText.empty() ? EditorCheckText : notice;
+    return said.empty() ? keys : keys + "        " + said;
+  }
+  if (!LevelProblem.empty()) {
+    return withNotice(LevelProblem + (pad ? "        Start try again" : "        R try again"));
   }
   if (LevelSolved && LastSolve.key == LevelInPlayKey) {
-    const std::string solved = "Solved in " + std::to_string(LastSolve.moves) + " moves";
-    if (LastSolve.newBest) return solved + ": a new best!";
-    return solved + " (best " + std::to_string(LastSolve.best) + ")";
+    std::string solved = "Solved in " + std::to_string(LastSolve.moves) +
+                         (LastSolve.moves == 1 ? " move" : " moves");
+    if (!LastSolve.counted) {
+      solved += " (not counted: the board was changed in the editor)";
+    } else if (LastSolve.newBest) {
+      solved += ": a new best!";
+    } else {
+      solved += " (best " + std::to_string(LastSolve.best) + ")";
+    }
+    return withNotice(solved);
   }
   std::string line = LevelInPlay > 0 ? "Level " + std::to_string(LevelInPlay) : "level.dat";
   const std::int32_t best = BestOf(LevelInPlayKey);
@@ -37,6 +53,7 @@ std::string StatusLine() {
     hint = pad ? "No solution from here: B to undo" : "No solution from here: Undo";
   }
   if (!hint.empty()) return line + "        " + hint;
+  if (!notice.empty()) return line + "        " + notice;
   if (buttons) return line;  // the buttons under the board say what they do
   return line + (pad ? "        B undo \xC2\xB7 Start restart \xC2\xB7 A hint"
                      : "        Z undo \xC2\xB7 R restart \xC2\xB7 H hint");

@@ -15,8 +15,11 @@ std::uint8_t BallAlive[10];
 std::int32_t BallTotal;
 std::int32_t BallsLeft;
 std::uint8_t LevelSolved;
+std::uint8_t SolveEarned;
 std::int32_t LevelInPlay;
 std::uint64_t LevelInPlayKey;
+std::string LevelProblem;
+std::uint8_t AttemptFromStart;
 
 static_assert(MaxBallsInRecord <= BallSlots, "every ball has a BOB");
 static_assert(MaxPlatformsInRecord <= PlatformSlots);
@@ -62,7 +65,7 @@ bool SetUpLevel(const std::uint8_t record[LevelRecordSize]) {
   if (record != LevelRecord) std::memcpy(LevelRecord, record, LevelRecordSize);
   LevelLayout level;
   DecodeLevelRecord(LevelRecord, &level);
-  LevelSolved = 0;
+  LevelSolved = SolveEarned = 0;
   ReadPlatformList(level);
   BuildTerrainGrid();
   MarkPlatformCells();
@@ -79,10 +82,26 @@ void StartLevel() {
     platform::CheckMenuItem(window, std::uint16_t(CmdLevelBase + LevelInPlay), false);
     platform::CheckMenuItem(window, std::uint16_t(CmdLevelBase + CurrentLevel), true);
   }
-  LoadLevelFile(CurrentLevel);
-  SetUpLevel(LevelRecord);
+  LevelProblem.clear();
+  if (LoadLevelFile(CurrentLevel, &LevelProblem)) {
+    SetUpLevel(LevelRecord);
+    LevelInPlayKey = LevelKey(LevelRecord);
+  } else {
+    SetUpUnavailableLevel();
+    LevelInPlayKey = 0;
+  }
   LevelInPlay = CurrentLevel;
-  LevelInPlayKey = LevelKey(LevelRecord);
+  AttemptFromStart = LevelProblem.empty();
+}
+
+void SetUpUnavailableLevel() {
+  // An empty level in the record, so that every frame rebuilds the same empty board: all water,
+  // no balls, no platforms, and the Player's start off the board (-1, -1), where he is neither
+  // drawn nor moved.
+  std::uint8_t empty[LevelRecordSize];
+  std::memset(empty, CellWater, BoardCells * BoardCells);
+  std::memset(empty + BoardCells * BoardCells, ListEnd, LevelRecordSize - BoardCells * BoardCells);
+  SetUpLevel(empty);
 }
 
 void BuildTerrainGrid() {
@@ -128,7 +147,9 @@ void ResetBoardState() {
   std::memset(BallAlive, 0, sizeof BallAlive);
   BallTotal = 0;
   BallsLeft = 0;
-  LevelSolved = 0;
+  LevelSolved = SolveEarned = 0;
   LevelInPlay = 0;
   LevelInPlayKey = 0;
+  LevelProblem.clear();
+  AttemptFromStart = 0;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "board/level_file.h"
 #include "board/platform_shapes.h"
@@ -30,6 +31,9 @@ extern std::int32_t BallTotal;
 extern std::int32_t BallsLeft;
 
 extern std::uint8_t LevelSolved;
+// Set with LevelSolved: the solve came from an attempt that began at the level's start, so it
+// earns progress and records (AttemptFromStart at that moment).
+extern std::uint8_t SolveEarned;
 
 struct LevelLayout;
 
@@ -40,12 +44,21 @@ bool CanSetUpLevel(const LevelLayout& layout);
 // shows "Hov!" for each unknown platform, which is never drawn, found or moved, and gives
 // false; the rest is set up all the same.
 bool SetUpLevel(const std::uint8_t record[LevelRecordSize]);
-// Reads the file of CurrentLevel over the LevelRecord and sets the level up from it.
+// Reads the file of CurrentLevel over the LevelRecord and sets the level up from it. A file that
+// cannot be read whole sets up an empty board instead (all water, no Player, no balls: nothing
+// to solve) and LevelProblem says why.
 void StartLevel();
 // The number and the LevelKey of the level the last StartLevel set up (CurrentLevel moves on
 // at a solve, while the solved level stays in play until the next start).
 extern std::int32_t LevelInPlay;
 extern std::uint64_t LevelInPlayKey;
+// Why the level in play could not be set up ("level2.dat is missing"), or "" when it was.
+extern std::string LevelProblem;
+// 1 while the attempt in play began at the level's own start (a level start or a restart); 0
+// once the editor has changed the board. Only such an attempt earns a record or progress.
+extern std::uint8_t AttemptFromStart;
+// The board of a level that cannot be read: all water, no Player, no balls, nothing to solve.
+void SetUpUnavailableLevel();
 // BoardGrid from the terrain bytes alone.
 void BuildTerrainGrid();
 // CellPlatform over every board cell a platform covers; cells off the board are skipped.

@@ -1,3 +1,4 @@
+// The level files: reading a level whole or not at all, and saving the editor's level.dat.
 #include "board/level_file.h"
 
 #include <cstring>
@@ -18,6 +19,12 @@ constexpr const char* EditorLevelName = "level.dat";
 // rather than lose its tail.
 constexpr std::size_t MaxCarriedFileSize = std::size_t(16) << 20;
 
+// The player's own copy of level.dat, used once the game's folder could not be written.
+std::string UserCopyPath() {
+  const std::string dir = platform::UserDataDirectory();
+  return dir.empty() ? dir : dir + "/" + EditorLevelName;
+}
+
 }  // namespace
 
 std::string LevelFileName(std::int32_t level) {
@@ -25,39 +32,74 @@ std::string LevelFileName(std::int32_t level) {
   return "level" + std::to_string(level) + ".dat";
 }
 
-void LoadLevelFile(std::int32_t level) {
+std::string LevelFilePath(std::int32_t level) {
+  if (level <= 0) {
+    const std::string copy = UserCopyPath();
+    if (platform::PathExists(copy)) return copy;
+  }
+  return platform::GameDataPath(LevelFileName(level));
+}
+
+bool LoadLevelFile(std::int32_t level, std::string* problem) {
   const std::string name = LevelFileName(level);
   // Read into a buffer of our own: a read that fails half-way must not leave the record
   // half-replaced.
   std::uint8_t buffer[LevelRecordSize];
-  const long count = platform::ReadFilePrefix(name.c_str(), buffer, sizeof buffer);
+  platform::ReadOutcome read;
+  const long count =
+      platform::ReadFilePrefix(LevelFilePath(level).c_str(), buffer, sizeof buffer, &read);
+  std::string text;
   if (count < 0) {
-    ShowMessage(OpenFailedText);
-    return;
+    text = read.status == platform::ReadStatus::Absent ? name + " is missing"
+           : read.folder                               ? name + " is a folder, not a file"
+                                                       : name + " cannot be read: " + read.why;
+  } else if (count < LevelRecordSize) {
+    text = name + " is " + std::to_string(count) + (count == 1 ? " byte" : " bytes") +
+           ", a level is " + std::to_string(LevelRecordSize);
   }
-  const std::size_t n = std::size_t(count) < sizeof buffer ? std::size_t(count) : sizeof buffer;
-  std::memcpy(LevelRecord, buffer, n);
+  if (!text.empty()) {
+    if (problem != nullptr) *problem = text;
+    ShowMessage(OpenFailedText);
+    return false;
+  }
+  std::memcpy(LevelRecord, buffer, sizeof buffer);
+  return true;
 }
 
-void SaveLevelFile() {
-  // The new file is the record followed by whatever an existing file held beyond its first
-  // 300 bytes: saving never shortens "level.dat".
+namespace {
+
+// Writes the record over the file at path: whatever an existing file held beyond its first 300
+// bytes stays after them (saving never shortens it); a link's target is nobody's to copy.
+bool SaveRecordAt(const std::string& path, std::string* why) {
   std::vector<std::uint8_t> content;
-  if (!platform::ReadWholeFile(EditorLevelName, MaxCarriedFileSize, &content)) {
-    content.clear();
-    // Not readable whole: either there is no file (or no readable one) yet, or it is one we
-    // cannot carry over. Only the first may be replaced.
-    std::uint8_t probe;
-    if (platform::ReadFilePrefix(EditorLevelName, &probe, 1) >= 0) {
-      ShowMessage(OpenFailedText);
-      return;
-    }
+  const platform::ReadOutcome old =
+      platform::ReadWholeFile(path.c_str(), MaxCarriedFileSize, &content, false);
+  if (!old && old.status != platform::ReadStatus::Absent && !old.link) {
+    *why = old.why;
+    return false;
   }
   if (content.size() < std::size_t(LevelRecordSize)) content.resize(LevelRecordSize);
   std::memcpy(content.data(), LevelRecord, LevelRecordSize);
-  if (!platform::ReplaceFileAtomically(EditorLevelName, content.data(), content.size())) {
+  return platform::ReplaceFileAtomically(path.c_str(), content.data(), content.size(), why);
+}
+
+}  // namespace
+
+bool SaveLevelFile(std::string* problem) {
+  // Beside the game's files, unless the player's own copy is in use; there too once the game's
+  // folder turns out not to be writable (an installed game).
+  const std::string path = LevelFilePath(0);
+  const std::string copy = UserCopyPath();
+  std::string why;
+  bool ok = SaveRecordAt(path, &why);
+  if (!ok && path != copy && !copy.empty() && platform::IsNotAllowed(why)) {
+    ok = platform::MakeDirectories(platform::UserDataDirectory()) && SaveRecordAt(copy, &why);
+  }
+  if (!ok) {
+    if (problem != nullptr) *problem = why;
     ShowMessage(OpenFailedText);
   }
+  return ok;
 }
 
 void ResetLevelFileState() {

@@ -14,17 +14,26 @@ inline constexpr std::uint8_t ListEnd = 255;
 inline constexpr int MaxBallsInRecord = 5;
 inline constexpr int MaxPlatformsInRecord = 9;
 
+// The levels that ship with the game: level1.dat .. level5.dat, the items of the Levels menu.
+inline constexpr int LevelCount = 5;
+
 extern std::uint8_t LevelRecord[LevelRecordSize];
 
 // "level<N>.dat" for N > 0, "level.dat" for 0 and below.
 std::string LevelFileName(std::int32_t level);
+// Where the level's file is read from: the shipped levels in the game's data folder; level.dat
+// beside them, or in the player's data folder once it had to be saved there.
+std::string LevelFilePath(std::int32_t level);
 
-// Reads up to 300 bytes of the level's file over the record (a short file replaces only its
-// leading bytes). A file that cannot be opened shows "INVALID_HANDLE_VALUE" and leaves the
-// record as it was.
-void LoadLevelFile(std::int32_t level);
-// Writes the record to "level.dat" atomically. A failure shows "INVALID_HANDLE_VALUE" and
-// leaves the old file intact. Bytes of an existing file beyond the first 300 are kept.
-void SaveLevelFile();
+// Reads the first 300 bytes of the level's file over the record. A file that cannot be read
+// whole (missing, shorter than a level, not a file, unreadable) shows "INVALID_HANDLE_VALUE",
+// leaves the record as it was and gives false, with *problem (when given) naming the file and
+// what is wrong ("level2.dat is missing").
+bool LoadLevelFile(std::int32_t level, std::string* problem = nullptr);
+// Writes the record to level.dat atomically: beside the game's files, or in the player's data
+// folder when the game's folder cannot be written. A failure shows "INVALID_HANDLE_VALUE",
+// leaves the old file intact and gives false with *problem saying why. Bytes of an existing
+// regular file beyond the first 300 are kept; a link is replaced, never followed.
+bool SaveLevelFile(std::string* problem = nullptr);
 
 void ResetLevelFileState();

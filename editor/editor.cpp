@@ -107,7 +107,8 @@ void SaveEditedLevel() {
     return;
   }
   EncodeEditedLevel(LevelRecord);
-  SaveLevelFile();
+  std::string problem;
+  EditorCheckText = SaveLevelFile(&problem) ? "" : "Could not save level.dat: " + problem;
 }
 
 // V: whether the level as painted can be solved, and in how many moves, without saving it.
@@ -140,9 +141,15 @@ void MarkLoadedCell(std::int32_t column, std::int32_t row, std::int32_t code) {
 
 // Reads "level.dat" into the grids. Deliberate: cells the file does not name keep their objects.
 // Entries naming cells off the board are skipped; the lists stop where the board's own set-up stops
-// them, so nothing beyond the record or the grids is ever touched.
+// them, so nothing beyond the record or the grids is ever touched. A file that cannot be read
+// whole changes nothing: the board as painted is kept, and the status line says why.
 void LoadEditedLevel() {
-  LoadLevelFile(0);  // on failure the record in memory is used as it stands
+  std::string problem;
+  if (!LoadLevelFile(0, &problem)) {
+    EditorCheckText = "Not loaded: " + problem;
+    return;
+  }
+  EditorCheckText.clear();
   LevelLayout level;
   DecodeLevelRecord(LevelRecord, &level);
   for (int c = 0; c < BoardCells; ++c) {

@@ -16,7 +16,8 @@ inline constexpr std::int32_t EditorPlatformLast = 28;
 extern std::uint8_t EditorMode;
 extern std::uint8_t EditorClearPending;
 extern std::int32_t EditorGrid[BoardCells][BoardCells];
-// What the last V (check) found, for the status line; "" before any.
+// What the last V (check) found, or why the last S or L failed, for the status line; "" before
+// any.
 extern std::string EditorCheckText;
 
 void EditorFrame();

@@ -32,8 +32,13 @@ class Backend {
 
   // The player's saved values (platform.h). By default files in UserDataDirectory(); a
   // backend with a store of its own (the registry, the browser's storage) overrides both.
-  virtual bool ReadUserValue(const char* name, std::size_t limit, std::vector<std::uint8_t>* out);
-  virtual bool WriteUserValue(const char* name, const std::uint8_t* data, std::size_t size);
+  virtual ReadOutcome ReadUserValue(const char* name, std::size_t limit,
+                                    std::vector<std::uint8_t>* out);
+  virtual bool WriteUserValue(const char* name, const std::uint8_t* data, std::size_t size,
+                              std::string* why);
+  // By default a ValueLock around ReadUserValue, the merge and WriteUserValue.
+  virtual bool UpdateUserValue(const char* name, std::size_t limit, const ValueMerge& merge,
+                               std::string* why);
 
   // Keyboard and mouse devices.
   virtual bool KeyboardOpen() = 0;

@@ -4,17 +4,20 @@
 // blitter and a sound mixer. Everything it needs of those services is declared here, as free
 // functions; nothing outside platform/ includes SDL or any system header for them.
 //
-// Two backends stand behind this interface: platform/sdl/ for the real desktop game and
-// platform/headless/ for tests and replays. Code that is the same for both (the message queue,
-// the menu state, surfaces and blits, RIFF reading, files) lives in platform/ itself, so a frame
-// drawn headless is the very frame a player sees.
+// Four backends stand behind this interface: platform/sdl/ for the Linux desktop,
+// platform/win32/ for Windows, platform/web/ for the browser and platform/headless/ for tests and
+// replays. Code that is the same for all (the message queue, the menu state, surfaces and blits,
+// RIFF reading, files) lives in platform/ itself, so a frame drawn headless is the very frame a
+// player sees.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
 #include "platform/surface.h"
 
 namespace platform {
@@ -112,13 +115,24 @@ void Beep();
 // ---------------------------------------------------------------------------------------------
 // The player's saved values: the level to resume, the best move counts, the window's place.
 // Each is a small named binary value: on Linux a file of that name in UserDataDirectory(), on
-// Windows a REG_BINARY value under HKEY_CURRENT_USER\Software\Yelko, in the browser a file
-// kept in the page's persistent storage.
+// Windows a REG_BINARY value under HKEY_CURRENT_USER\Software\Yelko, in the browser a record
+// of its own in the page's IndexedDB.
 
-// False when the value does not exist, cannot be read or holds more than limit bytes.
-bool ReadUserValue(const char* name, std::size_t limit, std::vector<std::uint8_t>* out);
-// Replaces the value whole or not at all. False on failure (the old value then stands).
-bool WriteUserValue(const char* name, const std::uint8_t* data, std::size_t size);
+// Not Ok when the value does not exist (Absent) or exists but cannot be read or holds more than
+// limit bytes (Unreadable, which no writer may then replace as if it were absent).
+ReadOutcome ReadUserValue(const char* name, std::size_t limit, std::vector<std::uint8_t>* out);
+// Replaces the value whole or not at all. False on failure (the old value then stands), with
+// *why (when given) saying why in plain words.
+bool WriteUserValue(const char* name, const std::uint8_t* data, std::size_t size,
+                    std::string* why = nullptr);
+// Changes the value in place: *bytes holds it as stored now (empty when absent); returns false
+// when it needs no change.
+using ValueMerge = std::function<bool(std::vector<std::uint8_t>* bytes)>;
+// Reads the value, merges and writes it back under a lock every copy of the game takes (other
+// processes, other tabs), so that what another copy wrote meanwhile is kept. A value that cannot
+// be read is left alone: false, with *why saying so.
+bool UpdateUserValue(const char* name, std::size_t limit, const ValueMerge& merge,
+                     std::string* why = nullptr);
 
 // ---------------------------------------------------------------------------------------------
 // Keyboard and mouse devices

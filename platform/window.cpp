@@ -220,11 +220,26 @@ void Beep() {
   B().Beep();
 }
 
-bool ReadUserValue(const char* name, std::size_t limit, std::vector<std::uint8_t>* out) {
-  return name != nullptr && out != nullptr && B().ReadUserValue(name, limit, out);
+ReadOutcome ReadUserValue(const char* name, std::size_t limit, std::vector<std::uint8_t>* out) {
+  if (name == nullptr || out == nullptr) return {ReadStatus::Absent, "it has no name"};
+  out->clear();
+  return B().ReadUserValue(name, limit, out);
 }
-bool WriteUserValue(const char* name, const std::uint8_t* data, std::size_t size) {
-  return name != nullptr && (data != nullptr || size == 0) && B().WriteUserValue(name, data, size);
+bool WriteUserValue(const char* name, const std::uint8_t* data, std::size_t size,
+                    std::string* why) {
+  if (name == nullptr || (data == nullptr && size != 0)) return false;
+  std::string reason;
+  const bool ok = B().WriteUserValue(name, data, size, &reason);
+  if (!ok && why != nullptr) *why = reason.empty() ? "it could not be written" : reason;
+  return ok;
+}
+bool UpdateUserValue(const char* name, std::size_t limit, const ValueMerge& merge,
+                     std::string* why) {
+  if (name == nullptr || !merge) return false;
+  std::string reason;
+  const bool ok = B().UpdateUserValue(name, limit, merge, &reason);
+  if (!ok && why != nullptr) *why = reason.empty() ? "it could not be written" : reason;
+  return ok;
 }
 
 bool KeyboardOpen() {

@@ -129,6 +129,7 @@ std::int32_t PlayFrame() {
   if (KeyboardState[DIK_D]) {
     EditorMode = 1;
     EditorClearPending = 1;
+    AttemptFromStart = 0;  // whatever play resumes with, it is no longer the level's own start
     ClearHistory();
     ForgetHint();
   }

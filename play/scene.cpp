@@ -15,7 +15,7 @@ namespace {
 
 constexpr std::uint32_t BannerDelayMs = 1000;
 constexpr std::uint32_t FinishedDelayMs = 4000;
-constexpr std::uint8_t LastLevel = 5;
+constexpr std::uint8_t LastLevel = LevelCount;
 
 // Where each banner image is drawn, 100 x 100: "WELL" over "DONE!".
 struct BannerDraw {
@@ -80,6 +80,8 @@ void HandleSolvedLevel() {
     PlaySound(FinishedSound, 0);
     FinishedPlayed = 1;
   }
+  // A board changed in the editor earns no progress.
+  if (!SolveEarned) return;
   EnableLevelMenu(CurrentLevel);
   // Deliberate: the level to resume is the one after the last solve, not the highest reached.
   SaveProgress(CurrentLevel);
@@ -96,7 +98,8 @@ void CollectBalls() {
     BallAlive[n] = 0;
     if (BallsLeft == 0) {
       LevelSolved = 1;
-      if (CurrentLevel < LastLevel) ++CurrentLevel;
+      SolveEarned = AttemptFromStart;
+      if (CurrentLevel < LastLevel && SolveEarned) ++CurrentLevel;
       PlaySound(BifaldSound, 0);
     }
   }

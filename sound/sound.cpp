@@ -102,8 +102,13 @@ std::int32_t LoadWav(const char* fileName, std::uint32_t) {
   if (!SoundDeviceOpen) return -1;
   // A trailing partial sample frame is left out.
   const std::uint32_t frameBytes = std::uint32_t(format.channels) * (format.bits / 8u);
+  // The buffer is labelled with the file's own name, wherever the game's files were found.
+  const char* label = fileName;
+  for (const char* c = fileName; *c != '\0'; ++c) {
+    if (*c == '/' || *c == '\\') label = c + 1;
+  }
   slot.buffer =
-      platform::CreateSoundBuffer(samples.get(), bytes - bytes % frameBytes, format, fileName);
+      platform::CreateSoundBuffer(samples.get(), bytes - bytes % frameBytes, format, label);
   if (slot.buffer == nullptr) return -1;
   return id;
 }

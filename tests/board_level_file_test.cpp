@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "board/level_file.h"
+#include "platform/files.h"
 #include "platform/headless/headless.h"
 #include "tests/test_support.h"
 
@@ -51,27 +52,35 @@ TEST_F(LevelFiles, EachLevelLoadsFromItsOwnFileEvenWhenItIsReadOnly) {
   EXPECT_TRUE(headless::Messages().empty());
 }
 
-TEST_F(LevelFiles, AShortFileReplacesOnlyItsLeadingBytesAndALongOneOnlyItsFirst300) {
-  SetRecord(Pattern(1));
-  WriteBytes("level1.dat", {9, 8, 7});
-  LoadLevelFile(1);
-  Bytes expected = Pattern(1);
-  std::memcpy(expected.data(), "\x09\x08\x07", 3);
-  EXPECT_EQ(Record(), expected);
+TEST_F(LevelFiles, ALongFileGivesItsFirst300Bytes) {
   Bytes longer = Pattern(5);
   longer.insert(longer.end(), 50, 0xEE);
   WriteBytes("level4.dat", longer);
-  LoadLevelFile(4);
+  EXPECT_TRUE(LoadLevelFile(4));
   EXPECT_EQ(Record(), Pattern(5));
   EXPECT_TRUE(headless::Messages().empty());
 }
 
-TEST_F(LevelFiles, AFileThatCannotBeOpenedIsReportedAndLeavesTheRecord) {
+TEST_F(LevelFiles, AFileThatCannotBeReadWholeIsReportedByNameAndLeavesTheRecord) {
   SetRecord(Pattern(77));
-  LoadLevelFile(6);  // missing
   std::filesystem::create_directory("level5.dat");
-  LoadLevelFile(5);  // not a file
-  EXPECT_EQ(headless::Messages(), std::vector<std::string>(2, "INVALID_HANDLE_VALUE"));
+  WriteBytes("level2.dat", Bytes(150, 1));
+  WriteBytes("level3.dat", Pattern(3));
+  std::vector<std::string> problems;
+  for (int level : {6, 5, 2, 3}) {
+    std::string problem;
+    if (level == 3)
+      platform::FailNextFileOp(platform::FaultOp::Read, platform::FileFault::InputOutput);
+    EXPECT_FALSE(LoadLevelFile(level, &problem));
+    problems.push_back(problem);
+  }
+  EXPECT_EQ(problems,
+            (std::vector<std::string>{
+                "level6.dat is missing", "level5.dat is a folder, not a file",
+                "level2.dat is 150 bytes, a level is 300",
+                "level3.dat cannot be read: " + platform::DescribeFileError(platform::SystemErrorOf(
+                                                    platform::FileFault::InputOutput))}));
+  EXPECT_EQ(headless::Messages(), std::vector<std::string>(4, "INVALID_HANDLE_VALUE"));
   EXPECT_EQ(Record(), Pattern(77));
 }
 
@@ -94,6 +103,24 @@ TEST_F(LevelFiles, SavingRoundTripsAndKeepsWhatALongerFileHeldBeyondTheRecord) {
   EXPECT_TRUE(OnlyLevelDatLeft());
 }
 
+// An installed game's folder cannot be written: level.dat goes to the player's data folder and
+// is read from there from then on, even once the game's folder could be written again.
+TEST_F(LevelFiles, ALevelThatCannotBeSavedBesideTheGameGoesToTheDataFolder) {
+  WriteBytes("level.dat", Pattern(1));
+  SetRecord(Pattern(2));
+  platform::FailNextFileOp(platform::FaultOp::Write, platform::FileFault::NotAllowed);
+  ASSERT_TRUE(SaveLevelFile());
+  const std::string copy = platform::UserDataDirectory() + "/level.dat";
+  EXPECT_EQ(ReadBytes("level.dat"), Pattern(1));
+  EXPECT_EQ(ReadBytes(copy), Pattern(2));
+  SetRecord(Pattern(3));
+  ASSERT_TRUE(SaveLevelFile());
+  EXPECT_EQ(ReadBytes(copy), Pattern(3));
+  ASSERT_TRUE(LoadLevelFile(0));
+  EXPECT_EQ(Record(), Pattern(3));
+  EXPECT_EQ(ReadBytes("level.dat"), Pattern(1));
+}
+
 TEST_F(LevelFiles, AFailedSaveIsReportedAndKeepsTheOldFile) {
   SetRecord(Pattern(50));
   // A directory in the way: nothing can be written (this fails even for root).
@@ -103,6 +130,12 @@ TEST_F(LevelFiles, AFailedSaveIsReportedAndKeepsTheOldFile) {
   EXPECT_EQ(ReadBytes("level.dat/inside"), Bytes{1});
   std::filesystem::remove_all("level.dat");
 
+  // A full disk is said in plain words.
+  platform::FailNextFileOp(platform::FaultOp::Write, platform::FileFault::DiskFull);
+  std::string problem;
+  EXPECT_FALSE(SaveLevelFile(&problem));
+  EXPECT_EQ(problem, "the disk is full");
+
   // A file far bigger than any level (sparse: it costs no disk) whose tail cannot be carried.
   WriteBytes("level.dat", Pattern(3));
   std::filesystem::resize_file("level.dat", std::uintmax_t(64) << 20);
@@ -111,7 +144,7 @@ TEST_F(LevelFiles, AFailedSaveIsReportedAndKeepsTheOldFile) {
   LoadLevelFile(0);
   EXPECT_EQ(Record(), Pattern(3));
 
-  EXPECT_EQ(headless::Messages(), std::vector<std::string>(2, "INVALID_HANDLE_VALUE"));
+  EXPECT_EQ(headless::Messages(), std::vector<std::string>(3, "INVALID_HANDLE_VALUE"));
   EXPECT_TRUE(OnlyLevelDatLeft());
 }
 

@@ -104,10 +104,9 @@ TEST_F(BoardSetup, ListsWithoutTerminatorsStopAtTheirAreaAndTable) {
                        PlatformTable.type[9]),
             std::tuple(5, 0, MaxPlatformsInRecord, 8, -1));
 
-  // The all-zero record (in memory when the very first load fails) is just as bounded.
+  // The all-zero record (in memory before the first load) is just as bounded.
   std::memset(LevelRecord, 0, LevelRecordSize);
-  CurrentLevel = 7;  // no such file
-  StartLevel();
+  SetUpLevel(LevelRecord);
   // Nine type 0 platforms at (0, 0) cover four cells.
   EXPECT_EQ(std::tuple(BallTotal, PlatformCount, CountCells(CellPlatform)),
             std::tuple(5, MaxPlatformsInRecord, 4));
@@ -144,20 +143,21 @@ TEST_F(BoardSetup, OffBoardCoordinatesAndUnknownTypesAreHarmless) {
   EXPECT_EQ(BoardGrid[2][5], CellWater);     // not column 2
 }
 
-TEST_F(BoardSetup, AFailedLoadSetsThePreviousLevelUpAgain) {
+// A level that cannot be read is never played as the one before it, nor as a mix of the two.
+TEST_F(BoardSetup, AFailedLoadSetsUpAnEmptyBoardNamingTheProblem) {
   Bytes level = WaterLevel();
   level[4 * 14 + 4] = 1;
   Put(level, PlayerStartByte, {4, 4, 5, 5, 255});
   Put(level, PlatformListByte, {6, 1, 1, 255});
   Start(level);
-  BallAlive[0] = 0;
-  BallsLeft = 0;
-  PlayerBob.x = 0;
+  ASSERT_TRUE(AttemptFromStart);
   CurrentLevel = 2;  // no file
   StartLevel();
   EXPECT_EQ(headless::Messages(), std::vector<std::string>{"INVALID_HANDLE_VALUE"});
-  EXPECT_EQ(std::tuple(BoardGrid[4][4], PlatformCount, BallsLeft, BallAlive[0], PlayerBob.x),
-            std::tuple(CellLand, 1, 1, 1, 160));
+  EXPECT_EQ(LevelProblem, "level2.dat is missing");
+  EXPECT_EQ(
+      std::tuple(CountCells(CellWater), PlatformCount, BallTotal, PlayerBob.x, AttemptFromStart),
+      std::tuple(BoardCells * BoardCells, 0, 0, -CellPixels, 0));
 }
 
 }  // namespace

@@ -12,9 +12,11 @@
 #include "app/status.h"
 #include "board/board_state.h"
 #include "board/level_record.h"
+#include "editor/editor.h"
 #include "fuzz/targets.h"
 #include "gfx/display.h"
 #include "input/input.h"
+#include "platform/files.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
 #include "play/hint.h"
@@ -156,10 +158,12 @@ TEST_F(History, ParAndBestBelongToTheLevelsBytesAndSurviveBadFiles) {
   EXPECT_NE(Field(Replay(1, "frames 2\n"), "status").find("Moves 0   Best -   Par 8"),
             std::string::npos);
   const std::string data = std::getenv("XDG_DATA_HOME") + std::string("/yelko");
-  std::filesystem::create_directories(data + "/Best");  // unwritable: a directory
+  std::filesystem::create_directories(data + "/Best");  // unreadable: a directory
   std::string json = Replay(-1, solve1);
   EXPECT_EQ(Field(json, "progress"), "\"progress\":2");
-  EXPECT_EQ(Field(json, "status"), "\"status\":\"Solved in 8 moves: a new best!\"");
+  EXPECT_NE(json.find("\"status\":\"Solved in 8 moves: a new best!        Your records cannot be "
+                      "read (Best: it is a folder, not a file); new ones are not saved\""),
+            std::string::npos);
 
   std::filesystem::remove(data + "/Best");
   testing_support::WriteBytes(data + "/Best", {'j', 'u', 'n', 'k'});
@@ -169,6 +173,7 @@ TEST_F(History, ParAndBestBelongToTheLevelsBytesAndSurviveBadFiles) {
   SetUpLevel(testing_support::ReadBytes("level1.dat").data());
   EXPECT_EQ(BestOf(LevelKey(LevelRecord)), 8);  // the damaged file was replaced
   LevelInPlayKey = LevelKey(LevelRecord);
+  SolveEarned = 1;
   RecordSolve(9);  // worse: the best stands
   EXPECT_FALSE(LastSolve.newBest);
   RecordSolve(7);  // better: a new best, kept for the next run
@@ -256,3 +261,80 @@ TEST_F(History, ARestoredPositionPlaysOnAsTheGameDid) {
 }
 
 }  // namespace
+
+// A save that fails is said once on the status line and the old value stands; nothing is
+// retried in every frame, and a later save that succeeds ends the notice. A board changed in
+// the editor earns no record and no progress.
+TEST_F(History, FailedSavesAreSaidAndOnlyEarnedSolvesCount) {
+  const std::string data = std::getenv("XDG_DATA_HOME") + std::string("/yelko");
+  const std::string moves = SolveLevelFile("level1.dat").moves;
+  const auto play = [](const std::string& m) {
+    for (char move : m) {
+      Frames(10, {std::uint8_t(move == 'L'   ? DIK_LEFT
+                               : move == 'U' ? DIK_UP
+                               : move == 'R' ? DIK_RIGHT
+                                             : DIK_DOWN)});
+    }
+  };
+  ResetProgramState();
+  testing_support::BootGame();
+  Frames(1);
+  play(moves.substr(0, moves.size() - 1));
+  platform::FailNextFileOp(platform::FaultOp::Write,
+                           platform::FileFault::DiskFull);  // the record, written at the solve
+  play(moves.substr(moves.size() - 1));
+  Frames(30);
+  EXPECT_EQ(platform::StatusText(),
+            "Solved in 8 moves: a new best!        Could not save your records: the disk is full");
+  EXPECT_FALSE(std::filesystem::exists(data + "/Best"));
+  EXPECT_EQ(testing_support::ReadBytes(data + "/Level"), std::vector<std::uint8_t>{2});
+
+  // Level 1 solved in the editor's way: a Player placed beside a ball on an edited board.
+  CurrentLevel = 1;
+  ResetLevel();
+  Frames(1, {DIK_D});
+  const auto click = [](int x, int y) {
+    ClickX = x, ClickY = y, RightClickPending = 1;
+    EditorFrame();
+  };
+  click(100, 180);  // the Player at (2, 4), on land
+  click(140, 180);  // a ball at (3, 4)
+  click(140, 180);
+  headless::HoldVirtualKey(platform::VK_RETURN, true);
+  EditorFrame();
+  headless::HoldVirtualKey(platform::VK_RETURN, false);
+  play("R");
+  Frames(2);
+  EXPECT_EQ(platform::StatusText().substr(0, 64),
+            "Solved in 1 move (not counted: the board was changed in the edit");
+  EXPECT_EQ(std::pair(CurrentLevel, BestOf(LevelInPlayKey)), std::pair(std::uint8_t(1), 8));
+  EXPECT_EQ(testing_support::ReadBytes(data + "/Level"), std::vector<std::uint8_t>{2});
+
+  // The next new best (level 2) is saved, and with it the one the full disk kept out.
+  CurrentLevel = 2;
+  ResetLevel();
+  Frames(1);
+  play(SolveLevelFile("level2.dat").moves);
+  Frames(2);
+  EXPECT_EQ(platform::StatusText(), "Solved in 24 moves: a new best!");
+  ResetRecordsState();
+  EXPECT_EQ(BestOf(LevelInPlayKey), 24);
+  SetUpLevel(testing_support::ReadBytes("level1.dat").data());
+  EXPECT_EQ(BestOf(LevelKey(LevelRecord)), 8);
+}
+
+// The records file stays within what its reader takes, dropping the least recently solved.
+TEST(Records, BestKeepsTheMostRecentlySolvedWithinItsBound) {
+  std::string text;
+  for (std::uint64_t key = 0; key < MaxBestRecords; ++key)
+    text += MoveRecordLine(~key, 1'000'000'000);
+  ASSERT_TRUE(MergeBest(&text, ~std::uint64_t(MaxBestRecords), 1'000'000'000));
+  EXPECT_LE(text.size(), MaxRecordsFile);
+  const MoveRecordList records = ReadMoveRecords(text);
+  EXPECT_EQ(records.size(), MaxBestRecords);
+  EXPECT_EQ(records.front().first, ~std::uint64_t(1));
+  EXPECT_FALSE(MergeBest(&text, ~std::uint64_t(5), 1'000'000'000));  // no better: no change
+  EXPECT_TRUE(MergeBest(&text, ~std::uint64_t(5), 7));
+  EXPECT_EQ(ReadMoveRecords(text).back(), std::pair(~std::uint64_t(5), 7));
+  EXPECT_EQ(ReadMoveRecords(text).size(), MaxBestRecords);
+}

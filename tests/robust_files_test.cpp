@@ -2,11 +2,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include "app/progress.h"
 #include "board/level_file.h"
 #include "gfx/bitmap.h"
+#include "platform/files.h"
 #include "platform/headless/headless.h"
 #include "sound/sound.h"
 #include "tests/test_support.h"
@@ -42,6 +44,49 @@ TEST_F(RobustFiles, NamedPipeInPlaceOfAnyFileIsRefusedAtOnce) {
   EXPECT_EQ(LoadBitmapFile(&sheet, "pieces.bmp"), 0u);
   ASSERT_EQ(SoundInit(), 1);
   EXPECT_EQ(LoadWav("walk.wav", 0), -1);
+}
+
+// A save replaces a regular file or nothing: a pipe, a device or a folder in its place is
+// refused, a link is replaced by a file of the game's own (its target's bytes are never
+// copied), a replaced file keeps its permission bits, and the leftovers of killed saves go.
+TEST_F(RobustFiles, AtomicReplaceReplacesARegularFileOrNothing) {
+  const std::vector<std::uint8_t> data{1, 2, 3};
+  std::string why;
+  ASSERT_EQ(::mkfifo("pipe", 0644), 0);
+  EXPECT_FALSE(platform::ReplaceFileAtomically("pipe", data.data(), data.size(), &why));
+  EXPECT_EQ(why, "it is not a regular file");
+  EXPECT_FALSE(platform::ReplaceFileAtomically("/dev/null", data.data(), data.size(), &why));
+  std::filesystem::create_directory("folder");
+  EXPECT_FALSE(platform::ReplaceFileAtomically("folder", data.data(), data.size(), &why));
+  EXPECT_EQ(why, "it is a folder, not a file");
+  EXPECT_TRUE(std::filesystem::is_fifo("pipe"));
+
+  // A level.dat that links to a private file: the save writes only the record.
+  std::vector<std::uint8_t> secret(400, 0x5A);
+  testing_support::WriteBytes("secret", secret);
+  std::filesystem::create_symlink("secret", "level.dat");
+  ASSERT_TRUE(SaveLevelFile());
+  EXPECT_FALSE(std::filesystem::is_symlink("level.dat"));
+  EXPECT_EQ(std::filesystem::file_size("level.dat"), std::uintmax_t(LevelRecordSize));
+  EXPECT_EQ(testing_support::ReadBytes("secret"), secret);
+
+  ASSERT_EQ(::chmod("level.dat", 0600), 0);
+  ASSERT_TRUE(SaveLevelFile());
+  struct stat st {};
+  ASSERT_EQ(::stat("level.dat", &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+  // The game knows its own temporary files: a stale one goes, a fresh one and others stay.
+  for (const char* name : {".level.dat.yelko-tmp-old", ".level.dat.yelko-tmp-new", "keep"}) {
+    testing_support::WriteBytes(name, data);
+  }
+  std::filesystem::last_write_time(
+      ".level.dat.yelko-tmp-old",
+      std::filesystem::file_time_type::clock::now() - std::chrono::minutes(2));
+  platform::RemoveStaleTemporaryFiles("");
+  EXPECT_FALSE(std::filesystem::exists(".level.dat.yelko-tmp-old"));
+  EXPECT_TRUE(std::filesystem::exists(".level.dat.yelko-tmp-new") &&
+              std::filesystem::exists("keep"));
 }
 
 }  // namespace

@@ -268,7 +268,10 @@ class SdlBackend final : public Backend {
 
   void CloseWindow() override {
     if (screen_.window == nullptr) return;
-    SaveWindowPlace(PlaceToRemember());
+    // The window closes as the game ends: there is no status line left to say it on.
+    if (std::string why; !SaveWindowPlace(PlaceToRemember(), &why)) {
+      std::fprintf(stderr, "yelko: could not save the window's place: %s\n", why.c_str());
+    }
     ReleaseScene(screen_);
     SDL_DestroyRenderer(screen_.renderer);
     screen_.renderer = nullptr;

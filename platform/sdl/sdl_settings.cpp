@@ -55,15 +55,18 @@ bool LoadWindowPlace(WindowPlace* place) {
   return true;
 }
 
-bool SaveWindowPlace(const WindowPlace& place) {
+bool SaveWindowPlace(const WindowPlace& place, std::string* why) {
   const std::string dir = UserConfigDirectory();
-  if (dir.empty() || !MakeDirectories(dir)) return false;
+  if (dir.empty() || !MakeDirectories(dir)) {
+    *why = dir.empty() ? "there is no settings folder" : "the folder " + dir + " cannot be made";
+    return false;
+  }
   char line[MaxBytes];
   const int n = std::snprintf(line, sizeof line, "%s %d %d %d %d %d\n", Tag, place.x, place.y,
                               place.width, place.height, place.fullScreen ? 1 : 0);
   if (n <= 0 || std::size_t(n) >= sizeof line) return false;
   return ReplaceFileAtomically((dir + "/window").c_str(),
-                               reinterpret_cast<const std::uint8_t*>(line), std::size_t(n));
+                               reinterpret_cast<const std::uint8_t*>(line), std::size_t(n), why);
 }
 
 }  // namespace platform::sdl

@@ -20,6 +20,7 @@ std::string WindowPlacePath();
 // other content is ignored, and the window starts at its default place).
 bool LoadWindowPlace(WindowPlace* place);
 // Replaces the file whole or not at all.
-bool SaveWindowPlace(const WindowPlace& place);
+// False when it cannot be kept; *why says why.
+bool SaveWindowPlace(const WindowPlace& place, std::string* why);
 
 }  // namespace platform::sdl

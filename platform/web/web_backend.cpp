@@ -159,15 +159,17 @@ class WebBackend final : public Backend {
 
   // ---- Saved values: files in the store, written to the browser's storage after each change.
 
-  bool ReadUserValue(const char* name, std::size_t limit, std::vector<std::uint8_t>* out) override {
-    if (!SafeValueName(name)) return false;
+  ReadOutcome ReadUserValue(const char* name, std::size_t limit,
+                            std::vector<std::uint8_t>* out) override {
+    if (!SafeValueName(name)) return {ReadStatus::Absent, "it has no name"};
     return ReadWholeFile((std::string(StoreDir) + "/" + name).c_str(), limit, out);
   }
 
-  bool WriteUserValue(const char* name, const std::uint8_t* data, std::size_t size) override {
+  bool WriteUserValue(const char* name, const std::uint8_t* data, std::size_t size,
+                      std::string* why) override {
     if (!SafeValueName(name) || size > MaxUserValueBytes) return false;
     const std::string path = std::string(StoreDir) + "/" + name;
-    return ReplaceFileAtomically(path.c_str(), data, size) && Sync();
+    return ReplaceFileAtomically(path.c_str(), data, size, why) && Sync();
   }
 
   // ---- Keyboard and mouse

@@ -14,7 +14,6 @@
 #include "platform/pacing.h"
 #include "platform/viewport.h"
 #include "platform/win32/win32_audio.h"
-#include "platform/win32/win32_files.h"
 #include "platform/win32/win32_gamepad.h"
 #include "platform/win32/win32_resources.h"
 
@@ -259,40 +258,59 @@ class Win32Backend final : public Backend {
 
   // ---- Saved values: REG_BINARY values under HKEY_CURRENT_USER\Software\Yelko
 
-  bool ReadUserValue(const char* name, std::size_t limit, std::vector<std::uint8_t>* out) override {
+  ReadOutcome ReadUserValue(const char* name, std::size_t limit,
+                            std::vector<std::uint8_t>* out) override {
+    if (const int fault = TakeFileFault(FaultOp::Read); fault != 0) {
+      return {ReadStatus::Unreadable, DescribeFileError(fault)};
+    }
     HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, RegistryKey, 0, KEY_QUERY_VALUE, &key) !=
-        ERROR_SUCCESS) {
-      return false;
+    LONG error = ::RegOpenKeyExA(HKEY_CURRENT_USER, RegistryKey, 0, KEY_QUERY_VALUE, &key);
+    if (error != ERROR_SUCCESS) {
+      if (error == ERROR_FILE_NOT_FOUND) return {ReadStatus::Absent, "it is missing"};
+      return {ReadStatus::Unreadable, DescribeFileError(int(error))};
     }
     DWORD type = 0;
     DWORD size = 0;
     // Any value type is read as its bytes, as the progress has always been read.
-    bool ok = ::RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
-              size <= limit;
-    if (ok) {
+    error = ::RegQueryValueExA(key, name, nullptr, &type, nullptr, &size);
+    if (error == ERROR_SUCCESS && size <= limit) {
       out->resize(std::max<DWORD>(size, 1));
-      ok = ::RegQueryValueExA(key, name, nullptr, &type, out->data(), &size) == ERROR_SUCCESS &&
-           size <= limit;
-      out->resize(ok ? size : 0);
+      error = ::RegQueryValueExA(key, name, nullptr, &type, out->data(), &size);
     }
     ::RegCloseKey(key);
-    return ok;
+    ReadOutcome outcome{ReadStatus::Ok, ""};
+    if (error == ERROR_FILE_NOT_FOUND) {
+      outcome = {ReadStatus::Absent, "it is missing"};
+    } else if (error != ERROR_SUCCESS) {
+      outcome = {ReadStatus::Unreadable, DescribeFileError(int(error))};
+    } else if (size > limit) {
+      outcome = {ReadStatus::Unreadable, "it is larger than " + std::to_string(limit) + " bytes"};
+    }
+    out->resize(outcome ? size : 0);
+    return outcome;
   }
 
-  bool WriteUserValue(const char* name, const std::uint8_t* data, std::size_t size) override {
-    if (size > 1u << 20) return false;
-    HKEY key = nullptr;
-    // The key's class is "binary", as the saved progress has always been stored.
-    char keyClass[] = "binary";
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, RegistryKey, 0, keyClass, REG_OPTION_NON_VOLATILE,
-                          KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
-      return false;
+  bool WriteUserValue(const char* name, const std::uint8_t* data, std::size_t size,
+                      std::string* why) override {
+    LONG error = ERROR_SUCCESS;
+    if (const int fault = TakeFileFault(FaultOp::Write); fault != 0) {
+      error = fault;
+    } else if (size > 1u << 20) {
+      error = ERROR_INVALID_PARAMETER;
+    } else {
+      HKEY key = nullptr;
+      // The key's class is "binary", as the saved progress has always been stored.
+      char keyClass[] = "binary";
+      error = ::RegCreateKeyExA(HKEY_CURRENT_USER, RegistryKey, 0, keyClass,
+                                REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &key, nullptr);
+      if (error == ERROR_SUCCESS) {
+        // One value is replaced whole by the registry itself.
+        error = ::RegSetValueExA(key, name, 0, REG_BINARY, data, DWORD(size));
+        ::RegCloseKey(key);
+      }
     }
-    // One value is replaced whole by the registry itself.
-    const bool ok = ::RegSetValueExA(key, name, 0, REG_BINARY, data, DWORD(size)) == ERROR_SUCCESS;
-    ::RegCloseKey(key);
-    return ok;
+    if (error != ERROR_SUCCESS && why != nullptr) *why = DescribeFileError(int(error));
+    return error == ERROR_SUCCESS;
   }
 
   // ---- Keyboard and mouse
@@ -485,7 +503,10 @@ class Win32Backend final : public Backend {
   void SavePlacement() {
     RememberWindowed();
     const std::vector<std::uint8_t> bytes = Encode({windowed_, fullScreen_});
-    WriteUserValue(WindowValue, bytes.data(), bytes.size());
+    // The window closes as the game ends: there is no status line left to say it on.
+    if (std::string why; !WriteUserValue(WindowValue, bytes.data(), bytes.size(), &why)) {
+      std::fprintf(stderr, "yelko: could not save the window's place: %s\n", why.c_str());
+    }
   }
 
   // Full screen is the window without its frame over the whole monitor; the desktop's mode is
@@ -724,7 +745,6 @@ Backend* CreateBackend(std::string* error, bool* alreadyRunning) {
     Report("cannot open the folder of yelko.exe", error);
     return nullptr;
   }
-  UseUserFolderFallback(true);
   ::timeBeginPeriod(1);
   TheBackend = new Win32Backend(::GetModuleHandleA(nullptr));
   return TheBackend;
@@ -735,7 +755,6 @@ void DestroyBackend(Backend* backend) {
   delete TheBackend;
   TheBackend = nullptr;
   ::timeEndPeriod(1);
-  UseUserFolderFallback(false);
   if (singleCopy != nullptr) ::CloseHandle(singleCopy);
   singleCopy = nullptr;
 }

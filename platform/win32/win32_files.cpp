@@ -1,11 +1,8 @@
 // Files on Windows: the functions of platform/files.h over the Win32 file API. Part of the core
 // library in the Windows build, so the tools, the tests and the replay runner use it too.
 #define WIN32_LEAN_AND_MEAN
-#include "platform/win32/win32_files.h"
-
 #include <windows.h>
 
-#include <cctype>
 #include <cstdlib>
 #include <string>
 
@@ -14,19 +11,51 @@
 namespace platform {
 namespace {
 
-bool userFolderFallback = false;
+void Say(std::string* why, const std::string& text) {
+  if (why != nullptr) *why = text;
+}
+void Say(ReadOutcome* outcome, const std::string& text) {
+  outcome->why = text;
+}
 
 // Opens a regular file for reading, shared so that an open file can still be replaced. Anything
 // else (a directory, a pipe, a device) is refused.
-HANDLE OpenForReading(const char* path) {
-  if (path == nullptr || *path == '\0') return INVALID_HANDLE_VALUE;
-  HANDLE h =
-      ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return h;
+HANDLE OpenForReading(const char* path, bool followLinks, ReadOutcome* outcome) {
+  outcome->status = ReadStatus::Unreadable;
+  if (path == nullptr || *path == '\0') {
+    outcome->status = ReadStatus::Absent;
+    Say(outcome, "it has no name");
+    return INVALID_HANDLE_VALUE;
+  }
+  if (const int fault = TakeFileFault(FaultOp::Read); fault != 0) {
+    Say(outcome, DescribeFileError(fault));
+    return INVALID_HANDLE_VALUE;
+  }
+  HANDLE h = ::CreateFileA(
+      path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT),
+      nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+      outcome->status = ReadStatus::Absent;
+    }
+    // Windows opens no folder as a file: it answers "access denied".
+    const DWORD attributes = ::GetFileAttributesA(path);
+    outcome->folder =
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    Say(outcome, outcome->folder ? FolderNotFile : DescribeFileError(int(error)));
+    return h;
+  }
   BY_HANDLE_FILE_INFORMATION info{};
   if (::GetFileType(h) != FILE_TYPE_DISK || !::GetFileInformationByHandle(h, &info) ||
-      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+    outcome->folder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    outcome->link = !outcome->folder && !followLinks &&
+                    (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    Say(outcome, outcome->folder ? FolderNotFile
+                 : outcome->link ? "it is a link"
+                                 : "it is not a regular file");
     ::CloseHandle(h);
     return INVALID_HANDLE_VALUE;
   }
@@ -45,123 +74,219 @@ long ReadFully(HANDLE h, std::uint8_t* buffer, std::size_t count) {
   return long(done);
 }
 
-bool IsRelative(const char* path) {
-  const bool drive = std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':';
-  return !drive && path[0] != '\\' && path[0] != '/';
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
-bool Exists(const std::string& path) {
-  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+std::string BaseName(const std::string& path) {
+  const auto slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Where a relative file lives when the game's folder cannot be written: %LOCALAPPDATA%\Yelko.
-std::string UserCopy(const char* path) {
-  const char* local = std::getenv("LOCALAPPDATA");
-  if (local == nullptr || *local == '\0') return {};
-  return std::string(local) + "\\Yelko\\" + path;
-}
+constexpr const char* TemporaryMark = ".yelko-tmp-";
 
-// A relative path the game reads: its copy in the user folder once one was written there.
-std::string ReadPath(const char* path) {
-  if (userFolderFallback && IsRelative(path)) {
-    const std::string copy = UserCopy(path);
-    if (!copy.empty() && Exists(copy)) return copy;
+}  // namespace
+
+long ReadFilePrefix(const char* path, std::uint8_t* buffer, std::size_t maxBytes,
+                    ReadOutcome* outcome) {
+  ReadOutcome local;
+  if (outcome == nullptr) outcome = &local;
+  HANDLE h = OpenForReading(path, true, outcome);
+  if (h == INVALID_HANDLE_VALUE) return -1;
+  const long n = ReadFully(h, buffer, maxBytes);
+  if (n < 0) {
+    outcome->status = ReadStatus::Unreadable;
+    Say(outcome, DescribeFileError(int(::GetLastError())));
+  } else {
+    *outcome = {ReadStatus::Ok, ""};
   }
-  return path;
+  ::CloseHandle(h);
+  return n;
 }
 
-// Replaces the file whole; ERROR_SUCCESS, or the error that stopped it (the file then stands
-// as it was).
-DWORD ReplaceAt(const std::string& path, const std::uint8_t* data, std::size_t size) {
-  // A read-only file is not replaced, as Windows itself refuses (Wine would not).
-  const DWORD attributes = ::GetFileAttributesA(path.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-    return ERROR_ACCESS_DENIED;
+ReadOutcome ReadWholeFile(const char* path, std::size_t limit, std::vector<std::uint8_t>* out,
+                          bool followLinks) {
+  ReadOutcome outcome;
+  HANDLE h = OpenForReading(path, followLinks, &outcome);
+  if (h == INVALID_HANDLE_VALUE) return outcome;
+  outcome.status = ReadStatus::Unreadable;
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(h, &size) || std::uint64_t(size.QuadPart) > limit) {
+    outcome.why = "it is larger than " + std::to_string(limit) + " bytes";
+  } else {
+    // One byte more than the limit, so a file that grew meanwhile is still refused.
+    out->resize(std::size_t(size.QuadPart) + 1);
+    const long n = ReadFully(h, out->data(), out->size());
+    if (n < 0) {
+      outcome.why = DescribeFileError(int(::GetLastError()));
+    } else if (std::size_t(n) > limit) {
+      outcome.why = "it is larger than " + std::to_string(limit) + " bytes";
+    } else {
+      outcome.status = ReadStatus::Ok;
+      out->resize(std::size_t(n));
+    }
   }
-  // A temporary name beside the target, unique to this process and call.
+  if (!outcome) out->clear();
+  ::CloseHandle(h);
+  return outcome;
+}
+
+bool ReplaceFileAtomically(const char* path, const std::uint8_t* data, std::size_t size,
+                           std::string* why) {
+  if (path == nullptr || *path == '\0' || (data == nullptr && size != 0)) {
+    Say(why, "it has no name");
+    return false;
+  }
+  if (const int fault = TakeFileFault(FaultOp::Write); fault != 0) {
+    Say(why, DescribeFileError(fault));
+    return false;
+  }
+  const DWORD attributes = ::GetFileAttributesA(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      Say(why, FolderNotFile);
+      return false;
+    }
+    // A read-only file is not replaced, as Windows itself refuses (Wine would not).
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+      Say(why, DescribeFileError(ERROR_ACCESS_DENIED));
+      return false;
+    }
+    HANDLE probe = ::CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (probe != INVALID_HANDLE_VALUE) {
+      const DWORD type = ::GetFileType(probe);
+      ::CloseHandle(probe);
+      if (type != FILE_TYPE_DISK) {
+        Say(why, "it is not a regular file");
+        return false;
+      }
+    }
+  }
+  // A temporary name beside the target, unique to this process and call, known for the game's.
   static unsigned counter = 0;
-  const std::string temp = path + "." + std::to_string(::GetCurrentProcessId()) + "." +
-                           std::to_string(++counter) + ".tmp";
+  const std::string temp = FolderOf(path) + "\\." + BaseName(path) + TemporaryMark +
+                           std::to_string(::GetCurrentProcessId()) + "-" +
+                           std::to_string(++counter);
   HANDLE h = ::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return ::GetLastError();
+  if (h == INVALID_HANDLE_VALUE) {
+    Say(why, DescribeFileError(int(::GetLastError())));
+    return false;
+  }
   DWORD error = ERROR_SUCCESS;
   std::size_t done = 0;
   while (error == ERROR_SUCCESS && done < size) {
     const DWORD chunk = DWORD(size - done > (1u << 30) ? (1u << 30) : size - done);
     DWORD n = 0;
-    if (!::WriteFile(h, data + done, chunk, &n, nullptr) || n == 0) error = ::GetLastError();
+    if (!::WriteFile(h, data + done, chunk, &n, nullptr)) error = ::GetLastError();
+    if (error == ERROR_SUCCESS && n == 0) error = ERROR_DISK_FULL;
     done += n;
   }
   if (error == ERROR_SUCCESS && !::FlushFileBuffers(h)) error = ::GetLastError();
   if (!::CloseHandle(h) && error == ERROR_SUCCESS) error = ::GetLastError();
   // MOVEFILE_WRITE_THROUGH: returns once the rename itself is on disk.
   if (error == ERROR_SUCCESS &&
-      !::MoveFileExA(temp.c_str(), path.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      !::MoveFileExA(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     error = ::GetLastError();
   }
-  if (error != ERROR_SUCCESS) ::DeleteFileA(temp.c_str());
-  return error;
-}
-
-}  // namespace
-
-void win32::UseUserFolderFallback(bool on) {
-  userFolderFallback = on;
-}
-
-long ReadFilePrefix(const char* path, std::uint8_t* buffer, std::size_t maxBytes) {
-  if (path == nullptr) return -1;
-  HANDLE h = OpenForReading(ReadPath(path).c_str());
-  if (h == INVALID_HANDLE_VALUE) return -1;
-  const long n = ReadFully(h, buffer, maxBytes);
-  ::CloseHandle(h);
-  return n;
-}
-
-bool ReadWholeFile(const char* path, std::size_t limit, std::vector<std::uint8_t>* out) {
-  if (path == nullptr) return false;
-  HANDLE h = OpenForReading(ReadPath(path).c_str());
-  if (h == INVALID_HANDLE_VALUE) return false;
-  LARGE_INTEGER size{};
-  bool ok = ::GetFileSizeEx(h, &size) && std::uint64_t(size.QuadPart) <= limit;
-  if (ok) {
-    // One byte more than the limit, so a file that grew meanwhile is still refused.
-    out->resize(std::size_t(size.QuadPart) + 1);
-    const long n = ReadFully(h, out->data(), out->size());
-    ok = n >= 0 && std::size_t(n) <= limit;
-    out->resize(ok ? std::size_t(n) : 0);
+  if (error != ERROR_SUCCESS) {
+    ::DeleteFileA(temp.c_str());
+    Say(why, DescribeFileError(int(error)));
+    return false;
   }
-  ::CloseHandle(h);
-  return ok;
+  return true;
 }
 
-bool ReplaceFileAtomically(const char* path, const std::uint8_t* data, std::size_t size) {
-  if (path == nullptr || *path == '\0' || (data == nullptr && size != 0)) return false;
-  if (!userFolderFallback || !IsRelative(path)) return ReplaceAt(path, data, size) == 0;
-  // The game's own files (level.dat) are written beside it, or, once its folder turned out not
-  // to be writable (Program Files), in the user folder, which reads then prefer.
-  const std::string copy = UserCopy(path);
-  if (copy.empty() || !Exists(copy)) {
-    const DWORD error = ReplaceAt(path, data, size);
-    if (error == ERROR_SUCCESS) return true;
-    if (copy.empty() || (error != ERROR_ACCESS_DENIED && error != ERROR_WRITE_PROTECT)) {
-      return false;
+bool PathExists(const std::string& path) {
+  return !path.empty() && ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+int SystemErrorOf(FileFault fault) {
+  switch (fault) {
+    case FileFault::DiskFull:
+      return ERROR_DISK_FULL;
+    case FileFault::NotAllowed:
+      return ERROR_ACCESS_DENIED;
+    case FileFault::ReadOnlyDisk:
+      return ERROR_WRITE_PROTECT;
+    case FileFault::InputOutput:
+      return ERROR_IO_DEVICE;
+    default:
+      return 0;
+  }
+}
+
+bool IsNotAllowed(const std::string& why) {
+  return why == DescribeFileError(ERROR_ACCESS_DENIED) ||
+         why == DescribeFileError(ERROR_WRITE_PROTECT);
+}
+
+bool IsTemporaryFileName(const std::string& name) {
+  return !name.empty() && name[0] == '.' && name.find(TemporaryMark) != std::string::npos;
+}
+
+void RemoveStaleTemporaryFiles(const std::string& folder) {
+  const std::string base = folder.empty() ? "." : folder;
+  WIN32_FIND_DATAA found{};
+  HANDLE search = ::FindFirstFileA((base + "\\.*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  FILETIME now{};
+  ::GetSystemTimeAsFileTime(&now);
+  const auto ticks = [](const FILETIME& t) {
+    return (std::uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+  };
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+    if (!IsTemporaryFileName(found.cFileName)) continue;
+    // File times count 100 ns steps: a minute is 600 million of them.
+    if (ticks(now) - ticks(found.ftLastWriteTime) > 600'000'000ull) {
+      ::DeleteFileA((base + "\\" + found.cFileName).c_str());
     }
+  } while (::FindNextFileA(search, &found));
+  ::FindClose(search);
+}
+
+std::string DescribeFileError(int code) {
+  switch (DWORD(code)) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return "the disk is full";
+    case ERROR_WRITE_PROTECT:
+      return "the disk is read-only";
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return "permission denied";
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return "it is missing";
+    case ERROR_READ_FAULT:
+    case ERROR_WRITE_FAULT:
+    case ERROR_CRC:
+    case ERROR_IO_DEVICE:
+      return "the disk could not be read or written (an input/output error)";
+    default:
+      return "Windows error " + std::to_string(code);
   }
-  const std::string folder = copy.substr(0, copy.find_last_of('\\'));
-  return MakeDirectories(folder) && ReplaceAt(copy, data, size) == ERROR_SUCCESS;
 }
 
 // XDG_DATA_HOME, when set to an absolute path, wins here too, so that tests and a portable
 // setup can keep the saved values in a folder of their own.
 std::string UserDataDirectory() {
+  const auto absolute = [](const char* p) {
+    return (p[0] != '\0' && p[1] == ':') || p[0] == '\\' || p[0] == '/';
+  };
   const char* xdg = std::getenv("XDG_DATA_HOME");
-  if (xdg != nullptr && *xdg != '\0' && !IsRelative(xdg)) return std::string(xdg) + "/yelko";
+  if (xdg != nullptr && *xdg != '\0' && absolute(xdg)) return std::string(xdg) + "/yelko";
   const char* local = std::getenv("LOCALAPPDATA");
   if (local != nullptr && *local != '\0') return std::string(local) + "\\Yelko";
   return {};
+}
+
+std::string UserConfigDirectory() {
+  return UserDataDirectory();
 }
 
 bool MakeDirectories(const std::string& path) {
@@ -174,6 +299,32 @@ bool MakeDirectories(const std::string& path) {
   }
   const DWORD attributes = ::GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// One mutex for every copy of the game in the user's session.
+ValueLock::ValueLock() {
+  HANDLE mutex = ::CreateMutexA(nullptr, FALSE, "Local\\YelkoSavedValues");
+  if (mutex == nullptr) return;
+  const DWORD waited = ::WaitForSingleObject(mutex, INFINITE);
+  if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+    ::CloseHandle(mutex);
+    return;
+  }
+  handle_ = reinterpret_cast<std::intptr_t>(mutex);
+}
+
+ValueLock::~ValueLock() {
+  if (handle_ == -1) return;
+  HANDLE mutex = reinterpret_cast<HANDLE>(handle_);
+  ::ReleaseMutex(mutex);
+  ::CloseHandle(mutex);
+}
+
+std::string ExecutableDirectory() {
+  char path[MAX_PATH * 4];
+  const DWORD n = ::GetModuleFileNameA(nullptr, path, DWORD(sizeof path));
+  if (n == 0 || n >= sizeof path) return {};
+  return FolderOf(std::string(path, n));
 }
 
 }  // namespace platform
