@@ -11,16 +11,16 @@
 #include <string>
 #include <vector>
 
+#include "app/play_frame.h"
 #include "app/program_state.h"
-#include "board/board_state.h"
+#include "app/scene.h"
 #include "board/level_file.h"
 #include "board/level_record.h"
+#include "midend/game.h"
+#include "midend/solver.h"
 #include "platform/files.h"
 #include "platform/memory.h"
-#include "play/play_frame.h"
-#include "play/position.h"
-#include "play/scene.h"
-#include "play/solver.h"
+#include "play/rules.h"
 
 namespace {
 
@@ -91,21 +91,6 @@ void BM_SolveShippedLevel(benchmark::State& state) {
 }
 BENCHMARK(BM_SolveShippedLevel)->DenseRange(1, 5)->Unit(benchmark::kMillisecond);
 
-#ifdef YELKO_SOLVER_GAME_DIR
-// One whole move from the game's position, as the frames make it. False when none is made.
-bool PlayMove(std::int32_t direction) {
-  DecideMove(direction);
-  if (!PlayerMoving) return false;
-  for (int frame = 0; frame < 10; ++frame) {
-    AdvanceMove();
-    CollectBalls();
-    BuildTerrainGrid();
-    MarkPlatformCells();
-  }
-  return true;
-}
-#endif
-
 // A hint is a search from the Player's position. The positions a player reaches most easily
 // are those along a shortest solution and one wrong move off it; this measures the slowest
 // hint from any of them (the target: 100 ms).
@@ -117,24 +102,25 @@ void BM_HintSlowest(benchmark::State& state) {
   std::uint8_t record[LevelRecordSize];
   platform::ReadFilePrefix(path.c_str(), record, sizeof record);
   const std::string moves = SolveLevelRecord(record).moves;
-  SetUpLevel(record);
-  std::vector<Position> positions;
+  Level level;
+  SetUpLevel(record, &level);
+  GameState here = StartState(level);
+  std::vector<GameState> positions;
   for (char m : moves) {
-    const Position here = CapturePosition();
     positions.push_back(here);
     for (std::int32_t d = DirLeft; d <= DirDown; ++d) {
-      if (PlayMove(d)) positions.push_back(CapturePosition());
-      RestorePosition(here);
+      GameState next = here;
+      if (MakeMove(level, &next, d).stepStarted) positions.push_back(next);
     }
-    PlayMove(m == 'L' ? DirLeft : m == 'U' ? DirUp : m == 'R' ? DirRight : DirDown);
+    MakeMove(level, &here, m == 'L' ? DirLeft : m == 'U' ? DirUp : m == 'R' ? DirRight : DirDown);
   }
   SolveOptions hint;
   hint.guided = true;
   double slowest = 0;
   for (auto _ : state) {
-    for (const Position& p : positions) {
+    for (const GameState& p : positions) {
       const double began = platform::ThreadCpuSeconds();
-      benchmark::DoNotOptimize(SolveFromPosition(p, hint));
+      benchmark::DoNotOptimize(SolveFromState(level, p, hint));
       slowest = std::max(slowest, platform::ThreadCpuSeconds() - began);
     }
   }

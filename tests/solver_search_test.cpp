@@ -8,10 +8,10 @@
 #include "app/program_state.h"
 #include "app/progress.h"
 #include "app/replay.h"
-#include "board/board_state.h"
 #include "board/level_record.h"
-#include "play/position.h"
-#include "play/solver.h"
+#include "midend/game.h"
+#include "midend/solver.h"
+#include "play/rules.h"
 #include "tests/test_levels.h"
 #include "tests/test_support.h"
 
@@ -65,7 +65,7 @@ class Solver : public testing_support::FreshProgram {
     std::string error;
     EXPECT_TRUE(ParseReplayScript(SolutionScript(moves), &script, &error)) << error;
     RunReplay(std::move(script), "", &error);
-    const bool solved = LevelSolved == 1 && BallsLeft == 0;
+    const bool solved = PlayState.solved == 1 && BallsLeft(PlayState) == 0;
     ResetProgramState();
     return solved;
   }

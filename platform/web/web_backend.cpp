@@ -8,6 +8,7 @@
 
 #include "platform/files.h"
 #include "platform/key_latch.h"
+#include "platform/keys.h"
 #include "platform/pacing.h"
 
 // The page's side of each service; YelkoPage is defined in page.js.
@@ -49,9 +50,6 @@ constexpr const char* EditorLevel = "level.dat";
 // The editor's level is 300 bytes; a file far larger is not one of ours.
 constexpr std::size_t MaxEditorLevelBytes = 64 * 1024;
 constexpr std::size_t MaxUserValueBytes = 64 * 1024;
-constexpr std::uint8_t ScanEscape = 0x01;
-constexpr std::uint8_t ScanEnter = 0x1C;
-constexpr std::uint8_t ScanPadEnter = 0x9C;
 
 std::uint64_t NowMicros() {
   return std::uint64_t(emscripten_get_now() * 1000.0);
@@ -150,8 +148,11 @@ class WebBackend final : public Backend {
   }
 
   bool AsyncKeyDown(int virtualKey) override {
-    if (virtualKey == VK_ESCAPE) return TakeAsync(ScanEscape);
-    if (virtualKey == VK_RETURN) return TakeAsync(ScanEnter) || TakeAsync(ScanPadEnter);
+    if (virtualKey == VK_ESCAPE) return KeyLatchAsk(latch_, DIK_ESCAPE);
+    if (virtualKey == VK_RETURN) {
+      const bool enter = KeyLatchAsk(latch_, DIK_RETURN);
+      return KeyLatchAsk(latch_, DIK_NUMPADENTER) || enter;
+    }
     return false;
   }
 
@@ -208,7 +209,6 @@ class WebBackend final : public Backend {
   // The game's own 60 Hz clock decides the frame; the page shows it at the display refresh
   // that follows, so a 120 Hz screen runs the game at the same speed as a 60 Hz one.
   void WaitVerticalBlank() override {
-    AgeAsyncPresses();
     const std::uint64_t deadline = NextFrameDeadline(pacer_, NowMicros());
     JsNextFrame(double(deadline) / 1000.0);
     KeepEditorLevel();
@@ -263,17 +263,12 @@ class WebBackend final : public Backend {
     if (scanCode <= 0 || scanCode > 255) return;
     if (down) {
       KeyLatchDown(latch_, std::uint8_t(scanCode));
-      asyncNew_[scanCode] = true;
     } else {
       KeyLatchUp(latch_, std::uint8_t(scanCode));
     }
   }
 
-  void LoseFocus() {
-    KeyLatchClear(latch_);
-    std::memset(asyncNew_, 0, sizeof asyncNew_);
-    std::memset(asyncOld_, 0, sizeof asyncOld_);
-  }
+  void LoseFocus() { KeyLatchClear(latch_); }
 
   void Click(bool right, bool doubleClick, int x, int y) {
     if (!open_ || x < 0 || y < 0 || x >= 560 || y >= 560) return;
@@ -308,21 +303,7 @@ class WebBackend final : public Backend {
   // The key that answered a box (Escape, Enter) is not also a key of the game: the page holds
   // back keys held when the box closed until they are released; what was latched meanwhile is
   // dropped here.
-  void AfterModal() { LoseFocus(); }
-
-  // Escape and Enter: held now, or tapped during this frame or the one before, so that a tap
-  // shorter than a frame is seen. A tap the game did not ask about (Escape in the editor) is
-  // forgotten after that: it must not end the game when play resumes later.
-  bool TakeAsync(std::uint8_t scanCode) {
-    const bool pressed = asyncNew_[scanCode] || asyncOld_[scanCode];
-    asyncNew_[scanCode] = asyncOld_[scanCode] = false;
-    return pressed || latch_.held[scanCode] != 0;
-  }
-
-  void AgeAsyncPresses() {
-    std::memcpy(asyncOld_, asyncNew_, sizeof asyncOld_);
-    std::memset(asyncNew_, 0, sizeof asyncNew_);
-  }
+  void AfterModal() { KeyLatchAfterModal(latch_); }
 
   // Writes the store to the browser's storage. A failure is told once; the game goes on.
   bool Sync() {
@@ -351,8 +332,6 @@ class WebBackend final : public Backend {
   }
 
   KeyLatch latch_;
-  bool asyncNew_[256] = {};  // tapped since the last frame ended
-  bool asyncOld_[256] = {};  // tapped during the frame before
   FramePacer pacer_;
   std::vector<std::uint32_t> rgba_;
   FileIdentity editorLevel_;

@@ -26,10 +26,11 @@
 #include <vector>
 
 #include "app/program_state.h"
-#include "app/records.h"
+#include "app/replay.h"
 #include "board/level_record.h"
+#include "midend/records.h"
+#include "midend/solver.h"
 #include "platform/files.h"
-#include "play/solver.h"
 
 namespace {
 

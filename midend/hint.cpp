@@ -1,10 +1,9 @@
-#include "play/hint.h"
+// Hints: a shortest solution from the state in play, remembered while the Player follows it.
+#include "midend/hint.h"
 
 #include "board/platform_shapes.h"
-#include "gfx/display.h"
-#include "gfx/sprites.h"
-#include "play/position.h"
-#include "play/solver.h"
+#include "midend/game.h"
+#include "midend/solver.h"
 
 HintKind Hint;
 std::int32_t HintDirection;
@@ -31,7 +30,7 @@ void ShowHint() {
     SolveOptions options;
     options.maxStates = HintStateLimit;
     options.guided = true;
-    const SolveResult result = SolveFromPosition(CapturePosition(), options);
+    const SolveResult result = SolveFromState(PlayLevel, PlayState, options);
     Hint = result.outcome == SolveOutcome::Solved   ? HintKind::Move
            : result.outcome == SolveOutcome::GaveUp ? HintKind::TooFar
                                                     : HintKind::NoSolution;
@@ -60,30 +59,6 @@ void NoteMoveForHint(std::int32_t direction) {
 void ForgetHint() {
   Hint = HintKind::None;
   RememberedValid = false;
-}
-
-void DrawHint() {
-  if (Hint != HintKind::Move || BackBuffer == nullptr) return;
-  // A white arrowhead with a dark rim, pointing from the middle of the Player's cell to the
-  // side he should leave by: readable over any tile, whatever colours the sheets have.
-  platform::Surface& frame = *BackBuffer;
-  // Drawn at the side of the cell he should leave by, so that he stays in sight.
-  constexpr int Length = 9;
-  const int dx = HintDirection == DirLeft ? -1 : HintDirection == DirRight ? 1 : 0;
-  const int dy = HintDirection == DirUp ? -1 : HintDirection == DirDown ? 1 : 0;
-  const int cx = PlayerBob.x + 20 + dx * 12, cy = PlayerBob.y + 20 + dy * 12;
-  for (int along = -Length; along <= Length; ++along) {
-    const int half = (Length - along) / 2 + 1;  // widest at the back
-    for (int across = -half; across <= half; ++across) {
-      const int x = dx != 0 ? dx * along : across;
-      const int y = dy != 0 ? dy * along : across;
-      const int px = cx + x, py = cy + y;
-      if (px < 0 || py < 0 || px >= frame.width || py >= frame.height) continue;
-      const bool rim = across == -half || across == half || along == -Length || along == Length;
-      frame.pixels[std::size_t(py) * std::size_t(frame.width) + std::size_t(px)] =
-          rim ? 0x00202020u : 0x00FFFFFFu;
-    }
-  }
 }
 
 std::string HintText() {

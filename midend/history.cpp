@@ -1,32 +1,32 @@
-#include "play/history.h"
+// Undo and redo: a list of the states before each step.
+#include "midend/history.h"
 
-#include <cstring>
 #include <vector>
 
-#include "board/board_state.h"
+#include "midend/game.h"
 
 std::int32_t MoveCount;
 
 namespace {
 
 struct Step {
-  Position before;
+  GameState before;
   std::int32_t movesBefore;
 };
 
 std::vector<Step> UndoSteps;
 std::vector<Step> RedoSteps;
 
-void PushStep(const Position& before, std::int32_t movesBefore) {
+void PushStep(const GameState& before, std::int32_t movesBefore) {
   UndoSteps.push_back({before, movesBefore});
   RedoSteps.clear();
 }
 
-// Swaps the game's position for the top of `from`, keeping the game's on `to`.
+// Swaps the game's state for the top of `from`, keeping the game's on `to`.
 bool SwapStep(std::vector<Step>& from, std::vector<Step>& to) {
-  if (from.empty() || LevelSolved) return false;
-  to.push_back({CapturePosition(), MoveCount});
-  RestorePosition(from.back().before);
+  if (from.empty() || PlayState.solved) return false;
+  to.push_back({PlayState, MoveCount});
+  PlayState = from.back().before;
   MoveCount = from.back().movesBefore;
   from.pop_back();
   return true;
@@ -34,15 +34,14 @@ bool SwapStep(std::vector<Step>& from, std::vector<Step>& to) {
 
 }  // namespace
 
-void RecordMove(const Position& before) {
+void RecordMove(const GameState& before) {
   PushStep(before, MoveCount);
   ++MoveCount;
 }
 
-void RecordRestart(const Position& before) {
-  const Position after = CapturePosition();
-  if (after == before) return;
-  if (before.levelSolved || std::memcmp(before.record, after.record, sizeof after.record) != 0) {
+void RecordRestart(const GameState& before, std::uint64_t beforeKey) {
+  if (PlayState == before && LevelInPlayKey == beforeKey) return;
+  if (before.solved || LevelInPlayKey != beforeKey) {
     ClearHistory();
     return;
   }

@@ -1,5 +1,6 @@
 // The level solver: a breadth-first search over the positions a level can reach, moved by the
-// game's own movement decision, so that what it finds is what the game lets a player do.
+// game's own rules (MakeMove), so that what it finds is what the game lets a player do. It
+// works on copies of a level and a state: the game in play is never touched.
 //
 // One move is one cell stepped by the Player, walking or carrying a platform. A state is the
 // Player's cell, every platform's position and the balls still lying; the level is solved by the
@@ -10,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "board/level.h"
 #include "board/level_file.h"
-#include "play/position.h"
 
 struct SolveOptions {
   // The search gives up (SolveOutcome::GaveUp) once it holds this many states. Every state
@@ -53,13 +54,7 @@ SolveResult SolveLevelRecord(const std::uint8_t record[LevelRecordSize],
 // and one that cannot be read give SolveOutcome::Error.
 SolveResult SolveLevelFile(const std::string& path, const SolveOptions& options = {});
 
-// A shortest solution from a position on a cell boundary (a ball under the Player counts as
-// taken, as the next frame takes it). A solved position is solved in no moves. Every search
-// leaves the game's own position as it found it.
-SolveResult SolveFromPosition(const Position& from, const SolveOptions& options = {});
-
-// A replay script for `yelko --replay` that plays the moves from the frame the level starts:
-// one idle frame first (so that a ball on the start cell is collected before the Player
-// leaves it), then ten frames per move with its arrow held, repeats merged into one line.
-// `title` becomes the first comment line when not empty.
-std::string SolutionScript(const std::string& moves, const std::string& title = "");
+// A shortest solution from a state on a cell boundary (a ball under the Player counts as taken,
+// as the next frame takes it). A solved state is solved in no moves.
+SolveResult SolveFromState(const Level& level, const GameState& from,
+                           const SolveOptions& options = {});

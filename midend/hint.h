@@ -15,16 +15,14 @@ enum class HintKind : std::uint8_t {
 extern HintKind Hint;
 extern std::int32_t HintDirection;  // DirLeft..DirDown while Hint is Move
 
-// Searches from the game's position (on a cell boundary). A solution found is remembered, so
-// that a Player following it gets the next hint at once.
+// Searches from the state in play (on a cell boundary). A solution found is remembered, so that
+// a Player following it gets the next hint at once.
 void ShowHint();
 // The Player started a move in that direction: the hint is done, and a remembered solution is
 // kept only while he follows it.
 void NoteMoveForHint(std::int32_t direction);
 // The position changed in another way (undo, redo, a restart, the editor).
 void ForgetHint();
-// The arrow over the Player while a hint is shown.
-void DrawHint();
 // "Hint: left", "No solution from here: Z to undo", ... ("" with no hint).
 std::string HintText();
 

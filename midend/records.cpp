@@ -1,5 +1,5 @@
 // Par and best records: the shipped pars, the searched ones, and the player's saved bests.
-#include "app/records.h"
+#include "midend/records.h"
 
 #include <charconv>
 #include <cstdio>
@@ -7,14 +7,14 @@
 #include <unordered_map>
 #include <vector>
 
-#include "app/notices.h"
-#include "app/progress.h"
-#include "board/board_state.h"
+#include "midend/game.h"
+#include "midend/solver.h"
 #include "platform/files.h"
 #include "platform/platform.h"
-#include "play/solver.h"
 
 SolveNote LastSolve;
+std::string RecordsProblem;
+bool RecordsSaved = true;
 
 namespace {
 
@@ -54,8 +54,7 @@ void LoadBests() {
   const platform::ReadOutcome read = platform::ReadUserValue(BestValueName, MaxRecordsFile, &bytes);
   if (read.status == platform::ReadStatus::Unreadable) {
     BestsUnreadable = true;
-    Notify(NoticeTopic::Records,
-           "Your records cannot be read (Best: " + read.why + "); new ones are not saved");
+    RecordsProblem = "Your records cannot be read (Best: " + read.why + "); new ones are not saved";
     return;
   }
   int damaged = 0;
@@ -164,7 +163,7 @@ void RecordSolve(std::int32_t moves) {
   if (LastSolve.best >= 0 && LastSolve.best <= moves) return;
   LastSolve.newBest = true;
   Bests[key] = moves;
-  if (ProgressOverridden() || BestsUnreadable) return;
+  if (!RecordsSaved || BestsUnreadable) return;
   Unsaved[key] = moves;
   std::string merged, why;
   const bool ok = platform::UpdateUserValue(
@@ -178,11 +177,11 @@ void RecordSolve(std::int32_t moves) {
       },
       &why);
   if (!ok) {
-    Notify(NoticeTopic::Records, "Could not save your records: " + why);
+    RecordsProblem = "Could not save your records: " + why;
     return;
   }
   Unsaved.clear();
-  ClearNotice(NoticeTopic::Records);
+  RecordsProblem.clear();
   // What other copies of the game solved meanwhile counts here too.
   for (const auto& [k, m] : ReadMoveRecords(merged)) {
     if (Bests.count(k) == 0 || Bests[k] > m) Bests[k] = m;
@@ -195,4 +194,6 @@ void ResetRecordsState() {
   Unsaved.clear();
   ParsLoaded = BestsLoaded = BestsUnreadable = false;
   LastSolve = {};
+  RecordsProblem.clear();
+  RecordsSaved = true;
 }

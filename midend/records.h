@@ -39,9 +39,13 @@ struct SolveNote {
 extern SolveNote LastSolve;
 
 // The level in play was solved in `moves`. Counted only for an attempt that began at the level's
-// own start; a new best is saved (not while the saved progress is left alone, as for
-// --start-level), and a failed save is said on the status line.
+// own start (SolveEarned); a new best is saved unless RecordsSaved is off, merged with what
+// another copy of the game saved. A failed save, or a records file that cannot be read, leaves
+// RecordsProblem saying so; a save that works clears it.
 void RecordSolve(std::int32_t moves);
+extern std::string RecordsProblem;
+// Off for runs that leave the player's saved values alone (--start-level).
+extern bool RecordsSaved;
 
 // "KEY MOVES" lines, as par.txt and the best records hold them, in the file's order (a key met
 // twice keeps its last line, in that place). Lines that are not records are counted in
