@@ -86,6 +86,7 @@ std::int32_t PlayFrame() {
     PlayState.movement.direction = 0;
   }
 
+  KeepThinking();
   const GameState before = PlayState;
   const RuleEvents events = RulesFrame(PlayLevel, &PlayState);
   if (events.stepStarted) {

@@ -13,7 +13,7 @@
 namespace {
 
 std::string Count(std::int32_t n) {
-  return n < 0 ? "?" : std::to_string(n);
+  return n == ParSearching ? "\xE2\x80\xA6" : n < 0 ? "?" : std::to_string(n);
 }
 
 }  // namespace
