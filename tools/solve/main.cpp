@@ -27,6 +27,7 @@
 
 #include "app/program_state.h"
 #include "app/records.h"
+#include "app/version.h"
 #include "board/level_record.h"
 #include "platform/files.h"
 #include "play/solver.h"
@@ -37,7 +38,8 @@ int Usage() {
   std::fprintf(stderr,
                "usage: yelko-solve [--stats] [--walk-only] [--max-states N] FILE...\n"
                "       yelko-solve --script [--walk-only] [--max-states N] FILE\n"
-               "       yelko-solve --par FILE...\n");
+               "       yelko-solve --par FILE...\n"
+               "       yelko-solve --version\n");
   return 2;
 }
 
@@ -63,6 +65,7 @@ void PrintStats(const SolveResult& result) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (PrintedVersion(argc, argv, "yelko-solve")) return 0;
   bool script = false, stats = false, par = false;
   SolveOptions options;
   std::vector<const char*> files;
