@@ -1,6 +1,7 @@
 // yelko-art: paints the game's image sheets.
 //
 //   yelko-art OUTDIR                          writes OUTDIR/pieces.bmp and OUTDIR/boats.bmp
+//   yelko-art --icons OUTDIR                  writes the program's icons under OUTDIR
 //   yelko-art --preview LEVEL.dat OUT.bmp [banner]
 //                                             a 560 x 560 picture of a level drawn with them,
 //                                             with "banner" the "WELL DONE!" banner over it
@@ -103,6 +104,7 @@ int Preview(const char* levelPath, const char* outPath, bool withBanner) {
 
 int main(int argc, char** argv) {
   if (argc == 2) return WriteSheets(argv[1]);
+  if (argc == 3 && std::strcmp(argv[1], "--icons") == 0) return WriteIcons(argv[2]) ? 0 : 1;
   if (argc == 4 && std::strcmp(argv[1], "--preview") == 0) {
     return Preview(argv[2], argv[3], false);
   }
@@ -111,6 +113,7 @@ int main(int argc, char** argv) {
   }
   std::fprintf(stderr,
                "usage: yelko-art OUTDIR\n"
+               "       yelko-art --icons OUTDIR\n"
                "       yelko-art --preview LEVEL.dat OUT.bmp [banner]\n");
   return 2;
 }
