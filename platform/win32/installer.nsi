@@ -1,5 +1,7 @@
 ; The Windows installer, built by Debian's makensis from the zip's folder:
-;   makensis -DVERSION=1.0.0 -DSTAGE=<the Yelko folder> -DICON=yelko.ico -DOUTFILE=setup.exe installer.nsi
+;   makensis -DVERSION=1.0.0 -DSTAGE=<the Yelko folder> -DICON=yelko.ico -DPICTURE=side.bmp
+;            -DOUTFILE=setup.exe installer.nsi
+; (the icon and the finish page's picture are painted by the art tool).
 ; It installs for the current user alone (no administrator rights) into
 ; %LOCALAPPDATA%\Programs\Yelko, adds a Start menu shortcut and an entry in Apps & features.
 ; The uninstaller removes what was installed; the player's progress (HKCU\Software\Yelko) and
@@ -14,6 +16,8 @@ Target amd64-unicode
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Yelko"
 
 Name "Yelko"
+Caption "Yelko ${VERSION} Setup"
+BrandingText "Yelko ${VERSION}"
 OutFile "${OUTFILE}"
 RequestExecutionLevel user
 InstallDir "$LOCALAPPDATA\Programs\Yelko"
@@ -28,6 +32,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "The Yelko developers"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${PICTURE}"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\yelko.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "Play Yelko now"
 !insertmacro MUI_PAGE_DIRECTORY
