@@ -30,6 +30,7 @@
 
 #include "app/program_state.h"
 #include "app/replay.h"
+#include "app/version.h"
 #include "board/level_record.h"
 #include "midend/records.h"
 #include "midend/solver.h"
@@ -41,7 +42,8 @@ int Usage() {
   std::fprintf(stderr,
                "usage: yelko-solve [--stats] [--walk-only] [--bfs] [--max-states N] FILE...\n"
                "       yelko-solve --script [--walk-only] [--bfs] [--max-states N] FILE\n"
-               "       yelko-solve --par FILE...\n");
+               "       yelko-solve --par FILE...\n"
+               "       yelko-solve --version\n");
   return 2;
 }
 
@@ -71,6 +73,7 @@ void PrintStats(const SolveResult& result) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (PrintedVersion(argc, argv, "yelko-solve")) return 0;
   bool script = false, stats = false, par = false;
   SolveOptions options;
   std::vector<const char*> files;
