@@ -16,6 +16,7 @@
 #include "app/progress.h"
 #include "app/replay.h"
 #include "app/shell.h"
+#include "board/level_code.h"
 #include "board/level_record.h"
 #include "editor/editor.h"
 #include "gfx/display.h"
@@ -251,6 +252,15 @@ int LevelRecordCodec(const std::uint8_t* data, std::size_t size) {
   Level first, second;
   FUZZ_CHECK(SetUpLevel(given, &first) == SetUpLevel(written, &second));
   FUZZ_CHECK(first == second && StartState(first) == StartState(second));
+  // A level the game sets up has a code that sets up the same game.
+  std::uint8_t decoded[LevelRecordSize];
+  std::string why;
+  Level coded;
+  if (SetUpLevel(given, &first) == 0) {
+    FUZZ_CHECK(RecordFromCode(LevelCode(given), decoded, &why));
+    FUZZ_CHECK(SetUpLevel(decoded, &coded) == 0 && coded == first);
+    FUZZ_CHECK(StartState(coded) == StartState(first));
+  }
   return 0;
 }
 

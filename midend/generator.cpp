@@ -30,15 +30,17 @@ constexpr GradeBand Bands[GradeCount] = {{8, 24, 1, 16, 1, 2, 1, 2, 1, 2},
 constexpr const char* GradeNames[GradeCount] = {"easy", "medium", "hard", "expert"};
 
 // How a generation spends its effort, per grade: the candidates it finishes and keeps the best
-// of, the climbing steps a candidate gets before it is given up, and the states one search may
-// hold.
+// of, the climbing steps a candidate gets before it is given up, the steps without a better
+// score after which it is given up (a climb stuck on a plateau rarely leaves it), and the states
+// one search may hold.
 struct Effort {
   int candidates;
   int steps;
+  int patience;
   std::uint64_t searchStates;
 };
 constexpr Effort Efforts[GradeCount] = {
-    {3, 150, 5'000}, {3, 250, 10'000}, {2, 400, 20'000}, {2, 1500, 60'000}};
+    {3, 150, 150, 5'000}, {3, 250, 250, 10'000}, {2, 400, 400, 20'000}, {2, 1500, 200, 60'000}};
 
 constexpr char Crockford[] = "0123456789ABCDEFGHJKMNPQRSTVWXYZ";
 
@@ -474,6 +476,7 @@ struct Generator::Impl {
   std::vector<int> way;  // cells the current solution carries a platform onto
   int currentScore = 0;
   int step = 0;      // climbing steps of this candidate
+  int gained = 0;    // the step that last raised its score
   int finished = 0;  // candidates that passed every check
   int started = 0;   // candidates designed
   int without = 0;   // the object the Without check leaves out: balls first, then platforms
@@ -556,7 +559,7 @@ void Generator::Impl::Decide() {
       return;
     }
     case Phase::Climb:
-      if (step >= effort.steps) {
+      if (step >= effort.steps || step - gained >= effort.patience) {
         phase = Phase::Design;
         Decide();
         return;
@@ -585,7 +588,7 @@ void Generator::Impl::Answered(Asked what, const SearchResult& r) {
       }
       Take(current, r);
       phase = Phase::Climb;
-      step = 0;
+      step = gained = 0;
       return;
     case Asked::Climb: {
       if (!solved) return;
@@ -593,10 +596,12 @@ void Generator::Impl::Answered(Asked what, const SearchResult& r) {
       Measure(trial, r, &m);
       const int score = Score(aim, m);
       if (score < currentScore) return;
+      if (score > currentScore) gained = step;
       Take(trial, r);
       if (InBand(aim, m) && aim.parLow < band.parLow) {
         aim = band;
         currentScore = Score(aim, currentMeasures);
+        gained = step;
       }
       if (InBand(band, m)) BeginChecks();
       return;

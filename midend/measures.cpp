@@ -1,6 +1,9 @@
 // A level's measures: its search, its shortest solution replayed, and every reachable state.
 #include "midend/measures.h"
 
+#include <bit>
+#include <cstdio>
+
 #include "midend/random.h"
 #include "play/rules.h"
 
@@ -24,7 +27,7 @@ void MeasureSolution(const Level& level, const GameState& from, const std::strin
       moved |= 1u << events.platformMoved;
     }
   }
-  measures->platformsMoved = __builtin_popcount(moved);
+  measures->platformsMoved = std::popcount(moved);
 }
 
 void MeasureStuck(const Level& level, std::uint64_t budget, LevelMeasures* measures) {
@@ -77,4 +80,23 @@ LevelMeasures MeasureLevel(const Level& level, bool stuck, std::uint64_t maxStat
   if (result.outcome == SearchOutcome::Solved) MeasureSolution(level, start, result.moves, &m);
   if (stuck) MeasureStuck(level, StuckBudget, &m);
   return m;
+}
+
+std::string MeasuresText(const LevelMeasures& m) {
+  char text[160];
+  int n = m.outcome == SearchOutcome::Solved
+              ? std::snprintf(text, sizeof text, "par %d, %d carries, %d platforms moved", m.par,
+                              m.carries, m.platformsMoved)
+              : std::snprintf(text, sizeof text, "no solution");
+  const std::size_t at = std::size_t(n);
+  if (m.stuckPerMille < 0) {
+    std::snprintf(text + at, sizeof text - at, ", stuck share unknown");
+  } else if (m.positions > 0) {
+    std::snprintf(text + at, sizeof text - at, ", stuck from %d.%d%% of %llu positions",
+                  m.stuckPerMille / 10, m.stuckPerMille % 10, (unsigned long long)m.positions);
+  } else {
+    std::snprintf(text + at, sizeof text - at, ", stuck from about %d%% of positions (sampled)",
+                  (m.stuckPerMille + 5) / 10);
+  }
+  return text;
 }

@@ -56,20 +56,7 @@ class Solver : public testing_support::FreshProgram {
 
   // Plays the moves in the game from the level's start; whether the level is then solved.
   bool GameSolves(const TestLevel& level, const std::string& moves) {
-    return GameSolvesBytes(testing_support::LevelBytes(level), moves);
-  }
-
-  bool GameSolvesBytes(const std::vector<std::uint8_t>& bytes, const std::string& moves) {
-    ResetProgramState();
-    testing_support::WriteBytes("level.dat", bytes);
-    SetProgressOverride(true, 0);
-    std::vector<headless::ScriptEvent> script;
-    std::string error;
-    EXPECT_TRUE(ParseReplayScript(SolutionScript(moves), &script, &error)) << error;
-    RunReplay(std::move(script), "", &error);
-    const bool solved = PlayState.solved == 1 && BallsLeft(PlayState) == 0;
-    ResetProgramState();
-    return solved;
+    return testing_support::GameSolves(testing_support::LevelBytes(level), moves);
   }
 
   // The solution is the game's: it solves the level, and not before its last move.
@@ -247,7 +234,7 @@ TEST_F(Solver, ShippedLevelsNeedACarryAndSolveInTheirListedLengths) {
     SolveOptions plain;  // the reference: as short, though maybe another way
     plain.breadthFirst = true;
     EXPECT_EQ(SolveLevelFile(path, plain).moves.size(), ShippedLengths[n - 1]);
-    EXPECT_TRUE(GameSolvesBytes(bytes, result.moves));
+    EXPECT_TRUE(testing_support::GameSolves(bytes, result.moves));
     LevelLayout layout;
     DecodeLevelRecord(bytes.data(), &layout);
     for (int p = 0; p < layout.platformCount; ++p) typeUsed[layout.platforms[p].type] = true;

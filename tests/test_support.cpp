@@ -5,6 +5,10 @@
 #include <fstream>
 
 #include "app/program_state.h"
+#include "app/progress.h"
+#include "app/replay.h"
+#include "midend/game.h"
+#include "play/rules.h"
 
 namespace testing_support {
 namespace {
@@ -53,6 +57,19 @@ void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
 std::vector<std::uint8_t> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool GameSolves(const std::vector<std::uint8_t>& bytes, const std::string& moves) {
+  ResetProgramState();
+  WriteBytes("level.dat", bytes);
+  SetProgressOverride(true, 0);
+  std::vector<headless::ScriptEvent> script;
+  std::string error;
+  EXPECT_TRUE(ParseReplayScript(SolutionScript(moves), &script, &error)) << error;
+  RunReplay(std::move(script), "", &error);
+  const bool solved = PlayState.solved == 1 && BallsLeft(PlayState) == 0;
+  ResetProgramState();
+  return solved;
 }
 
 std::string SourceDir() {

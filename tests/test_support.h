@@ -24,6 +24,11 @@ class FreshProgram : public ::testing::Test {
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 std::vector<std::uint8_t> ReadBytes(const std::string& path);
 
+// Plays the moves (L U R D) in the game, frame by frame through the replay runner, from the
+// start of the level with these bytes (written to level.dat in the current directory); whether
+// the level is then solved. The program is reset before and after.
+bool GameSolves(const std::vector<std::uint8_t>& bytes, const std::string& moves);
+
 // The source tree's directory (for data files committed beside the tests).
 std::string SourceDir();
 // The run directory with the game's data files, as the build lays it out.

@@ -21,6 +21,9 @@
 
 namespace {
 
+// The states counted for the stuck share before it is sampled instead.
+constexpr std::uint64_t StuckBudget = 1'000'000;
+
 int Usage() {
   std::fprintf(stderr,
                "usage: yelko-generate --difficulty easy|medium|hard|expert --seed S [--count N] "
@@ -75,10 +78,12 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "yelko-generate: %s not written: %s\n", path.c_str(), why.c_str());
       return 2;
     }
-    const LevelMeasures& m = puzzle.measures;
-    std::printf("%s %s par %d, %d carries, %d platforms moved, %llu states searched\n",
-                name.c_str(), LevelCode(puzzle.record).c_str(), m.par, m.carries, m.platformsMoved,
-                (unsigned long long)m.effort);
+    LevelMeasures m = puzzle.measures;
+    Level level;
+    SetUpLevel(puzzle.record, &level);
+    MeasureStuck(level, StuckBudget, &m);
+    std::printf("%s %s %s, %llu states searched\n", name.c_str(), LevelCode(puzzle.record).c_str(),
+                MeasuresText(m).c_str(), (unsigned long long)m.effort);
     std::fflush(stdout);
   }
   return std::ferror(stdout) ? 2 : 0;

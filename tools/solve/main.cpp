@@ -62,8 +62,6 @@ std::string Shown(const char* path) {
 }
 
 void PrintStats(const SolveResult& result, const char* file) {
-  int carries = 0;
-  for (std::uint8_t c : result.carried) carries += c;
   const double perSecond = result.cpuSeconds > 0 ? double(result.states) / result.cpuSeconds : 0;
   std::printf(" [%llu states, %.3f s, %.3f s CPU, %.0f states/s CPU",
               (unsigned long long)result.states, result.seconds, result.cpuSeconds, perSecond);
@@ -80,21 +78,13 @@ void PrintStats(const SolveResult& result, const char* file) {
     return;
   }
   LevelMeasures m;
+  m.outcome =
+      result.outcome == SolveOutcome::Solved ? SearchOutcome::Solved : SearchOutcome::Unsolvable;
   if (result.outcome == SolveOutcome::Solved) {
     MeasureSolution(level, StartState(level), result.moves, &m);
-    std::printf(" [par %d, %d carries, %d platforms moved", m.par, m.carries, m.platformsMoved);
-  } else {
-    std::printf(" [no solution");
   }
   MeasureStuck(level, StuckBudget, &m);
-  if (m.stuckPerMille < 0) {
-    std::printf(", stuck share unknown]");
-  } else if (m.positions > 0) {
-    std::printf(", stuck from %d.%d%% of %llu positions]", m.stuckPerMille / 10,
-                m.stuckPerMille % 10, (unsigned long long)m.positions);
-  } else {
-    std::printf(", stuck from about %d%% of positions (sampled)]", (m.stuckPerMille + 5) / 10);
-  }
+  std::printf(" [%s]", MeasuresText(m).c_str());
 }
 
 }  // namespace
