@@ -30,6 +30,9 @@ platform::Surface PaintPiecesSheet();
 inline constexpr int BoatsSheetSide = 3 * (PlatformSide + 1) + 1;
 platform::Surface PaintBoatsSheet();
 
+// The game's icon, side x side pixels, square and opaque (tools/art/icon.cpp).
+platform::Surface PaintAppIcon(int side);
+
 // Where cell (column, row) of a sheet of `side`-pixel cells starts.
 inline int CellOrigin(int index, int side) {
   return index * (side + 1) + 1;

@@ -1,6 +1,7 @@
 // yelko-art: paints the game's image sheets.
 //
 //   yelko-art OUTDIR                          writes OUTDIR/pieces.bmp and OUTDIR/boats.bmp
+//   yelko-art --icon SIDE OUT.bmp             the game's icon, SIDE x SIDE pixels (16..1024)
 //   yelko-art --preview LEVEL.dat OUT.bmp [banner]
 //                                             a 560 x 560 picture of a level drawn with them,
 //                                             with "banner" the "WELL DONE!" banner over it
@@ -8,6 +9,7 @@
 // Everything is painted from code and fixed seeds: the same bytes on every run.
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -103,6 +105,12 @@ int Preview(const char* levelPath, const char* outPath, bool withBanner) {
 
 int main(int argc, char** argv) {
   if (argc == 2) return WriteSheets(argv[1]);
+  if (argc == 4 && std::strcmp(argv[1], "--icon") == 0) {
+    const int side = std::atoi(argv[2]);
+    if (side >= 16 && side <= 1024 && platform::WriteBmp24(argv[3], PaintAppIcon(side))) return 0;
+    std::fprintf(stderr, "%s: cannot write a %s-pixel icon there\n", argv[3], argv[2]);
+    return 1;
+  }
   if (argc == 4 && std::strcmp(argv[1], "--preview") == 0) {
     return Preview(argv[2], argv[3], false);
   }
@@ -111,6 +119,7 @@ int main(int argc, char** argv) {
   }
   std::fprintf(stderr,
                "usage: yelko-art OUTDIR\n"
+               "       yelko-art --icon SIDE OUT.bmp\n"
                "       yelko-art --preview LEVEL.dat OUT.bmp [banner]\n");
   return 2;
 }
