@@ -1,7 +1,7 @@
+// The browser backend: each service of platform.h answered by the page's JavaScript.
 #include "platform/web/web_backend.h"
 
 #include <emscripten.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "platform/key_latch.h"
 #include "platform/pacing.h"
+#include "platform/web/web_game.h"
 
 // The page's side of each service; YelkoPage is defined in page.js.
 // clang-format off
@@ -18,12 +19,25 @@ EM_JS(void, JsSetStatus, (const char* text), { YelkoPage.setStatus(UTF8ToString(
 EM_ASYNC_JS(int, JsBox, (const char* caption, const char* text), {
   return await YelkoPage.box(UTF8ToString(caption), UTF8ToString(text));
 });
-EM_ASYNC_JS(void, JsNextFrame, (double deadlineMs), { await YelkoPage.nextFrame(deadlineMs); });
+EM_ASYNC_JS(void, JsNextFrame, (double deadlineMs, int rest), {
+  await YelkoPage.nextFrame(deadlineMs, rest !== 0);
+});
 EM_JS(void, JsPresent, (const void* rgba, int width, int height), {
   YelkoPage.present(new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4), width, height);
 });
-EM_ASYNC_JS(int, JsSync, (), { return await YelkoPage.sync(); });
-EM_JS(void, JsStorageFailed, (), { YelkoPage.storageFailed(); });
+EM_JS(int, JsStoreOff, (), { return YelkoStore.off ? 1 : 0; });
+EM_JS(int, JsStoreSize, (const char* name), { return YelkoStore.size(UTF8ToString(name)); });
+EM_JS(void, JsStoreCopy, (const char* name, void* out), {
+  HEAPU8.set(YelkoStore.values.get(UTF8ToString(name)), out);
+});
+EM_ASYNC_JS(int, JsStorePut, (const char* name, const void* data, int size), {
+  return await YelkoStore.put(UTF8ToString(name), HEAPU8.slice(data, data + size));
+});
+EM_ASYNC_JS(int, JsStoreLock, (const char* name), {
+  return await YelkoStore.lock(UTF8ToString(name));
+});
+EM_JS(void, JsStoreUnlock, (const char* name), { YelkoStore.unlock(UTF8ToString(name)); });
+EM_JS(void, JsStoreError, (char* out, int size), { stringToUTF8(YelkoStore.error, out, size); });
 EM_JS(void, JsEnded, (), { YelkoPage.ended(); });
 EM_JS(int, JsAudioOpen, (), { return YelkoPage.audioOpen(); });
 EM_JS(void, JsAudioClose, (), { YelkoPage.audioClose(); });
@@ -44,17 +58,30 @@ namespace {
 
 constexpr const char* GameClass = "WINXCLASS";
 constexpr const char* GameDir = "/game";
-constexpr const char* StoreDir = "/persist";
 constexpr const char* EditorLevel = "level.dat";
-// The editor's level is 300 bytes; a file far larger is not one of ours.
-constexpr std::size_t MaxEditorLevelBytes = 64 * 1024;
 constexpr std::size_t MaxUserValueBytes = 64 * 1024;
 constexpr std::uint8_t ScanEscape = 0x01;
 constexpr std::uint8_t ScanEnter = 0x1C;
 constexpr std::uint8_t ScanPadEnter = 0x9C;
+// Frames of an unchanged picture, with no key held and nothing heard from the player, after
+// which the game rests until the player acts: half a second, or five while the game's own clock
+// may still change something (a solved level's banner and fanfare).
+constexpr int RestAfterFrames = 30;
+constexpr int RestAfterFramesOnClock = 300;
 
 std::uint64_t NowMicros() {
   return std::uint64_t(emscripten_get_now() * 1000.0);
+}
+
+void Say(std::string* why, const std::string& text) {
+  if (why != nullptr) *why = text;
+}
+
+// Why the page's store failed last, in plain words.
+std::string StoreError() {
+  char text[256];
+  JsStoreError(text, sizeof text);
+  return text;
 }
 
 // JSON text of a string (the menu's labels).
@@ -74,23 +101,9 @@ void AppendJsonString(std::string& out, const char* s) {
   out += '"';
 }
 
-// A value's name becomes a file name in the store: nothing that could leave it.
+// A value's name is a record's key in the store; names starting with a dot are the page's own.
 bool SafeValueName(const char* name) {
   return name[0] != '\0' && name[0] != '.' && std::strchr(name, '/') == nullptr;
-}
-
-struct FileIdentity {
-  ino_t inode = 0;
-  off_t size = -1;
-  long long modified = 0;
-  bool operator==(const FileIdentity&) const = default;
-};
-
-FileIdentity Identify(const char* path) {
-  struct stat st {};
-  if (::stat(path, &st) != 0) return {};
-  return {st.st_ino, st.st_size,
-          static_cast<long long>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 }
 
 class WebSound final : public SoundBuffer {
@@ -103,13 +116,11 @@ class WebBackend final : public Backend {
  public:
   WebBackend() {
     // The editor works on "level.dat" in the working directory; the copy in the store is the
-    // one kept across visits. A saved level replaces the one packaged with the page (none is).
+    // one kept across visits, put in place before the game starts.
     std::vector<std::uint8_t> kept;
-    const std::string stored = std::string(StoreDir) + "/" + EditorLevel;
-    if (ReadWholeFile(stored.c_str(), MaxEditorLevelBytes, &kept)) {
+    if (ReadUserValue(EditorLevel, MaxUserValueBytes, &kept)) {
       ReplaceFileAtomically(EditorLevel, kept.data(), kept.size());
     }
-    editorLevel_ = Identify(EditorLevel);
   }
 
   // ---- Window system
@@ -157,19 +168,70 @@ class WebBackend final : public Backend {
 
   void Beep() override { JsBeep(); }
 
-  // ---- Saved values: files in the store, written to the browser's storage after each change.
+  // ---- Saved values: one record each in the page's IndexedDB, which the page read whole
+  // before the game started; every write is one record, awaited until the browser has it.
 
   ReadOutcome ReadUserValue(const char* name, std::size_t limit,
                             std::vector<std::uint8_t>* out) override {
+    out->clear();
     if (!SafeValueName(name)) return {ReadStatus::Absent, "it has no name"};
-    return ReadWholeFile((std::string(StoreDir) + "/" + name).c_str(), limit, out);
+    if (const int fault = TakeFileFault(FaultOp::Read); fault != 0) {
+      return {ReadStatus::Unreadable, DescribeFileError(fault)};
+    }
+    const int size = JsStoreSize(name);
+    if (size == -1) return {ReadStatus::Absent, "it is missing"};
+    if (size < 0) return {ReadStatus::Unreadable, StoreError()};
+    if (std::size_t(size) > limit) {
+      return {ReadStatus::Unreadable, "it is larger than " + std::to_string(limit) + " bytes"};
+    }
+    out->resize(std::size_t(size));
+    if (size > 0) JsStoreCopy(name, out->data());
+    return {ReadStatus::Ok, ""};
   }
 
   bool WriteUserValue(const char* name, const std::uint8_t* data, std::size_t size,
                       std::string* why) override {
-    if (!SafeValueName(name) || size > MaxUserValueBytes) return false;
-    const std::string path = std::string(StoreDir) + "/" + name;
-    return ReplaceFileAtomically(path.c_str(), data, size, why) && Sync();
+    if (!SafeValueName(name) || size > MaxUserValueBytes) {
+      Say(why, "the page keeps no such value");
+      return false;
+    }
+    return Put(name, data, size, why);
+  }
+
+  // The record is read afresh under a Web Lock named for the value, which every tab of the page
+  // takes, so that what another tab wrote meanwhile is merged, never written over.
+  bool UpdateUserValue(const char* name, std::size_t limit, const ValueMerge& merge,
+                       std::string* why) override {
+    if (!SafeValueName(name)) {
+      Say(why, "the page keeps no such value");
+      return false;
+    }
+    if (JsStoreLock(name) == 0) {
+      Say(why, StoreError());
+      return false;
+    }
+    std::vector<std::uint8_t> bytes;
+    const ReadOutcome read = ReadUserValue(name, limit, &bytes);
+    bool ok = true;
+    if (read.status == ReadStatus::Unreadable) {
+      Say(why, read.why);
+      ok = false;
+    } else if (merge(&bytes)) {
+      ok = WriteUserValue(name, bytes.data(), bytes.size(), why);
+    }
+    JsStoreUnlock(name);
+    return ok;
+  }
+
+  // The editor's level.dat: its record is written before the file, and a record the browser
+  // refuses fails the save. A browser that keeps nothing for the page (it said so at the
+  // start) leaves the level in the page's memory for this visit.
+  bool KeepFile(const char* path, const std::uint8_t* data, std::size_t size, std::string* why) {
+    if (std::strcmp(path, EditorLevel) != 0 &&
+        std::strcmp(path, (std::string(GameDir) + "/" + EditorLevel).c_str()) != 0) {
+      return true;
+    }
+    return JsStoreOff() != 0 || WriteUserValue(EditorLevel, data, size, why);
   }
 
   // ---- Keyboard and mouse
@@ -205,24 +267,41 @@ class WebBackend final : public Backend {
 
   void DisplayClose() override { displayOpen_ = false; }
 
-  // The game's own 60 Hz clock decides the frame; the page shows it at the display refresh
-  // that follows, so a 120 Hz screen runs the game at the same speed as a 60 Hz one.
+  // The game's own 60 Hz clock decides the frame: the page runs every frame that is due at a
+  // display refresh, one or several, so the game keeps its speed on any display. At rest the
+  // page waits for the player instead, and the clock starts again from the next frame.
   void WaitVerticalBlank() override {
     AgeAsyncPresses();
+    const bool rest = AtRest();
+    heard_ = false;
     const std::uint64_t deadline = NextFrameDeadline(pacer_, NowMicros());
-    JsNextFrame(double(deadline) / 1000.0);
-    KeepEditorLevel();
+    JsNextFrame(double(deadline) / 1000.0, rest ? 1 : 0);
   }
 
+  // A frame like the one shown is not sent again.
   bool Present(const Surface& frame) override {
     if (!displayOpen_ || !open_ || frame.width <= 0 || frame.height <= 0 ||
         frame.pixels.size() < std::size_t(frame.width) * std::size_t(frame.height)) {
       return false;
     }
+    // Pixels up to the first that differs are on the canvas already, converted in rgba_.
+    const std::size_t count = std::size_t(frame.width) * std::size_t(frame.height);
+    std::size_t i = 0;
+    if (frame.width == shownWidth_ && shown_.size() == count) {
+      while (i < count && frame.pixels[i] == shown_[i]) ++i;
+      if (i == count) {
+        ++unchangedFrames_;
+        return true;
+      }
+    }
+    unchangedFrames_ = 0;
+    shownWidth_ = frame.width;
+    shown_.resize(count);
+    rgba_.resize(count);
     // 0x00RRGGBB words to the canvas's bytes red, green, blue, alpha.
-    rgba_.resize(frame.pixels.size());
-    for (std::size_t i = 0; i < rgba_.size(); ++i) {
+    for (; i < count; ++i) {
       const std::uint32_t p = frame.pixels[i];
+      shown_[i] = p;
       rgba_[i] = 0xFF000000u | (p & 0xFFu) << 16 | (p & 0xFF00u) | (p >> 16 & 0xFFu);
     }
     JsPresent(rgba_.data(), frame.width, frame.height);
@@ -261,6 +340,7 @@ class WebBackend final : public Backend {
 
   void Key(int scanCode, bool down) {
     if (scanCode <= 0 || scanCode > 255) return;
+    heard_ = true;
     if (down) {
       KeyLatchDown(latch_, std::uint8_t(scanCode));
       asyncNew_[scanCode] = true;
@@ -270,6 +350,7 @@ class WebBackend final : public Backend {
   }
 
   void LoseFocus() {
+    heard_ = true;
     KeyLatchClear(latch_);
     std::memset(asyncNew_, 0, sizeof asyncNew_);
     std::memset(asyncOld_, 0, sizeof asyncOld_);
@@ -287,9 +368,34 @@ class WebBackend final : public Backend {
   }
 
  private:
-  static void Post(std::uint32_t id, std::uint64_t wParam, std::int64_t lParam) {
+  void Post(std::uint32_t id, std::uint64_t wParam, std::int64_t lParam) {
+    heard_ = true;
     const Window w = FindWindow(GameClass, nullptr);
     if (w != 0) PostMessage(w, id, wParam, lParam);
+  }
+
+  bool Put(const char* name, const std::uint8_t* data, std::size_t size, std::string* why) {
+    if (const int fault = TakeFileFault(FaultOp::Write); fault != 0) {
+      Say(why, DescribeFileError(fault));
+      return false;
+    }
+    if (JsStorePut(name, data, int(size)) != 0) return true;
+    Say(why, StoreError());
+    return false;
+  }
+
+  // Nothing can change but by the clock: the picture has stood still, no key is held and the
+  // player has done nothing since the last frame.
+  bool AtRest() const {
+    if (heard_ || unchangedFrames_ < (GameKeepsTime() ? RestAfterFramesOnClock : RestAfterFrames)) {
+      return false;
+    }
+    for (int i = 0; i < 256; ++i) {
+      if (latch_.held[i] != 0 || latch_.pressed[i] != 0 || asyncNew_[i] || asyncOld_[i]) {
+        return false;
+      }
+    }
+    return true;
   }
 
   void SendMenu(const std::vector<MenuEntry>& menu) {
@@ -324,45 +430,25 @@ class WebBackend final : public Backend {
     std::memset(asyncNew_, 0, sizeof asyncNew_);
   }
 
-  // Writes the store to the browser's storage. A failure is told once; the game goes on.
-  bool Sync() {
-    if (JsSync() != 0) return true;
-    if (!storageWarned_) {
-      storageWarned_ = true;
-      JsStorageFailed();
-    }
-    return false;
-  }
-
-  // The editor saves "level.dat" in the working directory; a new one is copied to the store.
-  void KeepEditorLevel() {
-    const FileIdentity now = Identify(EditorLevel);
-    if (now == editorLevel_) return;
-    editorLevel_ = now;
-    std::vector<std::uint8_t> bytes;
-    if (!ReadWholeFile(EditorLevel, MaxEditorLevelBytes, &bytes)) return;
-    const std::string stored = std::string(StoreDir) + "/" + EditorLevel;
-    if (ReplaceFileAtomically(stored.c_str(), bytes.data(), bytes.size())) {
-      Sync();
-    } else if (!storageWarned_) {
-      storageWarned_ = true;
-      JsStorageFailed();
-    }
-  }
-
   KeyLatch latch_;
   bool asyncNew_[256] = {};  // tapped since the last frame ended
   bool asyncOld_[256] = {};  // tapped during the frame before
   FramePacer pacer_;
   std::vector<std::uint32_t> rgba_;
-  FileIdentity editorLevel_;
+  std::vector<std::uint32_t> shown_;  // the frame on the canvas
+  int shownWidth_ = 0;
+  int unchangedFrames_ = 0;  // frames since the picture last changed
+  bool heard_ = false;       // the player acted since the last frame
   bool open_ = false;
   bool keyboardOpen_ = false;
   bool displayOpen_ = false;
-  bool storageWarned_ = false;
 };
 
 WebBackend* Current = nullptr;
+
+bool KeepFile(const char* path, const std::uint8_t* data, std::size_t size, std::string* why) {
+  return Current == nullptr || Current->KeepFile(path, data, size, why);
+}
 
 }  // namespace
 
@@ -372,12 +458,16 @@ Backend* CreateBackend(std::string* error) {
     return nullptr;
   }
   Current = new WebBackend();
+  SetFileKeeper(KeepFile);
   return Current;
 }
 
 void DestroyBackend(Backend* backend) {
   if (backend == nullptr) return;
-  if (backend == Current) Current = nullptr;
+  if (backend == Current) {
+    SetFileKeeper(nullptr);
+    Current = nullptr;
+  }
   delete static_cast<WebBackend*>(backend);
   JsEnded();
 }
