@@ -211,7 +211,7 @@ const YelkoPage = {
   async confirmExit() {
     if (await this.box('Leave Yelko?', 'The game ends. Your progress is kept.',
                        ['Leave', 'Stay']) === 1) {
-      _yelko_web_command(YelkoCommand.exit);
+      this.command(YelkoCommand.exit);
     }
   },
 
@@ -219,8 +219,12 @@ const YelkoPage = {
   // and items are ARIA menu items; each list of items is a menu beside the item that opens it.
 
   setMenu(lines) {
-    // (No menu is open here: the game runs no frame while one is.)
+    // (No menu is open here: the game runs no frame while one is.) The title in the Tab order,
+    // and the focus on it, stay where they were.
     const bar = $('menubar');
+    const before = this.titles();
+    const kept = Math.max(0, before.findIndex((t) => t.tabIndex === 0));
+    const focused = before.includes(document.activeElement);
     bar.textContent = '';
     const lists = [bar];
     for (const line of lines) {
@@ -254,8 +258,9 @@ const YelkoPage = {
         lists.push(list);
       }
     }
-    const first = bar.querySelector('.title');
-    if (first) first.tabIndex = 0;
+    const title = this.titles()[kept];
+    if (title) title.tabIndex = 0;
+    if (title && focused) title.focus();
   },
 
   titles: () => [...document.querySelectorAll('#menubar .title')],
