@@ -8,6 +8,7 @@
 #include "app/progress.h"
 #include "app/replay.h"
 #include "app/shell.h"
+#include "app/version.h"
 #include "platform/files.h"
 #include "platform/headless/headless.h"
 
@@ -15,6 +16,7 @@
 #include "platform/sdl/sdl_backend.h"
 namespace window_backend = platform::sdl;
 #elif defined(YELKO_HAVE_WEB)
+#include "app/web_words.h"
 #include "platform/web/web_backend.h"
 namespace window_backend = platform::web;
 #endif
@@ -27,6 +29,7 @@ namespace {
 constexpr const char* Usage =
     "usage: yelko [--start-level N]\n"
     "       yelko --replay SCRIPT [--screenshot FILE.bmp] [--start-level N]\n"
+    "       yelko --version\n"
     "\n"
     "  --start-level N      start at level N (0 plays level.dat) without reading or\n"
     "                       writing the saved progress\n"
@@ -111,6 +114,9 @@ int Play() {
   return exitCode;
 #elif defined(YELKO_HAVE_SDL) || defined(YELKO_HAVE_WEB)
   std::string error;
+#if defined(YELKO_HAVE_WEB)
+  platform::web::SetGameQuestions(WebGameQuestions());
+#endif
   platform::Backend* backend = window_backend::CreateBackend(&error);
   if (backend == nullptr) {
     std::fprintf(stderr, "yelko: %s\n", error.c_str());
@@ -133,6 +139,7 @@ int main(int argc, char** argv) {
 #ifdef YELKO_HAVE_WIN32
   platform::win32::UseParentConsole();
 #endif
+  if (PrintedVersion(argc, argv, "yelko")) return 0;
   Options options;
   const int early = ParseArguments(argc, argv, &options);
   if (early >= 0) return early;

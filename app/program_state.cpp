@@ -2,22 +2,22 @@
 
 #include "app/assets.h"
 #include "app/notices.h"
+#include "app/play_frame.h"
 #include "app/progress.h"
-#include "app/records.h"
+#include "app/scene.h"
 #include "app/shell.h"
-#include "board/board_state.h"
 #include "editor/editor.h"
 #include "gfx/display.h"
 #include "gfx/sprites.h"
 #include "input/clock.h"
 #include "input/input.h"
+#include "midend/game.h"
+#include "midend/hint.h"
+#include "midend/history.h"
+#include "midend/question.h"
+#include "midend/records.h"
 #include "platform/files.h"
 #include "platform/headless/headless.h"
-#include "play/hint.h"
-#include "play/history.h"
-#include "play/movement.h"
-#include "play/play_frame.h"
-#include "play/scene.h"
 #include "sound/sound.h"
 
 void ResetProgramState() {
@@ -26,13 +26,13 @@ void ResetProgramState() {
   ResetAssetState();
   ResetProgressState();
   ResetLevelFileState();
-  ResetBoardState();
-  ResetMovementQueryState();
+  ResetGameState();
   ResetPlayFrameState();
   ResetSceneState();
   ResetEditorState();
   ResetHistoryState();
   ResetHintState();
+  ResetQuestionState();
   ResetRecordsState();
   ResetNoticeState();
   ResetDisplayState();

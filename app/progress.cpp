@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/notices.h"
+#include "midend/records.h"
 #include "platform/files.h"
 #include "platform/platform.h"
 
@@ -62,6 +63,7 @@ std::string ProgressFilePath() {
 void SetProgressOverride(bool active, std::uint8_t level) {
   OverrideActive = active;
   OverrideLevel = level;
+  RecordsSaved = !active;
 }
 
 bool ProgressOverridden() {

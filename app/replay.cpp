@@ -1,3 +1,4 @@
+// The replay runner: scripts read, played on the headless backend, and reported as JSON.
 #include "app/replay.h"
 
 #include <charconv>
@@ -5,40 +6,16 @@
 
 #include "app/progress.h"
 #include "app/shell.h"
-#include "board/board_state.h"
 #include "editor/editor.h"
-#include "gfx/sprites.h"
-#include "input/input.h"
+#include "input/actions.h"
+#include "midend/game.h"
+#include "midend/history.h"
 #include "platform/files.h"
 #include "platform/image_write.h"
-#include "play/history.h"
 
 namespace {
 
 constexpr long MaxFramesPerLine = 100'000'000;
-
-struct KeyName {
-  const char* name;
-  int scanCode;  // 0: one of the asynchronous keys
-};
-constexpr KeyName KeyNames[] = {
-    {"LEFT", DIK_LEFT},
-    {"UP", DIK_UP},
-    {"RIGHT", DIK_RIGHT},
-    {"DOWN", DIK_DOWN},
-    {"R", DIK_R},
-    {"D", DIK_D},
-    {"S", DIK_S},
-    {"L", DIK_L},
-    {"Z", DIK_Z},
-    {"U", DIK_U},
-    {"BACKSPACE", DIK_BACK},
-    {"Y", DIK_Y},
-    {"H", DIK_H},
-    {"V", DIK_V},
-    {"ENTER", 0},
-    {"ESCAPE", 0},
-};
 
 std::vector<std::string> Words(const std::string& line) {
   std::istringstream in(line);
@@ -68,20 +45,15 @@ std::string ParseLine(const std::vector<std::string>& w, headless::ScriptEvent* 
     e->kind = Kind::Frames;
     e->count = int(n);
     for (std::size_t i = 2; i < w.size(); ++i) {
-      const KeyName* key = nullptr;
-      for (const KeyName& k : KeyNames) {
-        if (w[i] == k.name) key = &k;
-      }
-      if (key == nullptr) {
-        return "unknown key '" + w[i] +
-               "' (keys: LEFT UP RIGHT DOWN R D S L V Z U BACKSPACE Y H ENTER ESCAPE)";
-      }
+      // Enter and Escape are the keys the game asks of the window system on their own.
       if (w[i] == "ENTER") {
         e->enter = true;
       } else if (w[i] == "ESCAPE") {
         e->escape = true;
+      } else if (const std::uint8_t code = KeyCodeNamed(w[i])) {
+        e->keys.push_back(code);
       } else {
-        e->keys.push_back(std::uint8_t(key->scanCode));
+        return "unknown key '" + w[i] + "' (keys: " + KeyNamesList() + " ENTER ESCAPE)";
       }
     }
     return "";
@@ -200,18 +172,18 @@ std::string ReplayReportJson(int exitCode) {
   field("editor");
   out += std::to_string(EditorMode);
   field("solved");
-  out += std::to_string(LevelSolved);
+  out += std::to_string(PlayState.solved);
   field("balls_total");
-  out += std::to_string(BallTotal);
+  out += std::to_string(PlayLevel.ballCount);
   field("balls_left");
-  out += std::to_string(BallsLeft);
+  out += std::to_string(BallsLeft(PlayState));
   field("player");
-  AppendNumbers(out, {PlayerBob.x, PlayerBob.y});
+  AppendNumbers(out, {PlayState.playerX, PlayState.playerY});
   field("platforms");
   out += '[';
-  for (int n = 0; n < PlatformCount && n < MaxPlatformsInRecord; ++n) {
+  for (int n = 0; n < PlayLevel.platformCount; ++n) {
     if (n) out += ',';
-    AppendNumbers(out, {PlatformTable.type[n], PlatformTable.x[n], PlatformTable.y[n]});
+    AppendNumbers(out, {PlayLevel.platformType[n], PlayState.platformX[n], PlayState.platformY[n]});
   }
   out += ']';
   field("progress");
@@ -230,4 +202,22 @@ std::string ReplayReportJson(int exitCode) {
   out += std::to_string(exitCode);
   out += '}';
   return out;
+}
+
+std::string SolutionScript(const std::string& moves, const std::string& title) {
+  constexpr int FramesPerMove = 10;  // 40 pixels at 4 a frame
+  std::string script;
+  if (!title.empty()) script += "# " + title + "\n";
+  script += "frames 1\n";
+  for (std::size_t i = 0; i < moves.size();) {
+    std::size_t j = i;
+    while (j < moves.size() && moves[j] == moves[i]) ++j;
+    const char* key = moves[i] == 'L'   ? "LEFT"
+                      : moves[i] == 'U' ? "UP"
+                      : moves[i] == 'R' ? "RIGHT"
+                                        : "DOWN";
+    script += "frames " + std::to_string((j - i) * FramesPerMove) + " " + key + "\n";
+    i = j;
+  }
+  return script;
 }

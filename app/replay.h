@@ -3,7 +3,7 @@
 //
 //   # a comment; blank lines are ignored
 //   frames N [KEY ...]   hold these keys (none: no key) for N frames;
-//                        KEY: LEFT UP RIGHT DOWN R D S L ENTER ESCAPE
+//                        KEY: a name of input/actions.cpp's table, or ENTER, ESCAPE
 //   click left X Y       a left-button press at board pixel (X, Y), delivered before the next frame
 //   click right X Y      the same for the right button
 //   menu ID              the menu command ID, delivered before the next frame
@@ -24,5 +24,11 @@ int RunReplay(std::vector<headless::ScriptEvent> script, const std::string& scre
               std::string* error);
 
 // One line of JSON: frames, level, editor, solved, balls_total, balls_left, player,
-// platforms, progress, messages, sounds, exit_code.
+// platforms, progress, messages, sounds, moves, status, exit_code.
 std::string ReplayReportJson(int exitCode);
+
+// A replay script that plays the moves (one letter each: L, U, R, D) from the frame the level
+// starts: one idle frame first (so that a ball on the start cell is taken before the Player
+// leaves it), then ten frames per move with its arrow held, repeats merged into one line.
+// `title` becomes the first comment line when not empty.
+std::string SolutionScript(const std::string& moves, const std::string& title = "");

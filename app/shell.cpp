@@ -1,23 +1,19 @@
+// The window, its menu and About box, the main loop and its messages, and starting a level.
 #include "app/shell.h"
 
 #include <algorithm>
 
 #include "app/assets.h"
+#include "app/play_frame.h"
 #include "app/progress.h"
 #include "app/status.h"
-#include "board/board_state.h"
+#include "board/level_file.h"
 #include "editor/editor.h"
-#include "play/hint.h"
-#include "play/history.h"
-#include "play/play_frame.h"
-#include "play/position.h"
-
-platform::Window MainWindow;
-std::uintptr_t AppInstance;
-std::uint8_t LeftClickPending;
-std::uint8_t RightClickPending;
-std::int32_t ClickX;
-std::int32_t ClickY;
+#include "gfx/display.h"
+#include "input/input.h"
+#include "midend/game.h"
+#include "midend/hint.h"
+#include "midend/history.h"
 
 namespace {
 
@@ -55,13 +51,12 @@ std::int32_t HighWordSigned(std::int64_t v) {
 
 }  // namespace
 
-int WinMain(std::uintptr_t instance, std::uintptr_t, const char*, int) {
+int WinMain(std::uintptr_t, std::uintptr_t, const char*, int) {
   if (!platform::RegisterWindowClass(WindowClassName, WindowProc)) return 0;
   const platform::Window window =
       platform::CreateGameWindow(WindowClassName, WindowTitle, GameMenu());
   if (window == 0) return 0;
   MainWindow = window;
-  AppInstance = instance;
 
   GameInit();
   StartLevel();
@@ -137,17 +132,13 @@ void OnMenuCommand(platform::Window window, std::uint16_t id, std::int64_t contr
     case CmdReset:
       ResetLevel();
       return;
-    case CmdLevelBase + 1:
-    case CmdLevelBase + 2:
-    case CmdLevelBase + 3:
-    case CmdLevelBase + 4:
-    case CmdLevelBase + 5:
-    case CmdLevelBase + 6:
-      // Choosing a level leaves the saved progress as it is.
-      CurrentLevel = std::uint8_t(id - CmdLevelBase);
-      ResetLevel();
-      return;
     default:
+      if (id > CmdLevelBase && id <= CmdLevelBase + LevelCount) {
+        // Choosing a level leaves the saved progress as it is.
+        CurrentLevel = std::uint8_t(id - CmdLevelBase);
+        ResetLevel();
+        return;
+      }
       platform::DefWindowProc(window, platform::WM_COMMAND,
                               std::uint64_t(id) | std::uint64_t(notification) << 16, control);
   }
@@ -179,21 +170,4 @@ std::int64_t AboutDialogProc(platform::Window dialog, std::uint32_t message, std
   return 0;
 }
 
-void ShowMessage(const char* text) {
-  platform::MessageBox(platform::FindWindow(WindowClassName, WindowTitle), text, "");
-}
-
-void ResetLevel() {
-  // A restart is a step of its own, which undo takes back.
-  const Position before = CapturePosition();
-  StartLevel();
-  RecordRestart(before);
-  ForgetHint();
-}
-
-void ResetShellState() {
-  MainWindow = 0;
-  AppInstance = 0;
-  LeftClickPending = RightClickPending = 0;
-  ClickX = ClickY = 0;
-}
+void ResetShellState() {}

@@ -4,20 +4,14 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/level_start.h"
 #include "platform/platform.h"
 
 // Menu command ids.
 inline constexpr std::uint16_t CmdExit = 2;
 inline constexpr std::uint16_t CmdAbout = 4;
 inline constexpr std::uint16_t CmdReset = 5;
-inline constexpr std::uint16_t CmdLevelBase = 20;  // CmdLevelBase + level, levels 1..6
-
-extern platform::Window MainWindow;
-extern std::uintptr_t AppInstance;
-extern std::uint8_t LeftClickPending;
-extern std::uint8_t RightClickPending;
-extern std::int32_t ClickX;
-extern std::int32_t ClickY;
+inline constexpr std::uint16_t CmdLevelBase = LevelCommandBase;
 
 // The window's menu: "&File" (Reset, Levels > Level 1..4, Exit) and "&Help" (About).
 std::vector<platform::MenuEntry> GameMenu();
@@ -31,8 +25,5 @@ void OnMenuCommand(platform::Window window, std::uint16_t id, std::int64_t contr
 void ShowAboutBox(platform::Window window);
 std::int64_t AboutDialogProc(platform::Window dialog, std::uint32_t message, std::uint64_t wParam,
                              std::int64_t lParam);
-// A modal box with the text, an empty caption and an OK button.
-void ShowMessage(const char* text);
-void ResetLevel();
 
 void ResetShellState();

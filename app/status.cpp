@@ -1,23 +1,32 @@
+// The status line under the board.
 #include "app/status.h"
 
 #include "app/notices.h"
-#include "app/records.h"
-#include "board/board_state.h"
 #include "editor/editor.h"
+#include "input/actions.h"
+#include "midend/game.h"
+#include "midend/hint.h"
+#include "midend/history.h"
+#include "midend/records.h"
 #include "platform/platform.h"
-#include "play/hint.h"
-#include "play/history.h"
 
 namespace {
 
 std::string Count(std::int32_t n) {
-  return n < 0 ? "?" : std::to_string(n);
+  return n == ParSearching ? "\xE2\x80\xA6" : n < 0 ? "?" : std::to_string(n);
 }
 
 }  // namespace
 
 std::string StatusLine() {
   const bool pad = platform::GamepadInUse();
+  // The records say what went wrong with them; the player hears it once.
+  BestOf(LevelInPlayKey);  // the records are read at their first use
+  if (RecordsProblem.empty()) {
+    ClearNotice(NoticeTopic::Records);
+  } else {
+    Notify(NoticeTopic::Records, RecordsProblem);
+  }
   const std::string notice = CurrentNotice();
   const auto withNotice = [&notice](const std::string& line) {
     return notice.empty() ? line : line + "        " + notice;
@@ -28,9 +37,10 @@ std::string StatusLine() {
     return said.empty() ? keys : keys + "        " + said;
   }
   if (!LevelProblem.empty()) {
-    return withNotice(LevelProblem + (pad ? "        Start try again" : "        R try again"));
+    return withNotice(LevelProblem + "        " + ActionKeyName(Action::Restart, pad) +
+                      " try again");
   }
-  if (LevelSolved && LastSolve.key == LevelInPlayKey) {
+  if (PlayState.solved && LastSolve.key == LevelInPlayKey) {
     std::string solved = "Solved in " + std::to_string(LastSolve.moves) +
                          (LastSolve.moves == 1 ? " move" : " moves");
     if (!LastSolve.counted) {
@@ -50,13 +60,16 @@ std::string StatusLine() {
   const bool buttons = platform::OnScreenButtons();
   std::string hint = HintText();
   if (Hint == HintKind::NoSolution && (pad || buttons)) {
-    hint = pad ? "No solution from here: B to undo" : "No solution from here: Undo";
+    hint = pad ? std::string("No solution from here: ") + ActionKeyName(Action::Undo, true) +
+                     " to undo"
+               : "No solution from here: Undo";
   }
   if (!hint.empty()) return line + "        " + hint;
   if (!notice.empty()) return line + "        " + notice;
   if (buttons) return line;  // the buttons under the board say what they do
-  return line + (pad ? "        B undo \xC2\xB7 Start restart \xC2\xB7 A hint"
-                     : "        Z undo \xC2\xB7 R restart \xC2\xB7 H hint");
+  return line + "        " + ActionKeyName(Action::Undo, pad) + " undo \xC2\xB7 " +
+         ActionKeyName(Action::Restart, pad) + " restart \xC2\xB7 " +
+         ActionKeyName(Action::Hint, pad) + " hint";
 }
 
 void UpdateStatusLine() {

@@ -13,13 +13,14 @@
 #include <vector>
 
 #include "app/assets.h"
+#include "app/play_frame.h"
 #include "app/program_state.h"
 #include "app/replay.h"
 #include "app/shell.h"
-#include "board/board_state.h"
+#include "gfx/display.h"
 #include "input/input.h"
+#include "midend/game.h"
 #include "platform/headless/headless.h"
-#include "play/play_frame.h"
 
 namespace {
 
@@ -74,7 +75,6 @@ void OpenWindow() {
   ResetProgramState();
   platform::RegisterWindowClass("WINXCLASS", WindowProc);
   MainWindow = platform::CreateGameWindow("WINXCLASS", "Yelko", GameMenu());
-  AppInstance = 1;
 }
 
 // Boots the game; false (with the reason given to the benchmark) when start-up complained.
@@ -103,7 +103,7 @@ void PlayFrameWalking(benchmark::State& state) {
     if (frame % 30 == 0) headless::HoldKeys({std::uint8_t(frame % 60 ? DIK_UP : DIK_DOWN)});
     ++frame;
     PlayFrame();
-    moving += PlayerMoving;
+    moving += PlayState.movement.moving;
   }
   state.counters["moving_share"] = double(moving) / (frame > 0 ? frame : 1);
   GameShutdown();
@@ -119,8 +119,8 @@ void PlayFrameSolved(benchmark::State& state) {
     return;
   }
   if (!Boot(state)) return;
-  LevelSolved = 1;
-  BallsLeft = 0;
+  PlayState.solved = 1;
+  PlayState.ballsLying = 0;
   for (int i = 0; i < 90; ++i) PlayFrame();  // past the second before the banner
   for (auto _ : state) PlayFrame();
   GameShutdown();

@@ -4,14 +4,12 @@
 #include <cstring>
 #include <vector>
 
-#include "app/shell.h"
 #include "platform/files.h"
 
 std::uint8_t LevelRecord[LevelRecordSize];
 
 namespace {
 
-constexpr const char* OpenFailedText = "INVALID_HANDLE_VALUE";
 constexpr const char* EditorLevelName = "level.dat";
 
 // How much of an existing "level.dat" a save is prepared to carry over. A level is 300 bytes;
@@ -59,7 +57,6 @@ bool LoadLevelFile(std::int32_t level, std::string* problem) {
   }
   if (!text.empty()) {
     if (problem != nullptr) *problem = text;
-    ShowMessage(OpenFailedText);
     return false;
   }
   std::memcpy(LevelRecord, buffer, sizeof buffer);
@@ -95,10 +92,7 @@ bool SaveLevelFile(std::string* problem) {
   if (!ok && path != copy && !copy.empty() && platform::IsNotAllowed(why)) {
     ok = platform::MakeDirectories(platform::UserDataDirectory()) && SaveRecordAt(copy, &why);
   }
-  if (!ok) {
-    if (problem != nullptr) *problem = why;
-    ShowMessage(OpenFailedText);
-  }
+  if (!ok && problem != nullptr) *problem = why;
   return ok;
 }
 

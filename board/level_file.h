@@ -26,14 +26,14 @@ std::string LevelFileName(std::int32_t level);
 std::string LevelFilePath(std::int32_t level);
 
 // Reads the first 300 bytes of the level's file over the record. A file that cannot be read
-// whole (missing, shorter than a level, not a file, unreadable) shows "INVALID_HANDLE_VALUE",
-// leaves the record as it was and gives false, with *problem (when given) naming the file and
-// what is wrong ("level2.dat is missing").
+// whole (missing, shorter than a level, not a file, unreadable) leaves the record as it was and
+// gives false (the game then says "INVALID_HANDLE_VALUE"), with *problem (when given) naming
+// the file and what is wrong ("level2.dat is missing").
 bool LoadLevelFile(std::int32_t level, std::string* problem = nullptr);
 // Writes the record to level.dat atomically: beside the game's files, or in the player's data
-// folder when the game's folder cannot be written. A failure shows "INVALID_HANDLE_VALUE",
-// leaves the old file intact and gives false with *problem saying why. Bytes of an existing
-// regular file beyond the first 300 are kept; a link is replaced, never followed.
+// folder when the game's folder cannot be written. A failure leaves the old file intact and
+// gives false (the game then says "INVALID_HANDLE_VALUE") with *problem saying why. Bytes of an
+// existing regular file beyond the first 300 are kept; a link is replaced, never followed.
 bool SaveLevelFile(std::string* problem = nullptr);
 
 void ResetLevelFileState();

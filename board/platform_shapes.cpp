@@ -1,7 +1,5 @@
+// The nine platform shapes and their edge lists.
 #include "board/platform_shapes.h"
-
-#include "app/shell.h"
-#include "board/board_state.h"
 
 namespace {
 
@@ -81,32 +79,26 @@ void CopyEdges(EdgeCell* to, const EdgeCell* from, std::int32_t count) {
 
 }  // namespace
 
-void BuildPlatformShape(std::uint32_t slot, std::int32_t type) {
-  const bool known = type >= 0 && type < ShapeTypes;
-  if (!known) ShowMessage("Hov!");
-  if (slot >= std::uint32_t(MaxPlatformsInRecord)) return;
-  PlatformRecord& to = PlatformTable.record[slot];
-  if (!known) {
+bool BuildPlatformShape(PlatformRecord* to, std::int32_t type) {
+  if (type < 0 || type >= ShapeTypes) {
     // No shape and no edges: such a platform is never marked, found under the Player or moved.
-    for (auto& column : to.shape) {
-      for (auto& cell : column) cell = 0;
-    }
-    to.leftCount = to.rightCount = to.upCount = to.downCount = 0;
-    return;
+    *to = NoShape;
+    return false;
   }
   const PlatformRecord& from = Shapes[type];
   for (int dx = 0; dx < 3; ++dx) {
-    for (int dy = 0; dy < 3; ++dy) to.shape[dx][dy] = from.shape[dx][dy];
+    for (int dy = 0; dy < 3; ++dy) to->shape[dx][dy] = from.shape[dx][dy];
   }
-  to.leftCount = from.leftCount;
-  to.rightCount = from.rightCount;
-  to.upCount = from.upCount;
-  to.downCount = from.downCount;
+  to->leftCount = from.leftCount;
+  to->rightCount = from.rightCount;
+  to->upCount = from.upCount;
+  to->downCount = from.downCount;
   // Only the valid entries are written; the rest of each list is never read.
-  CopyEdges(to.leftEdge, from.leftEdge, from.leftCount);
-  CopyEdges(to.rightEdge, from.rightEdge, from.rightCount);
-  CopyEdges(to.upEdge, from.upEdge, from.upCount);
-  CopyEdges(to.downEdge, from.downEdge, from.downCount);
+  CopyEdges(to->leftEdge, from.leftEdge, from.leftCount);
+  CopyEdges(to->rightEdge, from.rightEdge, from.rightCount);
+  CopyEdges(to->upEdge, from.upEdge, from.upCount);
+  CopyEdges(to->downEdge, from.downEdge, from.downCount);
+  return true;
 }
 
 const PlatformRecord& PlatformShapeOf(std::int32_t type) {

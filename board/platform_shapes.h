@@ -15,6 +15,7 @@ inline constexpr std::int32_t ShapeTypes = 9;
 struct EdgeCell {
   std::int32_t dx;
   std::int32_t dy;
+  bool operator==(const EdgeCell&) const = default;
 };
 
 struct PlatformRecord {
@@ -27,12 +28,13 @@ struct PlatformRecord {
   EdgeCell rightEdge[3];
   EdgeCell upEdge[3];
   EdgeCell downEdge[3];
+  bool operator==(const PlatformRecord&) const = default;
 };
 
-// Writes the type's shape and edge lists into the platform slot's record. A type outside 0..8
-// shows "Hov!" and leaves the slot an empty shape with no edges, so it is never marked, found,
-// moved or drawn.
-void BuildPlatformShape(std::uint32_t slot, std::int32_t type);
+// Writes the type's shape and edge lists into a platform's record. A type outside 0..8 gives
+// false (the game then says "Hov!") and an empty shape with no edges, so that the platform is
+// never marked, found, moved or drawn.
+bool BuildPlatformShape(PlatformRecord* to, std::int32_t type);
 
 // The fixed shape of a type 0..8 (for tools that draw or check platforms); an empty record with
 // zero counts for any other type.

@@ -1,21 +1,23 @@
+// The level editor's frame: painting, placing, saving, loading and checking a board.
 #include "editor/editor.h"
 
 #include <cstring>
 #include <string>
 
-#include "app/shell.h"
-#include "board/board_state.h"
 #include "board/level_record.h"
 #include "gfx/bob.h"
 #include "gfx/display.h"
 #include "gfx/sprites.h"
+#include "input/actions.h"
 #include "input/clock.h"
 #include "input/input.h"
+#include "midend/game.h"
+#include "midend/question.h"
 #include "platform/platform.h"
-#include "play/solver.h"
 
 std::uint8_t EditorMode;
 std::uint8_t EditorClearPending;
+std::int32_t EditorTerrain[BoardCells][BoardCells];
 std::int32_t EditorGrid[BoardCells][BoardCells];
 std::string EditorCheckText;
 
@@ -83,7 +85,7 @@ void EncodeEditedLevel(std::uint8_t record[LevelRecordSize]) {
   LevelLayout level;
   for (int c = 0; c < BoardCells; ++c) {
     for (int r = 0; r < BoardCells; ++r) {
-      level.terrain[c][r] = std::uint8_t(BoardGrid[c][r]);
+      level.terrain[c][r] = std::uint8_t(EditorTerrain[c][r]);
       const std::int32_t code = EditorGrid[c][r];
       if (IsPlatformCode(code) && level.platformCount < MaxPlatformsInRecord) {
         level.platforms[level.platformCount++] = {std::int8_t(code - EditorPlatformFirst),
@@ -94,10 +96,10 @@ void EncodeEditedLevel(std::uint8_t record[LevelRecordSize]) {
       }
     }
   }
-  // The Player start is wherever the PlayerBob stands: the drawing moves it to the last cell
-  // holding the Player code, and without one it stays where play or the editor left it.
-  level.startColumn = std::int8_t(PlayerBob.x / CellPixels);
-  level.startRow = std::int8_t(PlayerBob.y / CellPixels);
+  // The Player start is wherever the Player stands: the drawing moves him to the last cell
+  // holding the Player code, and without one he stays where play or the editor left him.
+  level.startColumn = std::int8_t(PlayState.playerX / CellPixels);
+  level.startRow = std::int8_t(PlayState.playerY / CellPixels);
   EncodeLevelRecord(level, record);
 }
 
@@ -108,31 +110,44 @@ void SaveEditedLevel() {
   }
   EncodeEditedLevel(LevelRecord);
   std::string problem;
-  EditorCheckText = SaveLevelFile(&problem) ? "" : "Could not save level.dat: " + problem;
+  if (SaveLevelFile(&problem)) {
+    EditorCheckText.clear();
+  } else {
+    ShowMessage("INVALID_HANDLE_VALUE");
+    EditorCheckText = "Could not save level.dat: " + problem;
+  }
 }
 
-// V: whether the level as painted can be solved, and in how many moves, without saving it.
+// V: whether the level as painted can be solved, and in how many moves, without saving it. The
+// search runs beside the editor; the status line says "Checking…" until it answers.
 void CheckEditedLevel() {
   EditorCheckText = SaveRefusal();
   if (!EditorCheckText.empty()) return;
   std::uint8_t record[LevelRecordSize];
   std::memcpy(record, LevelRecord, sizeof record);
   EncodeEditedLevel(record);
-  SolveOptions options;
-  options.guided = true;
-  options.maxStates = 1'000'000;
-  const SolveResult result = SolveLevelRecord(record, options);
-  switch (result.outcome) {
-    case SolveOutcome::Solved:
-      EditorCheckText = "Solvable in " + std::to_string(result.moves.size()) + " moves";
-      break;
-    case SolveOutcome::Unsolvable:
-      EditorCheckText = "No solution";
-      break;
-    default:
-      EditorCheckText = "Too big to check here: try yelko-solve";
-      break;
+  Level level;
+  if (SetUpLevel(record, &level) != 0) {
+    EditorCheckText = "Not a level: a platform of an unknown type";
+    return;
   }
+  SearchOptions options;
+  options.maxStates = 1'000'000;
+  Ask(QuestionKind::Check, level, StartState(level), options);
+  EditorCheckText = "Checking\xE2\x80\xA6";
+}
+
+// The check's answer, once there.
+void KeepChecking() {
+  if (Asking() != QuestionKind::Check || !WorkOnQuestion()) return;
+  SearchResult answer;
+  TakeAnswer(QuestionKind::Check, &answer);
+  const std::size_t moves = answer.moves.size();
+  EditorCheckText = answer.outcome == SearchOutcome::Solved
+                        ? "Solvable in " + std::to_string(moves) + (moves == 1 ? " move" : " moves")
+                    : answer.outcome == SearchOutcome::Unsolvable
+                        ? std::string("No solution")
+                        : std::string("Too big to check here: try yelko-solve");
 }
 
 void MarkLoadedCell(std::int32_t column, std::int32_t row, std::int32_t code) {
@@ -146,6 +161,7 @@ void MarkLoadedCell(std::int32_t column, std::int32_t row, std::int32_t code) {
 void LoadEditedLevel() {
   std::string problem;
   if (!LoadLevelFile(0, &problem)) {
+    ShowMessage("INVALID_HANDLE_VALUE");
     EditorCheckText = "Not loaded: " + problem;
     return;
   }
@@ -153,7 +169,7 @@ void LoadEditedLevel() {
   LevelLayout level;
   DecodeLevelRecord(LevelRecord, &level);
   for (int c = 0; c < BoardCells; ++c) {
-    for (int r = 0; r < BoardCells; ++r) BoardGrid[c][r] = std::int8_t(level.terrain[c][r]);
+    for (int r = 0; r < BoardCells; ++r) EditorTerrain[c][r] = std::int8_t(level.terrain[c][r]);
   }
   // The Player first: a ball or platform on his cell takes the cell over.
   MarkLoadedCell(level.startColumn, level.startRow, EditorPlayer);
@@ -162,13 +178,13 @@ void LoadEditedLevel() {
   }
   for (int n = 0; n < level.platformCount; ++n) {
     const LevelPlatform& p = level.platforms[n];
-    if (p.type < 0 || p.type >= PlatformTypes) continue;  // an unknown type leaves the cell
+    if (p.type < 0 || p.type >= ShapeTypes) continue;  // an unknown type leaves the cell
     MarkLoadedCell(p.column, p.row, EditorPlatformFirst + p.type);
   }
 }
 
 void ClearEditedLevel() {
-  for (auto& column : BoardGrid) {
+  for (auto& column : EditorTerrain) {
     for (std::int32_t& cell : column) cell = CellWater;
   }
   for (auto& column : EditorGrid) {
@@ -183,7 +199,9 @@ void ClearEditedLevel() {
 void HandleLeftClick() {
   StartClock();
   int c, r;
-  if (ClickedCell(&c, &r)) BoardGrid[c][r] = BoardGrid[c][r] == CellWater ? CellLand : CellWater;
+  if (ClickedCell(&c, &r)) {
+    EditorTerrain[c][r] = EditorTerrain[c][r] == CellWater ? CellLand : CellWater;
+  }
   WaitClock(ClickHoldMs);
   LeftClickPending = 0;
 }
@@ -201,14 +219,24 @@ void DrawAt(Bob* bob, int column, int row) {
   DrawBob(bob, BackBuffer);
 }
 
-// Tiles with the Player and balls, then the platforms over everything.
+// Tiles with the Player and balls, then the platforms over everything. Deliberate: play
+// resumes with the Player where the editor last drew one and ball 0 (if the level has one)
+// where it last drew a ball.
 void DrawEditedLevel() {
   for (int c = 0; c < BoardCells; ++c) {
     for (int r = 0; r < BoardCells; ++r) {
-      if (BoardGrid[c][r] == CellLand) DrawAt(&LandTileBob, c, r);
-      if (BoardGrid[c][r] == CellWater) DrawAt(&WaterTileBob, c, r);
-      if (EditorGrid[c][r] == EditorPlayer) DrawAt(&PlayerBob, c, r);
-      if (EditorGrid[c][r] == EditorBall) DrawAt(&BallBobs[0], c, r);
+      if (EditorTerrain[c][r] == CellLand) DrawAt(&LandTileBob, c, r);
+      if (EditorTerrain[c][r] == CellWater) DrawAt(&WaterTileBob, c, r);
+      if (EditorGrid[c][r] == EditorPlayer) {
+        DrawAt(&PlayerBob, c, r);
+        PlayState.playerX = c * CellPixels;
+        PlayState.playerY = r * CellPixels;
+      }
+      if (EditorGrid[c][r] == EditorBall) {
+        DrawAt(&BallBobs[0], c, r);
+        PlayLevel.ballX[0] = c * CellPixels;
+        PlayLevel.ballY[0] = r * CellPixels;
+      }
     }
   }
   for (int c = 0; c < BoardCells; ++c) {
@@ -223,14 +251,24 @@ void DrawEditedLevel() {
 }  // namespace
 
 void EditorFrame() {
-  ReadKeyboard();
+  const FrameInput input = ReadFrameInput();
   // Deliberate: S and L act in every frame they are held; a held L reloads again and again.
-  if (KeyboardState[DIK_S]) SaveEditedLevel();
-  if (KeyboardState[DIK_L]) LoadEditedLevel();
+  if (input.Held(Action::Save)) SaveEditedLevel();
+  if (input.Held(Action::Load)) LoadEditedLevel();
   // V checks once a press: a search is no thing to repeat in every frame.
-  if (KeyboardState[DIK_V] && !EditorCheckKeyHeld) CheckEditedLevel();
-  EditorCheckKeyHeld = KeyboardState[DIK_V] != 0;
-  if (platform::AsyncKeyDown(platform::VK_RETURN)) EditorMode = 0;
+  if (input.Held(Action::Check) && !EditorCheckKeyHeld) CheckEditedLevel();
+  EditorCheckKeyHeld = input.Held(Action::Check);
+  KeepChecking();
+  if (platform::AsyncKeyDown(platform::VK_RETURN)) {
+    EditorMode = 0;
+    // Deliberate: the first frame of play still decides on the board as painted; it takes the
+    // record's terrain again at its end, so terrain painted but not saved is dropped.
+    for (int c = 0; c < BoardCells; ++c) {
+      for (int r = 0; r < BoardCells; ++r) {
+        PlayLevel.terrain[c][r] = EditorTerrain[c][r] == CellLand ? CellLand : CellWater;
+      }
+    }
+  }
   if (EditorClearPending) ClearEditedLevel();
   if (LeftClickPending) HandleLeftClick();
   if (RightClickPending) HandleRightClick();
@@ -238,8 +276,15 @@ void EditorFrame() {
   PresentFrame(MainWindow);
 }
 
+void EditorShowBoard(const Level& level, const GameState& state) {
+  Board board;
+  BuildBoard(level, state, &board);
+  std::memcpy(EditorTerrain, board.cell, sizeof EditorTerrain);
+}
+
 void ResetEditorState() {
   EditorMode = EditorClearPending = 0;
+  std::memset(EditorTerrain, 0, sizeof EditorTerrain);
   std::memset(EditorGrid, 0, sizeof EditorGrid);
   EditorCheckText.clear();
   EditorCheckKeyHeld = false;

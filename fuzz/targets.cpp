@@ -11,20 +11,21 @@
 #include <vector>
 
 #include "app/assets.h"
+#include "app/play_frame.h"
 #include "app/program_state.h"
 #include "app/progress.h"
 #include "app/replay.h"
 #include "app/shell.h"
-#include "board/board_state.h"
 #include "board/level_record.h"
 #include "editor/editor.h"
 #include "gfx/display.h"
 #include "gfx/sprites.h"
 #include "input/input.h"
+#include "midend/game.h"
 #include "platform/files.h"
 #include "platform/headless/headless.h"
-#include "play/play_frame.h"
-#include "play/position.h"
+#include "play/movement.h"
+#include "play/rules.h"
 #include "sound/sound.h"
 
 namespace fuzz {
@@ -85,7 +86,6 @@ void Boot() {
   ResetProgramState();
   platform::RegisterWindowClass("WINXCLASS", WindowProc);
   MainWindow = platform::CreateGameWindow("WINXCLASS", "Yelko", GameMenu());
-  AppInstance = 1;
   GameInit();
   StartLevel();
 }
@@ -143,18 +143,22 @@ void Hold(std::uint8_t bits) {
 
 // What holds whatever level is loaded and whatever was pressed.
 void CheckTables() {
-  FUZZ_CHECK(BallTotal >= 0 && BallTotal <= MaxBallsInRecord);
-  FUZZ_CHECK(BallsLeft >= 0 && BallsLeft <= BallTotal);
-  FUZZ_CHECK(!LevelSolved || BallsLeft == 0);
-  FUZZ_CHECK(PlatformCount >= 0 && PlatformCount <= MaxPlatformsInRecord);
+  FUZZ_CHECK(PlayLevel.ballCount >= 0 && PlayLevel.ballCount <= MaxBallsInRecord);
+  FUZZ_CHECK((PlayState.ballsLying >> PlayLevel.ballCount) == 0);
+  FUZZ_CHECK(!PlayState.solved || PlayState.ballsLying == 0);
+  FUZZ_CHECK(PlayLevel.platformCount >= 0 && PlayLevel.platformCount <= MaxPlatformsInRecord);
 }
 
-// After a play frame the grid is rebuilt: every cell is land, water or platform (the editor
-// keeps raw terrain bytes in it, so only play frames are checked).
+// Between play frames the Player stands on a cell or is on his way to the next one, and the
+// board the rules see holds only land, water and platforms.
 void CheckPlayState() {
   CheckTables();
   if (EditorMode) return;
-  for (const auto& column : BoardGrid) {
+  const Movement& m = PlayState.movement;
+  FUZZ_CHECK(AtCellBoundary(PlayState) || (m.moving && (m.stepX == 0) != (m.stepY == 0)));
+  Board board;
+  BuildBoard(PlayLevel, PlayState, &board);
+  for (const auto& column : board.cell) {
     for (std::int32_t cell : column) {
       FUZZ_CHECK(cell == CellLand || cell == CellWater || cell == CellPlatform);
     }
@@ -172,15 +176,16 @@ void CheckSavedLists(const std::uint8_t* record) {
   FUZZ_CHECK(level.platformsEnd != ListEnding::CutShort && level.platformsUnendedBy < 0);
   for (int n = 0; n < level.platformCount; ++n) {
     const LevelPlatform& p = level.platforms[n];
-    FUZZ_CHECK(p.type >= 0 && p.type < PlatformTypes && OnBoard(p.column, p.row));
+    FUZZ_CHECK(p.type >= 0 && p.type < ShapeTypes && OnBoard(p.column, p.row));
   }
   FUZZ_CHECK(level.ballCount < MaxBallsInRecord || level.platformCount == 0);
 }
 
 // Runs the script through the whole game from fresh state and files, without a display (a
 // replay's frames are then cheap, and the drawing has targets of its own). Returns what the game
-// ended with: the runner's report, the position and the editor's grid.
-std::string PlayReplay(const std::vector<headless::ScriptEvent>& script, Position* position) {
+// ended with: the runner's report, the level and state in play and the editor's grid.
+std::string PlayReplay(const std::vector<headless::ScriptEvent>& script, GameState* state,
+                       Level* level) {
   RestoreRunFiles();
   ResetProgramState();
   headless::Failures noDisplay;
@@ -190,12 +195,13 @@ std::string PlayReplay(const std::vector<headless::ScriptEvent>& script, Positio
   const int exitCode = RunReplay(script, "", &error);
   FUZZ_CHECK(error.empty());
   CheckTables();
-  *position = CapturePosition();
-  const std::string state =
+  *state = PlayState;
+  *level = PlayLevel;
+  const std::string report =
       ReplayReportJson(exitCode) +
       std::string(reinterpret_cast<const char*>(EditorGrid), sizeof EditorGrid);
   ResetProgramState();
-  return state;
+  return report;
 }
 
 }  // namespace
@@ -242,14 +248,9 @@ int LevelRecordCodec(const std::uint8_t* data, std::size_t size) {
   DecodeLevelRecord(written, &again);
   FUZZ_CHECK(SameLevel(level, again));
   // The game sets both up alike.
-  ResetProgramState();
-  SetUpLevel(given);
-  const Position first = CapturePosition();
-  SetUpLevel(written);
-  Position second = CapturePosition();
-  std::memcpy(second.record, first.record, LevelRecordSize);  // unread bytes may differ
-  FUZZ_CHECK(first == second);
-  ResetProgramState();
+  Level first, second;
+  FUZZ_CHECK(SetUpLevel(given, &first) == SetUpLevel(written, &second));
+  FUZZ_CHECK(first == second && StartState(first) == StartState(second));
   return 0;
 }
 
@@ -413,7 +414,7 @@ int Progress(const std::uint8_t* data, std::size_t size) {
   // Still in the first frame, so that a ball where the Player starts is taken.
   bool solvedBefore = false;
   for (int frame = 0; frame < 30; ++frame) {
-    solvedBefore = LevelSolved;
+    solvedBefore = PlayState.solved;
     Hold(frame == 0 ? 0 : frame < 20 ? 0x04 : 0x01);
     if (!TurnMostlyUndrawn(frame)) break;
     CheckPlayState();
@@ -445,8 +446,11 @@ int ReplayScript(const std::uint8_t* data, std::size_t size) {
   if (frames <= 1000 && script.size() <= 500) {
     // Played twice from the same files: a fresh program state must give the same game, so
     // nothing may survive ResetProgramState or depend on memory left uninitialised.
-    Position first, second;
-    FUZZ_CHECK(PlayReplay(script, &first) == PlayReplay(script, &second) && first == second);
+    GameState first, second;
+    Level firstLevel, secondLevel;
+    FUZZ_CHECK(PlayReplay(script, &first, &firstLevel) ==
+                   PlayReplay(script, &second, &secondLevel) &&
+               first == second && firstLevel == secondLevel);
   }
   return 0;
 }

@@ -60,7 +60,6 @@ std::uint32_t CreateBob(Bob* bob, std::int32_t x, std::int32_t y, std::int32_t w
   for (void*& b : bob->heapBlocks) b = nullptr;
   const std::int32_t r = width % 8;
   bob->widthPad = r != 0 ? 8 - r : 0;
-  WriteErrorLog("\nCreate BOB %d", bob->widthPad);
 
   const std::int64_t surfaceWidth = std::int64_t(width) + bob->widthPad;
   if (surfaceWidth < 1 || surfaceWidth > platform::MaxSurfaceSide) return 0;

@@ -1,18 +1,16 @@
+// The display: its surfaces, the frame shown once per tick, and the game window's boxes.
 #include "gfx/display.h"
 
 #include <algorithm>
-#include <cstdarg>
 
 platform::Surface* PrimarySurface;
 platform::Surface* BackBuffer;
-DisplayMode RequestedDisplayMode;
 bool DisplayRunning;
 std::vector<platform::Surface*> DisplaySurfaces;
-std::FILE* ErrorLog;
+platform::Window MainWindow;
 
 std::uint32_t DisplayInit(std::int32_t width, std::int32_t height, std::int32_t bitsPerPixel) {
   if (DisplayRunning) return 1;  // started once per run; a second call changes nothing
-  RequestedDisplayMode = {width, height, bitsPerPixel};
   if (!platform::DisplayOpen(width, height, bitsPerPixel)) return 0;
   DisplayRunning = true;
   // Both are the board's size whatever mode was asked for: the window shows the board unscaled.
@@ -50,15 +48,8 @@ void PresentFrame(platform::Window) {
   platform::Present(*PrimarySurface);
 }
 
-std::uint32_t WriteErrorLog(const char* format, ...) {
-  if (format == nullptr || ErrorLog == nullptr) return 0;
-  char line[80];
-  va_list args;
-  va_start(args, format);
-  std::vsnprintf(line, sizeof line, format, args);
-  va_end(args);
-  std::fputs(line, ErrorLog);
-  return 1;
+void ShowMessage(const char* text) {
+  platform::MessageBox(platform::FindWindow("WINXCLASS", "Yelko"), text, "");
 }
 
 platform::Surface* CreateDisplaySurface(int width, int height) {
@@ -80,6 +71,5 @@ void ReleaseDisplaySurface(platform::Surface* surface) {
 
 void ResetDisplayState() {
   DisplayShutdown();
-  RequestedDisplayMode = {};
-  ErrorLog = nullptr;
+  MainWindow = 0;
 }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <vector>
 
 #include "platform/platform.h"
@@ -15,30 +14,22 @@ inline constexpr int BoardPixels = 560;
 extern platform::Surface* PrimarySurface;
 extern platform::Surface* BackBuffer;
 
-// The display mode asked for at start-up (recorded; the desktop is never switched).
-struct DisplayMode {
-  int width;
-  int height;
-  int bitsPerPixel;
-};
-extern DisplayMode RequestedDisplayMode;
-
 // True from a successful DisplayInit to DisplayShutdown.
 extern bool DisplayRunning;
 // Every surface the running display made (PrimarySurface, BackBuffer, BOB frames), freed
 // together at DisplayShutdown.
 extern std::vector<platform::Surface*> DisplaySurfaces;
-// The error log; nothing opens it, so it stays null.
-extern std::FILE* ErrorLog;
 
 std::uint32_t DisplayInit(std::int32_t width, std::int32_t height, std::int32_t bitsPerPixel);
 std::uint32_t DisplayShutdown();
 std::uint32_t WaitForVerticalBlank();
 // Waits for the display tick and shows the whole BackBuffer in the window.
 void PresentFrame(platform::Window window);
-// Writes one line of at most 79 characters to ErrorLog. Nothing opens the log, so this writes
-// nothing and returns 0.
-std::uint32_t WriteErrorLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// The game window, which the frames are shown in and which owns the game's boxes.
+extern platform::Window MainWindow;
+// A modal box owned by the game window, with the text, an empty caption and an OK button.
+void ShowMessage(const char* text);
 
 // A surface of the running display (null when it is not running). The display owns every
 // surface it made and frees them all at DisplayShutdown; ReleaseDisplaySurface frees one early.

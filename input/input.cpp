@@ -1,3 +1,4 @@
+// The keyboard and mouse devices as the game knows them, and their snapshot.
 #include "input/input.h"
 
 #include <cstring>
@@ -5,6 +6,10 @@
 #include "platform/platform.h"
 
 std::uint8_t KeyboardState[256];
+std::uint8_t LeftClickPending;
+std::uint8_t RightClickPending;
+std::int32_t ClickX;
+std::int32_t ClickY;
 
 namespace {
 // The devices, as far as the game needs to know them: open or not.
@@ -52,4 +57,6 @@ void InputShutdown() {}
 void ResetInputState() {
   std::memset(KeyboardState, 0, sizeof KeyboardState);
   InputObject = KeyboardDevice = MouseDevice = false;
+  LeftClickPending = RightClickPending = 0;
+  ClickX = ClickY = 0;
 }

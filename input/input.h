@@ -1,25 +1,9 @@
-// The keyboard and mouse devices and the keyboard snapshot.
+// The keyboard and mouse devices, the keyboard snapshot and the mouse clicks.
 #pragma once
 
 #include <cstdint>
 
-// DirectInput scan codes of the keys the frames read.
-inline constexpr int DIK_R = 0x13;
-inline constexpr int DIK_S = 0x1F;
-inline constexpr int DIK_D = 0x20;
-inline constexpr int DIK_L = 0x26;
-inline constexpr int DIK_UP = 0xC8;
-inline constexpr int DIK_LEFT = 0xCB;
-inline constexpr int DIK_RIGHT = 0xCD;
-inline constexpr int DIK_DOWN = 0xD0;
-// Undo (Z, U or Backspace), redo (Y) and hint (H).
-inline constexpr int DIK_Z = 0x2C;
-inline constexpr int DIK_U = 0x16;
-inline constexpr int DIK_BACK = 0x0E;
-inline constexpr int DIK_Y = 0x15;
-inline constexpr int DIK_H = 0x23;
-// The editor's check.
-inline constexpr int DIK_V = 0x2F;
+#include "platform/keys.h"
 
 // One byte per scan code, non-zero while the key is held (as of the last ReadKeyboard).
 extern std::uint8_t KeyboardState[256];
@@ -32,5 +16,12 @@ std::int32_t ReadKeyboard();
 void KeyboardRelease();
 void MouseRelease();
 void InputShutdown();
+
+// The last press of each mouse button in the window (set between frames by the window
+// procedure, taken by the editor): a latch per button and the position, in board pixels.
+extern std::uint8_t LeftClickPending;
+extern std::uint8_t RightClickPending;
+extern std::int32_t ClickX;
+extern std::int32_t ClickY;
 
 void ResetInputState();

@@ -1,131 +1,41 @@
+// The movement queries and the decision of a move.
 #include "play/movement.h"
 
-#include "board/board_state.h"
-#include "gfx/sprites.h"
-
-std::uint8_t NeighbourWater;
-std::uint8_t NeighbourLand;
-std::uint8_t NeighbourPlatform;
-std::uint8_t OnPlatform;
-
-// Positions may be anything a caller left in a BOB or the PlatformTable, so cell arithmetic is
-// done in 64 bits and every cell is checked against the board before the grid is read. A
-// position off the board stands on no cell.
+// Positions may be anything a record or an editor left, so cell arithmetic is done in 64 bits
+// and every cell is checked against the board before the board is read. A position off the
+// board stands on no cell.
 
 namespace {
 
-// The grid state at (column, row), or 0 for a cell off the board.
-std::int32_t CellState(std::int64_t column, std::int64_t row) {
-  return OnBoard(column, row) ? BoardGrid[column][row] : 0;
-}
-
-// Sets the three neighbour flags from the cell next to the Player's by (stepX, stepY). A Player
-// off the board has no neighbours.
-void ProbeNeighbour(int stepX, int stepY) {
-  NeighbourWater = NeighbourLand = NeighbourPlatform = 0;
-  const std::int64_t column = CellOf(PlayerBob.x);
-  const std::int64_t row = CellOf(PlayerBob.y);
-  if (!OnBoard(column, row)) return;
-  const std::int32_t state = CellState(column + stepX, row + stepY);
-  NeighbourWater = state == CellWater;
-  NeighbourLand = state == CellLand;
-  NeighbourPlatform = state == CellPlatform;
+// The board's state at (column, row), or 0 for a cell off the board.
+std::int32_t CellState(const Board& board, std::int64_t column, std::int64_t row) {
+  return OnBoard(column, row) ? board.cell[column][row] : 0;
 }
 
 // Whether the cell next to the one holding pixel (px, py) by (stepX, stepY) is open water.
-std::uint8_t WaterNextTo(std::int64_t px, std::int64_t py, int stepX, int stepY) {
-  return CellState(CellOf(px) + stepX, CellOf(py) + stepY) == CellWater;
+bool WaterNextTo(const Board& board, std::int64_t px, std::int64_t py, int stepX, int stepY) {
+  return CellState(board, CellOf(px) + stepX, CellOf(py) + stepY) == CellWater;
+}
+
+void DirectionStep(std::int32_t direction, int* dx, int* dy) {
+  *dx = direction == DirLeft ? -1 : direction == DirRight ? 1 : 0;
+  *dy = direction == DirUp ? -1 : direction == DirDown ? 1 : 0;
 }
 
 }  // namespace
 
-std::uint8_t AtCellBoundary() {
-  return PlayerBob.x % CellPixels == 0 && PlayerBob.y % CellPixels == 0;
+bool AtCellBoundary(const GameState& state) {
+  return state.playerX % CellPixels == 0 && state.playerY % CellPixels == 0;
 }
 
-void ProbeUnderPlayer() {
-  OnPlatform = CellState(CellOf(PlayerBob.x), CellOf(PlayerBob.y)) == CellPlatform;
-}
-
-void ProbeLeft() {
-  ProbeNeighbour(-1, 0);
-}
-void ProbeUp() {
-  ProbeNeighbour(0, -1);
-}
-void ProbeRight() {
-  ProbeNeighbour(1, 0);
-}
-void ProbeDown() {
-  ProbeNeighbour(0, 1);
-}
-
-std::uint8_t WaterLeftOf(std::int32_t px, std::int32_t py) {
-  return WaterNextTo(px, py, -1, 0);
-}
-std::uint8_t WaterAbove(std::int32_t px, std::int32_t py) {
-  return WaterNextTo(px, py, 0, -1);
-}
-std::uint8_t WaterRightOf(std::int32_t px, std::int32_t py) {
-  return WaterNextTo(px, py, 1, 0);
-}
-std::uint8_t WaterBelow(std::int32_t px, std::int32_t py) {
-  return WaterNextTo(px, py, 0, 1);
-}
-
-std::uint8_t CanPlatformMove(std::int32_t n, std::int32_t direction) {
-  // Only platforms that exist can move, and only in the four directions.
-  if (n < 0 || n >= PlatformCount || n >= MaxPlatformsInRecord) return 0;
-  const PlatformRecord& platform = PlatformTable.record[n];
-  std::int32_t count;
-  const EdgeCell* edge;
-  int stepX = 0, stepY = 0;
-  switch (direction) {
-    case DirLeft:
-      count = platform.leftCount;
-      edge = platform.leftEdge;
-      stepX = -1;
-      break;
-    case DirUp:
-      count = platform.upCount;
-      edge = platform.upEdge;
-      stepY = -1;
-      break;
-    case DirRight:
-      count = platform.rightCount;
-      edge = platform.rightEdge;
-      stepX = 1;
-      break;
-    case DirDown:
-      count = platform.downCount;
-      edge = platform.downEdge;
-      stepY = 1;
-      break;
-    default:
-      return 0;
-  }
-  if (count <= 0) return 1;
-  if (count > 3) count = 3;  // the lists hold three cells
-  const std::int64_t x = PlatformTable.x[n];
-  const std::int64_t y = PlatformTable.y[n];
-  for (std::int32_t i = 0; i < count; ++i) {
-    const std::int64_t px = std::int64_t(edge[i].dx) * CellPixels + x;
-    const std::int64_t py = std::int64_t(edge[i].dy) * CellPixels + y;
-    if (!WaterNextTo(px, py, stepX, stepY)) return 0;
-  }
-  return 1;
-}
-
-std::int32_t FindPlatformUnderPlayer() {
-  const std::int64_t cx = std::int64_t(PlayerBob.x) + CellPixels / 2;
-  const std::int64_t cy = std::int64_t(PlayerBob.y) + CellPixels / 2;
-  const std::int32_t count =
-      PlatformCount < MaxPlatformsInRecord ? PlatformCount : MaxPlatformsInRecord;
+std::int32_t FindPlatformUnderPlayer(const Level& level, const GameState& state) {
+  const std::int64_t cx = std::int64_t(state.playerX) + CellPixels / 2;
+  const std::int64_t cy = std::int64_t(state.playerY) + CellPixels / 2;
   std::int32_t found = -1;
-  for (std::int32_t n = 0; n < count; ++n) {
-    const PlatformRecord& platform = PlatformTable.record[n];
-    const std::int64_t x = PlatformTable.x[n];
-    const std::int64_t y = PlatformTable.y[n];
+  for (std::int32_t n = 0; n < level.platformCount; ++n) {
+    const PlatformRecord& platform = level.platform[n];
+    const std::int64_t x = state.platformX[n];
+    const std::int64_t y = state.platformY[n];
     // Every cell centre lies 20..100 pixels right of and below the box's corner: a Player centre
     // 40 or more beyond that range matches none of them.
     if (cx <= x - CellPixels / 2 || cx >= x + 3 * CellPixels + CellPixels / 2 ||
@@ -146,13 +56,69 @@ std::int32_t FindPlatformUnderPlayer() {
   return found;
 }
 
-std::int32_t AbsValue(std::int32_t v) {
-  // Negated in unsigned arithmetic: the most negative value comes back unchanged, without
-  // overflow.
-  const std::uint32_t u = std::uint32_t(v);
-  return v < 0 ? std::int32_t(0u - u) : v;
+bool CanPlatformMove(const Level& level, const Board& board, const GameState& state, std::int32_t n,
+                     std::int32_t direction) {
+  // Only platforms that exist can move, and only in the four directions.
+  if (n < 0 || n >= level.platformCount) return false;
+  const PlatformRecord& platform = level.platform[n];
+  std::int32_t count;
+  const EdgeCell* edge;
+  switch (direction) {
+    case DirLeft:
+      count = platform.leftCount;
+      edge = platform.leftEdge;
+      break;
+    case DirUp:
+      count = platform.upCount;
+      edge = platform.upEdge;
+      break;
+    case DirRight:
+      count = platform.rightCount;
+      edge = platform.rightEdge;
+      break;
+    case DirDown:
+      count = platform.downCount;
+      edge = platform.downEdge;
+      break;
+    default:
+      return false;
+  }
+  int stepX, stepY;
+  DirectionStep(direction, &stepX, &stepY);
+  if (count > 3) count = 3;  // the lists hold three cells
+  const std::int64_t x = state.platformX[n];
+  const std::int64_t y = state.platformY[n];
+  for (std::int32_t i = 0; i < count; ++i) {
+    const std::int64_t px = std::int64_t(edge[i].dx) * CellPixels + x;
+    const std::int64_t py = std::int64_t(edge[i].dy) * CellPixels + y;
+    if (!WaterNextTo(board, px, py, stepX, stepY)) return false;
+  }
+  return true;
 }
 
-void ResetMovementQueryState() {
-  NeighbourWater = NeighbourLand = NeighbourPlatform = OnPlatform = 0;
+void DecideMove(const Level& level, const Board& board, GameState* state, std::int32_t direction) {
+  Movement& m = state->movement;
+  m.stepX = m.stepY = 0;
+  m.moving = m.carrying = 0;
+  if (direction < DirLeft || direction > DirDown) return;
+  const std::int64_t column = CellOf(state->playerX);
+  const std::int64_t row = CellOf(state->playerY);
+  // A Player off the board has no neighbours: every direction is blocked.
+  if (!OnBoard(column, row)) return;
+  const bool onPlatform = CellState(board, column, row) == CellPlatform;
+  int dx, dy;
+  DirectionStep(direction, &dx, &dy);
+  const std::int32_t neighbour = CellState(board, column + dx, row + dy);
+  if (WalksOnto(neighbour)) {
+    m.moving = 1;
+  } else if (neighbour == CellWater && onPlatform) {
+    // The platform under him: on a cell boundary, FindPlatformUnderPlayer's answer is the
+    // highest slot covering his cell, which the board keeps.
+    const std::int32_t n = board.owner[column][row];
+    if (n >= 0 && CanPlatformMove(level, board, *state, n, direction)) m.moving = m.carrying = 1;
+  }
+  if (m.moving) {
+    m.stepX = dx * StepPixels;
+    m.stepY = dy * StepPixels;
+  }
 }

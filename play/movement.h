@@ -1,29 +1,32 @@
-// The board queries that decide every move: where the Player stands, what lies next to him,
-// which platform he is on, and whether a platform can move one cell.
+// The board queries that decide every move: where the Player stands, which platform he is on,
+// whether a platform can move one cell, and the decision itself, as free functions over a level,
+// the board it shows and a state.
 #pragma once
 
 #include <cstdint>
 
-extern std::uint8_t NeighbourWater;
-extern std::uint8_t NeighbourLand;
-extern std::uint8_t NeighbourPlatform;
-extern std::uint8_t OnPlatform;
+#include "board/level.h"
 
-std::uint8_t AtCellBoundary();
-void ProbeUnderPlayer();
-void ProbeLeft();
-void ProbeUp();
-void ProbeRight();
-void ProbeDown();
-// The water tests of one direction each, at the cell holding a pixel. CanPlatformMove asks the
-// same question in 64-bit arithmetic of its own, so the game itself calls none of these four.
-std::uint8_t WaterLeftOf(std::int32_t px, std::int32_t py);
-std::uint8_t WaterAbove(std::int32_t px, std::int32_t py);
-std::uint8_t WaterRightOf(std::int32_t px, std::int32_t py);
-std::uint8_t WaterBelow(std::int32_t px, std::int32_t py);
-std::uint8_t CanPlatformMove(std::int32_t n, std::int32_t direction);
-std::int32_t FindPlatformUnderPlayer();
-// FindPlatformUnderPlayer measures distances in 64 bits, so the game itself never calls this.
-std::int32_t AbsValue(std::int32_t v);
+// The Player (and the platform he carries) moves 4 pixels a frame: a move is ten frames.
+inline constexpr std::int32_t StepPixels = 4;
+inline constexpr std::int32_t FramesPerMove = CellPixels / StepPixels;
 
-void ResetMovementQueryState();
+// The Player walks onto a neighbouring cell of the board that is land or a platform (from
+// wherever he stands): the walk of DecideMove, and of every walk a search counts.
+inline constexpr bool WalksOnto(std::int32_t cell) {
+  return cell == CellLand || cell == CellPlatform;
+}
+
+// True when the Player stands exactly on a cell (x and y multiples of 40).
+bool AtCellBoundary(const GameState& state);
+// The slot of the platform under the Player (the last one that has a cell within a cell's width
+// of him), or -1.
+std::int32_t FindPlatformUnderPlayer(const Level& level, const GameState& state);
+// True when platform n can move one cell in the direction (DirLeft..DirDown): every cell its
+// leading edge would newly cover is open water.
+bool CanPlatformMove(const Level& level, const Board& board, const GameState& state, std::int32_t n,
+                     std::int32_t direction);
+// The decision on a cell boundary for a direction (0: none): the Player walks onto land or a
+// platform, carries the platform he stands on onto open water, or stays. Sets the state's
+// movement; moves nothing.
+void DecideMove(const Level& level, const Board& board, GameState* state, std::int32_t direction);

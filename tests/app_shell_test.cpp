@@ -7,9 +7,11 @@
 #include "app/progress.h"
 #include "app/replay.h"
 #include "app/shell.h"
-#include "board/board_state.h"
 #include "fuzz/targets.h"
+#include "gfx/display.h"
 #include "gfx/sprites.h"
+#include "input/input.h"
+#include "midend/game.h"
 #include "platform/headless/headless.h"
 #include "sound/sound.h"
 #include "tests/test_levels.h"
@@ -113,7 +115,7 @@ TEST_F(Shell, ChoosingALevelLoadsItAndKeepsTheSavedProgress) {
   StoreProgress(4);
   Run({FramesOf(1), MenuCommand(CmdLevelBase + 2), FramesOf(1)});
   EXPECT_EQ(CurrentLevel, 2);
-  EXPECT_EQ(PlayerBob.y, 40 * (4 + 2 % 3));
+  EXPECT_EQ(PlayState.playerY, 40 * (4 + 2 % 3));
   EXPECT_EQ(testing_support::ReadBytes("data/yelko/Level"), std::vector<std::uint8_t>{4});
 }
 
@@ -122,7 +124,7 @@ TEST_F(Shell, AStartLevelNeitherReadsNorWritesTheSavedProgress) {
   SetProgressOverride(true, 2);
   testing_support::WriteLevel("level2.dat", {Island, {4, 4}, {{5, 4}}, {}});
   Run({FramesOf(30, {0xCD})});
-  EXPECT_EQ(LevelSolved, 1);
+  EXPECT_EQ(PlayState.solved, 1);
   EXPECT_EQ(CurrentLevel, 3);
   EXPECT_EQ(testing_support::ReadBytes("data/yelko/Level"), std::vector<std::uint8_t>{4});
 }

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "board/board_state.h"
+#include "midend/game.h"
 #include "platform/headless/headless.h"
 #include "tests/test_support.h"
 
@@ -66,21 +66,16 @@ TEST_F(PlatformShapes, EveryEdgeListHoldsExactlyTheLeadingCells) {
   EXPECT_EQ(List(tee.downEdge, tee.downCount), (Cells{{2, 2}, {0, 1}, {1, 1}}));
 }
 
-TEST_F(PlatformShapes, BuildingCopiesTheTypeIntoItsSlotAndNoOther) {
-  std::memset(&PlatformTable.record[4], 0x7F, sizeof(PlatformRecord));
-  BuildPlatformShape(4, 7);
-  const PlatformRecord& slot = PlatformTable.record[4];
+TEST_F(PlatformShapes, BuildingCopiesTheTypeAndAnUnknownTypeHasNoShape) {
+  PlatformRecord slot;
+  std::memset(&slot, 0x7F, sizeof slot);
+  EXPECT_TRUE(BuildPlatformShape(&slot, 7));
   const PlatformRecord& bar = PlatformShapeOf(7);
   EXPECT_EQ(std::memcmp(slot.shape, bar.shape, sizeof slot.shape), 0);
   EXPECT_EQ(List(slot.upEdge, slot.upCount), (Cells{{0, 0}}));
   EXPECT_EQ(List(slot.leftEdge, slot.leftCount), List(bar.leftEdge, bar.leftCount));
-
-  // A slot beyond the table is never written.
-  const PlatformTableRecord table = PlatformTable;
-  BuildPlatformShape(MaxPlatformsInRecord, 5);
-  BuildPlatformShape(0xFFFFFFFFu, 8);
-  EXPECT_EQ(std::memcmp(&table, &PlatformTable, sizeof table), 0);
-  EXPECT_TRUE(headless::Messages().empty());
+  EXPECT_FALSE(BuildPlatformShape(&slot, 9));
+  EXPECT_EQ(slot, PlatformRecord{});
 }
 
 }  // namespace

@@ -8,10 +8,10 @@
 
 #include "app/program_state.h"
 #include "app/shell.h"
-#include "board/board_state.h"
 #include "editor/editor.h"
 #include "gfx/sprites.h"
 #include "input/input.h"
+#include "midend/game.h"
 #include "platform/headless/headless.h"
 #include "tests/test_support.h"
 
@@ -43,7 +43,7 @@ struct Grids {
   bool operator==(const Grids&) const = default;
 };
 Grids Snapshot() {
-  return {{&BoardGrid[0][0], &BoardGrid[0][0] + BoardCells * BoardCells},
+  return {{&EditorTerrain[0][0], &EditorTerrain[0][0] + BoardCells * BoardCells},
           {&EditorGrid[0][0], &EditorGrid[0][0] + BoardCells * BoardCells}};
 }
 
@@ -81,10 +81,10 @@ TEST_F(Editor, SavingRightAfterEnteringStoresAnEmptyBoardAndThePlayersCellFromPl
   Bytes old(LevelRecordSize);
   for (int i = 0; i < LevelRecordSize; ++i) old[i] = std::uint8_t(i * 7 + 1);
   std::memcpy(LevelRecord, old.data(), LevelRecordSize);
-  for (auto& column : BoardGrid) std::fill(std::begin(column), std::end(column), CellLand);
+  for (auto& column : EditorTerrain) std::fill(std::begin(column), std::end(column), CellLand);
   EditorGrid[4][4] = EditorBall;
-  PlayerBob.x = 3 * 40 + 12;  // in the middle of a move in play
-  PlayerBob.y = 5 * 40;
+  PlayState.playerX = 3 * 40 + 12;  // in the middle of a move in play
+  PlayState.playerY = 5 * 40;
 
   Enter();
   EXPECT_FALSE(std::filesystem::exists("level.dat"));
@@ -110,13 +110,13 @@ TEST_F(Editor, RightClicksCycleTheObjectsAndLeftClicksToggleTheTerrain) {
   EXPECT_EQ(EditorGrid[0][0], 18);
 
   Paint(5, 6);
-  EXPECT_EQ(BoardGrid[5][6], CellLand);
+  EXPECT_EQ(EditorTerrain[5][6], CellLand);
   Paint(5, 6);
-  EXPECT_EQ(BoardGrid[5][6], CellWater);
+  EXPECT_EQ(EditorTerrain[5][6], CellWater);
   for (std::int32_t other : {CellPlatform, 0, -7, 77}) {
-    BoardGrid[7][7] = other;
+    EditorTerrain[7][7] = other;
     Paint(7, 7);
-    EXPECT_EQ(BoardGrid[7][7], CellWater) << other;
+    EXPECT_EQ(EditorTerrain[7][7], CellWater) << other;
   }
 }
 
@@ -125,7 +125,8 @@ TEST_F(Editor, AClickHitsTheCellUnderItAndOneOffTheBoardChangesNothing) {
   Click(false, 0, 39);
   Click(false, 559, 559);
   Click(false, 40, 0);
-  EXPECT_EQ(std::tuple(BoardGrid[0][0], BoardGrid[0][1], BoardGrid[13][13], BoardGrid[1][0]),
+  EXPECT_EQ(std::tuple(EditorTerrain[0][0], EditorTerrain[0][1], EditorTerrain[13][13],
+                       EditorTerrain[1][0]),
             std::tuple(CellLand, CellWater, CellLand, CellLand));
 
   const Grids before = Snapshot();
@@ -189,11 +190,11 @@ TEST_F(Editor, HoldingLReloadsOnEveryFrameAndKeepsObjectsOnOtherCells) {
   LeftClickPending = RightClickPending = 1;
   ClickX = ClickY = 0;
   Frame({DIK_L});  // load, then both clicks on cell (0, 0)
-  EXPECT_EQ(std::pair(BoardGrid[0][0], EditorGrid[0][0]), std::pair(CellWater, EditorPlayer));
+  EXPECT_EQ(std::pair(EditorTerrain[0][0], EditorGrid[0][0]), std::pair(CellWater, EditorPlayer));
   Place(5, 5, 1);  // the Player becomes a ball
   Frame({DIK_L});
   // The Player on (0, 0) and the ball on (9, 9) are not named by the file: kept.
-  EXPECT_EQ(std::tuple(BoardGrid[0][0], EditorGrid[5][5], EditorGrid[0][0], EditorGrid[9][9]),
+  EXPECT_EQ(std::tuple(EditorTerrain[0][0], EditorGrid[5][5], EditorGrid[0][0], EditorGrid[9][9]),
             std::tuple(CellLand, EditorPlayer, EditorPlayer, EditorBall));
 }
 
@@ -244,10 +245,10 @@ TEST_F(Editor, CheckSearchesThePaintedLevelOncePerPress) {
   Place(1, 1, 1);
   Place(2, 1, 2);
   Frame({DIK_V});
-  EXPECT_EQ(EditorCheckText, "Solvable in 1 moves");
+  EXPECT_EQ(EditorCheckText, "Solvable in 1 move");
   EditorGrid[2][1] = EditorEmpty;  // no ball left to collect
   Frame({DIK_V});                  // still held: no new search
-  EXPECT_EQ(EditorCheckText, "Solvable in 1 moves");
+  EXPECT_EQ(EditorCheckText, "Solvable in 1 move");
   Frame();
   Frame({DIK_V});
   EXPECT_EQ(EditorCheckText, "No solution");

@@ -2,60 +2,60 @@
 // he stands on, and whether a platform may move.
 #include "play/movement.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <string>
 #include <tuple>
 
-#include "board/board_state.h"
-#include "board/level_record.h"
-#include "gfx/sprites.h"
+#include "board/level.h"
 #include "tests/test_support.h"
 
 namespace {
 
 class MovementQueries : public testing_support::FreshProgram {
  protected:
+  Level level_;
+  GameState state_;
+
   void SetUp() override {
     FreshProgram::SetUp();
-    for (int c = 0; c < BoardCells; ++c) std::memset(TerrainColumn(LevelRecord, c), 2, BoardCells);
-    Rebuild();
+    for (auto& column : level_.terrain) std::fill(std::begin(column), std::end(column), CellWater);
   }
-  static void Rebuild() {
-    BuildTerrainGrid();
-    MarkPlatformCells();
-  }
-  static void Land(int column, int row) {
-    TerrainColumn(LevelRecord, column)[row] = 1;
-    Rebuild();
-  }
+
+  void Land(int column, int row) { level_.terrain[column][row] = CellLand; }
   // Slot n gets a platform of the type with its box at the cell, as set-up would give it.
-  static void Platform(int n, int type, int column, int row) {
-    PlatformTable.x[n] = column * CellPixels;
-    PlatformTable.y[n] = row * CellPixels;
-    BuildPlatformShape(std::uint32_t(n), type);
-    if (PlatformCount <= n) PlatformCount = n + 1;
-    Rebuild();
+  void Platform(int n, int type, int column, int row) {
+    state_.platformX[n] = column * CellPixels;
+    state_.platformY[n] = row * CellPixels;
+    BuildPlatformShape(&level_.platform[n], type);
+    if (level_.platformCount <= n) level_.platformCount = n + 1;
   }
-  static void PlayerAt(std::int32_t x, std::int32_t y) {
-    PlayerBob.x = x;
-    PlayerBob.y = y;
+  void PlayerAt(std::int32_t x, std::int32_t y) {
+    state_.playerX = x;
+    state_.playerY = y;
   }
-  // The flags a probe leaves: "W", "L", "P", or "" for none.
-  static std::string Flags(void (*probe)()) {
-    NeighbourWater = NeighbourLand = NeighbourPlatform = 1;
-    probe();
-    return std::string(NeighbourWater ? "W" : "") + (NeighbourLand ? "L" : "") +
-           (NeighbourPlatform ? "P" : "");
-  }
-  static std::string AllFlags() {
-    return Flags(ProbeLeft) + "/" + Flags(ProbeUp) + "/" + Flags(ProbeRight) + "/" +
-           Flags(ProbeDown);
+  Board Shown() const {
+    Board board;
+    BuildBoard(level_, state_, &board);
+    return board;
   }
   // Left, up, right, down: 1 where platform n may move.
-  static std::string Moves(int n) {
+  std::string Moves(int n) const {
     std::string s;
-    for (int d : {DirLeft, DirUp, DirRight, DirDown}) s += CanPlatformMove(n, d) ? '1' : '0';
+    for (int d : {DirLeft, DirUp, DirRight, DirDown}) {
+      s += CanPlatformMove(level_, Shown(), state_, n, d) ? '1' : '0';
+    }
+    return s;
+  }
+  // Left, up, right, down: what the Player's decision is, "w" walk, "c" carry, "." stay.
+  std::string Decisions() const {
+    std::string s;
+    for (int d : {DirLeft, DirUp, DirRight, DirDown}) {
+      GameState t = state_;
+      DecideMove(level_, Shown(), &t, d);
+      s += t.movement.carrying ? 'c' : t.movement.moving ? 'w' : '.';
+    }
     return s;
   }
 };
@@ -65,25 +65,23 @@ TEST_F(MovementQueries, BoundariesAreMultiplesOfACellEvenLeftOfTheBoard) {
   for (auto [x, y, at] : {Case{40, 80, 1}, Case{44, 80, 0}, Case{40, 76, 0}, Case{0, 0, 1},
                           Case{-40, 0, 1}, Case{-4, 0, 0}, Case{INT_MIN, INT_MAX, 0}}) {
     PlayerAt(x, y);
-    EXPECT_EQ(AtCellBoundary(), at) << x << "," << y;
+    EXPECT_EQ(AtCellBoundary(state_), at) << x << "," << y;
   }
 }
 
-TEST_F(MovementQueries, ProbesTellWhatIsUnderAndBesideThePlayer) {
+TEST_F(MovementQueries, ThePlayerWalksOntoLandOrPlatformsAndCarriesOverWater) {
   Land(5, 4);
+  Land(5, 5);
   Platform(0, 7, 6, 5);  // a bar from (6, 5) down
-  PlayerAt(200, 200);
-  EXPECT_EQ(AllFlags(), "W/L/P/W");
-  ProbeUnderPlayer();
-  EXPECT_EQ(OnPlatform, 0);
+  PlayerAt(200, 200);    // on land at (5, 5): water left and below, land up, the bar right
+  EXPECT_EQ(Decisions(), ".ww.");
+  // On the bar's middle: along it, or carrying it right; not left, where land meets its top.
   PlayerAt(240, 240);
-  ProbeUnderPlayer();
-  EXPECT_EQ(OnPlatform, 1);
+  EXPECT_EQ(Decisions(), ".wcw");
   // Beyond the border there is no neighbour.
+  Platform(1, 5, 0, 0);
   PlayerAt(0, 0);
-  EXPECT_EQ(AllFlags(), "//W/W");
-  PlayerAt(520, 520);
-  EXPECT_EQ(AllFlags(), "W/W//");
+  EXPECT_EQ(Decisions(), "..ww");
 }
 
 TEST_F(MovementQueries, APlayerOffTheBoardStandsOnNoCellAndHasNoNeighbours) {
@@ -93,9 +91,7 @@ TEST_F(MovementQueries, APlayerOffTheBoardStandsOnNoCellAndHasNoNeighbours) {
   for (auto [x, y] : {At{-20, 200}, At{-1, 240}, At{-40, 240}, At{INT_MIN, 200}, At{560, 200},
                       At{200, 560}, At{0, -40}, At{INT_MAX, INT_MAX}}) {
     PlayerAt(x, y);
-    ProbeUnderPlayer();
-    EXPECT_EQ(OnPlatform, 0) << x << "," << y;
-    EXPECT_EQ(AllFlags(), "///") << x << "," << y;
+    EXPECT_EQ(Decisions(), "....") << x << "," << y;
   }
 }
 
@@ -122,14 +118,16 @@ TEST_F(MovementQueries, APlatformMovesOnlyOntoOpenWater) {
   // Only platforms that exist, and only the four directions; positions no play leads to still
   // read no cell beyond the board.
   EXPECT_EQ(Moves(6) + Moves(-1) + Moves(9), "000000000000");
-  EXPECT_EQ(CanPlatformMove(0, 0) + CanPlatformMove(0, 5), 0);
-  PlatformTable.x[0] = INT_MAX;
-  PlatformTable.y[0] = INT_MIN;
+  EXPECT_EQ(CanPlatformMove(level_, Shown(), state_, 0, 0) +
+                CanPlatformMove(level_, Shown(), state_, 0, 5),
+            0);
+  state_.platformX[0] = INT_MAX;
+  state_.platformY[0] = INT_MIN;
   EXPECT_EQ(Moves(0), "0000");
 }
 
 TEST_F(MovementQueries, ThePlatformUnderThePlayerIsTheLastWithinReach) {
-  EXPECT_EQ(FindPlatformUnderPlayer(), -1);
+  EXPECT_EQ(FindPlatformUnderPlayer(level_, state_), -1);
   Platform(0, 5, 0, 0);
   Platform(1, 5, 10, 10);
   Platform(2, 7, 5, 5);  // covers (5, 5)
@@ -139,19 +137,19 @@ TEST_F(MovementQueries, ThePlatformUnderThePlayerIsTheLastWithinReach) {
   for (auto [x, y, n] : {Case{200, 200, 2}, Case{204, 200, 4}, Case{240, 240, 4},
                          Case{280, 200, -1}, Case{0, 0, 0}, Case{40, 40, 0}}) {
     PlayerAt(x, y);
-    EXPECT_EQ(FindPlatformUnderPlayer(), n) << x << "," << y;
+    EXPECT_EQ(FindPlatformUnderPlayer(level_, state_), n) << x << "," << y;
   }
   // During a carry the Player is 4 pixels ahead of the platform: the same one is found.
-  PlatformTable.x[1] = 404;
+  state_.platformX[1] = 404;
   PlayerAt(448, 400);
-  EXPECT_EQ(FindPlatformUnderPlayer(), 1);
+  EXPECT_EQ(FindPlatformUnderPlayer(level_, state_), 1);
   // Distances between extreme positions do not wrap: 2^32 - 1 pixels are not 1.
-  PlatformTable.x[4] = INT_MAX;
-  PlatformTable.y[4] = INT_MIN;
+  state_.platformX[4] = INT_MAX;
+  state_.platformY[4] = INT_MIN;
   PlayerAt(INT_MIN, INT_MIN);
-  EXPECT_EQ(FindPlatformUnderPlayer(), -1);
+  EXPECT_EQ(FindPlatformUnderPlayer(level_, state_), -1);
   PlayerAt(INT_MAX, INT_MIN);
-  EXPECT_EQ(FindPlatformUnderPlayer(), 4);
+  EXPECT_EQ(FindPlatformUnderPlayer(level_, state_), 4);
 }
 
 }  // namespace

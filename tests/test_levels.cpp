@@ -2,8 +2,9 @@
 
 #include "app/assets.h"
 #include "app/shell.h"
-#include "board/board_state.h"
 #include "board/level_record.h"
+#include "gfx/display.h"
+#include "midend/game.h"
 #include "tests/test_support.h"
 
 namespace testing_support {
@@ -33,7 +34,6 @@ void WriteLevel(const std::string& path, const TestLevel& level) {
 void BootGame() {
   platform::RegisterWindowClass("WINXCLASS", WindowProc);
   MainWindow = platform::CreateGameWindow("WINXCLASS", "Yelko", GameMenu());
-  AppInstance = 1;
   GameInit();
   StartLevel();
 }

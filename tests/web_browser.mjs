@@ -80,11 +80,15 @@ async function waitFrames(page, count) {
     fail((await gameOver(page)) ? 'the game ended unasked' : 'the game ran no frame for 20 s');
   }
 }
-async function load(page, url) {
-  await page.goto(url, { waitUntil: 'load' });
+// Until a page just (re)loaded runs its game: its code arrives after the page has loaded.
+async function started(page) {
   await page.waitForFunction(() => typeof YelkoPage === 'object' && YelkoPage.frames > 0,
                              { timeout: 30000 });
   await waitFrames(page, 20);
+}
+async function load(page, url) {
+  await page.goto(url, { waitUntil: 'load' });
+  await started(page);
 }
 async function press(page, key, count = 10) {
   await page.keyboard.press(key);
@@ -324,7 +328,7 @@ for (const name of ['short.dat', 'opened.dat']) {
   if (name === 'opened.dat') await Promise.all([page.waitForNavigation(), page.click('#box-buttons button')]);
   else await press(page, 'Enter');
 }
-await page.waitForFunction(() => YelkoPage.frames > 20 || YelkoPage.resting, { timeout: 30000 });
+await started(page);
 await expectFrame(page, 'opened.bmp', 'the opened level');
 if (!page.url().includes('start-level=0')) fail('the opened level is not played as level 0');
 
@@ -332,8 +336,8 @@ if (!page.url().includes('start-level=0')) fail('the opened level is not played 
 // reload still plays; on a 1920 x 1080 screen the board fills the height.
 await page.keyboard.press('Escape');
 await page.waitForSelector('#ended:not([hidden])', { timeout: 5000 });
-await page.click('#again');
-await page.waitForFunction(() => YelkoPage.frames > 20 && !YelkoPage.gameOver, { timeout: 30000 });
+await Promise.all([page.waitForNavigation(), page.click('#again')]);
+await started(page);
 noProblems('playing on a desktop');
 await page.setOfflineMode(true);
 await load(page, origin);

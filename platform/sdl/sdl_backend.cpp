@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "platform/key_latch.h"
+#include "platform/keys.h"
 #include "platform/pacing.h"
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_box.h"
@@ -319,8 +320,11 @@ class SdlBackend final : public Backend {
   }
 
   bool AsyncKeyDown(int virtualKey) override {
-    if (virtualKey == VK_ESCAPE) return Held(SDL_SCANCODE_ESCAPE);
-    if (virtualKey == VK_RETURN) return Held(SDL_SCANCODE_RETURN) || Held(SDL_SCANCODE_KP_ENTER);
+    if (virtualKey == VK_ESCAPE) return KeyLatchAsk(keys_, DIK_ESCAPE);
+    if (virtualKey == VK_RETURN) {
+      const bool enter = KeyLatchAsk(keys_, DIK_RETURN);
+      return KeyLatchAsk(keys_, DIK_NUMPADENTER) || enter;
+    }
     return false;
   }
 
@@ -335,18 +339,18 @@ class SdlBackend final : public Backend {
     return keyboardOpen_;
   }
 
-  // Every key held now or tapped since the last read, from the keyboard and the gamepad; keys
-  // that answered a menu or a box stay out until they are released.
+  // Every key held now or tapped since the last read, from the keyboard and the gamepad.
   bool KeyboardRead(std::uint8_t state[256]) override {
     if (!keyboardOpen_) return false;
     std::uint8_t pad[256];
     KeyLatchSnapshot(keys_, state);
     KeyLatchSnapshot(pad_, pad);
-    for (int i = 0; i < 256; ++i) state[i] = suppressed_[std::size_t(i)] ? 0 : state[i] | pad[i];
+    for (int i = 0; i < 256; ++i) state[i] |= pad[i];
     return true;
   }
 
   bool GamepadInUse() override { return gamepadInUse_; }
+  bool BackgroundThreads() override { return true; }
 
   void KeyboardClose() override { keyboardOpen_ = false; }
   bool MouseOpen() override { return screen_.window != nullptr; }
@@ -434,14 +438,13 @@ class SdlBackend final : public Backend {
         break;
       case SDL_KEYDOWN:
         gamepadInUse_ = false;
-        if (!KeyDown(e.key) && e.key.repeat == 0) {
-          KeyLatchDown(keys_, DirectInputCode(e.key.keysym.scancode));
+        if (!KeyDown(e.key)) {
+          KeyLatchDown(keys_, DirectInputCode(e.key.keysym.scancode), e.key.repeat != 0);
         }
         break;
       case SDL_KEYUP:
         if (const std::uint8_t code = DirectInputCode(e.key.keysym.scancode)) {
           KeyLatchUp(keys_, code);
-          suppressed_[code] = false;
         }
         break;
       case SDL_MOUSEBUTTONDOWN:
@@ -478,9 +481,9 @@ class SdlBackend final : public Backend {
         break;
       case SDL_CONTROLLERAXISMOTION:
         if (e.caxis.axis == SDL_CONTROLLER_AXIS_LEFTX) {
-          Stick(stickX_, e.caxis.value, 0xCB, 0xCD);
+          Stick(stickX_, e.caxis.value, PAD_LEFT, PAD_RIGHT);
         } else if (e.caxis.axis == SDL_CONTROLLER_AXIS_LEFTY) {
-          Stick(stickY_, e.caxis.value, 0xC8, 0xD0);
+          Stick(stickY_, e.caxis.value, PAD_UP, PAD_DOWN);
         }
         break;
       default:
@@ -526,15 +529,11 @@ class SdlBackend final : public Backend {
         (sym == SDLK_F11 && (mod & (KMOD_ALT | KMOD_CTRL | KMOD_SHIFT | KMOD_GUI)) == 0) ||
         (alt && (sym == SDLK_RETURN || sym == SDLK_KP_ENTER));
     if (fullScreenKey) {
-      // Enter that made the window full screen must not also leave the editor.
-      if (const std::uint8_t code = DirectInputCode(key.keysym.scancode)) suppressed_[code] = true;
+      // The window takes it: the Enter that made the window full screen never leaves the
+      // editor (its repeats count only for a key the latch holds).
       if (key.repeat == 0) SetFullScreen(!IsFullScreen());
       return true;
     }
-    // The game swallows key messages; they carry what a desktop's would, for completeness.
-    const std::int64_t lParam = 1 | std::int64_t(DirectInputCode(key.keysym.scancode)) << 16 |
-                                (key.repeat != 0 ? std::int64_t(1) << 30 : 0);
-    Post(WM_KEYDOWN, VirtualKey(key.keysym.scancode), lParam);
     return false;
   }
 
@@ -643,29 +642,12 @@ class SdlBackend final : public Backend {
     return answer;
   }
 
-  // After a menu or box: paint the board again, and let the keys that answered it (Enter,
-  // Escape, an arrow) reach the game only once they have been released, so that Escape closing
-  // a menu does not also end the game, nor Enter leave the editor.
-  // The modal loop took the key events meanwhile, so what the latch holds is stale.
+  // After a menu or box: paint the board again; the keys that answered it count only once
+  // pressed again (platform/key_latch.h).
   void AfterModal() {
     EndOverlay(screen_);
     Repaint();
-    KeyLatchClear(keys_);
-    const Uint8* keys = SDL_GetKeyboardState(nullptr);
-    for (int sc = 0; sc < SDL_NUM_SCANCODES; ++sc) {
-      const std::uint8_t code = DirectInputCode(static_cast<SDL_Scancode>(sc));
-      if (keys[sc] != 0 && code != 0) suppressed_[code] = true;
-    }
-  }
-
-  bool Held(SDL_Scancode scancode) {
-    const Uint8* keys = SDL_GetKeyboardState(nullptr);
-    const std::uint8_t code = DirectInputCode(scancode);
-    if (keys[scancode] == 0) {
-      suppressed_[code] = false;
-      return false;
-    }
-    return !suppressed_[code];
+    KeyLatchAfterModal(keys_);
   }
 
   void Repaint() { RenderScene(screen_, false); }
@@ -713,7 +695,6 @@ class SdlBackend final : public Backend {
   int requestedWidth_ = 0;
   int requestedHeight_ = 0;
   int requestedBits_ = 0;
-  std::array<bool, 256> suppressed_{};  // by scan code
   KeyLatch keys_;
   KeyLatch pad_;
   std::vector<SDL_GameController*> pads_;

@@ -1,4 +1,7 @@
+// SDL's keys and gamepad buttons in the game's one code space (platform/keys.h).
 #include "platform/sdl/sdl_keys.h"
+
+#include "platform/keys.h"
 
 namespace platform::sdl {
 
@@ -143,79 +146,32 @@ std::uint8_t DirectInputCode(SDL_Scancode scancode) {
   }
 }
 
-std::uint32_t VirtualKey(SDL_Scancode scancode) {
-  if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z) {
-    return 'A' + std::uint32_t(scancode - SDL_SCANCODE_A);
-  }
-  if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9) {
-    return '1' + std::uint32_t(scancode - SDL_SCANCODE_1);
-  }
-  if (scancode >= SDL_SCANCODE_F1 && scancode <= SDL_SCANCODE_F12) {
-    return 0x70 + std::uint32_t(scancode - SDL_SCANCODE_F1);
-  }
-  switch (scancode) {
-    case SDL_SCANCODE_0:
-      return '0';
-    case SDL_SCANCODE_BACKSPACE:
-      return 0x08;
-    case SDL_SCANCODE_TAB:
-      return 0x09;
-    case SDL_SCANCODE_RETURN:
-    case SDL_SCANCODE_KP_ENTER:
-      return 0x0D;
-    case SDL_SCANCODE_LSHIFT:
-    case SDL_SCANCODE_RSHIFT:
-      return 0x10;
-    case SDL_SCANCODE_LCTRL:
-    case SDL_SCANCODE_RCTRL:
-      return 0x11;
-    case SDL_SCANCODE_ESCAPE:
-      return 0x1B;
-    case SDL_SCANCODE_SPACE:
-      return 0x20;
-    case SDL_SCANCODE_PAGEUP:
-      return 0x21;
-    case SDL_SCANCODE_PAGEDOWN:
-      return 0x22;
-    case SDL_SCANCODE_END:
-      return 0x23;
-    case SDL_SCANCODE_HOME:
-      return 0x24;
-    case SDL_SCANCODE_LEFT:
-      return 0x25;
-    case SDL_SCANCODE_UP:
-      return 0x26;
-    case SDL_SCANCODE_RIGHT:
-      return 0x27;
-    case SDL_SCANCODE_DOWN:
-      return 0x28;
-    case SDL_SCANCODE_INSERT:
-      return 0x2D;
-    case SDL_SCANCODE_DELETE:
-      return 0x2E;
-    default:
-      return 0;
-  }
-}
-
 std::uint8_t GamepadButtonCode(std::uint8_t button) {
   switch (button) {
-    case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
-      return 0xCB;
-    case SDL_CONTROLLER_BUTTON_DPAD_UP:
-      return 0xC8;
-    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
-      return 0xCD;
-    case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
-      return 0xD0;
     case SDL_CONTROLLER_BUTTON_A:
-      return 0x23;
+      return PAD_A;
     case SDL_CONTROLLER_BUTTON_B:
-      return 0x2C;
+      return PAD_B;
+    case SDL_CONTROLLER_BUTTON_X:
+      return PAD_X;
     case SDL_CONTROLLER_BUTTON_Y:
-      return 0x15;
+      return PAD_Y;
+    case SDL_CONTROLLER_BUTTON_BACK:
+      return PAD_BACK;
     case SDL_CONTROLLER_BUTTON_START:
-      return 0x13;
+      return PAD_START;
+    case SDL_CONTROLLER_BUTTON_LEFTSHOULDER:
+      return PAD_LEFT_SHOULDER;
+    case SDL_CONTROLLER_BUTTON_RIGHTSHOULDER:
+      return PAD_RIGHT_SHOULDER;
+    case SDL_CONTROLLER_BUTTON_DPAD_UP:
+      return PAD_UP;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
+      return PAD_DOWN;
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
+      return PAD_LEFT;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
+      return PAD_RIGHT;
     default:
       return 0;
   }

@@ -1,9 +1,10 @@
-// Packs the page for serving, after emscripten has written index.html, index.js and index.wasm:
-// the data files into index.data (and gzipped, index.data.pack), index.wasm gzipped
-// (index.wasm.pack), the icons from the art tool's BMPs into PNGs, and sw.js with the SHA-256 of
-// every file the service worker keeps, so that it takes one build whole or not at all.
+// Packs the page for serving, after emscripten has written index.js and index.wasm: the data
+// files into index.data (and gzipped, index.data.pack), index.wasm and index.js gzipped
+// (index.wasm.pack, index.js.pack), the art tool's icons in OUT_DIR packed tighter, and sw.js
+// with the SHA-256 of every file the service worker keeps, so that it takes one build whole or
+// not at all.
 //
-//   node pack.mjs OUT_DIR SW_TEMPLATE ICON.bmp... -- DATA_FILE...
+//   node pack.mjs OUT_DIR SW_TEMPLATE ICON.png... -- DATA_FILE...
 import { createHash } from 'node:crypto';
 import { readFileSync, writeFileSync } from 'node:fs';
 import { basename, join } from 'node:path';
@@ -43,9 +44,12 @@ for (const file of dataFiles) {
 const data = Buffer.concat(parts);
 writeFileSync(join(out, 'index.data'), data);
 writeFileSync(join(out, 'index.data.pack'), gzip(data));
-writeFileSync(join(out, 'index.wasm.pack'), gzip(readFileSync(join(out, 'index.wasm'))));
+for (const name of ['index.wasm', 'index.js']) {
+  writeFileSync(join(out, name + '.pack'), gzip(readFileSync(join(out, name))));
+}
 
-// A 24-bit BMP as a PNG, each row with the filter that leaves the smallest differences.
+// The art tool's PNGs (RGBA, rows unfiltered, one fixed-code deflate block) packed again, the
+// same pixels: each row with the filter that leaves the smallest differences, deflated at level 9.
 const crcTable = Array.from({ length: 256 }, (_, n) => {
   for (let k = 0; k < 8; ++k) n = n & 1 ? 0xEDB88320 ^ (n >>> 1) : n >>> 1;
   return n >>> 0;
@@ -63,45 +67,46 @@ function chunk(type, body) {
   crc.writeUInt32BE(crc32(Buffer.concat([head.subarray(4), body])), 0);
   return Buffer.concat([head, body, crc]);
 }
-function png(bmp) {
-  const offset = bmp.readUInt32LE(10), width = bmp.readInt32LE(18), height = bmp.readInt32LE(22);
-  const stride = (width * 3 + 3) & ~3, line = width * 3;
+function repack(png) {
+  const header = png.subarray(16, 29);
+  const width = header.readUInt32BE(0), height = header.readUInt32BE(4);
+  const idat = [];
+  for (let at = 8; at < png.length; at += 12 + png.readUInt32BE(at)) {
+    if (png.toString('latin1', at + 4, at + 8) === 'IDAT') {
+      idat.push(png.subarray(at + 8, at + 8 + png.readUInt32BE(at)));
+    }
+  }
+  const raw = zlib.inflateSync(Buffer.concat(idat));
+  const line = width * 4;
+  if (header[8] !== 8 || header[9] !== 6 || raw.length !== (line + 1) * height) return png;
   const rows = [];
   let above = Buffer.alloc(line);
   for (let y = 0; y < height; ++y) {
-    const at = offset + (height - 1 - y) * stride;
-    const row = Buffer.alloc(line);
-    for (let i = 0; i < line; i += 3) {
-      row[i] = bmp[at + i + 2];
-      row[i + 1] = bmp[at + i + 1];
-      row[i + 2] = bmp[at + i];
-    }
-    const sub = row.map((v, i) => (v - (i >= 3 ? row[i - 3] : 0)) & 255);
+    if (raw[y * (line + 1)] !== 0) return png;  // filtered already: left as it is
+    const row = raw.subarray(y * (line + 1) + 1, (y + 1) * (line + 1));
+    const sub = row.map((v, i) => (v - (i >= 4 ? row[i - 4] : 0)) & 255);
     const up = row.map((v, i) => (v - above[i]) & 255);
     const cost = (r) => r.reduce((sum, v) => sum + (v < 128 ? v : 256 - v), 0);
-    const choices = [[0, row], [1, sub], [2, up]];
-    const [filter, bytes] = choices.reduce((a, b) => (cost(b[1]) < cost(a[1]) ? b : a));
-    rows.push(Buffer.from([filter]), bytes);
+    const best = [[0, row], [1, sub], [2, up]].reduce((a, b) => (cost(b[1]) < cost(a[1]) ? b : a));
+    rows.push(Buffer.from([best[0]]), best[1]);
     above = row;
   }
-  const header = Buffer.alloc(13);
-  header.writeUInt32BE(width, 0);
-  header.writeUInt32BE(height, 4);
-  header.set([8, 2, 0, 0, 0], 8);  // 8 bits, RGB
-  return Buffer.concat([Buffer.from([137, 80, 78, 71, 13, 10, 26, 10]), chunk('IHDR', header),
+  return Buffer.concat([png.subarray(0, 8), chunk('IHDR', header),
                         chunk('IDAT', zlib.deflateSync(Buffer.concat(rows), { level: 9 })),
                         chunk('IEND', Buffer.alloc(0))]);
 }
-for (const icon of icons) {
-  writeFileSync(join(out, basename(icon).replace(/\.bmp$/, '.png')), png(readFileSync(icon)));
-}
+for (const icon of icons) writeFileSync(icon, repack(readFileSync(icon)));
 
-// The service worker, with the build's files and their hashes.
-const kept = ['index.html', 'index.js', 'index.wasm.pack', 'index.data.pack',
-              'manifest.webmanifest', 'favicon.svg',
-              ...icons.map((icon) => basename(icon).replace(/\.bmp$/, '.png'))];
-const files = Object.fromEntries(kept.map((name) =>
-  [name, createHash('sha256').update(readFileSync(join(out, name))).digest('hex')]));
-const build = createHash('sha256').update(JSON.stringify(files)).digest('hex').slice(0, 16);
+// The service worker, with the build's files and their hashes: those the page loads kept at the
+// first visit, the large icon when first asked.
+const sha = (name) => createHash('sha256').update(readFileSync(join(out, name))).digest('hex');
+const names = ['index.html', 'index.js.pack', 'index.wasm.pack', 'index.data.pack',
+               'manifest.webmanifest', 'favicon.svg', ...icons.map((icon) => basename(icon))];
+const later = names.filter((name) => name === 'icon-512.png');
+const files = Object.fromEntries(names.filter((name) => !later.includes(name)).map((n) => [n, sha(n)]));
+const asked = Object.fromEntries(later.map((n) => [n, sha(n)]));
+const build = createHash('sha256').update(JSON.stringify([files, asked])).digest('hex').slice(0, 16);
 writeFileSync(join(out, 'sw.js'), readFileSync(template, 'utf8')
-  .replace('/* FILES */ {}', JSON.stringify(files, null, 2)).replace('/* BUILD */', build));
+  .replace('/* FILES */ {}', JSON.stringify(files, null, 2))
+  .replace('/* WHEN_ASKED */ {}', JSON.stringify(asked))
+  .replace('/* BUILD */', build));

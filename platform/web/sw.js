@@ -2,10 +2,12 @@
 // SHA-256) so that the game starts and plays offline, and takes a newer build whole: every file
 // is fetched and checked before the new build is used, else the build in use stays until a
 // later visit tries again. The page tells a newer build to take over once it has loaded all it
-// needs, so that no page ever runs on files of two builds.
+// needs, so that no page ever runs on files of two builds. The large icon, which only installing
+// asks for, is kept when first asked (and checked as well).
 'use strict';
 
 const FILES = /* FILES */ {};
+const WHEN_ASKED = /* WHEN_ASKED */ {};
 const CACHE = 'yelko-/* BUILD */';
 
 async function hash(bytes) {
@@ -53,7 +55,16 @@ self.addEventListener('fetch', (event) => {
     return;
   }
   const name = url.pathname.slice(scope.pathname.length) || 'index.html';
-  if (!(name in FILES)) return;
-  event.respondWith(caches.open(CACHE).then((cache) => cache.match(name))
-    .then((kept) => kept || fetch(event.request)));
+  if (!(name in FILES) && !(name in WHEN_ASKED)) return;
+  event.respondWith((async () => {
+    const cache = await caches.open(CACHE);
+    const kept = await cache.match(name);
+    if (kept) return kept;
+    const response = await fetch(event.request);
+    if (name in WHEN_ASKED && response.ok &&
+        await hash(await response.clone().arrayBuffer()) === WHEN_ASKED[name]) {
+      await cache.put(name, response.clone());
+    }
+    return response;
+  })());
 });

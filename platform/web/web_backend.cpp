@@ -8,8 +8,8 @@
 
 #include "platform/files.h"
 #include "platform/key_latch.h"
+#include "platform/keys.h"
 #include "platform/pacing.h"
-#include "platform/web/web_game.h"
 
 // The page's side of each service; YelkoPage is defined in page.js.
 // clang-format off
@@ -60,14 +60,6 @@ constexpr const char* GameClass = "WINXCLASS";
 constexpr const char* GameDir = "/game";
 constexpr const char* EditorLevel = "level.dat";
 constexpr std::size_t MaxUserValueBytes = 64 * 1024;
-constexpr std::uint8_t ScanEscape = 0x01;
-constexpr std::uint8_t ScanEnter = 0x1C;
-constexpr std::uint8_t ScanPadEnter = 0x9C;
-// Frames of an unchanged picture, with no key held and nothing heard from the player, after
-// which the game rests until the player acts: half a second, or five while the game's own clock
-// may still change something (a solved level's banner and fanfare).
-constexpr int RestAfterFrames = 30;
-constexpr int RestAfterFramesOnClock = 300;
 
 std::uint64_t NowMicros() {
   return std::uint64_t(emscripten_get_now() * 1000.0);
@@ -105,6 +97,9 @@ void AppendJsonString(std::string& out, const char* s) {
 bool SafeValueName(const char* name) {
   return name[0] != '\0' && name[0] != '.' && std::strchr(name, '/') == nullptr;
 }
+
+GameQuestions Questions;
+std::string Answer;  // the last text handed to the page, kept until its next question
 
 class WebSound final : public SoundBuffer {
  public:
@@ -161,8 +156,11 @@ class WebBackend final : public Backend {
   }
 
   bool AsyncKeyDown(int virtualKey) override {
-    if (virtualKey == VK_ESCAPE) return TakeAsync(ScanEscape);
-    if (virtualKey == VK_RETURN) return TakeAsync(ScanEnter) || TakeAsync(ScanPadEnter);
+    if (virtualKey == VK_ESCAPE) return KeyLatchAsk(latch_, DIK_ESCAPE);
+    if (virtualKey == VK_RETURN) {
+      const bool enter = KeyLatchAsk(latch_, DIK_RETURN);
+      return KeyLatchAsk(latch_, DIK_NUMPADENTER) || enter;
+    }
     return false;
   }
 
@@ -271,7 +269,6 @@ class WebBackend final : public Backend {
   // display refresh, one or several, so the game keeps its speed on any display. At rest the
   // page waits for the player instead, and the clock starts again from the next frame.
   void WaitVerticalBlank() override {
-    AgeAsyncPresses();
     const bool rest = AtRest();
     heard_ = false;
     const std::uint64_t deadline = NextFrameDeadline(pacer_, NowMicros());
@@ -343,7 +340,6 @@ class WebBackend final : public Backend {
     heard_ = true;
     if (down) {
       KeyLatchDown(latch_, std::uint8_t(scanCode));
-      asyncNew_[scanCode] = true;
     } else {
       KeyLatchUp(latch_, std::uint8_t(scanCode));
     }
@@ -352,8 +348,6 @@ class WebBackend final : public Backend {
   void LoseFocus() {
     heard_ = true;
     KeyLatchClear(latch_);
-    std::memset(asyncNew_, 0, sizeof asyncNew_);
-    std::memset(asyncOld_, 0, sizeof asyncOld_);
   }
 
   void Click(bool right, bool doubleClick, int x, int y) {
@@ -384,14 +378,13 @@ class WebBackend final : public Backend {
     return false;
   }
 
-  // Nothing can change but by the clock: the picture has stood still, no key is held and the
-  // player has done nothing since the last frame.
+  // Nothing can change until the player acts: the picture has stood still as long as the game
+  // asks (GameQuestions), no key is held and the player has done nothing since the last frame.
   bool AtRest() const {
-    if (heard_ || unchangedFrames_ < (GameKeepsTime() ? RestAfterFramesOnClock : RestAfterFrames)) {
-      return false;
-    }
+    const int needed = Questions.framesBeforeRest != nullptr ? Questions.framesBeforeRest() : 30;
+    if (heard_ || unchangedFrames_ < needed) return false;
     for (int i = 0; i < 256; ++i) {
-      if (latch_.held[i] != 0 || latch_.pressed[i] != 0 || asyncNew_[i] || asyncOld_[i]) {
+      if ((latch_.held[i] | latch_.pressed[i] | latch_.tapped[i] | latch_.recent[i]) != 0) {
         return false;
       }
     }
@@ -414,25 +407,9 @@ class WebBackend final : public Backend {
   // The key that answered a box (Escape, Enter) is not also a key of the game: the page holds
   // back keys held when the box closed until they are released; what was latched meanwhile is
   // dropped here.
-  void AfterModal() { LoseFocus(); }
-
-  // Escape and Enter: held now, or tapped during this frame or the one before, so that a tap
-  // shorter than a frame is seen. A tap the game did not ask about (Escape in the editor) is
-  // forgotten after that: it must not end the game when play resumes later.
-  bool TakeAsync(std::uint8_t scanCode) {
-    const bool pressed = asyncNew_[scanCode] || asyncOld_[scanCode];
-    asyncNew_[scanCode] = asyncOld_[scanCode] = false;
-    return pressed || latch_.held[scanCode] != 0;
-  }
-
-  void AgeAsyncPresses() {
-    std::memcpy(asyncOld_, asyncNew_, sizeof asyncOld_);
-    std::memset(asyncNew_, 0, sizeof asyncNew_);
-  }
+  void AfterModal() { KeyLatchAfterModal(latch_); }
 
   KeyLatch latch_;
-  bool asyncNew_[256] = {};  // tapped since the last frame ended
-  bool asyncOld_[256] = {};  // tapped during the frame before
   FramePacer pacer_;
   std::vector<std::uint32_t> rgba_;
   std::vector<std::uint32_t> shown_;  // the frame on the canvas
@@ -451,6 +428,10 @@ bool KeepFile(const char* path, const std::uint8_t* data, std::size_t size, std:
 }
 
 }  // namespace
+
+void SetGameQuestions(const GameQuestions& questions) {
+  Questions = questions;
+}
 
 Backend* CreateBackend(std::string* error) {
   if (::chdir(GameDir) != 0) {
@@ -493,6 +474,32 @@ EMSCRIPTEN_KEEPALIVE void yelko_web_click(int right, int doubleClick, int x, int
 
 EMSCRIPTEN_KEEPALIVE void yelko_web_command(int id) {
   if (platform::web::Current != nullptr) platform::web::Current->Command(id);
+}
+
+// The page's questions to the game (GameQuestions); a text stays valid until the next question.
+EMSCRIPTEN_KEEPALIVE const char* yelko_web_describe() {
+  using namespace platform::web;
+  Answer = Questions.describe != nullptr ? Questions.describe() : std::string();
+  return Answer.c_str();
+}
+
+EMSCRIPTEN_KEEPALIVE const char* yelko_web_news() {
+  using namespace platform::web;
+  Answer = Questions.news != nullptr ? Questions.news() : std::string();
+  return Answer.c_str();
+}
+
+EMSCRIPTEN_KEEPALIVE int yelko_web_next_level() {
+  using namespace platform::web;
+  return Questions.nextLevel != nullptr ? Questions.nextLevel() : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE const char* yelko_web_level_problem(const std::uint8_t* bytes, int size) {
+  using namespace platform::web;
+  Answer = Questions.levelProblem != nullptr && size >= 0
+               ? Questions.levelProblem(bytes, std::size_t(size))
+               : std::string();
+  return Answer.c_str();
 }
 
 }  // extern "C"

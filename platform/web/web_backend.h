@@ -4,11 +4,26 @@
 // store.js (the saved values in IndexedDB) and load.js (the packed code and data).
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "platform/backend.h"
 
 namespace platform::web {
+
+// What the page asks of the game itself, answered above this layer (app/web_words.h) and handed
+// down before the backend is made. Any left null is not asked: the page then hears nothing.
+struct GameQuestions {
+  std::string (*describe)() = nullptr;  // the board in words (the ? key)
+  std::string (*news)() = nullptr;      // what changed since the last call, "" when nothing
+  int (*nextLevel)() = nullptr;         // the level a restart starts after a solve, else 0
+  // Why the bytes are no level the game can play, "" when they are one.
+  std::string (*levelProblem)(const std::uint8_t* bytes, std::size_t size) = nullptr;
+  // Frames a picture must stand still, with nobody acting, before nothing can change any more.
+  int (*framesBeforeRest)() = nullptr;
+};
+void SetGameQuestions(const GameQuestions& questions);
 
 // Readies the page for the game: the data files are in /game (the working directory from now
 // on), and the player's saved values, which the page read from the browser's storage before the

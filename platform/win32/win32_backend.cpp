@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/key_latch.h"
+#include "platform/keys.h"
 #include "platform/pacing.h"
 #include "platform/viewport.h"
 #include "platform/win32/win32_audio.h"
@@ -241,17 +242,12 @@ class Win32Backend final : public Backend {
   }
 
   bool AsyncKeyDown(int virtualKey) override {
-    bool down = (::GetAsyncKeyState(virtualKey) & 0x8000) != 0;
-    AsyncKey* key = virtualKey == VK_ESCAPE   ? &escape_
-                    : virtualKey == VK_RETURN ? &enter_
-                                              : nullptr;
-    if (key == nullptr) return down;
-    if (!down) key->suppressed = false;
-    // A tap shorter than a frame, released before the game asked, still counts once, for a
-    // few frames' time.
-    if (key->tapped && ::timeGetTime() - key->tapTime <= TapMs) down = true;
-    key->tapped = false;
-    return down && !key->suppressed;
+    if (virtualKey == VK_ESCAPE) return KeyLatchAsk(latch_, DIK_ESCAPE);
+    if (virtualKey == VK_RETURN) {
+      const bool enter = KeyLatchAsk(latch_, DIK_RETURN);
+      return KeyLatchAsk(latch_, DIK_NUMPADENTER) || enter;
+    }
+    return (::GetAsyncKeyState(virtualKey) & 0x8000) != 0;
   }
 
   void Beep() override { ::MessageBeep(MB_OK); }
@@ -330,6 +326,7 @@ class Win32Backend final : public Backend {
 
   void KeyboardClose() override { keyboardOpen_ = false; }
   bool GamepadInUse() override { return gamepadInUse_; }
+  bool BackgroundThreads() override { return true; }
   bool MouseOpen() override { return hwnd_ != nullptr; }
   void MouseClose() override {}
 
@@ -550,16 +547,8 @@ class Win32Backend final : public Backend {
       // alone and does not open the menu when it is released.
       return msg == WM_KEYDOWN;
     }
-    if (!repeat && (vk == VK_ESCAPE || vk == VK_RETURN)) {
-      AsyncKey& key = vk == VK_ESCAPE ? escape_ : enter_;
-      key.tapped = true;
-      key.tapTime = ::timeGetTime();
-    }
-    const std::uint8_t code = ScanCode(lParam);
-    // A key still held from before a box or a menu counts only once pressed again.
-    if (!repeat || latch_.held[code] != 0) KeyLatchDown(latch_, code);
+    KeyLatchDown(latch_, ScanCode(lParam), repeat);
     gamepadInUse_ = false;
-    Post(WM_KEYDOWN, vk, lParam);
     return msg == WM_KEYDOWN;
   }
 
@@ -577,11 +566,7 @@ class Win32Backend final : public Backend {
 
   // After a box or a menu: nothing held counts until pressed again, so that Escape closing a
   // box does not also end the game, nor Enter leave the editor.
-  void AfterModal() {
-    KeyLatchClear(latch_);
-    escape_ = {(::GetAsyncKeyState(VK_ESCAPE) & 0x8000) != 0};
-    enter_ = {(::GetAsyncKeyState(VK_RETURN) & 0x8000) != 0};
-  }
+  void AfterModal() { KeyLatchAfterModal(latch_); }
 
   void MakeFont() {
     NONCLIENTMETRICSW metrics{};
@@ -670,14 +655,6 @@ class Win32Backend final : public Backend {
   bool presenting_ = false;
   KeyLatch latch_;
   bool keyboardOpen_ = false;
-  struct AsyncKey {
-    bool suppressed = false;  // held since a box or menu closed: not seen until released
-    bool tapped = false;
-    DWORD tapTime = 0;
-  };
-  static constexpr DWORD TapMs = 50;
-  AsyncKey escape_;
-  AsyncKey enter_;
   bool gamepadInUse_ = false;
   Gamepads pads_;
   FramePacer pacer_;

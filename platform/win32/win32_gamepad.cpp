@@ -6,14 +6,13 @@
 
 #include <initializer_list>
 
+#include "platform/keys.h"
+
 namespace platform::win32 {
 namespace {
 
 using GetStateFn = DWORD(WINAPI*)(DWORD, XINPUT_STATE*);
 
-// Scan codes of the keys the buttons stand for.
-constexpr std::uint8_t KeyH = 0x23, KeyZ = 0x2C, KeyY = 0x15, KeyR = 0x13;
-constexpr std::uint8_t KeyUp = 0xC8, KeyDown = 0xD0, KeyLeft = 0xCB, KeyRight = 0xCD;
 // Asking an empty slot is slow in XInput: those are asked again every two seconds only.
 constexpr std::uint32_t RescanMs = 2000;
 
@@ -25,22 +24,26 @@ bool Map(const XINPUT_GAMEPAD& pad, std::uint8_t state[256]) {
     any = true;
   };
   const WORD b = pad.wButtons;
-  key(b & XINPUT_GAMEPAD_A, KeyH);
-  key(b & XINPUT_GAMEPAD_B, KeyZ);
-  key(b & XINPUT_GAMEPAD_Y, KeyY);
-  key(b & XINPUT_GAMEPAD_START, KeyR);
-  key(b & XINPUT_GAMEPAD_DPAD_UP, KeyUp);
-  key(b & XINPUT_GAMEPAD_DPAD_DOWN, KeyDown);
-  key(b & XINPUT_GAMEPAD_DPAD_LEFT, KeyLeft);
-  key(b & XINPUT_GAMEPAD_DPAD_RIGHT, KeyRight);
+  key(b & XINPUT_GAMEPAD_A, PAD_A);
+  key(b & XINPUT_GAMEPAD_B, PAD_B);
+  key(b & XINPUT_GAMEPAD_X, PAD_X);
+  key(b & XINPUT_GAMEPAD_Y, PAD_Y);
+  key(b & XINPUT_GAMEPAD_BACK, PAD_BACK);
+  key(b & XINPUT_GAMEPAD_START, PAD_START);
+  key(b & XINPUT_GAMEPAD_LEFT_SHOULDER, PAD_LEFT_SHOULDER);
+  key(b & XINPUT_GAMEPAD_RIGHT_SHOULDER, PAD_RIGHT_SHOULDER);
+  key(b & XINPUT_GAMEPAD_DPAD_UP, PAD_UP);
+  key(b & XINPUT_GAMEPAD_DPAD_DOWN, PAD_DOWN);
+  key(b & XINPUT_GAMEPAD_DPAD_LEFT, PAD_LEFT);
+  key(b & XINPUT_GAMEPAD_DPAD_RIGHT, PAD_RIGHT);
   // The stick: its stronger axis, past a dead zone, so that a diagonal is one direction.
   const int x = pad.sThumbLX;
   const int y = pad.sThumbLY;
   constexpr int DeadZone = 16000;
   if ((x > DeadZone || x < -DeadZone) && (x < 0 ? -x : x) >= (y < 0 ? -y : y)) {
-    key(true, x > 0 ? KeyRight : KeyLeft);
+    key(true, x > 0 ? PAD_RIGHT : PAD_LEFT);
   } else if (y > DeadZone || y < -DeadZone) {
-    key(true, y > 0 ? KeyUp : KeyDown);
+    key(true, y > 0 ? PAD_UP : PAD_DOWN);
   }
   return any;
 }

@@ -1,6 +1,7 @@
-// XInput gamepads, read once per frame into the keyboard snapshot as the keys they stand for:
-// A = H (hint), B = Z (undo), Y = Y (redo), Start = R (restart), the D-pad and the left stick =
-// the arrows. The XInput DLL is loaded at first use; without one there is simply no gamepad.
+// XInput gamepads, read once per frame into the keyboard snapshot at the pad codes of
+// platform/keys.h (the left stick as the D-pad); which action each stands for is the game's
+// shared table (input/actions.h). The XInput DLL is loaded at first use; without one there is
+// simply no gamepad.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +15,7 @@ class Gamepads {
   Gamepads(const Gamepads&) = delete;
   Gamepads& operator=(const Gamepads&) = delete;
 
-  // ORs the held buttons of every connected pad into state (0x80 per key). True when any
+  // ORs the held buttons of every connected pad into state (0x80 per code). True when any
   // button or the stick is held.
   bool Read(std::uint8_t state[256], std::uint32_t nowMs);
 

@@ -2,6 +2,8 @@
 // the two sheets that hold them.
 #pragma once
 
+#include <string>
+
 #include "platform/surface.h"
 
 inline constexpr int PieceSide = 40;
@@ -30,8 +32,12 @@ platform::Surface PaintPiecesSheet();
 inline constexpr int BoatsSheetSide = 3 * (PlatformSide + 1) + 1;
 platform::Surface PaintBoatsSheet();
 
-// The game's icon, side x side pixels, square and opaque (tools/art/icon.cpp).
-platform::Surface PaintAppIcon(int side);
+// The program's icon, the Player smoothed: DIR/hicolor/NxN/apps/yelko.png at the sizes the
+// desktops use (16 to 512), DIR/hicolor/scalable/apps/yelko.svg and DIR/yelko.ico for Windows.
+// False (with a message) when a file cannot be written.
+bool WriteIcons(const std::string& dir);
+// The same icon as one PNG of side x side pixels (the web page's, at 192 and 512).
+bool WriteIconPng(int side, const std::string& path);
 
 // Where cell (column, row) of a sheet of `side`-pixel cells starts.
 inline int CellOrigin(int index, int side) {

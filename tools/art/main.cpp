@@ -1,7 +1,9 @@
 // yelko-art: paints the game's image sheets.
 //
 //   yelko-art OUTDIR                          writes OUTDIR/pieces.bmp and OUTDIR/boats.bmp
-//   yelko-art --icon SIDE OUT.bmp             the game's icon, SIDE x SIDE pixels (16..1024)
+//   yelko-art --icons OUTDIR                  writes the program's icons under OUTDIR
+//   yelko-art --icon SIDE OUT.png             the icon alone, SIDE x SIDE pixels (16 to 1024)
+//   yelko-art --installer OUT.bmp             the Windows installer's 164 x 314 side picture
 //   yelko-art --preview LEVEL.dat OUT.bmp [banner]
 //                                             a 560 x 560 picture of a level drawn with them,
 //                                             with "banner" the "WELL DONE!" banner over it
@@ -18,6 +20,7 @@
 #include "platform/files.h"
 #include "platform/image_write.h"
 #include "tools/art/art.h"
+#include "tools/art/paint.h"
 
 namespace {
 
@@ -101,16 +104,37 @@ int Preview(const char* levelPath, const char* outPath, bool withBanner) {
   return 0;
 }
 
+// The man on a raft out on the water, a ball ahead of him.
+int InstallerPicture(const char* outPath) {
+  platform::Surface picture = MakeSurface(164, 314, 0);
+  const platform::Surface water = PaintWaterTile();
+  for (int y = 0; y < picture.height; y += PieceSide) {
+    for (int x = 0; x < picture.width; x += PieceSide) Draw(picture, water, x - 18, y - 3, 40, 40);
+  }
+  Draw(picture, PaintBall(), 62, 77, PieceSide, PieceSide);
+  Draw(picture, PaintPlatform(5), 42, 157, PlatformSide, PlatformSide);  // the 2 x 2 square
+  Draw(picture, PaintPlayer(), 62, 177, PieceSide, PieceSide);
+  if (!platform::WriteBmp24(outPath, picture)) {
+    std::fprintf(stderr, "%s: cannot write it\n", outPath);
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 2) return WriteSheets(argv[1]);
+  if (argc == 3 && std::strcmp(argv[1], "--icons") == 0) return WriteIcons(argv[2]) ? 0 : 1;
   if (argc == 4 && std::strcmp(argv[1], "--icon") == 0) {
     const int side = std::atoi(argv[2]);
-    if (side >= 16 && side <= 1024 && platform::WriteBmp24(argv[3], PaintAppIcon(side))) return 0;
-    std::fprintf(stderr, "%s: cannot write a %s-pixel icon there\n", argv[3], argv[2]);
-    return 1;
+    if (side < 16 || side > 1024) {
+      std::fprintf(stderr, "yelko-art: an icon is 16 to 1024 pixels, not %s\n", argv[2]);
+      return 2;
+    }
+    return WriteIconPng(side, argv[3]) ? 0 : 1;
   }
+  if (argc == 3 && std::strcmp(argv[1], "--installer") == 0) return InstallerPicture(argv[2]);
   if (argc == 4 && std::strcmp(argv[1], "--preview") == 0) {
     return Preview(argv[2], argv[3], false);
   }
@@ -119,7 +143,9 @@ int main(int argc, char** argv) {
   }
   std::fprintf(stderr,
                "usage: yelko-art OUTDIR\n"
-               "       yelko-art --icon SIDE OUT.bmp\n"
+               "       yelko-art --icons OUTDIR\n"
+               "       yelko-art --icon SIDE OUT.png\n"
+               "       yelko-art --installer OUT.bmp\n"
                "       yelko-art --preview LEVEL.dat OUT.bmp [banner]\n");
   return 2;
 }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/version.h"
 #include "platform/files.h"
 #include "tools/level/level_text.h"
 
@@ -24,7 +25,8 @@ constexpr std::size_t MaxSourceBytes = 1 << 20;
 int Usage() {
   std::fprintf(stderr,
                "usage: yelko-level compile SOURCE.txt OUT.dat\n"
-               "       yelko-level decompile LEVEL.dat [OUT.txt]\n");
+               "       yelko-level decompile LEVEL.dat [OUT.txt]\n"
+               "       yelko-level --version\n");
   return 2;
 }
 
@@ -91,6 +93,7 @@ int Decompile(const char* level, const char* target) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (PrintedVersion(argc, argv, "yelko-level")) return 0;
   if (argc == 4 && std::strcmp(argv[1], "compile") == 0) return Compile(argv[2], argv[3]);
   if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "decompile") == 0) {
     return Decompile(argv[2], argc == 4 ? argv[3] : nullptr);

@@ -1,7 +1,7 @@
 // yelko-solve: finds a shortest solution of each level file, for level authors and our tests.
 //
-//   yelko-solve [--stats] [--walk-only] [--max-states N] FILE...
-//   yelko-solve --script [--walk-only] [--max-states N] FILE
+//   yelko-solve [--stats] [--walk-only] [--bfs] [--max-states N] FILE...
+//   yelko-solve --script [--walk-only] [--bfs] [--max-states N] FILE
 //   yelko-solve --par FILE...
 //
 // One line per file:
@@ -10,7 +10,10 @@
 //   FILE: error: WHAT                     (unreadable, not 300 bytes, refused by the game's
 //                                          set-up, or the search gave up at --max-states)
 // --stats adds the states explored, the time taken (on the clock and on the processor), the
-// states per second of processor time, and how many of the moves carry a platform. --walk-only
+// states per second of processor time, how many of the moves carry a platform, the single
+// positions the states stood for (each state is a whole region the Player can walk over) and the
+// most memory the search held. --bfs searches by the plain breadth-first way instead, position by
+// position: the reference the tests hold the search to. --walk-only
 // forbids carrying: a level that is then unsolvable needs a carry in every solution. --script
 // prints instead a replay script for `yelko --replay` that plays the solution from the moment the
 // level starts. --par prints instead, for each solvable file, the line the game's "par.txt" holds
@@ -26,18 +29,21 @@
 #include <vector>
 
 #include "app/program_state.h"
-#include "app/records.h"
+#include "app/replay.h"
+#include "app/version.h"
 #include "board/level_record.h"
+#include "midend/records.h"
+#include "midend/solver.h"
 #include "platform/files.h"
-#include "play/solver.h"
 
 namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: yelko-solve [--stats] [--walk-only] [--max-states N] FILE...\n"
-               "       yelko-solve --script [--walk-only] [--max-states N] FILE\n"
-               "       yelko-solve --par FILE...\n");
+               "usage: yelko-solve [--stats] [--walk-only] [--bfs] [--max-states N] FILE...\n"
+               "       yelko-solve --script [--walk-only] [--bfs] [--max-states N] FILE\n"
+               "       yelko-solve --par FILE...\n"
+               "       yelko-solve --version\n");
   return 2;
 }
 
@@ -57,12 +63,17 @@ void PrintStats(const SolveResult& result) {
   std::printf(" [%llu states, %.3f s, %.3f s CPU, %.0f states/s CPU",
               (unsigned long long)result.states, result.seconds, result.cpuSeconds, perSecond);
   if (result.outcome == SolveOutcome::Solved) std::printf(", %d carries", carries);
+  if (result.positions > 0) {
+    std::printf(", %llu positions merged, %.1f MB peak", (unsigned long long)result.positions,
+                double(result.peakBytes) / 1e6);
+  }
   std::printf("]");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (PrintedVersion(argc, argv, "yelko-solve")) return 0;
   bool script = false, stats = false, par = false;
   SolveOptions options;
   std::vector<const char*> files;
@@ -76,6 +87,8 @@ int main(int argc, char** argv) {
       stats = true;
     } else if (std::strcmp(arg, "--walk-only") == 0) {
       options.allowCarry = false;
+    } else if (std::strcmp(arg, "--bfs") == 0) {
+      options.breadthFirst = true;
     } else if (std::strcmp(arg, "--max-states") == 0 && i + 1 < argc) {
       char* end = nullptr;
       const unsigned long long n = std::strtoull(argv[++i], &end, 10);

@@ -1,0 +1,42 @@
+// Starting a level: its file read, its level put in play, the menu marking it; and a restart.
+#include "app/level_start.h"
+
+#include <string>
+
+#include "app/progress.h"
+#include "board/level_file.h"
+#include "editor/editor.h"
+#include "gfx/display.h"
+#include "midend/game.h"
+#include "midend/hint.h"
+#include "midend/history.h"
+#include "platform/platform.h"
+
+void StartLevel() {
+  const platform::Window window = platform::FindWindow("WINXCLASS", "Yelko");
+  if (window != 0) {
+    platform::EnableMenuItem(window, LevelCommandBase + 1, true);
+    platform::CheckMenuItem(window, std::uint16_t(LevelCommandBase + LevelInPlay), false);
+    platform::CheckMenuItem(window, std::uint16_t(LevelCommandBase + CurrentLevel), true);
+  }
+  std::string problem;
+  if (LoadLevelFile(CurrentLevel, &problem)) {
+    for (int unknown = PlayRecord(LevelRecord, CurrentLevel); unknown > 0; --unknown) {
+      ShowMessage("Hov!");
+    }
+  } else {
+    ShowMessage("INVALID_HANDLE_VALUE");
+    PlayUnavailable(CurrentLevel, problem);
+  }
+  // The editor shows the board set up (a level chosen, or Reset, while it is open).
+  if (EditorMode) EditorShowBoard(PlayLevel, PlayState);
+}
+
+void ResetLevel() {
+  // A restart is a step of its own, which undo takes back.
+  const GameState before = PlayState;
+  const std::uint64_t beforeKey = LevelInPlayKey;
+  StartLevel();
+  RecordRestart(before, beforeKey);
+  ForgetHint();
+}

@@ -1,0 +1,114 @@
+// One frame of play, in the order the game has always run it.
+#include "app/play_frame.h"
+
+#include "app/level_start.h"
+#include "app/scene.h"
+#include "editor/editor.h"
+#include "gfx/display.h"
+#include "input/actions.h"
+#include "midend/game.h"
+#include "midend/hint.h"
+#include "midend/history.h"
+#include "midend/records.h"
+#include "play/movement.h"
+#include "play/rules.h"
+
+namespace {
+
+// Undo, redo and hint act on presses, one step a press, on a cell boundary: a press seen
+// between boundaries waits for the next one.
+constexpr std::uint8_t UndoKey = 1, RedoKey = 2, HintKey = 4;
+std::uint8_t HistoryKeysHeld;     // as of the last frame
+std::uint8_t HistoryKeysPressed;  // since the last boundary
+
+std::uint8_t HeldHistoryKeys(const FrameInput& input) {
+  std::uint8_t held = 0;
+  if (input.Held(Action::Undo)) held |= UndoKey;
+  if (input.Held(Action::Redo)) held |= RedoKey;
+  if (input.Held(Action::Hint)) held |= HintKey;
+  return held;
+}
+
+// On a boundary: the step pressed for, if any. True when the state was replaced.
+bool HandleHistoryKeys() {
+  const std::uint8_t pressed = HistoryKeysPressed;
+  HistoryKeysPressed = 0;
+  if ((pressed & UndoKey) && UndoStep()) return true;
+  if (!(pressed & UndoKey) && (pressed & RedoKey) && RedoStep()) return true;
+  if (pressed == HintKey) ShowHint();
+  return false;
+}
+
+// The arrow held, the last in the order left, up, right, down winning.
+std::int32_t DirectionOf(const FrameInput& input) {
+  std::int32_t direction = 0;
+  if (input.Held(Action::Left)) direction = DirLeft;
+  if (input.Held(Action::Up)) direction = DirUp;
+  if (input.Held(Action::Right)) direction = DirRight;
+  if (input.Held(Action::Down)) direction = DirDown;
+  return direction;
+}
+
+}  // namespace
+
+std::int32_t PlayFrame() {
+  if (platform::AsyncKeyDown(platform::VK_ESCAPE)) {
+    platform::PostMessage(MainWindow, platform::WM_DESTROY, 0, 0);
+  }
+
+  // The keyboard is read in every frame, so that R and D are seen while they are held; the
+  // arrows are still decided only on a cell boundary, and only there is a missing keyboard
+  // reported.
+  const bool onBoundary = AtCellBoundary(PlayState);
+  const FrameInput input = ReadFrameInput();
+  if (!input.keyboard && onBoundary) ShowMessage("No keyboard!");
+  if (onBoundary) PlayState.movement.direction = DirectionOf(input);
+
+  const bool wasSolved = PlayState.solved;
+  const std::uint8_t historyKeys = HeldHistoryKeys(input);
+  HistoryKeysPressed |= historyKeys & ~HistoryKeysHeld;
+  HistoryKeysHeld = historyKeys;
+
+  // Deliberate: R restarts in every frame it is held, the Player standing at his start.
+  if (input.Held(Action::Restart)) ResetLevel();
+  if (input.Held(Action::Editor)) {
+    EditorMode = 1;
+    EditorClearPending = 1;
+    AttemptFromStart = 0;  // whatever play resumes with, it is no longer the level's own start
+    ClearHistory();
+    ForgetHint();
+  }
+
+  // Asked again: a restart may have moved the Player. A frame that takes a step back or
+  // brings one back shows that state and starts no move of its own.
+  if (AtCellBoundary(PlayState) && HistoryKeysPressed && HandleHistoryKeys()) {
+    ForgetHint();
+    PlayState.movement.direction = 0;
+  }
+
+  KeepThinking();
+  const GameState before = PlayState;
+  const RuleEvents events = RulesFrame(PlayLevel, &PlayState);
+  if (events.stepStarted) {
+    RecordMove(before);
+    NoteMoveForHint(PlayState.movement.direction);
+  }
+
+  // Deliberate: the step comes before the balls are taken, so a ball on the start cell is
+  // taken only if the Player does not move in the level's first frame; the tiles and balls are
+  // drawn as they stood before the step, the platforms and the Player after it.
+  DrawBoardAndBalls(PlayLevel, before);
+  DrawPlatformsAndPlayer(PlayLevel, PlayState);
+  DrawHint(PlayState);
+  HandleSolvedLevel(before.solved);
+  SoundCollectedBalls(events);
+  if (PlayState.solved && !wasSolved) RecordSolve(MoveCount);
+  // The terrain is the record's again from the next frame on (the editor may have painted it).
+  SetTerrain(LevelRecord, &PlayLevel);
+  PresentFrame(MainWindow);
+  return 1;
+}
+
+void ResetPlayFrameState() {
+  HistoryKeysHeld = HistoryKeysPressed = 0;
+}

@@ -1,0 +1,107 @@
+// Hints: a shortest solution from the state in play, remembered while the Player follows it.
+#include "midend/hint.h"
+
+#include "board/platform_shapes.h"
+#include "midend/game.h"
+#include "midend/question.h"
+
+HintKind Hint;
+std::int32_t HintDirection;
+
+namespace {
+
+// A hint's search stops here: about 25 MB, a few seconds of slices in the browser. The search
+// needs well under 100,000 states from anywhere on the shipped levels.
+constexpr std::uint64_t HintStateLimit = 1'000'000;
+
+// The rest of the last solution found, while the Player keeps to it.
+std::string Remembered;
+bool RememberedValid;
+
+std::int32_t DirectionOf(char move) {
+  return move == 'L' ? DirLeft : move == 'U' ? DirUp : move == 'R' ? DirRight : DirDown;
+}
+
+}  // namespace
+
+namespace {
+
+// Shows the first move of the remembered solution (none when it is already solved).
+void ShowRemembered() {
+  if (Remembered.empty()) {
+    Hint = HintKind::None;
+    return;
+  }
+  Hint = HintKind::Move;
+  HintDirection = DirectionOf(Remembered[0]);
+}
+
+}  // namespace
+
+void ShowHint() {
+  if (RememberedValid) {
+    ShowRemembered();
+    return;
+  }
+  SearchOptions options;
+  options.maxStates = HintStateLimit;
+  Ask(QuestionKind::Hint, PlayLevel, PlayState, options);
+  Hint = HintKind::Thinking;
+  KeepThinking();
+}
+
+void KeepThinking() {
+  if (Hint != HintKind::Thinking) return;
+  WorkOnQuestion();
+  SearchResult answer;
+  if (!TakeAnswer(QuestionKind::Hint, &answer)) {
+    if (Asking() != QuestionKind::Hint) Hint = HintKind::None;  // the question was dropped
+    return;
+  }
+  Hint = answer.outcome == SearchOutcome::Solved   ? HintKind::Move
+         : answer.outcome == SearchOutcome::GaveUp ? HintKind::TooFar
+                                                   : HintKind::NoSolution;
+  RememberedValid = Hint == HintKind::Move;
+  Remembered = answer.moves;
+  if (RememberedValid) ShowRemembered();
+}
+
+void NoteMoveForHint(std::int32_t direction) {
+  CancelQuestion(QuestionKind::Hint);
+  Hint = HintKind::None;
+  if (RememberedValid && !Remembered.empty() && DirectionOf(Remembered[0]) == direction) {
+    Remembered.erase(0, 1);
+  } else {
+    RememberedValid = false;
+  }
+}
+
+void ForgetHint() {
+  CancelQuestion(QuestionKind::Hint);
+  Hint = HintKind::None;
+  RememberedValid = false;
+}
+
+std::string HintText() {
+  switch (Hint) {
+    case HintKind::Move: {
+      const char* names[] = {"", "left", "up", "right", "down"};
+      return std::string("Hint: ") + names[HintDirection];
+    }
+    case HintKind::NoSolution:
+      return "No solution from here: Z to undo";
+    case HintKind::TooFar:
+      return "No hint: the solution is too far to find";
+    case HintKind::Thinking:
+      return "Thinking\xE2\x80\xA6";
+    default:
+      return "";
+  }
+}
+
+void ResetHintState() {
+  Hint = HintKind::None;
+  HintDirection = 0;
+  Remembered.clear();
+  RememberedValid = false;
+}
