@@ -18,10 +18,6 @@ constexpr std::uint64_t HintStateLimit = 1'000'000;
 std::string Remembered;
 bool RememberedValid;
 
-std::int32_t DirectionOf(char move) {
-  return move == 'L' ? DirLeft : move == 'U' ? DirUp : move == 'R' ? DirRight : DirDown;
-}
-
 }  // namespace
 
 namespace {
@@ -33,7 +29,7 @@ void ShowRemembered() {
     return;
   }
   Hint = HintKind::Move;
-  HintDirection = DirectionOf(Remembered[0]);
+  HintDirection = MoveDirection(Remembered[0]);
 }
 
 }  // namespace
@@ -69,7 +65,7 @@ void KeepThinking() {
 void NoteMoveForHint(std::int32_t direction) {
   CancelQuestion(QuestionKind::Hint);
   Hint = HintKind::None;
-  if (RememberedValid && !Remembered.empty() && DirectionOf(Remembered[0]) == direction) {
+  if (RememberedValid && !Remembered.empty() && MoveDirection(Remembered[0]) == direction) {
     Remembered.erase(0, 1);
   } else {
     RememberedValid = false;

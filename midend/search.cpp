@@ -349,6 +349,8 @@ struct Search::Impl {
 
   bool Describe(const GameState& from, Key* start);
   void MakeEstimate();
+  // The walks over each platform's own cells, and each cell's neighbours.
+  void MakeTables();
   bool UnreachableBall() const;
   // Adds the state reached (or a shorter way to it); false when the search must give up.
   bool Reach(const Key& key, int g, std::uint16_t link, SearchResult* result);
@@ -359,6 +361,8 @@ struct Search::Impl {
   // state joins its region.
   // The group of the key's platforms and balls (+ 1; 0 when the search must give up).
   std::uint32_t Group(const Key& key, SearchResult* result);
+  // The same for a key as it stands (+ 1; 0 when the search must give up).
+  std::uint32_t RegionOf(const Key& groupKey, SearchResult* result);
   // Adds an expansion to its group; false when the search must give up.
   bool Joined(std::uint32_t group, int cell, int g, SearchResult* result);
   // The carry from cell c in direction d (0..3) of the state, added as a state reached.
@@ -368,6 +372,38 @@ struct Search::Impl {
   // [slot][dx * 3 + dy][dx * 3 + dy]: walks over each platform's own cells (99: none).
   std::uint8_t shapeWalk[MaxPlatformsInRecord][9][9];
   Key ParentKey(const Entry& e) const;
+  // The cells of the region from which a step in direction d (0..3) goes onto open water from a
+  // platform: where a carry can start.
+  Bits CarryStarts(const Bits& region, int d) const {
+    Bits from = Stepped(water, (d + 2) % 4);
+    for (int i = 0; i < 4; ++i) from.w[i] &= region.w[i] & platforms.w[i];
+    return from;
+  }
+  // The cells the Player walks to from the cell on the board shown, a ball lying ending a walk.
+  Bits RegionFrom(int cell, std::uint8_t lying) const {
+    Bits passable = walkable;
+    for (int i = 0; i < ballCellCount; ++i) {
+      if (!(ballsAt[ballCells[i]] & lying)) continue;
+      const int bit = BitOf(ballCells[i]);
+      passable.w[bit / 64] &= ~(std::uint64_t(1) << (bit % 64));
+    }
+    Bits region;
+    SetBit(&region, cell);
+    for (bool grew = true; grew;) {
+      const Bits next = Around(region);
+      grew = false;
+      for (int i = 0; i < 4; ++i) {
+        const std::uint64_t w = region.w[i] | (next.w[i] & passable.w[i]);
+        grew = grew || w != region.w[i];
+        region.w[i] = w;
+      }
+    }
+    return region;
+  }
+  // The stored state of a key (its index), stored now if it is new; -1 when out of memory or
+  // over the budget.
+  std::int64_t Intern(const Key& key);
+  bool Explore(Exploration* out);
   void Unroll(std::uint32_t goal, SearchResult* result);
 };
 
@@ -519,6 +555,36 @@ bool Search::Impl::UnreachableBall() const {
   return false;
 }
 
+void Search::Impl::MakeTables() {
+  for (int n = 0; n < level.platformCount; ++n) {
+    const PlatformRecord& shape = level.platform[n];
+    for (int a = 0; a < 9; ++a) {
+      std::uint8_t* walk = shapeWalk[n][a];
+      std::fill(walk, walk + 9, std::uint8_t(99));
+      if (shape.shape[a / 3][a % 3] != 1) continue;
+      int queue[9], head = 0, tail = 0;
+      walk[a] = 0;
+      queue[tail++] = a;
+      while (head < tail) {
+        const int x = queue[head++];
+        for (const int y : {x - 3, x + 3, x % 3 > 0 ? x - 1 : -1, x % 3 < 2 ? x + 1 : -1}) {
+          if (y < 0 || y > 8 || shape.shape[y / 3][y % 3] != 1 || walk[y] != 99) continue;
+          walk[y] = std::uint8_t(walk[x] + 1);
+          queue[tail++] = y;
+        }
+      }
+    }
+  }
+  for (int c = 0; c < Cells; ++c) {
+    for (int d = DirLeft; d <= DirDown; ++d) {
+      int dx, dy;
+      StepOf(d, &dx, &dy);
+      const int x = c / BoardCells + dx, y = c % BoardCells + dy;
+      neighbour[c][d - 1] = std::int16_t(OnBoard(x, y) ? x * BoardCells + y : -1);
+    }
+  }
+}
+
 bool Search::Impl::Reach(const Key& key, int g, std::uint16_t link, SearchResult* result) {
   if (g > MaxMoves) return true;  // longer than any solution a level can want: not followed
   if ((entries.size + 1) * 4 > table.capacity * 3 && !GrowTable()) {
@@ -579,6 +645,10 @@ int Search::Impl::Walk(int fromCell, std::uint8_t lying) {
 std::uint32_t Search::Impl::Group(const Key& key, SearchResult* result) {
   Key groupKey = key;
   groupKey.b[PlayerByte] = 0;
+  return RegionOf(groupKey, result);
+}
+
+std::uint32_t Search::Impl::RegionOf(const Key& groupKey, SearchResult* result) {
   if ((regions.size + 1) * 4 > regionTable.capacity * 3) {
     const std::uint64_t capacity = regionTable.capacity == 0 ? 1024 : regionTable.capacity * 2;
     regionTable.Free();
@@ -699,8 +769,7 @@ bool Search::Impl::Expand(std::uint32_t index, SearchResult* result) {
   // (unless one of the two steps takes a ball: the states then differ).
   const std::int8_t* owners = &board.owner[0][0];
   for (int d = 0; d < 4; ++d) {
-    Bits from = Stepped(water, (d + 2) % 4);  // cells with open water next to them that way
-    for (int i = 0; i < 4; ++i) from.w[i] &= region.w[i] & platforms.w[i];
+    const Bits from = CarryStarts(region, d);
     int candidates[MaxPlatformsInRecord][9], count[MaxPlatformsInRecord] = {};
     EachCell(from, [&](int c) {
       const int owner = owners[c];
@@ -758,6 +827,125 @@ int Search::Impl::PlatformWalk(int owner, int from, int to) const {
   const int a = (from / BoardCells - column) * 3 + from % BoardCells - row;
   const int b = (to / BoardCells - column) * 3 + to % BoardCells - row;
   return shapeWalk[owner][a][b];
+}
+
+std::int64_t Search::Impl::Intern(const Key& key) {
+  if ((entries.size + 1) * 4 > table.capacity * 3 && !GrowTable()) return -1;
+  const std::uint64_t slot = Slot(key);
+  if (table.data[slot] != 0) return table.data[slot] - 1;
+  if (entries.size >= options.maxStates || !entries.Reserve(entries.size + 1)) return -1;
+  entries.data[entries.size] = {key, 0, 0};
+  table.data[slot] = std::uint32_t(++entries.size);
+  return std::int64_t(entries.size - 1);
+}
+
+// Every state reachable from the start, breadth first: the states stored are keys as a step
+// leaves them (the Player on the cell he stepped onto); each is named by its walking region (its
+// smallest cell), and a region is expanded once. Then, from the solved regions backwards, which
+// regions can still be solved.
+bool Search::Impl::Explore(Exploration* out) {
+  SearchResult unused;
+  std::vector<std::uint32_t> regionOf;  // per key stored: its region
+  std::vector<std::uint8_t> cellsOf;    // per region: its cells
+  std::vector<std::uint8_t> solvedRegion;
+  std::vector<std::uint32_t> edgeStart, edgeKey;  // per region: the keys its steps reach
+  for (std::size_t i = 0; i < entries.size; ++i) {
+    const Key key = entries.data[i].key;
+    Show(key);
+    const std::uint8_t lying = key.b[BallsByte];
+    const Bits region = RegionFrom(key.b[PlayerByte] - 1, lying);
+    int count = 0, least = Cells;
+    EachCell(region, [&](int c) {
+      ++count;
+      least = std::min(least, c);
+    });
+    Key named = key;
+    named.b[PlayerByte] = std::uint8_t(least + 1);
+    const std::size_t known = regions.size;
+    const std::uint32_t r = RegionOf(named, &unused);
+    if (r == 0) return false;
+    regionOf.push_back(r - 1);
+    if (regions.size == known) continue;
+    cellsOf.push_back(std::uint8_t(count));
+    solvedRegion.push_back(lying == 0);
+    edgeStart.push_back(std::uint32_t(edgeKey.size()));
+    if (lying == 0) continue;
+    const auto reach = [&](const Key& k) {
+      const std::int64_t at = Intern(k);
+      if (at >= 0) edgeKey.push_back(std::uint32_t(at));
+      return at >= 0;
+    };
+    for (int b = 0; b < ballCellCount; ++b) {
+      const int n = ballCells[b];
+      if (!(ballsAt[n] & lying) || !WalksOnto(board.cell[n / BoardCells][n % BoardCells])) continue;
+      bool next = false;
+      for (int d = 0; d < 4; ++d)
+        next = next || (neighbour[n][d] >= 0 && HasBit(region, neighbour[n][d]));
+      if (!next) continue;
+      Key k = key;
+      k.b[PlayerByte] = std::uint8_t(n + 1);
+      k.b[BallsByte] = lying & std::uint8_t(~ballsAt[n]);
+      if (!reach(k)) return false;
+    }
+    bool ok = true;
+    for (int d = 0; d < 4 && ok; ++d) {
+      std::int8_t can[MaxPlatformsInRecord];  // per platform: -1 not asked yet
+      std::fill(std::begin(can), std::end(can), std::int8_t(-1));
+      EachCell(CarryStarts(region, d), [&](int c) {
+        const int owner = board.owner[c / BoardCells][c % BoardCells];
+        if (can[owner] < 0) can[owner] = CanPlatformMove(level, board, shown, owner, d + 1);
+        if (!ok || !can[owner]) return;
+        GameState moved = shown;
+        moved.playerX = c / BoardCells * CellPixels;
+        moved.playerY = c % BoardCells * CellPixels;
+        const RuleEvents events = MakeMoveOn(level, board, &moved, d + 1);
+        const int p = events.platformMoved;
+        if (!events.carried || p < 0 || slotByte[p] < 0) return;
+        const std::int64_t column = CellOf(moved.platformX[p]), row = CellOf(moved.platformY[p]);
+        if (!CornerFits(column, row)) return;
+        Key k = key;
+        k.b[PlayerByte] =
+            std::uint8_t(CellOf(moved.playerX) * BoardCells + CellOf(moved.playerY) + 1);
+        k.b[BallsByte] = moved.ballsLying;
+        k.b[slotByte[p]] = PackCorner(column, row);
+        SortGroups(&k);
+        ok = reach(k);
+      });
+    }
+    if (!ok) return false;
+  }
+  const std::size_t count = cellsOf.size();
+  edgeStart.push_back(std::uint32_t(edgeKey.size()));
+  // The steps backwards: for each region, the regions that step into it.
+  std::vector<std::uint32_t> intoStart(count + 1, 0), into(edgeKey.size());
+  for (std::size_t e = 0; e < edgeKey.size(); ++e) ++intoStart[regionOf[edgeKey[e]] + 1];
+  for (std::size_t r = 0; r < count; ++r) intoStart[r + 1] += intoStart[r];
+  std::vector<std::uint32_t> fill(intoStart.begin(), intoStart.end() - 1);
+  for (std::size_t r = 0; r < count; ++r) {
+    for (std::uint32_t e = edgeStart[r]; e < edgeStart[r + 1]; ++e)
+      into[fill[regionOf[edgeKey[e]]]++] = std::uint32_t(r);
+  }
+  std::vector<std::uint8_t> live(solvedRegion);
+  std::vector<std::uint32_t> queue;
+  for (std::size_t r = 0; r < count; ++r) {
+    if (live[r]) queue.push_back(std::uint32_t(r));
+  }
+  for (std::size_t q = 0; q < queue.size(); ++q) {
+    for (std::uint32_t e = intoStart[queue[q]]; e < intoStart[queue[q] + 1]; ++e) {
+      if (!live[into[e]]) {
+        live[into[e]] = 1;
+        queue.push_back(into[e]);
+      }
+    }
+  }
+  out->complete = true;
+  out->regions = count;
+  for (std::size_t r = 0; r < count; ++r) {
+    if (solvedRegion[r]) continue;
+    out->positions += cellsOf[r];
+    if (!live[r]) out->stuckPositions += cellsOf[r];
+  }
+  return true;
 }
 
 Key Search::Impl::ParentKey(const Entry& e) const {
@@ -865,33 +1053,7 @@ void Search::Start(const Level& level, const GameState& from, const SearchOption
     return;
   }
   s.MakeEstimate();
-  for (int n = 0; n < level.platformCount; ++n) {
-    const PlatformRecord& shape = level.platform[n];
-    for (int a = 0; a < 9; ++a) {
-      std::uint8_t* walk = s.shapeWalk[n][a];
-      std::fill(walk, walk + 9, std::uint8_t(99));
-      if (shape.shape[a / 3][a % 3] != 1) continue;
-      int queue[9], head = 0, tail = 0;
-      walk[a] = 0;
-      queue[tail++] = a;
-      while (head < tail) {
-        const int x = queue[head++];
-        for (const int y : {x - 3, x + 3, x % 3 > 0 ? x - 1 : -1, x % 3 < 2 ? x + 1 : -1}) {
-          if (y < 0 || y > 8 || shape.shape[y / 3][y % 3] != 1 || walk[y] != 99) continue;
-          walk[y] = std::uint8_t(walk[x] + 1);
-          queue[tail++] = y;
-        }
-      }
-    }
-  }
-  for (int c = 0; c < Cells; ++c) {
-    for (int d = DirLeft; d <= DirDown; ++d) {
-      int dx, dy;
-      StepOf(d, &dx, &dy);
-      const int x = c / BoardCells + dx, y = c % BoardCells + dy;
-      s.neighbour[c][d - 1] = std::int16_t(OnBoard(x, y) ? x * BoardCells + y : -1);
-    }
-  }
+  s.MakeTables();
   if (s.table.capacity == 0 && !s.GrowTable()) {
     result_.outcome = SearchOutcome::GaveUp;
     result_.why = "gave up: out of memory";
@@ -942,6 +1104,26 @@ bool Search::Run(std::uint64_t budget) {
   if (result_.outcome == SearchOutcome::Running) return false;
   s.running = false;
   return true;
+}
+
+Exploration Search::Explore(const Level& level, const GameState& from, std::uint64_t maxStates) {
+  SearchOptions options;
+  options.maxStates = maxStates;
+  options.unreachableBalls = false;  // every state is counted, lost or not
+  Start(level, from, options);
+  Exploration out;
+  if (!impl_->running) {
+    // Solved already, or the Player stands where he can never move: one position.
+    out.complete = true;
+    out.regions = out.positions = 1;
+    out.stuckPositions = result_.outcome == SearchOutcome::Solved ? 0 : 1;
+    return out;
+  }
+  impl_->running = false;
+  if (!impl_->Explore(&out)) out = Exploration{};
+  result_.states = impl_->entries.size;
+  result_.peakBytes = impl_->BytesHeld();
+  return out;
 }
 
 SearchResult SearchToEnd(const Level& level, const GameState& from, const SearchOptions& options) {

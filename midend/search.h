@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "board/level.h"
+#include "board/platform_shapes.h"
 
 struct SearchOptions {
   // Gives up (SearchOutcome::GaveUp) once it holds this many states.
@@ -31,6 +32,14 @@ struct SearchOptions {
   bool samePlatformsAlike = true;
   // a ball on water that no platform can ever carry the Player to ends the search at once.
   bool unreachableBalls = true;
+};
+
+// Every state a level can reach from a position, and how many of them are lost.
+struct Exploration {
+  bool complete = false;             // false: more states than the budget (the counts are then 0)
+  std::uint64_t regions = 0;         // states: platforms, balls and a Player's walking region
+  std::uint64_t positions = 0;       // single positions (the Player's cell in one), before a solve
+  std::uint64_t stuckPositions = 0;  // of them, those from which no solution is left
 };
 
 enum class SearchOutcome : std::uint8_t { Running, Solved, Unsolvable, GaveUp, Cancelled };
@@ -59,6 +68,9 @@ class Search {
   void Start(const Level& level, const GameState& from, const SearchOptions& options = {});
   // Expands up to `budget` more states; true once the search has ended (result() tells how).
   bool Run(std::uint64_t budget);
+  // Looks at every state reachable from the state instead (not sliced; result() gives the
+  // states stored and the memory held).
+  Exploration Explore(const Level& level, const GameState& from, std::uint64_t maxStates);
   // Asks a search running on another thread to stop at its next state.
   void Cancel() { cancelled_.store(true); }
   const SearchResult& result() const { return result_; }
@@ -70,6 +82,11 @@ class Search {
   SearchResult result_;
   std::atomic<bool> cancelled_{false};
 };
+
+// The direction of a move's letter (L, U, R or D).
+inline std::int32_t MoveDirection(char move) {
+  return move == 'L' ? DirLeft : move == 'U' ? DirUp : move == 'R' ? DirRight : DirDown;
+}
 
 // Starts and runs a search to its end.
 SearchResult SearchToEnd(const Level& level, const GameState& from,

@@ -14,7 +14,7 @@ cmake --install "$1" --prefix "$prefix" >"$work/install.log" 2>&1 ||
   fail "cmake --install: $(cat "$work/install.log")"
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$1/CMakeCache.txt")
-for program in yelko yelko-solve yelko-level; do
+for program in yelko yelko-solve yelko-level yelko-generate; do
   [ "$("$prefix/bin/$program" --version)" = "$program $version" ] ||
     fail "$program --version does not say $version"
 done

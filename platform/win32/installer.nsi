@@ -47,6 +47,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "The Yelko developers"
   !insertmacro ${Do} yelko.exe
   !insertmacro ${Do} yelko-solve.exe
   !insertmacro ${Do} yelko-level.exe
+  !insertmacro ${Do} yelko-generate.exe
   !insertmacro ${Do} README.txt
   !insertmacro ${Do} pieces.bmp
   !insertmacro ${Do} boats.bmp

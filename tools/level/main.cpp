@@ -15,7 +15,7 @@
 
 #include "app/version.h"
 #include "platform/files.h"
-#include "tools/level/level_text.h"
+#include "board/level_text.h"
 
 namespace {
 

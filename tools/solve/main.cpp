@@ -32,11 +32,16 @@
 #include "app/replay.h"
 #include "app/version.h"
 #include "board/level_record.h"
+#include "midend/measures.h"
 #include "midend/records.h"
 #include "midend/solver.h"
 #include "platform/files.h"
 
 namespace {
+
+// The states --stats looks at to count the positions a level can get stuck in; a level with
+// more has them sampled.
+constexpr std::uint64_t StuckBudget = 4'000'000;
 
 int Usage() {
   std::fprintf(stderr,
@@ -56,18 +61,40 @@ std::string Shown(const char* path) {
   return shown;
 }
 
-void PrintStats(const SolveResult& result) {
+void PrintStats(const SolveResult& result, const char* file) {
   int carries = 0;
   for (std::uint8_t c : result.carried) carries += c;
   const double perSecond = result.cpuSeconds > 0 ? double(result.states) / result.cpuSeconds : 0;
   std::printf(" [%llu states, %.3f s, %.3f s CPU, %.0f states/s CPU",
               (unsigned long long)result.states, result.seconds, result.cpuSeconds, perSecond);
-  if (result.outcome == SolveOutcome::Solved) std::printf(", %d carries", carries);
   if (result.positions > 0) {
     std::printf(", %llu positions merged, %.1f MB peak", (unsigned long long)result.positions,
                 double(result.peakBytes) / 1e6);
   }
   std::printf("]");
+  // The level's measures: what its shortest solution does, and how easy it is to get stuck.
+  std::uint8_t record[LevelRecordSize] = {};
+  Level level;
+  if (platform::ReadFilePrefix(file, record, sizeof record) != LevelRecordSize ||
+      SetUpLevel(record, &level) != 0) {
+    return;
+  }
+  LevelMeasures m;
+  if (result.outcome == SolveOutcome::Solved) {
+    MeasureSolution(level, StartState(level), result.moves, &m);
+    std::printf(" [par %d, %d carries, %d platforms moved", m.par, m.carries, m.platformsMoved);
+  } else {
+    std::printf(" [no solution");
+  }
+  MeasureStuck(level, StuckBudget, &m);
+  if (m.stuckPerMille < 0) {
+    std::printf(", stuck share unknown]");
+  } else if (m.positions > 0) {
+    std::printf(", stuck from %d.%d%% of %llu positions]", m.stuckPerMille / 10,
+                m.stuckPerMille % 10, (unsigned long long)m.positions);
+  } else {
+    std::printf(", stuck from about %d%% of positions (sampled)]", (m.stuckPerMille + 5) / 10);
+  }
 }
 
 }  // namespace
@@ -153,7 +180,7 @@ int main(int argc, char** argv) {
         std::printf("%s: error: %s", name.c_str(), result.error.c_str());
         break;
     }
-    if (stats && result.outcome != SolveOutcome::Error) PrintStats(result);
+    if (stats && result.outcome != SolveOutcome::Error) PrintStats(result, file);
     std::printf("\n");
   }
   if (std::fflush(stdout) != 0) return 2;
