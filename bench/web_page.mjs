@@ -72,11 +72,13 @@ async function visit(gzip, measureIdle) {
   await page.setViewport({ width: 1280, height: 800 });
   gzipping = gzip;
   served = 0;
-  // The page's time at the first refresh after the game's first frame.
+  // The page's time at the first refresh after the game's first picture (counted in `drawn`;
+  // earlier pages counted them in `frames`).
   await page.evaluateOnNewDocument(() => {
     (function look() {
-      if (typeof YelkoPage === 'object' && YelkoPage.frames > 0) window.firstFrameAt = performance.now();
-      else requestAnimationFrame(look);
+      if (typeof YelkoPage === 'object' && (YelkoPage.drawn ?? YelkoPage.frames) > 0) {
+        window.firstFrameAt = performance.now();
+      } else requestAnimationFrame(look);
     })();
   });
   await page.goto(origin, { waitUntil: 'domcontentloaded' });

@@ -1,20 +1,10 @@
-// How the page gets the game: the code (index.wasm) and the data files (index.data: levels,
-// image sheets, sounds) come packed with gzip and are unpacked here, so that the game reads the
-// very bytes the native build wrote however the server sends them. Runs before the program, and
-// reads the player's store meanwhile.
+// How the page gets the game: index.html has fetched the code (index.wasm, compiled as it
+// arrives) and the data files (index.data: levels, image sheets, sounds), unpacked from gzip;
+// here the data files are laid out for the program and the program is started once the
+// player's store has been read as well. Runs before the program.
 'use strict';
 
 const YelkoLoad = {
-  // The file as a response, unpacked where the browser can (else the unpacked copy beside it).
-  async fetchPacked(name) {
-    const packed = typeof DecompressionStream === 'function';
-    const response = await fetch(packed ? name + '.pack' : name);
-    if (!response.ok) throw new Error(name + ' answered ' + response.status);
-    if (!packed) return response;
-    return new Response(response.body.pipeThrough(new DecompressionStream('gzip')),
-                        { headers: { 'Content-Type': response.headers.get('Content-Type') } });
-  },
-
   // index.data is a list of files: a name's length (1 byte), the name, a delta stride (1 byte),
   // the size (4 bytes, little-endian) and the bytes. A stride k > 0 means each byte was stored
   // as its difference from the byte k before it, which packs images and sounds tighter.
@@ -37,18 +27,12 @@ const YelkoLoad = {
   },
 
   start() {
-    const data = this.fetchPacked('index.data').then((response) => response.arrayBuffer())
-      .then((buffer) => this.unpackData(new Uint8Array(buffer)));
-    const code = this.fetchPacked('index.wasm');
+    const data = Module.yelkoData.then((buffer) => this.unpackData(new Uint8Array(buffer)));
     const stored = YelkoStore.load();
     const failed = (error) => YelkoPage.loadFailed(error);
     Module.instantiateWasm = (imports, receive) => {
-      // Compiled as it arrives where the browser can.
-      code.then((response) => (WebAssembly.instantiateStreaming
-        ? WebAssembly.instantiateStreaming(new Response(response.body, {
-          headers: { 'Content-Type': 'application/wasm' } }), imports)
-        : response.arrayBuffer().then((bytes) => WebAssembly.instantiate(bytes, imports))))
-        .then((result) => receive(result.instance, result.module), failed);
+      Module.yelkoCode.then((code) => WebAssembly.instantiate(code, imports)
+        .then((instance) => receive(instance, code))).catch(failed);
       return {};
     };
     Module.preRun.push(() => {

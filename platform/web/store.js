@@ -5,8 +5,7 @@
 'use strict';
 
 const YelkoStore = {
-  database: 'yelko',
-  table: 'values',
+  table: 'values',       // in the database "yelko", made by index.html
   timeoutMs: 4000,
   db: null,
   off: '',              // why this browser keeps nothing for the page ('' while it does)
@@ -76,13 +75,12 @@ const YelkoStore = {
                     : 'it is not a value this page wrote');
   },
 
-  // Before the game starts: opens the database and reads every record. A browser that refuses
-  // storage (some private windows) is told once; the game goes on without it.
+  // Before the game starts: reads every record of the database index.html opened as the page
+  // arrived (Module.yelkoDatabase). A browser that refuses storage (some private windows) is
+  // told once; the game goes on without it.
   async load() {
     try {
-      const request = indexedDB.open(this.database, 1);
-      request.onupgradeneeded = () => request.result.createObjectStore(this.table);
-      this.db = await this.timed(this.settled(request));
+      this.db = await this.timed(Module.yelkoDatabase);
     } catch (error) {
       this.off = 'this browser does not let the page keep it';
       this.tell('This browser does not let the page keep your progress and levels.');
@@ -186,6 +184,11 @@ const YelkoStore = {
     if (this.values.has(moved)) return;
     const old = new Map();
     try {
+      // Where the browser lists its databases, a visit without that one opens nothing.
+      if (indexedDB.databases &&
+          !(await this.timed(indexedDB.databases())).some((d) => d.name === '/persist')) {
+        return;
+      }
       const request = indexedDB.open('/persist');
       request.onupgradeneeded = () => request.transaction.abort();  // there is none: leave it so
       const db = await this.timed(this.settled(request).catch((error) => {
