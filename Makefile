@@ -32,8 +32,10 @@ DEB_PACKAGES = dpkg-dev lintian debootstrap
 # The browser build and its test: Debian's emscripten and Chromium, and puppeteer-core from npm
 # (driving that Chromium; it downloads no browser of its own).
 WEB_PACKAGES = emscripten chromium
-# The newest puppeteer-core that runs on Debian 12's Node.js 18.
+# The newest puppeteer-core that runs on Debian 12's Node.js 18, and axe-core, which the test
+# runs inside the page to check its accessibility.
 PUPPETEER_VERSION = 24.43.1
+AXE_VERSION = 4.14.1
 
 # What the Windows build and its tests add: the cross compiler, and Wine to run the result.
 WINDOWS_PACKAGES = cmake make mingw-w64 wine wine64 googletest xvfb xauth xdotool imagemagick nsis
@@ -114,7 +116,7 @@ web: deps web-deps
 	NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B $(WEB_OBJ) -DCMAKE_BUILD_TYPE=MinSizeRel \
 	  -DYELKO_SDL=OFF -DYELKO_TESTS=OFF -DYELKO_BENCH=OFF \
 	  -DYELKO_WEB_DATA=$(abspath $(BUILD))/game -DYELKO_WEB_OUT=$(abspath $(WEB_BUILD))
-	NODE_PATH=/usr/share/nodejs cmake --build $(WEB_OBJ) -j $(JOBS) --target yelko
+	NODE_PATH=/usr/share/nodejs cmake --build $(WEB_OBJ) -j $(JOBS) --target yelko_page
 
 web-serve: web
 	@echo "Yelko at http://127.0.0.1:8000/ (Ctrl+C ends)"
@@ -122,9 +124,11 @@ web-serve: web
 
 # The page in headless Chromium (tests/web_browser_test.sh).
 test-web: web
-	@grep -qs '"version": "$(PUPPETEER_VERSION)"' $(WEB_TOOLS)/node_modules/puppeteer-core/package.json || \
+	@(grep -qs '"version": "$(PUPPETEER_VERSION)"' $(WEB_TOOLS)/node_modules/puppeteer-core/package.json && \
+	  grep -qs '"version": "$(AXE_VERSION)"' $(WEB_TOOLS)/node_modules/axe-core/package.json) || \
 	  (mkdir -p $(WEB_TOOLS) && cd $(WEB_TOOLS) && PUPPETEER_SKIP_DOWNLOAD=1 \
-	   npm install --no-audit --no-fund --silent puppeteer-core@$(PUPPETEER_VERSION))
+	   npm install --no-audit --no-fund --silent puppeteer-core@$(PUPPETEER_VERSION) \
+	   axe-core@$(AXE_VERSION))
 	YELKO_WEB_TOOLS=$(abspath $(WEB_TOOLS)) timeout 600 bash tests/web_browser_test.sh \
 	  $(BUILD) . $(WEB_BUILD)
 

@@ -16,6 +16,7 @@
 #include "platform/sdl/sdl_backend.h"
 namespace window_backend = platform::sdl;
 #elif defined(YELKO_HAVE_WEB)
+#include "app/web_words.h"
 #include "platform/web/web_backend.h"
 namespace window_backend = platform::web;
 #endif
@@ -113,6 +114,9 @@ int Play() {
   return exitCode;
 #elif defined(YELKO_HAVE_SDL) || defined(YELKO_HAVE_WEB)
   std::string error;
+#if defined(YELKO_HAVE_WEB)
+  platform::web::SetGameQuestions(WebGameQuestions());
+#endif
   platform::Backend* backend = window_backend::CreateBackend(&error);
   if (backend == nullptr) {
     std::fprintf(stderr, "yelko: %s\n", error.c_str());

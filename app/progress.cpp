@@ -94,11 +94,15 @@ void SaveProgress(std::uint8_t level) {
   // Runs in every frame of a solved level: a value is written when it changes.
   if (OverrideActive || level < 1 || level > LevelCount) return;
   std::string why;
+  bool levelFailed = false;
   // Deliberate: the level to resume follows the last solve, even down to a lower level.
   if (level != AskedLevel) {
     AskedLevel = level;
     if (!LevelUnreadable) ReadStoredLevel(ProgressName, &LevelUnreadable);
-    if (!LevelUnreadable) SaidWhy(platform::WriteUserValue(ProgressName, &level, 1, &why), why);
+    if (!LevelUnreadable) {
+      levelFailed = !platform::WriteUserValue(ProgressName, &level, 1, &why);
+      SaidWhy(!levelFailed, why);
+    }
   }
   // The highest level reached only rises, whatever another copy of the game stored meanwhile.
   if (level > AskedReached && !ReachedUnreadable) {
@@ -112,7 +116,7 @@ void SaveProgress(std::uint8_t level) {
         },
         &why);
     if (ok) {
-      ClearNotice(NoticeTopic::Progress);
+      if (!levelFailed) ClearNotice(NoticeTopic::Progress);  // else the level's failure stands
     } else if (ReadStoredLevel(ReachedName, &ReachedUnreadable); !ReachedUnreadable) {
       SaidWhy(false, why);
     }

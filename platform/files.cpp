@@ -97,7 +97,13 @@ std::string BaseName(const std::string& path) {
 
 constexpr const char* TemporaryMark = ".yelko-tmp-";
 
+FileKeeper Keeper;
+
 }  // namespace
+
+void SetFileKeeper(FileKeeper keeper) {
+  Keeper = keeper;
+}
 
 long ReadFilePrefix(const char* path, std::uint8_t* buffer, std::size_t maxBytes,
                     ReadOutcome* outcome) {
@@ -167,6 +173,7 @@ bool ReplaceFileAtomically(const char* path, const std::uint8_t* data, std::size
     }
     if (S_ISREG(old.st_mode)) mode = old.st_mode & 07777;
   }
+  if (Keeper != nullptr && !Keeper(path, data, size, why)) return false;
   const std::string folder = FolderOf(path);
   std::string temp = folder + "/." + BaseName(path) + TemporaryMark + "XXXXXX";
   const int fd = ::mkstemp(temp.data());

@@ -42,6 +42,13 @@ ReadOutcome ReadWholeFile(const char* path, std::size_t limit, std::vector<std::
 bool ReplaceFileAtomically(const char* path, const std::uint8_t* data, std::size_t size,
                            std::string* why = nullptr);
 
+// Where files last no longer than the program (the browser's memory), the backend keeps a copy of
+// the files the player saves in a store of its own. ReplaceFileAtomically asks the keeper first;
+// a copy that fails fails the save, with *why saying why. Null: no keeper.
+using FileKeeper = bool (*)(const char* path, const std::uint8_t* data, std::size_t size,
+                            std::string* why);
+void SetFileKeeper(FileKeeper keeper);
+
 // True when something (a file, a folder, a link) stands at path.
 bool PathExists(const std::string& path);
 

@@ -1,27 +1,7 @@
-// The page around the game: its menu bar, boxes, status line, input, sound and storage. The
-// game itself (web_backend.cpp) calls YelkoPage's methods; the page calls the game back through
-// the functions it exports (_yelko_web_key and the like).
+// The page around the game: its menu bar, boxes, status line, buttons, input, sound, layout and
+// what it tells a screen reader. The game itself (web_backend.cpp) calls YelkoPage's methods; the
+// page calls the game back through the functions it exports (_yelko_web_key and the like).
 'use strict';
-
-// Before the program starts: the player's storage is loaded into /persist, and the address
-// may ask for a level, as the desktop's command line does ("?start-level=0" plays level.dat).
-Module.arguments = [];
-(function () {
-  const level = new URLSearchParams(location.search).get('start-level');
-  if (level !== null && /^[0-9]{1,3}$/.test(level)) Module.arguments.push('--start-level', level);
-})();
-Module.preRun = Module.preRun || [];
-Module.preRun.push(function () {
-  FS.mkdir('/persist');
-  FS.mount(IDBFS, {}, '/persist');
-  addRunDependency('yelko-storage');
-  FS.syncfs(true, function (error) {
-    if (error) YelkoPage.storageFailed();
-    removeRunDependency('yelko-storage');
-  });
-});
-Module.print = function (text) { console.log(text); };
-Module.printErr = function (text) { console.error(text); };
 
 // KeyboardEvent.code to the DirectInput scan code the game reads.
 const YelkoScanCodes = (function () {
@@ -46,184 +26,332 @@ const YelkoScanCodes = (function () {
   return codes;
 })();
 
+const YelkoCommand = { exit: 2, reset: 5 };
+const YelkoBoardPixels = 560;
+const $ = (id) => document.getElementById(id);
+
 const YelkoPage = {
-  canvas: null,
-  context: null,
+  canvas: null,         // the board on the page, at the screen's own pixels
+  frame: null,          // the game's last frame, 560 x 560
+  started: false,
   modal: false,         // a box is open: no frame runs, keys go to the box
   menuOpen: false,      // a menu is open: the same
   held: new Set(),      // codes the game was told are down
   suppressed: new Set(),  // codes held when a box or menu closed, ignored until released
-  frames: 0,            // frames shown, for the page's own measurements
+  frames: 0,            // game frames run, for the page's own measurements
+  drawn: 0,             // frames drawn on the board
+  resting: false,       // the game waits for the player: nothing moves, nothing is drawn
+  wake: null,           // ends the rest
+  changed: false,       // a frame was drawn since the page last asked the game for news
   played: [],           // names of the sounds started, newest last
-  audio: null,
+  audio: null,          // made at the first gesture
+  audioClass: null,
   sounds: new Map(),
   nextSound: 1,
-  storageWarned: false,
   gameOver: false,
 
   // ---- Window
 
   openWindow() {
-    this.canvas = document.getElementById('board');
-    this.context = this.canvas.getContext('2d', { alpha: false });
-    document.getElementById('loading').hidden = true;
-    this.layout();
+    this.started = true;
+    this.layout();  // (the menu bar keeps the height it will have)
+    this.canvas.setAttribute('aria-busy', 'false');
+    this.canvas.focus();
+    setTimeout(() => this.registerWorker(), 1000);  // once the game is under way
   },
 
   setStatus(text) {
-    document.getElementById('status').textContent = text;
+    $('status').textContent = text;
   },
 
   present(rgba, width, height) {
-    this.context.putImageData(new ImageData(rgba, width, height), 0, 0);
-    ++this.frames;
+    if (width !== YelkoBoardPixels || height !== YelkoBoardPixels) return;
+    this.frame.getContext('2d').putImageData(new ImageData(rgba, width, height), 0, 0);
+    this.show();
+    ++this.drawn;
+    this.changed = true;
   },
 
-  // Waits for the display refresh at which the game's next frame is due. A frame due within
-  // a few milliseconds of a refresh is taken there, so a 60 Hz display shows every frame.
-  async nextFrame(deadlineMs) {
-    for (;;) {
-      await new Promise((resolve) => requestAnimationFrame(resolve));
-      if (!this.modal && !this.menuOpen && performance.now() >= deadlineMs - 4) return;
+  // The frame at the board's size on screen, sharp: the board's canvas holds the frame enlarged
+  // by whole pixels to the first whole multiple at least as large as the board, and the browser
+  // shrinks that smoothly to the board's size, as the desktop does (no row doubled, no blur
+  // beyond a pixel's edge); at a whole multiple it is shown pixel for pixel.
+  show() {
+    const context = this.canvas.getContext('2d', { alpha: false });
+    context.imageSmoothingEnabled = false;
+    context.drawImage(this.frame, 0, 0, this.canvas.width, this.canvas.height);
+  },
+
+  // The board before the game's first frame: water, with a word that the game is coming.
+  showLoading(text) {
+    const context = this.frame.getContext('2d');
+    context.fillStyle = '#1c6298';
+    context.fillRect(0, 0, YelkoBoardPixels, YelkoBoardPixels);
+    context.fillStyle = '#fff';
+    context.font = '24px system-ui, "DejaVu Sans", sans-serif';
+    context.textAlign = 'center';
+    context.fillText(text, YelkoBoardPixels / 2, YelkoBoardPixels / 2, YelkoBoardPixels - 40);
+    this.show();
+  },
+
+  loadFailed(error) {
+    console.error('Yelko could not load: ' + (error && error.message || error));
+    this.showLoading('Yelko could not load. Reload to try again.');
+  },
+
+  // Waits until the game's next frame is due: when it already is, only until the page has had a
+  // turn (on a display slower than 60 Hz several frames run at one refresh), else until the
+  // refresh it falls on; a frame due within a few milliseconds of a refresh is taken there. At
+  // rest, first until the player acts.
+  async nextFrame(deadlineMs, rest) {
+    ++this.frames;
+    if (rest) {
+      this.resting = true;
+      await new Promise((resolve) => { this.wake = resolve; });
     }
+    if (!this.modal && !this.menuOpen && performance.now() > deadlineMs + 4) {
+      await new Promise((resolve) => { this.turn.port2.onmessage = resolve; this.turn.port1.postMessage(0); });
+    }
+    while (this.modal || this.menuOpen || performance.now() < deadlineMs - 4) {
+      await new Promise((resolve) => requestAnimationFrame(resolve));
+      this.tellNews();
+    }
+  },
+  turn: new MessageChannel(),  // a due frame waits for the page's turn: input is never held up
+
+  wakeUp() {
+    this.resting = false;
+    if (this.wake) this.wake();
+    this.wake = null;
+  },
+
+  // ---- What a screen reader is told: moves, balls, a solve, hints (never the key help), and
+  // the board in words on demand (the ? key); the next level's button after a solve.
+
+  tellNews() {
+    if (!this.changed || this.gameOver) return;
+    this.changed = false;
+    const news = UTF8ToString(_yelko_web_news());
+    if (news) {
+      this.say(news);
+      $('board-text').textContent = UTF8ToString(_yelko_web_describe());
+    }
+    const next = _yelko_web_next_level();
+    const button = $('next');
+    if (button.hidden !== !next) {
+      button.hidden = !next;
+      button.textContent = 'Next level (' + next + ')';
+      this.layout();
+    }
+  },
+
+  say(text) {
+    const region = $('say');
+    // The same words again are still said.
+    region.textContent = region.textContent === text ? text + '\u00a0' : text;
+  },
+
+  describe() {
+    const text = UTF8ToString(_yelko_web_describe());
+    $('board-text').textContent = text;
+    this.say(text);
   },
 
   // ---- Boxes
 
-  // A modal box with an OK button: resolves 1 for OK or Enter, 2 for Escape.
-  box(caption, text) {
-    // Called from inside the game: the keys it holds are let go on its side when the box closes.
+  // A modal box: resolves with the number of the button chosen (1 for the first, OK), or 2 for
+  // Escape. Focus goes back to the board.
+  box(caption, text, buttons) {
     this.closeMenus();
-    this.held.clear();
+    this.releaseAll();
     this.modal = true;
-    const shade = document.getElementById('shade');
-    const title = document.getElementById('box-caption');
-    title.textContent = caption;
-    title.hidden = caption === '';
-    document.getElementById('box-text').textContent = text.replace(/\n$/, '');
-    const ok = document.getElementById('box-ok');
+    const shade = $('shade');
+    const title = $('box-caption');
+    title.textContent = caption || 'Yelko';
+    $('box-text').textContent = text.replace(/\n$/, '');
+    const row = $('box-buttons');
+    row.textContent = '';
+    for (const label of buttons || ['OK']) {
+      const button = document.createElement('button');
+      button.textContent = label;
+      row.appendChild(button);
+    }
     shade.hidden = false;
-    ok.focus();
+    row.firstChild.focus();
     return new Promise((resolve) => {
       const finish = (answer) => {
-        ok.removeEventListener('click', onClick);
         this.boxKey = null;
         shade.hidden = true;
         this.modal = false;
         this.suppressHeld();
+        this.focusBoard();
         resolve(answer);
       };
-      const onClick = () => finish(1);
+      [...row.children].forEach((button, i) => button.addEventListener('click', () => finish(i + 1)));
       this.boxKey = (e) => {
-        if (e.code === 'Escape') finish(2);
-        else if (e.code === 'Enter' || e.code === 'NumpadEnter' || e.code === 'Space') finish(1);
-        else if (e.code !== 'Tab') return;
+        if (e.code === 'Escape') {
+          finish(2);
+        } else if (e.code === 'Tab') {  // the focus stays in the box
+          const all = [...row.children];
+          const at = all.indexOf(document.activeElement);
+          all[(at + (e.shiftKey ? all.length - 1 : 1)) % all.length].focus();
+        } else if (!['Enter', 'NumpadEnter', 'Space'].includes(e.code)) {
+          return;
+        } else if (!row.contains(document.activeElement)) {
+          finish(1);
+        } else {
+          return;  // the focused button takes it
+        }
         e.preventDefault();
       };
-      ok.addEventListener('click', onClick);
     });
   },
   boxKey: null,
 
-  // ---- Menu bar: built from the game's menu lines [text, id, depth, enabled, checked].
+  async confirmExit() {
+    if (await this.box('Leave Yelko?', 'The game ends. Your progress is kept.',
+                       ['Leave', 'Stay']) === 1) {
+      this.command(YelkoCommand.exit);
+    }
+  },
+
+  // ---- Menu bar: built from the game's menu lines [text, id, depth, enabled, checked]. Titles
+  // and items are ARIA menu items; each list of items is a menu beside the item that opens it.
 
   setMenu(lines) {
-    // (No menu is open here: the game runs no frame while one is.)
-    const bar = document.getElementById('menubar');
+    // (No menu is open here: the game runs no frame while one is.) The title in the Tab order,
+    // and the focus on it, stay where they were.
+    const bar = $('menubar');
+    const before = this.titles();
+    const kept = Math.max(0, before.findIndex((t) => t.tabIndex === 0));
+    const focused = before.includes(document.activeElement);
     bar.textContent = '';
-    let parents = [bar];
+    const lists = [bar];
     for (const line of lines) {
       // (No destructuring: emscripten's JavaScript optimiser loses it.)
       const rawText = line[0], id = line[1], depth = line[2], enabled = line[3], checked = line[4];
       const text = rawText.replace(/&(.)/g, '$1');
-      const parent = parents[Math.min(depth, parents.length - 1)];
-      if (depth === 0) {
-        const title = document.createElement('div');
-        title.className = 'title';
-        title.textContent = text;
-        title.dataset.key = (rawText.match(/&(.)/) || [, text[0]])[1].toLowerCase();
-        const list = document.createElement('div');
-        list.className = 'list';
-        title.appendChild(list);
-        bar.appendChild(title);
-        parents = [bar, list];
-        continue;
-      }
+      const entry = document.createElement('div');
+      entry.className = 'entry';
+      entry.setAttribute('role', 'none');
       const item = document.createElement('div');
-      item.className = 'item';
-      item.setAttribute('role', 'menuitem');
+      item.className = depth === 0 ? 'title' : 'item';
       item.textContent = text;
-      if (!enabled) item.classList.add('disabled');
-      if (checked) item.classList.add('checked');
+      item.tabIndex = -1;
       item.dataset.id = id;
-      parent.appendChild(item);
-      parents.length = depth + 1;
+      // The levels, the one submenu, are a choice of one.
+      item.setAttribute('role', depth >= 2 ? 'menuitemradio' : 'menuitem');
+      if (depth >= 2) item.setAttribute('aria-checked', checked ? 'true' : 'false');
+      if (!enabled) item.setAttribute('aria-disabled', 'true');
+      if (depth === 0) item.dataset.key = (rawText.match(/&(.)/) || [, text[0]])[1].toLowerCase();
+      entry.appendChild(item);
+      lists[Math.min(depth, lists.length - 1)].appendChild(entry);
+      lists.length = depth + 1;
       if (id === 0) {
-        item.classList.add('sub');
+        item.setAttribute('aria-haspopup', 'menu');
+        item.setAttribute('aria-expanded', 'false');
         const list = document.createElement('div');
         list.className = 'list';
-        item.appendChild(list);
-        parents.push(list);
+        list.setAttribute('role', 'menu');
+        list.setAttribute('aria-label', text);
+        entry.appendChild(list);
+        lists.push(list);
       }
     }
+    const title = this.titles()[kept];
+    if (title) title.tabIndex = 0;
+    if (title && focused) title.focus();
+  },
+
+  titles: () => [...document.querySelectorAll('#menubar .title')],
+  itemsOf: (list) => [...list.children].map((e) => e.firstChild)
+    .filter((i) => i.getAttribute('aria-disabled') !== 'true'),
+
+  setOpen(item, open) {
+    item.parentElement.classList.toggle('open', open);
+    item.setAttribute('aria-expanded', open ? 'true' : 'false');
   },
 
   openTitle(title) {
-    this.closeMenus();
+    if (!this.menuOpen) {
+      this.returnFocus = document.activeElement;
+      this.menuPointer = String(this.pointer);
+    }
+    this.closeMenus(true);
     this.releaseAll();
-    title.classList.add('open');
+    this.setOpen(title, true);
     this.menuOpen = true;
-    const first = title.querySelector('.list > .item:not(.disabled)');
-    if (first) this.highlight(first);
+    for (const t of this.titles()) t.tabIndex = t === title ? 0 : -1;
+    const first = this.itemsOf(title.nextSibling)[0];
+    if (first) this.highlight(first); else title.focus();
   },
 
-  closeMenus() {
+  // Closes every menu; the focus goes back to where it was before (the board), unless another
+  // menu opens at once.
+  closeMenus(reopening) {
     if (!this.menuOpen) return;
-    for (const open of document.querySelectorAll('#menubar .open, #menubar .hot')) {
-      open.classList.remove('open', 'hot');
+    for (const open of document.querySelectorAll('#menubar .open > [aria-expanded]')) {
+      this.setOpen(open, false);
     }
+    for (const hot of document.querySelectorAll('#menubar .hot')) hot.classList.remove('hot');
     this.menuOpen = false;
     this.suppressHeld();
+    if (!reopening) {
+      const back = this.returnFocus;
+      this.returnFocus = null;
+      if (back && back.isConnected && back !== document.body) back.focus(); else this.focusBoard();
+    }
   },
 
   highlight(item) {
-    const title = item.closest('.title');
-    for (const hot of title.querySelectorAll('.hot')) {
-      if (!hot.contains(item)) hot.classList.remove('hot', 'open');
+    for (const hot of document.querySelectorAll('#menubar .hot')) {
+      if (!hot.parentElement.contains(item)) {
+        hot.classList.remove('hot');
+        if (hot.hasAttribute('aria-expanded') && hot.classList.contains('item')) this.setOpen(hot, false);
+      }
     }
     item.classList.add('hot');
-    if (item.classList.contains('sub')) item.classList.add('open');
+    item.focus();
   },
 
   choose(item) {
-    if (item.classList.contains('disabled')) return;
-    if (item.classList.contains('sub')) {
-      item.classList.add('open');
-      const first = item.querySelector('.item:not(.disabled)');
+    if (item.getAttribute('aria-disabled') === 'true') return;
+    if (item.hasAttribute('aria-haspopup')) {
+      this.setOpen(item, true);
+      const first = this.itemsOf(item.nextSibling)[0];
       if (first) this.highlight(first);
       return;
     }
+    const id = Number(item.dataset.id);
     this.closeMenus();
-    _yelko_web_command(Number(item.dataset.id));
+    if (id === YelkoCommand.exit) this.confirmExit(); else this.command(id);
   },
 
-  // Arrow keys, Enter and Escape inside an open menu.
+  command(id) {
+    _yelko_web_command(id);
+    this.wakeUp();
+  },
+
+  // Arrow keys, Enter, Space and Escape inside an open menu.
   menuKey(e) {
-    const title = document.querySelector('#menubar .title.open');
+    const title = document.querySelector('#menubar > .open > .title');
     if (!title) return;
-    const hot = [...title.querySelectorAll('.item.hot')].pop();
-    const list = hot ? hot.parentElement : title.querySelector('.list');
-    const items = [...list.children].filter((i) => !i.classList.contains('disabled'));
+    const focused = document.activeElement;
+    const hot = focused && focused.classList.contains('item') && title.parentElement.contains(focused)
+      ? focused : null;
+    const list = hot ? hot.parentElement.parentElement : title.nextSibling;
+    const inSub = list !== title.nextSibling;
+    const items = this.itemsOf(list);
     const at = items.indexOf(hot);
-    const titles = [...document.querySelectorAll('#menubar .title')];
+    const titles = this.titles();
+    const leaveSub = () => {
+      const opener = list.previousSibling;
+      this.setOpen(opener, false);
+      this.highlight(opener);
+    };
     switch (e.code) {
       case 'Escape':
-        if (hot && list.parentElement.classList.contains('sub')) {
-          hot.classList.remove('hot');
-          list.parentElement.classList.remove('open');
-        } else {
-          this.closeMenus();
-        }
+        if (inSub) leaveSub(); else this.closeMenus();
         break;
       case 'ArrowDown':
       case 'ArrowUp':
@@ -233,22 +361,21 @@ const YelkoPage = {
         }
         break;
       case 'ArrowRight':
-        if (hot && hot.classList.contains('sub')) this.choose(hot);
+        if (hot && hot.hasAttribute('aria-haspopup')) this.choose(hot);
         else this.openTitle(titles[(titles.indexOf(title) + 1) % titles.length]);
         break;
       case 'ArrowLeft':
-        if (hot && list.parentElement.classList.contains('sub')) {
-          hot.classList.remove('hot');
-          list.parentElement.classList.remove('open');
-        } else {
-          this.openTitle(titles[(titles.indexOf(title) + titles.length - 1) % titles.length]);
-        }
+        if (inSub) leaveSub();
+        else this.openTitle(titles[(titles.indexOf(title) + titles.length - 1) % titles.length]);
         break;
       case 'Enter':
       case 'NumpadEnter':
       case 'Space':
         if (hot) this.choose(hot);
         break;
+      case 'Tab':
+        this.closeMenus();
+        return;
       default:
         if (e.altKey) break;
         return;
@@ -256,18 +383,48 @@ const YelkoPage = {
     e.preventDefault();
   },
 
-  // ---- Keys
+  // A menu title with the focus and no menu open: the arrows move along the bar, Enter, Space
+  // and the down arrow open it, Escape goes back to the board.
+  barKey(e) {
+    const titles = this.titles();
+    const at = titles.indexOf(e.target);
+    if (at < 0) return;
+    if (e.code === 'ArrowRight' || e.code === 'ArrowLeft') {
+      const next = titles[(at + (e.code === 'ArrowRight' ? 1 : titles.length - 1)) % titles.length];
+      for (const t of titles) t.tabIndex = t === next ? 0 : -1;
+      next.focus();
+    } else if (['Enter', 'NumpadEnter', 'Space', 'ArrowDown'].includes(e.code)) {
+      this.openTitle(e.target);
+    } else if (e.code === 'Escape') {
+      this.focusBoard();
+    } else {
+      return;
+    }
+    e.preventDefault();
+  },
+
+  // ---- Keys: the game hears them while the board has the focus.
 
   key(code, down) {
     const scan = YelkoScanCodes[code];
-    if (scan === undefined || !this.canvas) return false;  // (the game has not started yet)
+    if (scan === undefined || !this.started) return false;
     if (down) this.held.add(code); else this.held.delete(code);
     _yelko_web_key(scan, down ? 1 : 0);
+    this.wakeUp();
     return true;
+  },
+
+  // A press shorter than a frame: the game still sees it once.
+  tap(code) {
+    if (this.key(code, true)) this.key(code, false);
   },
 
   releaseAll() {
     for (const code of [...this.held]) this.key(code, false);
+  },
+
+  focusBoard() {
+    if (!this.gameOver) this.canvas.focus();
   },
 
   // Keys still held when a box or menu closes answered it: the game does not get them.
@@ -289,8 +446,7 @@ const YelkoPage = {
       return;
     }
     if (e.altKey && !e.ctrlKey && !e.metaKey) {
-      const title = [...document.querySelectorAll('#menubar .title')]
-        .find((t) => 'Key' + t.dataset.key.toUpperCase() === e.code);
+      const title = this.titles().find((t) => 'Key' + t.dataset.key.toUpperCase() === e.code);
       if (title) {
         e.preventDefault();
         this.openTitle(title);
@@ -298,14 +454,23 @@ const YelkoPage = {
       }
     }
     if (e.code === 'F10' && !e.altKey && !e.ctrlKey && !e.shiftKey && !e.metaKey) {
-      const first = document.querySelector('#menubar .title');
+      const first = this.titles()[0];
       if (first) {
         e.preventDefault();
         this.openTitle(first);
         return;
       }
     }
+    if (e.target !== this.canvas) {
+      if (e.target.closest && e.target.closest('#menubar')) this.barKey(e);
+      return;  // the page's own controls take their keys
+    }
     if (e.ctrlKey || e.metaKey || e.altKey) return;
+    if (e.key === '?') {
+      e.preventDefault();
+      if (this.started && !e.repeat) this.describe();
+      return;
+    }
     // The game sees every key; the page keeps Tab and the function keys (reload, full screen).
     const pageKey = e.code === 'Tab' || /^F[0-9]+$/.test(e.code);
     if (this.suppressed.has(e.code) || e.repeat) {
@@ -321,33 +486,42 @@ const YelkoPage = {
     if (this.held.has(e.code)) this.key(e.code, false);
   },
 
+  // The board lost the keyboard: nothing it held stays held.
   onBlur() {
-    this.pressedNow.clear();
-    this.suppressed.clear();
     this.held.clear();
-    if (this.canvas) _yelko_web_blur();
+    if (this.started) _yelko_web_blur();
+    this.wakeUp();
   },
 
-  // ---- Mouse and touch: canvas positions to board pixels, whatever size the canvas is shown at.
+  // ---- Mouse and touch: screen positions to board pixels, whatever size the board is shown at.
 
   boardPoint(clientX, clientY) {
     const r = this.canvas.getBoundingClientRect();
-    return [Math.floor((clientX - r.left) * this.canvas.width / r.width),
-            Math.floor((clientY - r.top) * this.canvas.height / r.height)];
+    return [Math.floor((clientX - r.left) * YelkoBoardPixels / r.width),
+            Math.floor((clientY - r.top) * YelkoBoardPixels / r.height)];
   },
 
   click(right, clicks, clientX, clientY) {
-    if (this.modal || this.gameOver || !this.canvas) return;
+    if (this.modal || this.gameOver || !this.started) return;
     const point = this.boardPoint(clientX, clientY);
     _yelko_web_click(right ? 1 : 0, clicks >= 2 && clicks % 2 === 0 ? 1 : 0, point[0], point[1]);
+    this.wakeUp();
   },
 
-  // A swipe is an arrow held until the finger lifts (so holding at the end keeps walking); a
-  // new swipe from where the finger rests turns. A tap is a left click, a long press a right one.
+  // A swipe is one step, as a tap of the arrow. A finger that then rests keeps walking after a
+  // pause, as a held key repeats, until it lifts or swipes another way. A touch that does not
+  // move is a left click, a long one a right click.
   touch: null,
+  pointer: null,        // where the mouse was last seen, and where it was when a menu opened
+  menuPointer: '',
+  swipeDistance: 24,
+  holdAfterMs: 400,
+  longPressMs: 500,
+
   onTouchStart(e) {
     if (e.cancelable) e.preventDefault();
     this.startAudio();
+    this.focusBoard();
     if (this.menuOpen) this.closeMenus();  // a touch elsewhere closes the menu, and only that
     else if (this.modal || this.gameOver || this.touch || e.changedTouches.length === 0) return;
     else this.startTouch(e.changedTouches[0]);
@@ -355,13 +529,18 @@ const YelkoPage = {
 
   startTouch(t) {
     const touch = { id: t.identifier, x: t.clientX, y: t.clientY, startX: t.clientX,
-                    startY: t.clientY, arrow: null, long: false, timer: 0 };
+                    startY: t.clientY, arrow: null, holding: false, long: false, timer: 0 };
     touch.timer = setTimeout(() => {
-      if (touch.arrow) return;
       touch.long = true;
       this.click(true, 1, touch.startX, touch.startY);
-    }, 500);
+    }, this.longPressMs);
     this.touch = touch;
+  },
+
+  stopHolding(touch) {
+    clearTimeout(touch.timer);
+    if (touch.holding) this.key(touch.arrow, false);
+    touch.holding = false;
   },
 
   onTouchMove(e) {
@@ -371,79 +550,94 @@ const YelkoPage = {
     if (!t || touch.long) return;
     const dx = t.clientX - touch.x;
     const dy = t.clientY - touch.y;
-    if (Math.max(Math.abs(dx), Math.abs(dy)) < 24) return;
+    if (Math.max(Math.abs(dx), Math.abs(dy)) < this.swipeDistance) return;
     const arrow = Math.abs(dx) > Math.abs(dy) ? (dx > 0 ? 'ArrowRight' : 'ArrowLeft')
                                               : (dy > 0 ? 'ArrowDown' : 'ArrowUp');
-    clearTimeout(touch.timer);
     touch.x = t.clientX;
     touch.y = t.clientY;
-    if (arrow === touch.arrow) return;
-    if (touch.arrow) this.key(touch.arrow, false);
+    this.stopHolding(touch);
+    if (arrow !== touch.arrow) this.tap(arrow);
     touch.arrow = arrow;
-    this.key(arrow, true);
+    touch.timer = setTimeout(() => {
+      touch.holding = true;
+      this.key(arrow, true);
+    }, this.holdAfterMs);
   },
 
   onTouchEnd(e) {
     if (e.cancelable) e.preventDefault();
     const touch = this.touch;
     if (!touch || ![...e.changedTouches].some((c) => c.identifier === touch.id)) return;
-    clearTimeout(touch.timer);
+    this.stopHolding(touch);
     this.touch = null;
-    if (touch.arrow) this.key(touch.arrow, false);
-    else if (!touch.long && e.type === 'touchend') this.click(false, 1, touch.startX, touch.startY);
+    if (!touch.arrow && !touch.long && e.type === 'touchend') {
+      this.click(false, 1, touch.startX, touch.startY);
+    }
   },
 
-  // ---- Sound: Web Audio, which browsers start only after a key, click or touch.
+  // ---- Sound: Web Audio, which browsers start only after a key, click or touch. The sounds
+  // are kept as the game gave them and made into buffers once the first gesture has made the
+  // audio context (making one can take a while, and none may play before anyway).
 
   audioOpen() {
-    const Context = window.AudioContext || window.webkitAudioContext;
-    if (!Context) return 0;
-    try {
-      this.audio = new Context();
-    } catch (error) {
-      return 0;
-    }
-    return 1;
+    this.audioClass = window.AudioContext || window.webkitAudioContext;
+    return this.audioClass ? 1 : 0;
   },
 
   audioClose() {
     if (this.audio) this.audio.close();
     this.audio = null;
+    this.audioClass = null;
     this.sounds.clear();
   },
 
   startAudio() {
+    if (!this.audio && this.audioClass) {
+      try {
+        this.audio = new this.audioClass();
+      } catch (error) {
+        this.audioClass = null;
+        return;
+      }
+      for (const sound of this.sounds.values()) this.makeBuffer(sound);
+    }
     if (this.audio && this.audio.state === 'suspended') this.audio.resume();
   },
 
   createSound(bytes, rate, channels, bits, name) {
-    if (!this.audio) return 0;
-    const frames = bytes.length / (channels * bits / 8);
-    let buffer;
+    if (!this.audioClass) return 0;
+    const sound = { pcm: { bytes, rate, channels, bits }, buffer: null, name, source: null };
+    if (this.audio && !this.makeBuffer(sound)) return 0;
+    const id = this.nextSound++;
+    this.sounds.set(id, sound);
+    return id;
+  },
+
+  makeBuffer(sound) {
+    const pcm = sound.pcm;
+    const frames = pcm.bytes.length / (pcm.channels * pcm.bits / 8);
     try {
-      buffer = this.audio.createBuffer(channels, frames, rate);
+      sound.buffer = this.audio.createBuffer(pcm.channels, frames, pcm.rate);
     } catch (error) {
-      return 0;
+      return false;
     }
-    const view = new DataView(bytes.buffer);
-    for (let c = 0; c < channels; ++c) {
-      const out = buffer.getChannelData(c);
+    const view = new DataView(pcm.bytes.buffer);
+    for (let c = 0; c < pcm.channels; ++c) {
+      const out = sound.buffer.getChannelData(c);
       for (let i = 0; i < frames; ++i) {
-        const at = i * channels + c;
-        out[i] = bits === 8 ? (bytes[at] - 128) / 128 : view.getInt16(at * 2, true) / 32768;
+        const at = i * pcm.channels + c;
+        out[i] = pcm.bits === 8 ? (pcm.bytes[at] - 128) / 128 : view.getInt16(at * 2, true) / 32768;
       }
     }
-    const id = this.nextSound++;
-    this.sounds.set(id, { buffer, name, source: null });
-    return id;
+    return true;
   },
 
   playSound(id) {
     const sound = this.sounds.get(id);
-    if (!sound || !this.audio) return 0;
+    if (!sound) return 0;
     this.stopSound(id);
     // Before the first gesture the browser holds the sound back; it is dropped, not queued.
-    if (this.audio.state !== 'running') return 1;
+    if (!this.audio || this.audio.state !== 'running' || !sound.buffer) return 1;
     const source = this.audio.createBufferSource();
     source.buffer = sound.buffer;
     source.connect(this.audio.destination);
@@ -479,18 +673,11 @@ const YelkoPage = {
     tone.stop(this.audio.currentTime + 0.12);
   },
 
-  // ---- Storage
-
-  sync() {
-    return new Promise((resolve) => FS.syncfs(false, (error) => resolve(error ? 0 : 1)));
-  },
-
-  storageFailed() {
-    if (this.storageWarned) return;
-    this.storageWarned = true;
-    const notice = document.getElementById('notice');
-    notice.textContent = 'This browser does not let the page keep your progress and levels.';
+  notify(text) {
+    const notice = $('notice');
+    notice.textContent = text;
     notice.hidden = false;
+    this.layout();
   },
 
   // The editor's level as a file of the player's.
@@ -511,25 +698,35 @@ const YelkoPage = {
     setTimeout(() => URL.revokeObjectURL(link.href), 10000);
   },
 
-  // A level file from disk becomes level.dat and is played, as "--start-level 0" does.
+  // A level file from disk becomes level.dat and is played, as "--start-level 0" does: only a
+  // file the game can play, and a saved level.dat is replaced only when the player says so.
   async openLevel(file) {
-    if (!file) return;
-    if (file.size > 65536) {
-      this.notify('"' + file.name + '" is too large to be a level.');
+    if (!file || !this.started) return;
+    const bytes = new Uint8Array(await file.slice(0, 65536).arrayBuffer());
+    const copy = _malloc(bytes.length || 1);
+    HEAPU8.set(bytes, copy);
+    const problem = UTF8ToString(_yelko_web_level_problem(copy, file.size > 65536 ? file.size : bytes.length));
+    _free(copy);
+    if (problem) {
+      await this.box('Open level', '"' + file.name + '" is not a level: ' + problem);
       return;
     }
-    const bytes = new Uint8Array(await file.arrayBuffer());
-    FS.writeFile('/persist/level.dat', bytes);
-    await this.sync();
+    if (YelkoStore.values.has('level.dat') &&
+        await this.box('Open level', 'Replace the level.dat you saved with "' + file.name + '"?',
+                       ['Replace', 'Keep mine']) !== 1) {
+      return;
+    }
+    if (!YelkoStore.off && !await YelkoStore.put('level.dat', bytes)) {
+      await this.box('Open level', '"' + file.name + '" could not be kept: ' + YelkoStore.error + '.');
+      return;
+    }
+    if (YelkoStore.off) {
+      await this.box('Open level', 'This browser does not let the page keep a level file.');
+      return;
+    }
     const url = new URL(location.href);
     url.searchParams.set('start-level', '0');
     location.assign(url.href);
-  },
-
-  notify(text) {
-    const notice = document.getElementById('notice');
-    notice.textContent = text;
-    notice.hidden = false;
   },
 
   // ---- The end
@@ -537,35 +734,76 @@ const YelkoPage = {
   ended() {
     this.gameOver = true;
     this.closeMenus();
-    document.getElementById('ended').hidden = false;
-    document.getElementById('again').focus();
+    $('ended').hidden = false;
+    $('again').focus();
   },
 
-  // ---- Layout: the board at the largest whole factor that fits, else shrunk smoothly.
+  // ---- Layout: the board as large as the window allows, square; the menu bar, status line
+  // and buttons above and below it, or beside it when that makes the board a quarter larger (a
+  // phone held sideways).
 
   layout() {
-    const canvas = this.canvas || document.getElementById('board');
-    const page = document.getElementById('page');
-    const other = page.offsetHeight - canvas.offsetHeight;
-    // The layout viewport: on a phone, innerWidth may be that of a page zoomed out.
+    const canvas = this.canvas;
     const view = document.documentElement;
-    const room = Math.min(view.clientWidth - 16, view.clientHeight - other - 8);
-    const factor = Math.floor(room / canvas.width);
-    const side = factor >= 1 ? factor * canvas.width : Math.max(140, Math.floor(room));
+    const width = view.clientWidth, height = view.clientHeight, margin = 8, sideWidth = 240;
+    const body = document.body;
+    body.classList.remove('wide');
+    canvas.style.width = canvas.style.height = '0px';
+    $('page').style.width = Math.min(width, Math.max(280, height)) + 'px';
+    const around = $('page').offsetHeight;
+    const stacked = Math.min(width - 2 * margin, height - around - 2 * margin);
+    const beside = Math.min(height - 2 * margin, width - sideWidth - 3 * margin);
+    const wide = beside >= 1.25 * stacked;
+    body.classList.toggle('wide', wide);
+    // In the screen's own pixels: a whole multiple of the frame when one comes close.
+    const ratio = window.devicePixelRatio || 1;
+    let pixels = Math.max(140, Math.floor((wide ? beside : stacked) * ratio));
+    const whole = Math.floor(pixels / YelkoBoardPixels) * YelkoBoardPixels;
+    if (whole >= 0.9 * pixels) pixels = whole;
+    const side = pixels / ratio;
     canvas.style.width = canvas.style.height = side + 'px';
-    canvas.classList.toggle('smooth', factor < 1);
-    page.style.width = Math.max(side, 280) + 'px';
+    $('page').style.width = wide ? '' : Math.max(side, 280) + 'px';
+    const held = Math.max(1, Math.ceil(pixels / YelkoBoardPixels)) * YelkoBoardPixels;
+    canvas.style.imageRendering = held === pixels ? 'pixelated' : 'auto';
+    if (canvas.width !== held) {
+      canvas.width = canvas.height = held;
+      this.show();
+    }
+  },
+
+  // ---- Offline: a service worker keeps this build for later visits. A newer build it finds is
+  // taken over once this page has all it needs, so the next visit gets the new one whole.
+
+  registerWorker() {
+    if (!('serviceWorker' in navigator) || location.protocol === 'file:') return;
+    navigator.serviceWorker.register('sw.js').then((registration) => {
+      const take = (worker) => { if (worker) worker.postMessage('take-over'); };
+      take(registration.waiting);
+      registration.addEventListener('updatefound', () => {
+        const worker = registration.installing;
+        worker.addEventListener('statechange', () => {
+          if (worker.state === 'installed') take(worker);
+        });
+      });
+    }, (error) => console.warn('Yelko will not play offline: ' + error.message));
   },
 
   setUp() {
-    const canvas = document.getElementById('board');
-    const bar = document.getElementById('menubar');
+    this.canvas = $('board');
+    this.frame = document.createElement('canvas');
+    this.frame.width = this.frame.height = YelkoBoardPixels;
+    const canvas = this.canvas;
+    const bar = $('menubar');
     addEventListener('keydown', (e) => this.onKeyDown(e), true);
     addEventListener('keyup', (e) => this.onKeyUp(e), true);
     addEventListener('blur', () => this.onBlur());
+    canvas.addEventListener('blur', () => this.onBlur());
     addEventListener('resize', () => this.layout());
     addEventListener('pointerdown', () => this.startAudio(), true);
+    addEventListener('mousemove', (e) => { this.pointer = [e.clientX, e.clientY]; }, true);
+    addEventListener('mousedown', (e) => { this.pointer = [e.clientX, e.clientY]; }, true);
     canvas.addEventListener('mousedown', (e) => {
+      this.focusBoard();
       if (e.button === 0 || e.button === 2) this.click(e.button === 2, e.detail, e.clientX, e.clientY);
       e.preventDefault();
     });
@@ -580,21 +818,26 @@ const YelkoPage = {
     bar.addEventListener('mousedown', (e) => {
       e.preventDefault();
       const title = e.target.closest('.title');
-      const item = e.target.closest('.item');
-      if (item) return;
-      if (title && !title.classList.contains('open')) this.openTitle(title);
-      else if (title) this.closeMenus();
+      if (!title) return;
+      if (!title.parentElement.classList.contains('open')) this.openTitle(title);
+      else this.closeMenus();
     });
     bar.addEventListener('mouseup', (e) => {
       const item = e.target.closest('.item');
       if (item) this.choose(item);
     });
+    // Only a pointer that moves since a menu opened picks items: one resting where a menu drops
+    // down (opened from the keyboard) does not.
     bar.addEventListener('mouseover', (e) => {
-      if (!this.menuOpen) return;
+      if (!this.menuOpen || String([e.clientX, e.clientY]) === this.menuPointer) return;
       const item = e.target.closest('.item');
       const title = e.target.closest('.title');
-      if (item) this.highlight(item);
-      else if (title && !title.classList.contains('open')) this.openTitle(title);
+      if (item) {
+        this.highlight(item);
+        if (item.hasAttribute('aria-haspopup')) this.setOpen(item, true);  // a submenu opens under the mouse
+      } else if (title && !title.parentElement.classList.contains('open')) {
+        this.openTitle(title);
+      }
     });
     // A click that closes a menu does nothing else.
     document.addEventListener('mousedown', (e) => {
@@ -615,22 +858,37 @@ const YelkoPage = {
       for (const type of ['pointerup', 'pointerleave', 'pointercancel']) {
         button.addEventListener(type, up);
       }
+      button.addEventListener('click', (e) => {  // from the keyboard (a pointer's is taken above)
+        if (e.detail === 0) this.tap(code);
+      });
       button.addEventListener('contextmenu', (e) => e.preventDefault());
     }
     const coarse = matchMedia('(pointer: coarse)').matches || navigator.maxTouchPoints > 0;
-    document.getElementById('touchkeys').hidden = !coarse;
+    $('touchkeys').hidden = !coarse;
 
     // The page's own buttons give the keyboard back to the game once pressed.
-    const download = document.getElementById('download');
-    download.addEventListener('click', () => { download.blur(); this.downloadLevel(); });
-    const chooser = document.getElementById('chooser');
-    const open = document.getElementById('open');
-    open.addEventListener('click', () => { open.blur(); chooser.click(); });
-    chooser.addEventListener('change', () => this.openLevel(chooser.files[0]));
+    $('next').addEventListener('click', () => {
+      this.command(YelkoCommand.reset);
+      this.focusBoard();
+    });
+    $('download').addEventListener('click', () => {
+      this.focusBoard();
+      this.downloadLevel();
+    });
+    const chooser = $('chooser');
+    $('open').addEventListener('click', () => chooser.click());
+    chooser.addEventListener('change', () => {
+      this.focusBoard();
+      this.openLevel(chooser.files[0]);
+      chooser.value = '';
+    });
     // Starting again starts from the saved progress, also after an opened level.
-    document.getElementById('again').addEventListener('click',
-                                                      () => location.assign(location.pathname));
+    $('again').addEventListener('click', () => location.assign(location.pathname));
+    // The store's first failure of the visit (store.js) is said here, once.
+    YelkoStore.onNotice = (text) => this.notify(text);
+    if (YelkoStore.notice) this.notify(YelkoStore.notice);
     this.layout();
+    this.showLoading('Loading Yelko…');
   },
 };
 

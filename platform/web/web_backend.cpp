@@ -1,7 +1,7 @@
+// The browser backend: each service of platform.h answered by the page's JavaScript.
 #include "platform/web/web_backend.h"
 
 #include <emscripten.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -19,12 +19,25 @@ EM_JS(void, JsSetStatus, (const char* text), { YelkoPage.setStatus(UTF8ToString(
 EM_ASYNC_JS(int, JsBox, (const char* caption, const char* text), {
   return await YelkoPage.box(UTF8ToString(caption), UTF8ToString(text));
 });
-EM_ASYNC_JS(void, JsNextFrame, (double deadlineMs), { await YelkoPage.nextFrame(deadlineMs); });
+EM_ASYNC_JS(void, JsNextFrame, (double deadlineMs, int rest), {
+  await YelkoPage.nextFrame(deadlineMs, rest !== 0);
+});
 EM_JS(void, JsPresent, (const void* rgba, int width, int height), {
   YelkoPage.present(new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4), width, height);
 });
-EM_ASYNC_JS(int, JsSync, (), { return await YelkoPage.sync(); });
-EM_JS(void, JsStorageFailed, (), { YelkoPage.storageFailed(); });
+EM_JS(int, JsStoreOff, (), { return YelkoStore.off ? 1 : 0; });
+EM_JS(int, JsStoreSize, (const char* name), { return YelkoStore.size(UTF8ToString(name)); });
+EM_JS(void, JsStoreCopy, (const char* name, void* out), {
+  HEAPU8.set(YelkoStore.values.get(UTF8ToString(name)), out);
+});
+EM_ASYNC_JS(int, JsStorePut, (const char* name, const void* data, int size), {
+  return await YelkoStore.put(UTF8ToString(name), HEAPU8.slice(data, data + size));
+});
+EM_ASYNC_JS(int, JsStoreLock, (const char* name), {
+  return await YelkoStore.lock(UTF8ToString(name));
+});
+EM_JS(void, JsStoreUnlock, (const char* name), { YelkoStore.unlock(UTF8ToString(name)); });
+EM_JS(void, JsStoreError, (char* out, int size), { stringToUTF8(YelkoStore.error, out, size); });
 EM_JS(void, JsEnded, (), { YelkoPage.ended(); });
 EM_JS(int, JsAudioOpen, (), { return YelkoPage.audioOpen(); });
 EM_JS(void, JsAudioClose, (), { YelkoPage.audioClose(); });
@@ -45,14 +58,22 @@ namespace {
 
 constexpr const char* GameClass = "WINXCLASS";
 constexpr const char* GameDir = "/game";
-constexpr const char* StoreDir = "/persist";
 constexpr const char* EditorLevel = "level.dat";
-// The editor's level is 300 bytes; a file far larger is not one of ours.
-constexpr std::size_t MaxEditorLevelBytes = 64 * 1024;
 constexpr std::size_t MaxUserValueBytes = 64 * 1024;
 
 std::uint64_t NowMicros() {
   return std::uint64_t(emscripten_get_now() * 1000.0);
+}
+
+void Say(std::string* why, const std::string& text) {
+  if (why != nullptr) *why = text;
+}
+
+// Why the page's store failed last, in plain words.
+std::string StoreError() {
+  char text[256];
+  JsStoreError(text, sizeof text);
+  return text;
 }
 
 // JSON text of a string (the menu's labels).
@@ -72,24 +93,13 @@ void AppendJsonString(std::string& out, const char* s) {
   out += '"';
 }
 
-// A value's name becomes a file name in the store: nothing that could leave it.
+// A value's name is a record's key in the store; names starting with a dot are the page's own.
 bool SafeValueName(const char* name) {
   return name[0] != '\0' && name[0] != '.' && std::strchr(name, '/') == nullptr;
 }
 
-struct FileIdentity {
-  ino_t inode = 0;
-  off_t size = -1;
-  long long modified = 0;
-  bool operator==(const FileIdentity&) const = default;
-};
-
-FileIdentity Identify(const char* path) {
-  struct stat st {};
-  if (::stat(path, &st) != 0) return {};
-  return {st.st_ino, st.st_size,
-          static_cast<long long>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
-}
+GameQuestions Questions;
+std::string Answer;  // the last text handed to the page, kept until its next question
 
 class WebSound final : public SoundBuffer {
  public:
@@ -101,13 +111,11 @@ class WebBackend final : public Backend {
  public:
   WebBackend() {
     // The editor works on "level.dat" in the working directory; the copy in the store is the
-    // one kept across visits. A saved level replaces the one packaged with the page (none is).
+    // one kept across visits, put in place before the game starts.
     std::vector<std::uint8_t> kept;
-    const std::string stored = std::string(StoreDir) + "/" + EditorLevel;
-    if (ReadWholeFile(stored.c_str(), MaxEditorLevelBytes, &kept)) {
+    if (ReadUserValue(EditorLevel, MaxUserValueBytes, &kept)) {
       ReplaceFileAtomically(EditorLevel, kept.data(), kept.size());
     }
-    editorLevel_ = Identify(EditorLevel);
   }
 
   // ---- Window system
@@ -158,19 +166,70 @@ class WebBackend final : public Backend {
 
   void Beep() override { JsBeep(); }
 
-  // ---- Saved values: files in the store, written to the browser's storage after each change.
+  // ---- Saved values: one record each in the page's IndexedDB, which the page read whole
+  // before the game started; every write is one record, awaited until the browser has it.
 
   ReadOutcome ReadUserValue(const char* name, std::size_t limit,
                             std::vector<std::uint8_t>* out) override {
+    out->clear();
     if (!SafeValueName(name)) return {ReadStatus::Absent, "it has no name"};
-    return ReadWholeFile((std::string(StoreDir) + "/" + name).c_str(), limit, out);
+    if (const int fault = TakeFileFault(FaultOp::Read); fault != 0) {
+      return {ReadStatus::Unreadable, DescribeFileError(fault)};
+    }
+    const int size = JsStoreSize(name);
+    if (size == -1) return {ReadStatus::Absent, "it is missing"};
+    if (size < 0) return {ReadStatus::Unreadable, StoreError()};
+    if (std::size_t(size) > limit) {
+      return {ReadStatus::Unreadable, "it is larger than " + std::to_string(limit) + " bytes"};
+    }
+    out->resize(std::size_t(size));
+    if (size > 0) JsStoreCopy(name, out->data());
+    return {ReadStatus::Ok, ""};
   }
 
   bool WriteUserValue(const char* name, const std::uint8_t* data, std::size_t size,
                       std::string* why) override {
-    if (!SafeValueName(name) || size > MaxUserValueBytes) return false;
-    const std::string path = std::string(StoreDir) + "/" + name;
-    return ReplaceFileAtomically(path.c_str(), data, size, why) && Sync();
+    if (!SafeValueName(name) || size > MaxUserValueBytes) {
+      Say(why, "the page keeps no such value");
+      return false;
+    }
+    return Put(name, data, size, why);
+  }
+
+  // The record is read afresh under a Web Lock named for the value, which every tab of the page
+  // takes, so that what another tab wrote meanwhile is merged, never written over.
+  bool UpdateUserValue(const char* name, std::size_t limit, const ValueMerge& merge,
+                       std::string* why) override {
+    if (!SafeValueName(name)) {
+      Say(why, "the page keeps no such value");
+      return false;
+    }
+    if (JsStoreLock(name) == 0) {
+      Say(why, StoreError());
+      return false;
+    }
+    std::vector<std::uint8_t> bytes;
+    const ReadOutcome read = ReadUserValue(name, limit, &bytes);
+    bool ok = true;
+    if (read.status == ReadStatus::Unreadable) {
+      Say(why, read.why);
+      ok = false;
+    } else if (merge(&bytes)) {
+      ok = WriteUserValue(name, bytes.data(), bytes.size(), why);
+    }
+    JsStoreUnlock(name);
+    return ok;
+  }
+
+  // The editor's level.dat: its record is written before the file, and a record the browser
+  // refuses fails the save. A browser that keeps nothing for the page (it said so at the
+  // start) leaves the level in the page's memory for this visit.
+  bool KeepFile(const char* path, const std::uint8_t* data, std::size_t size, std::string* why) {
+    if (std::strcmp(path, EditorLevel) != 0 &&
+        std::strcmp(path, (std::string(GameDir) + "/" + EditorLevel).c_str()) != 0) {
+      return true;
+    }
+    return JsStoreOff() != 0 || WriteUserValue(EditorLevel, data, size, why);
   }
 
   // ---- Keyboard and mouse
@@ -206,23 +265,40 @@ class WebBackend final : public Backend {
 
   void DisplayClose() override { displayOpen_ = false; }
 
-  // The game's own 60 Hz clock decides the frame; the page shows it at the display refresh
-  // that follows, so a 120 Hz screen runs the game at the same speed as a 60 Hz one.
+  // The game's own 60 Hz clock decides the frame: the page runs every frame that is due at a
+  // display refresh, one or several, so the game keeps its speed on any display. At rest the
+  // page waits for the player instead, and the clock starts again from the next frame.
   void WaitVerticalBlank() override {
+    const bool rest = AtRest();
+    heard_ = false;
     const std::uint64_t deadline = NextFrameDeadline(pacer_, NowMicros());
-    JsNextFrame(double(deadline) / 1000.0);
-    KeepEditorLevel();
+    JsNextFrame(double(deadline) / 1000.0, rest ? 1 : 0);
   }
 
+  // A frame like the one shown is not sent again.
   bool Present(const Surface& frame) override {
     if (!displayOpen_ || !open_ || frame.width <= 0 || frame.height <= 0 ||
         frame.pixels.size() < std::size_t(frame.width) * std::size_t(frame.height)) {
       return false;
     }
+    // Pixels up to the first that differs are on the canvas already, converted in rgba_.
+    const std::size_t count = std::size_t(frame.width) * std::size_t(frame.height);
+    std::size_t i = 0;
+    if (frame.width == shownWidth_ && shown_.size() == count) {
+      while (i < count && frame.pixels[i] == shown_[i]) ++i;
+      if (i == count) {
+        ++unchangedFrames_;
+        return true;
+      }
+    }
+    unchangedFrames_ = 0;
+    shownWidth_ = frame.width;
+    shown_.resize(count);
+    rgba_.resize(count);
     // 0x00RRGGBB words to the canvas's bytes red, green, blue, alpha.
-    rgba_.resize(frame.pixels.size());
-    for (std::size_t i = 0; i < rgba_.size(); ++i) {
+    for (; i < count; ++i) {
       const std::uint32_t p = frame.pixels[i];
+      shown_[i] = p;
       rgba_[i] = 0xFF000000u | (p & 0xFFu) << 16 | (p & 0xFF00u) | (p >> 16 & 0xFFu);
     }
     JsPresent(rgba_.data(), frame.width, frame.height);
@@ -261,6 +337,7 @@ class WebBackend final : public Backend {
 
   void Key(int scanCode, bool down) {
     if (scanCode <= 0 || scanCode > 255) return;
+    heard_ = true;
     if (down) {
       KeyLatchDown(latch_, std::uint8_t(scanCode));
     } else {
@@ -268,7 +345,10 @@ class WebBackend final : public Backend {
     }
   }
 
-  void LoseFocus() { KeyLatchClear(latch_); }
+  void LoseFocus() {
+    heard_ = true;
+    KeyLatchClear(latch_);
+  }
 
   void Click(bool right, bool doubleClick, int x, int y) {
     if (!open_ || x < 0 || y < 0 || x >= 560 || y >= 560) return;
@@ -282,9 +362,33 @@ class WebBackend final : public Backend {
   }
 
  private:
-  static void Post(std::uint32_t id, std::uint64_t wParam, std::int64_t lParam) {
+  void Post(std::uint32_t id, std::uint64_t wParam, std::int64_t lParam) {
+    heard_ = true;
     const Window w = FindWindow(GameClass, nullptr);
     if (w != 0) PostMessage(w, id, wParam, lParam);
+  }
+
+  bool Put(const char* name, const std::uint8_t* data, std::size_t size, std::string* why) {
+    if (const int fault = TakeFileFault(FaultOp::Write); fault != 0) {
+      Say(why, DescribeFileError(fault));
+      return false;
+    }
+    if (JsStorePut(name, data, int(size)) != 0) return true;
+    Say(why, StoreError());
+    return false;
+  }
+
+  // Nothing can change until the player acts: the picture has stood still as long as the game
+  // asks (GameQuestions), no key is held and the player has done nothing since the last frame.
+  bool AtRest() const {
+    const int needed = Questions.framesBeforeRest != nullptr ? Questions.framesBeforeRest() : 30;
+    if (heard_ || unchangedFrames_ < needed) return false;
+    for (int i = 0; i < 256; ++i) {
+      if ((latch_.held[i] | latch_.pressed[i] | latch_.tapped[i] | latch_.recent[i]) != 0) {
+        return false;
+      }
+    }
+    return true;
   }
 
   void SendMenu(const std::vector<MenuEntry>& menu) {
@@ -305,45 +409,29 @@ class WebBackend final : public Backend {
   // dropped here.
   void AfterModal() { KeyLatchAfterModal(latch_); }
 
-  // Writes the store to the browser's storage. A failure is told once; the game goes on.
-  bool Sync() {
-    if (JsSync() != 0) return true;
-    if (!storageWarned_) {
-      storageWarned_ = true;
-      JsStorageFailed();
-    }
-    return false;
-  }
-
-  // The editor saves "level.dat" in the working directory; a new one is copied to the store.
-  void KeepEditorLevel() {
-    const FileIdentity now = Identify(EditorLevel);
-    if (now == editorLevel_) return;
-    editorLevel_ = now;
-    std::vector<std::uint8_t> bytes;
-    if (!ReadWholeFile(EditorLevel, MaxEditorLevelBytes, &bytes)) return;
-    const std::string stored = std::string(StoreDir) + "/" + EditorLevel;
-    if (ReplaceFileAtomically(stored.c_str(), bytes.data(), bytes.size())) {
-      Sync();
-    } else if (!storageWarned_) {
-      storageWarned_ = true;
-      JsStorageFailed();
-    }
-  }
-
   KeyLatch latch_;
   FramePacer pacer_;
   std::vector<std::uint32_t> rgba_;
-  FileIdentity editorLevel_;
+  std::vector<std::uint32_t> shown_;  // the frame on the canvas
+  int shownWidth_ = 0;
+  int unchangedFrames_ = 0;  // frames since the picture last changed
+  bool heard_ = false;       // the player acted since the last frame
   bool open_ = false;
   bool keyboardOpen_ = false;
   bool displayOpen_ = false;
-  bool storageWarned_ = false;
 };
 
 WebBackend* Current = nullptr;
 
+bool KeepFile(const char* path, const std::uint8_t* data, std::size_t size, std::string* why) {
+  return Current == nullptr || Current->KeepFile(path, data, size, why);
+}
+
 }  // namespace
+
+void SetGameQuestions(const GameQuestions& questions) {
+  Questions = questions;
+}
 
 Backend* CreateBackend(std::string* error) {
   if (::chdir(GameDir) != 0) {
@@ -351,12 +439,16 @@ Backend* CreateBackend(std::string* error) {
     return nullptr;
   }
   Current = new WebBackend();
+  SetFileKeeper(KeepFile);
   return Current;
 }
 
 void DestroyBackend(Backend* backend) {
   if (backend == nullptr) return;
-  if (backend == Current) Current = nullptr;
+  if (backend == Current) {
+    SetFileKeeper(nullptr);
+    Current = nullptr;
+  }
   delete static_cast<WebBackend*>(backend);
   JsEnded();
 }
@@ -382,6 +474,32 @@ EMSCRIPTEN_KEEPALIVE void yelko_web_click(int right, int doubleClick, int x, int
 
 EMSCRIPTEN_KEEPALIVE void yelko_web_command(int id) {
   if (platform::web::Current != nullptr) platform::web::Current->Command(id);
+}
+
+// The page's questions to the game (GameQuestions); a text stays valid until the next question.
+EMSCRIPTEN_KEEPALIVE const char* yelko_web_describe() {
+  using namespace platform::web;
+  Answer = Questions.describe != nullptr ? Questions.describe() : std::string();
+  return Answer.c_str();
+}
+
+EMSCRIPTEN_KEEPALIVE const char* yelko_web_news() {
+  using namespace platform::web;
+  Answer = Questions.news != nullptr ? Questions.news() : std::string();
+  return Answer.c_str();
+}
+
+EMSCRIPTEN_KEEPALIVE int yelko_web_next_level() {
+  using namespace platform::web;
+  return Questions.nextLevel != nullptr ? Questions.nextLevel() : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE const char* yelko_web_level_problem(const std::uint8_t* bytes, int size) {
+  using namespace platform::web;
+  Answer = Questions.levelProblem != nullptr && size >= 0
+               ? Questions.levelProblem(bytes, std::size_t(size))
+               : std::string();
+  return Answer.c_str();
 }
 
 }  // extern "C"

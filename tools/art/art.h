@@ -36,6 +36,8 @@ platform::Surface PaintBoatsSheet();
 // desktops use (16 to 512), DIR/hicolor/scalable/apps/yelko.svg and DIR/yelko.ico for Windows.
 // False (with a message) when a file cannot be written.
 bool WriteIcons(const std::string& dir);
+// The same icon as one PNG of side x side pixels (the web page's, at 192 and 512).
+bool WriteIconPng(int side, const std::string& path);
 
 // Where cell (column, row) of a sheet of `side`-pixel cells starts.
 inline int CellOrigin(int index, int side) {

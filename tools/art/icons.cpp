@@ -309,3 +309,7 @@ bool WriteIcons(const std::string& dir) {
   return Write(dir + "/hicolor/scalable/apps/yelko.svg", Bytes(svg.begin(), svg.end())) &&
          Write(dir + "/yelko.ico", Ico());
 }
+
+bool WriteIconPng(int side, const std::string& path) {
+  return Write(path, Png(PaintIcon(side)));
+}

@@ -2,6 +2,7 @@
 //
 //   yelko-art OUTDIR                          writes OUTDIR/pieces.bmp and OUTDIR/boats.bmp
 //   yelko-art --icons OUTDIR                  writes the program's icons under OUTDIR
+//   yelko-art --icon SIDE OUT.png             the icon alone, SIDE x SIDE pixels (16 to 1024)
 //   yelko-art --installer OUT.bmp             the Windows installer's 164 x 314 side picture
 //   yelko-art --preview LEVEL.dat OUT.bmp [banner]
 //                                             a 560 x 560 picture of a level drawn with them,
@@ -10,6 +11,7 @@
 // Everything is painted from code and fixed seeds: the same bytes on every run.
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -124,6 +126,14 @@ int InstallerPicture(const char* outPath) {
 int main(int argc, char** argv) {
   if (argc == 2) return WriteSheets(argv[1]);
   if (argc == 3 && std::strcmp(argv[1], "--icons") == 0) return WriteIcons(argv[2]) ? 0 : 1;
+  if (argc == 4 && std::strcmp(argv[1], "--icon") == 0) {
+    const int side = std::atoi(argv[2]);
+    if (side < 16 || side > 1024) {
+      std::fprintf(stderr, "yelko-art: an icon is 16 to 1024 pixels, not %s\n", argv[2]);
+      return 2;
+    }
+    return WriteIconPng(side, argv[3]) ? 0 : 1;
+  }
   if (argc == 3 && std::strcmp(argv[1], "--installer") == 0) return InstallerPicture(argv[2]);
   if (argc == 4 && std::strcmp(argv[1], "--preview") == 0) {
     return Preview(argv[2], argv[3], false);
@@ -134,6 +144,7 @@ int main(int argc, char** argv) {
   std::fprintf(stderr,
                "usage: yelko-art OUTDIR\n"
                "       yelko-art --icons OUTDIR\n"
+               "       yelko-art --icon SIDE OUT.png\n"
                "       yelko-art --installer OUT.bmp\n"
                "       yelko-art --preview LEVEL.dat OUT.bmp [banner]\n");
   return 2;

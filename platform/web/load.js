@@ -1,0 +1,61 @@
+// How the page gets the game: index.html has fetched the code (index.wasm, compiled as it
+// arrives) and the data files (index.data: levels, image sheets, sounds), unpacked from gzip;
+// here the data files are laid out for the program and the program is started once the
+// player's store has been read as well. Runs before the program.
+'use strict';
+
+const YelkoLoad = {
+  // index.data is a list of files: a name's length (1 byte), the name, a delta stride (1 byte),
+  // the size (4 bytes, little-endian) and the bytes. A stride k > 0 means each byte was stored
+  // as its difference from the byte k before it, which packs images and sounds tighter.
+  unpackData(bytes) {
+    const files = new Map();
+    const view = new DataView(bytes.buffer, bytes.byteOffset, bytes.byteLength);
+    for (let at = 0; at < bytes.length;) {
+      const nameLength = bytes[at];
+      const name = new TextDecoder().decode(bytes.subarray(at + 1, at + 1 + nameLength));
+      const stride = bytes[at + 1 + nameLength];
+      const size = view.getUint32(at + 2 + nameLength, true);
+      const start = at + 6 + nameLength;
+      if (start + size > bytes.length || !/^[\w.-]+$/.test(name)) throw new Error('index.data is damaged');
+      const file = bytes.slice(start, start + size);
+      if (stride > 0) for (let i = stride; i < size; ++i) file[i] += file[i - stride];
+      files.set(name, file);
+      at = start + size;
+    }
+    return files;
+  },
+
+  start() {
+    const data = Module.yelkoData.then((buffer) => this.unpackData(new Uint8Array(buffer)));
+    const stored = YelkoStore.load();
+    const failed = (error) => YelkoPage.loadFailed(error);
+    Module.instantiateWasm = (imports, receive) => {
+      Module.yelkoCode.then((code) => WebAssembly.instantiate(code, imports)
+        .then((instance) => receive(instance, code))).catch(failed);
+      return {};
+    };
+    Module.preRun.push(() => {
+      addRunDependency('yelko-data');
+      data.then((files) => {
+        FS.mkdir('/game');
+        files.forEach((bytes, name) => FS.writeFile('/game/' + name, bytes));
+        removeRunDependency('yelko-data');
+      }, failed);
+      addRunDependency('yelko-store');
+      stored.finally(() => removeRunDependency('yelko-store'));
+    });
+  },
+};
+
+// The address may ask for a level, as the desktop's command line does ("?start-level=0" plays
+// level.dat).
+Module.arguments = [];
+(function () {
+  const level = new URLSearchParams(location.search).get('start-level');
+  if (level !== null && /^[0-9]{1,3}$/.test(level)) Module.arguments.push('--start-level', level);
+})();
+Module.preRun = Module.preRun || [];
+Module.print = function (text) { console.log(text); };
+Module.printErr = function (text) { console.error(text); };
+YelkoLoad.start();

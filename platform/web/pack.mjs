@@ -1,0 +1,112 @@
+// Packs the page for serving, after emscripten has written index.js and index.wasm: the data
+// files into index.data (and gzipped, index.data.pack), index.wasm and index.js gzipped
+// (index.wasm.pack, index.js.pack), the art tool's icons in OUT_DIR packed tighter, and sw.js
+// with the SHA-256 of every file the service worker keeps, so that it takes one build whole or
+// not at all.
+//
+//   node pack.mjs OUT_DIR SW_TEMPLATE ICON.png... -- DATA_FILE...
+import { createHash } from 'node:crypto';
+import { readFileSync, writeFileSync } from 'node:fs';
+import { basename, join } from 'node:path';
+import zlib from 'node:zlib';
+
+const args = process.argv.slice(2);
+const [out, template] = args;
+const split = args.indexOf('--');
+const icons = args.slice(2, split);
+const dataFiles = args.slice(split + 1);
+const gzip = (bytes) => zlib.gzipSync(bytes, { level: 9, memLevel: 9 });
+const deflate = (bytes) => zlib.deflateRawSync(bytes, { level: 9, memLevel: 9 });
+
+// Each byte as its difference from the byte `stride` before it (0: as it is).
+function delta(bytes, stride) {
+  if (stride === 0) return bytes;
+  const out = Buffer.from(bytes);
+  for (let i = stride; i < bytes.length; ++i) out[i] = (bytes[i] - bytes[i - stride]) & 255;
+  return out;
+}
+
+// The archive load.js reads: for each file its name, the stride that packs it best (images of
+// 3-byte pixels, 8-bit sounds), its size and its bytes.
+const parts = [];
+for (const file of dataFiles) {
+  const bytes = readFileSync(file);
+  const name = Buffer.from(basename(file));
+  const stride = [0, 1, 3].reduce((best, s) =>
+    deflate(delta(bytes, s)).length < deflate(delta(bytes, best)).length ? s : best, 0);
+  const head = Buffer.alloc(6 + name.length);
+  head[0] = name.length;
+  name.copy(head, 1);
+  head[1 + name.length] = stride;
+  head.writeUInt32LE(bytes.length, 2 + name.length);
+  parts.push(head, delta(bytes, stride));
+}
+const data = Buffer.concat(parts);
+writeFileSync(join(out, 'index.data'), data);
+writeFileSync(join(out, 'index.data.pack'), gzip(data));
+for (const name of ['index.wasm', 'index.js']) {
+  writeFileSync(join(out, name + '.pack'), gzip(readFileSync(join(out, name))));
+}
+
+// The art tool's PNGs (RGBA, rows unfiltered, one fixed-code deflate block) packed again, the
+// same pixels: each row with the filter that leaves the smallest differences, deflated at level 9.
+const crcTable = Array.from({ length: 256 }, (_, n) => {
+  for (let k = 0; k < 8; ++k) n = n & 1 ? 0xEDB88320 ^ (n >>> 1) : n >>> 1;
+  return n >>> 0;
+});
+function crc32(bytes) {
+  let c = 0xFFFFFFFF;
+  for (const b of bytes) c = crcTable[(c ^ b) & 255] ^ (c >>> 8);
+  return (c ^ 0xFFFFFFFF) >>> 0;
+}
+function chunk(type, body) {
+  const head = Buffer.alloc(8);
+  head.writeUInt32BE(body.length, 0);
+  head.write(type, 4, 'latin1');
+  const crc = Buffer.alloc(4);
+  crc.writeUInt32BE(crc32(Buffer.concat([head.subarray(4), body])), 0);
+  return Buffer.concat([head, body, crc]);
+}
+function repack(png) {
+  const header = png.subarray(16, 29);
+  const width = header.readUInt32BE(0), height = header.readUInt32BE(4);
+  const idat = [];
+  for (let at = 8; at < png.length; at += 12 + png.readUInt32BE(at)) {
+    if (png.toString('latin1', at + 4, at + 8) === 'IDAT') {
+      idat.push(png.subarray(at + 8, at + 8 + png.readUInt32BE(at)));
+    }
+  }
+  const raw = zlib.inflateSync(Buffer.concat(idat));
+  const line = width * 4;
+  if (header[8] !== 8 || header[9] !== 6 || raw.length !== (line + 1) * height) return png;
+  const rows = [];
+  let above = Buffer.alloc(line);
+  for (let y = 0; y < height; ++y) {
+    if (raw[y * (line + 1)] !== 0) return png;  // filtered already: left as it is
+    const row = raw.subarray(y * (line + 1) + 1, (y + 1) * (line + 1));
+    const sub = row.map((v, i) => (v - (i >= 4 ? row[i - 4] : 0)) & 255);
+    const up = row.map((v, i) => (v - above[i]) & 255);
+    const cost = (r) => r.reduce((sum, v) => sum + (v < 128 ? v : 256 - v), 0);
+    const best = [[0, row], [1, sub], [2, up]].reduce((a, b) => (cost(b[1]) < cost(a[1]) ? b : a));
+    rows.push(Buffer.from([best[0]]), best[1]);
+    above = row;
+  }
+  return Buffer.concat([png.subarray(0, 8), chunk('IHDR', header),
+                        chunk('IDAT', zlib.deflateSync(Buffer.concat(rows), { level: 9 })),
+                        chunk('IEND', Buffer.alloc(0))]);
+}
+for (const icon of icons) writeFileSync(icon, repack(readFileSync(icon)));
+
+// The service worker, with the build's files and their hashes: those the page loads kept at the
+// first visit, the large icon when first asked.
+const sha = (name) => createHash('sha256').update(readFileSync(join(out, name))).digest('hex');
+const names = ['index.html', 'index.js.pack', 'index.wasm.pack', 'index.data.pack',
+               'manifest.webmanifest', 'favicon.svg', ...icons.map((icon) => basename(icon))];
+const later = names.filter((name) => name === 'icon-512.png');
+const files = Object.fromEntries(names.filter((name) => !later.includes(name)).map((n) => [n, sha(n)]));
+const asked = Object.fromEntries(later.map((n) => [n, sha(n)]));
+const build = createHash('sha256').update(JSON.stringify([files, asked])).digest('hex').slice(0, 16);
+writeFileSync(join(out, 'sw.js'), readFileSync(template, 'utf8')
+  .replace('/* FILES */ {}', JSON.stringify(files, null, 2))
+  .replace('/* WHEN_ASKED */ {}', JSON.stringify(asked))
+  .replace('/* BUILD */', build));
