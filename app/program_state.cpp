@@ -9,6 +9,7 @@
 #include "editor/editor.h"
 #include "gfx/display.h"
 #include "gfx/sprites.h"
+#include "input/actions.h"
 #include "input/clock.h"
 #include "input/input.h"
 #include "midend/game.h"
@@ -37,6 +38,7 @@ void ResetProgramState() {
   ResetSpriteState();
   ResetSoundState();
   ResetInputState();
+  ResetActionState();
   ResetClockState();
   headless::Reset();
   platform::ResetGameDataDirectory();

@@ -53,9 +53,10 @@ class PlayFrames : public testing_support::FreshProgram {
   static std::pair<int, int> At(int column, int row) { return {column * 40, row * 40}; }
 };
 
-// Ten frames of four pixels a move, the next following at once; keys are read only on cell
-// boundaries, and of several arrows held the later in left, up, right, down wins.
-TEST_F(PlayFrames, AMoveTakesTenFramesAndKeysAreReadOnlyOnBoundaries) {
+// Ten frames of four pixels a move, the next following at once while the arrow is down. A move
+// is decided on cell boundaries only, but no press is lost: a tap between two is taken at the
+// next (the last of several), and a key let go before a boundary never walks another cell.
+TEST_F(PlayFrames, AMoveTakesTenFramesAndEveryTapWalksExactlyOneCell) {
   Boot({Harbour, {1, 5}, {{13, 13}}, {}});
   Frames(1, {DIK_RIGHT});
   EXPECT_EQ(Player(), std::make_pair(44, 200));
@@ -63,15 +64,27 @@ TEST_F(PlayFrames, AMoveTakesTenFramesAndKeysAreReadOnlyOnBoundaries) {
   EXPECT_EQ(Player(), At(2, 5));
   Frames(1, {DIK_RIGHT});
   EXPECT_EQ(Player(), std::make_pair(84, 200));
-  Frames(8, {DIK_UP});  // pressed and released between boundaries: never seen
+  Frames(2);
+  headless::TapKey(DIK_UP);  // shorter than a frame, in the middle of a move
+  Frames(7);
+  EXPECT_EQ(Player(), At(3, 5));
+  Frames(15);
+  EXPECT_EQ(Player(), At(3, 4));
+  // Held for a whole move (160 ms is 9.6 frames) and let go: one cell. A frame longer, the key
+  // is down at the boundary and walks on.
+  Frames(10, {DIK_DOWN});
+  Frames(10);
+  EXPECT_EQ(Player(), At(3, 5));
+  Frames(11, {DIK_RIGHT});
+  Frames(15);
+  EXPECT_EQ(Player(), At(5, 5));
+  Frames(1, {DIK_LEFT});
+  headless::TapKey(DIK_UP);
   Frames(1);
-  EXPECT_EQ(Player(), At(3, 5));
-  Frames(5);
-  EXPECT_EQ(Player(), At(3, 5));
-  Frames(10, {DIK_LEFT, DIK_RIGHT});
-  EXPECT_EQ(Player(), At(4, 5));
-  Frames(10, {DIK_UP, DIK_DOWN});
+  headless::TapKey(DIK_DOWN);
+  Frames(18);
   EXPECT_EQ(Player(), At(4, 6));
+  // Of several arrows held, the later in left, up, right, down wins.
   Frames(10, {DIK_LEFT, DIK_UP, DIK_RIGHT});
   EXPECT_EQ(Player(), At(5, 6));
 }
@@ -184,11 +197,12 @@ TEST_F(PlayFrames, RIsSeenEvenBetweenBoundariesAndDEntersTheEditor) {
   Frames(10, {DIK_RIGHT});
   ASSERT_EQ(BallsLeft(PlayState), 1);
   Frames(5, {DIK_RIGHT});
-  // Pressed while the Player is between cells: the level starts over at once.
+  // Pressed while the Player is between cells: the level starts over at once, and the move he
+  // was making does not go on from the start.
   Frames(1, {DIK_R});
   EXPECT_EQ(BallsLeft(PlayState), 2);
-  EXPECT_EQ(PlayState.playerY, 200);
-  EXPECT_LT(PlayState.playerX, 80);
+  Frames(10);
+  EXPECT_EQ(Player(), At(1, 5));
   Frames(1, {DIK_D});
   EXPECT_EQ(EditorMode, 1);
   EXPECT_EQ(EditorClearPending, 1);
