@@ -7,6 +7,7 @@
 
 #include "app/progress.h"
 #include "app/replay.h"
+#include "app/settings.h"
 #include "app/shell.h"
 #include "platform/files.h"
 #include "platform/headless/headless.h"
@@ -95,6 +96,7 @@ int Replay(const Options& options) {
 }
 
 int Play() {
+  // A player's game: his keys and settings. Replays play with the game's own.
 #if defined(YELKO_HAVE_WIN32)
   std::string error;
   bool alreadyRunning = false;
@@ -105,6 +107,7 @@ int Play() {
     return 1;
   }
   platform::UseBackend(backend);
+  LoadPlayerSettings();
   const int exitCode = WinMain(platform::win32::InstanceHandle(), 0, "", 0);
   platform::UseBackend(nullptr);
   platform::win32::DestroyBackend(backend);
@@ -117,6 +120,7 @@ int Play() {
     return 1;
   }
   platform::UseBackend(backend);
+  LoadPlayerSettings();
   const int exitCode = WinMain(1, 0, "", 0);
   platform::UseBackend(nullptr);
   window_backend::DestroyBackend(backend);

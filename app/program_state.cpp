@@ -1,11 +1,14 @@
 #include "app/program_state.h"
 
 #include "app/assets.h"
+#include "app/level_names.h"
 #include "app/notices.h"
 #include "app/play_frame.h"
 #include "app/progress.h"
 #include "app/scene.h"
+#include "app/settings.h"
 #include "app/shell.h"
+#include "app/status.h"
 #include "editor/editor.h"
 #include "gfx/display.h"
 #include "gfx/sprites.h"
@@ -29,6 +32,9 @@ void ResetProgramState() {
   ResetGameState();
   ResetPlayFrameState();
   ResetSceneState();
+  ResetSettingsState();
+  ResetStatusState();
+  ResetLevelNamesState();
   ResetEditorState();
   ResetHistoryState();
   ResetHintState();
