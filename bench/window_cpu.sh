@@ -42,7 +42,7 @@ for scale in ${SCALES:-1 3}; do
   game_pid=$!
   wid=
   for _ in $(seq 100); do
-    wid=$(xdotool search --name '^Yelko$' 2>/dev/null | head -1 || true)
+    wid=$(xdotool search --name '^Yelko( |$)' 2>/dev/null | head -1 || true)
     [ -n "$wid" ] && break
     sleep 0.1
   done

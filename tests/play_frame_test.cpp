@@ -6,11 +6,14 @@
 
 #include "app/progress.h"
 #include "app/scene.h"
+#include "app/settings.h"
 #include "app/shell.h"
+#include "app/status.h"
 #include "editor/editor.h"
 #include "fuzz/targets.h"
 #include "gfx/display.h"
 #include "gfx/sprites.h"
+#include "input/actions.h"
 #include "input/input.h"
 #include "midend/game.h"
 #include "platform/headless/headless.h"
@@ -206,6 +209,45 @@ TEST_F(PlayFrames, RIsSeenEvenBetweenBoundariesAndDEntersTheEditor) {
   Frames(1, {DIK_D});
   EXPECT_EQ(EditorMode, 1);
   EXPECT_EQ(EditorClearPending, 1);
+}
+
+// The player's keys file: a key given an action does it, and nothing else; the key it replaces
+// no longer does anything. A bad line is said once and left out, and a file that is all
+// garbage changes nothing at all.
+TEST_F(PlayFrames, TheKeysFileRemapsActionsAndABrokenOneChangesNothing) {
+  const auto load = [](const std::string& text) {
+#ifndef _WIN32
+    ::setenv("XDG_CONFIG_HOME", (std::filesystem::current_path() / "config").c_str(), 1);
+#endif
+    const std::string dir = platform::UserConfigDirectory();
+    platform::MakeDirectories(dir);
+    testing_support::WriteBytes(dir + "/keys", {text.begin(), text.end()});
+    LoadPlayerSettings();
+  };
+  load("# mine\r\nright = D, Keypad6\r\nup = Sideways\r\n");
+  Boot({Harbour, {1, 5}, {{13, 13}}, {}});
+  Frames(10, {DIK_RIGHT});
+  EXPECT_EQ(Player(), At(1, 5));
+  Frames(10, {DIK_D});
+  EXPECT_EQ(Player(), At(2, 5));
+  EXPECT_EQ(EditorMode, 0);  // D was the editor's: now it only walks
+  Frames(10, {DIK_UP});      // the bad line left "up" as it was
+  EXPECT_EQ(Player(), At(2, 4));
+  EXPECT_NE(StatusLine().find("The keys file, line 3: there is no key called "
+                              "'Sideways': left out"),
+            std::string::npos);
+
+  ResetActionState();
+  std::vector<std::string> before;
+  for (unsigned a = 0; a < unsigned(Action::Count); ++a)
+    before.push_back(ActionKeyNames(Action(a)));
+  load(
+      std::string("\x7F"
+                  "ELF\x02\x01\0\0=\xff\xfe,,\n==\nleft\n",
+                  19));
+  for (unsigned a = 0; a < unsigned(Action::Count); ++a) {
+    EXPECT_EQ(ActionKeyNames(Action(a)), before[a]) << ActionName(Action(a));
+  }
 }
 
 TEST_F(PlayFrames, WithoutAKeyboardEveryBoundaryFrameSaysSo) {
