@@ -13,6 +13,7 @@ namespace {
 constexpr std::size_t MaxNameBytes = 80;
 
 std::map<std::uint64_t, std::string> Names;
+std::map<std::uint64_t, std::int32_t> Pars;
 bool NamesLoaded;
 
 void LoadNames() {
@@ -23,6 +24,7 @@ void LoadNames() {
     return;
   }
   const std::string text(bytes.begin(), bytes.end());
+  for (const auto& [key, moves] : ReadMoveRecords(text)) Pars[key] = moves;
   const std::string tag = "# name ";
   for (std::size_t at = 0; at < text.size();) {
     std::size_t end = text.find('\n', at);
@@ -54,6 +56,12 @@ std::string LevelName(std::uint64_t key) {
   return found == Names.end() ? std::string() : found->second;
 }
 
+std::int32_t ShippedPar(std::uint64_t key) {
+  if (!NamesLoaded) LoadNames();
+  const auto found = Pars.find(key);
+  return found == Pars.end() ? -1 : found->second;
+}
+
 std::string LevelTitle(std::int32_t number, std::uint64_t key, const char* between) {
   if (number <= 0) return "level.dat";
   const std::string name = LevelName(key);
@@ -62,5 +70,6 @@ std::string LevelTitle(std::int32_t number, std::uint64_t key, const char* betwe
 
 void ResetLevelNamesState() {
   Names.clear();
+  Pars.clear();
   NamesLoaded = false;
 }

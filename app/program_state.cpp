@@ -1,6 +1,7 @@
 #include "app/program_state.h"
 
 #include "app/assets.h"
+#include "app/finale.h"
 #include "app/level_names.h"
 #include "app/notices.h"
 #include "app/play_frame.h"
@@ -33,6 +34,7 @@ void ResetProgramState() {
   ResetPlayFrameState();
   ResetSceneState();
   ResetSettingsState();
+  ResetFinaleState();
   ResetStatusState();
   ResetLevelNamesState();
   ResetEditorState();

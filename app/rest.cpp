@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "app/finale.h"
 #include "app/play_frame.h"
 #include "app/scene.h"
 #include "app/settings.h"
@@ -38,6 +39,7 @@ std::uint32_t RestAfterFrame() {
   if (!EditorMode && PlayState.solved) {
     const std::uint32_t now = platform::Ticks();
     for (const std::uint32_t at : SolvedEventTimes()) soon(Until(SolvedClock, at, now));
+    if (FinalePending()) soon(Until(SolvedClock, FinaleDelayMs, now));
   }
   return rest;
 }

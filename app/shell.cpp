@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "app/assets.h"
+#include "app/finale.h"
 #include "app/help.h"
 #include "app/play_frame.h"
 #include "app/progress.h"
@@ -96,6 +97,7 @@ int WinMain(std::uintptr_t, std::uintptr_t, const char*, int) {
       }
       HandleWindowKeys(window);
       UpdateStatusLine();
+      if (FinaleDue()) ShowFinale(window);
       if (const std::uint32_t rest = RestAfterFrame()) platform::WaitForInput(rest);
     }
   }

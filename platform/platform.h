@@ -70,10 +70,20 @@ struct MenuEntry {
   const char* shortcut = nullptr;  // the key that does the same, shown beside the text
 };
 
-// A modal dialog's content: a caption and lines of static text, with one OK button (command 1).
+// A button of a dialog, and the command it sends the dialog's procedure.
+struct DialogButton {
+  std::string text;
+  std::uint16_t id = 0;
+};
+
+// A modal dialog's content: a caption and lines of static text, with its buttons; without any,
+// one OK button (command 1). The first button is the default (Enter); Escape and the close box
+// send command 2.
 struct DialogTemplate {
   const char* caption;
   std::vector<std::string> lines;
+  std::vector<DialogButton> buttons = {};
+  bool low = false;  // shown in the board's lower half where it fits (leaving its top to see)
 };
 
 bool RegisterWindowClass(const char* className, WindowProcFn proc);
@@ -98,6 +108,8 @@ bool EnableMenuItem(Window window, std::uint16_t id, bool enabled);
 bool IsMenuItemEnabled(Window window, std::uint16_t id);
 bool CheckMenuItem(Window window, std::uint16_t id, bool checked);
 bool IsMenuItemChecked(Window window, std::uint16_t id);
+// The window's menu lines as they stand (empty for no window).
+const std::vector<MenuEntry>& GetMenu(Window window);
 // The one line of text under the board (moves, par, what the keys do). The backend shows it
 // outside the 560 x 560 frame, so the board's picture is never touched by it: the text, or where
 // it does not fit the window's width, the first of the shorter forms that does.

@@ -191,6 +191,11 @@ const std::vector<std::string>& StatusShorterTexts() {
   return State().shorterStatus;
 }
 
+const std::vector<MenuEntry>& GetMenu(Window window) {
+  static const std::vector<MenuEntry> none;
+  return window != 0 && window == State().gameWindow ? State().menu : none;
+}
+
 const std::vector<MenuEntry>& GameWindowMenu() {
   return State().menu;
 }

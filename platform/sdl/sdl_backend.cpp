@@ -311,14 +311,14 @@ class SdlBackend final : public Backend {
 
   void MessageBox(const char* text, const char* caption) override {
     bool close = false;
-    Ask(caption, SplitLines(text), &close);
+    Ask(caption, SplitLines(text), {}, &close);
   }
 
   void RunDialog(Window dialog, const DialogTemplate& content, DialogProcFn proc) override {
     bool close = false;
     while (!DialogEnded(dialog)) {
-      const int answer =
-          Ask(content.caption != nullptr ? content.caption : "", content.lines, &close);
+      const int answer = Ask(content.caption != nullptr ? content.caption : "", content.lines,
+                             content.buttons, &close, content.low);
       proc(dialog, WM_COMMAND, std::uint64_t(answer), 0);
     }
   }
@@ -646,8 +646,9 @@ class SdlBackend final : public Backend {
     if (close) Post(WM_CLOSE, 0, 0);
   }
 
-  // Runs a modal box and returns its answer (BoxOk or BoxCancel).
-  int Ask(const char* caption, const std::vector<std::string>& lines, bool* close) {
+  // Runs a modal box and returns its answer (a button's id, or BoxCancel).
+  int Ask(const char* caption, const std::vector<std::string>& lines,
+          const std::vector<DialogButton>& buttons, bool* close, bool low = false) {
     if (screen_.window == nullptr) {
       // No window yet: the system's box, owned by nobody.
       std::string text;
@@ -655,7 +656,7 @@ class SdlBackend final : public Backend {
       SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption, text.c_str(), nullptr);
       return BoxOk;
     }
-    const int answer = RunBox(screen_, caption, lines, close);
+    const int answer = RunBox(screen_, caption, lines, buttons, close, low);
     AfterModal();
     if (*close) Post(WM_CLOSE, 0, 0);
     return answer;

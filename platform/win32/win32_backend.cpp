@@ -3,6 +3,7 @@
 // The platform headers come first: <windows.h> defines the message names (WM_CREATE, ...) as
 // macros, which would rewrite platform.h's own constants of the same values.
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -131,6 +132,73 @@ bool Decode(const std::vector<std::uint8_t>& bytes, Placement* p) {
   return true;
 }
 
+// A dialog template in memory (DLGTEMPLATE and its items, in WORDs): the caption, the lines as
+// one static text and a row of buttons under it, sized from the text in dialog units (about
+// four to a character, ten to a line), its font grown with the window's text.
+void AppendText(std::vector<WORD>& t, const std::wstring& text) {
+  for (wchar_t c : text) t.push_back(WORD(c));
+  t.push_back(0);
+}
+void AppendLong(std::vector<WORD>& t, DWORD v) {
+  t.push_back(LOWORD(v));
+  t.push_back(HIWORD(v));
+}
+void AppendItem(std::vector<WORD>& t, DWORD style, short x, short y, short w, short h, WORD id,
+                WORD windowClass, const std::wstring& text) {
+  if (t.size() % 2 != 0) t.push_back(0);  // each item starts on a DWORD
+  AppendLong(t, style | WS_CHILD | WS_VISIBLE);
+  AppendLong(t, 0);
+  for (short v : {x, y, w, h}) t.push_back(WORD(v));
+  t.push_back(id);
+  t.push_back(0xFFFF);  // a system class by its atom
+  t.push_back(windowClass);
+  AppendText(t, text);
+  t.push_back(0);  // no creation data
+}
+
+std::vector<WORD> DialogInMemory(const DialogTemplate& content, float scale) {
+  constexpr short Margin = 7, LineHeight = 10, ButtonHeight = 14, Gap = 4;
+  const std::vector<DialogButton> buttons =
+      content.buttons.empty() ? std::vector<DialogButton>{{"OK", IDOK}} : content.buttons;
+  std::size_t longest = 0;
+  std::wstring text;
+  for (const std::string& line : content.lines) {
+    const std::wstring wide = Wide(line);
+    longest = std::max(longest, wide.size());
+    text += (text.empty() ? L"" : L"\r\n") + wide;
+  }
+  std::vector<short> widths;
+  short row = 0;
+  for (const DialogButton& b : buttons) {
+    widths.push_back(short(std::max<std::size_t>(50, Wide(b.text).size() * 4 + 12)));
+    row = short(row + widths.back() + (row > 0 ? Gap : 0));
+  }
+  const short w = short(std::clamp<std::size_t>(longest * 4 + 2 * Margin, 180, 480));
+  const short wide = std::max<short>(w, short(row + 2 * Margin));
+  const short textHeight = short(content.lines.size() * LineHeight);
+  const short h = short(Margin + textHeight + Margin + ButtonHeight + Margin);
+  std::vector<WORD> t;
+  AppendLong(t, DS_MODALFRAME | DS_CENTER | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU);
+  AppendLong(t, 0);
+  t.push_back(WORD(1 + buttons.size()));
+  for (short v : {short(0), short(0), wide, h}) t.push_back(WORD(v));
+  t.push_back(0);  // no menu
+  t.push_back(0);  // the dialog class
+  AppendText(t, Wide(content.caption != nullptr ? content.caption : ""));
+  t.push_back(WORD(std::lround(8 * scale)));
+  AppendText(t, L"MS Shell Dlg");
+  AppendItem(t, SS_LEFT | SS_NOPREFIX, Margin, Margin, short(wide - 2 * Margin), textHeight,
+             WORD(0xFFFF), 0x0082, text);
+  short x = short(wide - Margin - row);
+  for (std::size_t i = 0; i < buttons.size(); ++i) {
+    AppendItem(t, WS_TABSTOP | (i == 0 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), x,
+               short(h - Margin - ButtonHeight), widths[i], ButtonHeight, buttons[i].id, 0x0080,
+               Wide(buttons[i].text));
+    x = short(x + widths[i] + Gap);
+  }
+  return t;
+}
+
 class Win32Backend;
 Win32Backend* TheBackend = nullptr;
 LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
@@ -244,10 +312,18 @@ class Win32Backend final : public Backend {
     AfterModal();
   }
 
+  // The About box is the resource; any other dialog (more lines, buttons of its own) is made
+  // in memory to fit its text.
   void RunDialog(Window dialog, const DialogTemplate& content, DialogProcFn proc) override {
     AboutContext context{dialog, &content, proc};
-    ::DialogBoxParamA(instance_, MAKEINTRESOURCEA(IDD_ABOUT), hwnd_, AboutProc,
-                      reinterpret_cast<LPARAM>(&context));
+    if (content.buttons.empty() && content.lines.size() <= IDC_ABOUT_LINES + 1) {
+      ::DialogBoxParamA(instance_, MAKEINTRESOURCEA(IDD_ABOUT), hwnd_, AboutProc,
+                        reinterpret_cast<LPARAM>(&context));
+    } else {
+      const std::vector<WORD> made = DialogInMemory(content, Layout().uiScale);
+      ::DialogBoxIndirectParamW(instance_, reinterpret_cast<LPCDLGTEMPLATEW>(made.data()), hwnd_,
+                                AboutProc, reinterpret_cast<LPARAM>(&context));
+    }
     AfterModal();
   }
 
@@ -535,6 +611,18 @@ class Win32Backend final : public Backend {
       const auto& lines = context->content->lines;
       for (std::size_t i = 0; i < lines.size() && i <= IDC_ABOUT_LINES; ++i) {
         ::SetDlgItemTextW(dlg, int(IDC_ABOUT_VERSION + i), Wide(lines[i]).c_str());
+      }
+      if (context->content->low) {
+        // Under the banner of a solved level, where it fits.
+        RECT box{}, client{};
+        ::GetWindowRect(dlg, &box);
+        HWND owner = ::GetParent(dlg);
+        ::GetClientRect(owner, &client);
+        POINT top{0, client.bottom * 56 / 100};
+        ::ClientToScreen(owner, &top);
+        if (top.y + (box.bottom - box.top) <= top.y + client.bottom * 44 / 100) {
+          ::SetWindowPos(dlg, nullptr, box.left, top.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        }
       }
       return context->proc(context->dialog, WM_INITDIALOG, 0, 0) != 0 ? TRUE : FALSE;
     }
