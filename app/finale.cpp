@@ -71,6 +71,7 @@ platform::DialogTemplate FinaleBox() {
     pars += par;
   }
   if (all) {
+    box.lines.push_back("");
     box.lines.push_back("All together: " + std::to_string(moves) + " moves, par " +
                         std::to_string(pars) +
                         (moves == pars ? ". Perfect!" : ". Each level can be done in par."));

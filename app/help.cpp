@@ -1,6 +1,9 @@
 // The How to play box, written from the keys as they are mapped now.
 #include "app/help.h"
 
+#include <cstdlib>
+#include <cstring>
+
 #include "app/settings.h"
 #include "input/actions.h"
 
@@ -55,7 +58,11 @@ std::vector<std::string> HowToPlayLines() {
       "Touch screen (in a browser): swipe to walk, keep the finger down to keep",
       "walking; in the editor a tap is a left click, a long press a right click",
   };
-  const std::string place = platform::UserSettingPlace(KeysSettingName);
+  std::string place = platform::UserSettingPlace(KeysSettingName);
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && home[0] == '/' && place.rfind(std::string(home) + "/", 0) == 0) {
+    place = "~" + place.substr(std::strlen(home));  // as players know their folder
+  }
   if (!place.empty()) {
     lines.push_back("");
     lines.push_back("Choose your own keys in " + place + ":");

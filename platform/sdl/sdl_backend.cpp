@@ -35,8 +35,9 @@ constexpr int StickPress = 16000;
 constexpr int StickRelease = 8000;
 // How long a turn of the loop waits for an event while the window has no focus.
 constexpr int UnfocusedWaitMs = 500;
-// A window smaller than this (in points, around the board) is of no use.
-constexpr int MinBoardSide = 140;
+// A window smaller than this (in points, around the board) is of no use: half the board, where
+// the status line still has room for the moves and the par.
+constexpr int MinBoardSide = 280;
 
 // The Player's cell in the pieces sheet, for the window icon.
 constexpr int IconX = 83;

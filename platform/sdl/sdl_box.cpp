@@ -46,10 +46,11 @@ Box Layout(const Screen& screen, const std::vector<std::string>& lines,
   b.panel.x = (screen.width - b.panel.w) / 2;
   b.panel.y = screen.barHeight + std::max(0, (areaHeight - b.panel.h) / 2);
   if (low) {
+    // Under the banner of a solved level (board rows 100 to 300), or as low as it fits.
     const Viewport board = BoardView(screen);
-    const int top = board.y + board.height * 56 / 100;  // under the banner of a solved level
-    if (top + b.panel.h <= screen.height - screen.statusHeight)
-      b.panel.y = std::max(b.panel.y, top);
+    const int top = board.y + board.height * 300 / BoardPixels;
+    const int bottom = screen.height - screen.statusHeight - 4;
+    b.panel.y = std::max(b.panel.y, std::min(top, bottom - b.panel.h));
   }
   b.caption = {b.panel.x + 1, b.panel.y + 1, b.panel.w - 2, captionHeight};
   b.close = {b.caption.x + b.caption.w - captionHeight, b.caption.y, captionHeight, captionHeight};

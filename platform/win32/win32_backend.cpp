@@ -613,14 +613,16 @@ class Win32Backend final : public Backend {
         ::SetDlgItemTextW(dlg, int(IDC_ABOUT_VERSION + i), Wide(lines[i]).c_str());
       }
       if (context->content->low) {
-        // Under the banner of a solved level, where it fits.
+        // Under the banner of a solved level (board rows 100 to 300), or as low as it fits.
         RECT box{}, client{};
         ::GetWindowRect(dlg, &box);
         HWND owner = ::GetParent(dlg);
         ::GetClientRect(owner, &client);
-        POINT top{0, client.bottom * 56 / 100};
+        const Viewport board = TheBackend->Layout().board;
+        POINT top{0, std::min<LONG>(board.y + board.height * 300 / BoardPixels,
+                                    client.bottom - (box.bottom - box.top))};
         ::ClientToScreen(owner, &top);
-        if (top.y + (box.bottom - box.top) <= top.y + client.bottom * 44 / 100) {
+        if (top.y > box.top) {
           ::SetWindowPos(dlg, nullptr, box.left, top.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         }
       }
