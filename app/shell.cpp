@@ -97,6 +97,10 @@ int WinMain(std::uintptr_t, std::uintptr_t, const char*, int) {
       }
       HandleWindowKeys(window);
       UpdateStatusLine();
+      // After a solve that earned it, the level to play is the next one.
+      platform::EnableMenuItem(
+          window, CmdNextLevel,
+          !EditorMode && PlayState.solved && CurrentLevel != LevelInPlay && CurrentLevel > 0);
       if (FinaleDue()) ShowFinale(window);
       if (const std::uint32_t rest = RestAfterFrame()) platform::WaitForInput(rest);
     }

@@ -131,6 +131,15 @@ TEST_F(Shell, AStartLevelNeitherReadsNorWritesTheSavedProgress) {
   EXPECT_EQ(testing_support::ReadBytes("data/yelko/Level"), std::vector<std::uint8_t>{4});
 }
 
+// After a solve File > Next level starts the next level, and is offered again after the next.
+TEST_F(Shell, NextLevelFollowsASolve) {
+  Run({FramesOf(1), FramesOf(10, {DIK_UP}), FramesOf(30, {DIK_RIGHT}), FramesOf(2),
+       MenuCommand(CmdNextLevel), FramesOf(1), FramesOf(20, {DIK_UP}), FramesOf(30, {DIK_RIGHT}),
+       FramesOf(2)});
+  EXPECT_EQ(std::tuple(LevelInPlay, PlayState.solved, CurrentLevel), std::tuple(2, 1, 3));
+  EXPECT_TRUE(platform::IsMenuItemEnabled(MainWindow, CmdNextLevel));
+}
+
 // Solving the last level from its start opens the closing screen once, more than four seconds
 // on: every level's best, and the menu's offers (when it has them) as buttons beside Close.
 TEST_F(Shell, TheLastLevelEndsWithTheClosingScreen) {

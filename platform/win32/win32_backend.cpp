@@ -47,6 +47,8 @@ constexpr int StripPixels = 24;  // the status line under the board, at 96 dots 
 constexpr DWORD WindowedStyle = WS_OVERLAPPEDWINDOW;
 // How long a turn of the loop waits for a message while the window has no focus.
 constexpr DWORD UnfocusedWaitMs = 500;
+// How long after its last sound a resting game lets the sound device go.
+constexpr DWORD AudioIdleMs = 3000;
 // While a gamepad is connected the game looks at it once a frame, also when it rests.
 constexpr DWORD PadPollMs = 16;
 constexpr DWORD FullScreenStyle = WS_POPUP;
@@ -472,6 +474,8 @@ class Win32Backend final : public Backend {
   void WaitVerticalBlank() override { WaitForNextTick(pacer_, SystemPacingClock()); }
 
   void WaitForInput(std::uint32_t timeoutMs) override {
+    // A game that has been quiet for a while lets the sound device go until the next sound.
+    if (::timeGetTime() - lastSound_ > AudioIdleMs) audio_.Suspend();
     // Gamepads are read, not heard: with one connected the wait is a frame at most.
     const DWORD wait = pads_.AnyConnected() ? std::min<DWORD>(timeoutMs, PadPollMs) : timeoutMs;
     ::MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
@@ -525,7 +529,10 @@ class Win32Backend final : public Backend {
                                  const char*) override {
     return audio_.Create(data, bytes, format);
   }
-  bool PlaySoundBuffer(SoundBuffer* buffer) override { return audio_.Play(buffer); }
+  bool PlaySoundBuffer(SoundBuffer* buffer) override {
+    lastSound_ = ::timeGetTime();
+    return audio_.Play(buffer);
+  }
   void StopSoundBuffer(SoundBuffer* buffer) override { audio_.Stop(buffer); }
   void ReleaseSoundBuffer(SoundBuffer* buffer) override { audio_.Release(buffer); }
 
@@ -880,6 +887,7 @@ class Win32Backend final : public Backend {
   Gamepads pads_;
   FramePacer pacer_;
   Audio audio_;
+  DWORD lastSound_ = 0;  // when the game last played a sound
 };
 
 LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
