@@ -1,6 +1,8 @@
 // The closing screen after the last level: the levels' bests against par, and what comes next.
 #include "app/finale.h"
 
+#include <cstring>
+
 #include "app/level_names.h"
 #include "app/scene.h"
 #include "board/level_file.h"
@@ -16,10 +18,12 @@ namespace {
 bool Shown;  // for the solve standing now
 
 // The command of the File menu's item whose text starts so, or 0 when the menu has none.
-std::uint16_t MenuCommand(const std::string& start) {
+std::uint16_t MenuCommand(const char* start) {
   const platform::Window window = platform::FindWindow("WINXCLASS", nullptr);
   for (const platform::MenuEntry& e : platform::GetMenu(window)) {
-    if (e.id > 2 && e.text != nullptr && std::string(e.text).rfind(start, 0) == 0) return e.id;
+    if (e.id > 2 && e.text != nullptr && std::strncmp(e.text, start, std::strlen(start)) == 0) {
+      return e.id;
+    }
   }
   return 0;
 }

@@ -9,13 +9,64 @@
 
 namespace {
 
-std::string Keys(Action action) {
-  return ActionKeyNames(action);
+// clang-format off
+// The box's text; {name} stands for the keys of the action of that name (ActionName), {pad:name}
+// for its gamepad button, {place} for where the keys file is.
+constexpr const char* Text[] = {
+    "Collect every ball on the board. The red man walks on land and on the",
+    "blue platforms; walk from a platform towards open water and it sails",
+    "along with him, if every cell it moves onto is open water.",
+    "",
+    "Playing",
+    "    {left}, {up}, {right}, {down}: walk one cell (hold to keep walking)",
+    "    {undo}: undo a move        {redo}: redo",
+    "    {hint}: a hint        {restart}: restart, or after a solve the next level",
+    "    {editor}: the level editor        Esc: quit",
+    "    {fullscreen} or Alt+Enter: full screen        {mute}: sound off and on",
+    "    {help}: this help        Alt+F, Alt+V, Alt+H or F10: the menus",
+    "",
+    "In the editor",
+    "    Left click: land or water        Right click: Player, ball, platforms",
+    "    {save}: save level.dat        {load}: load it        {check}: can it be solved?",
+    "    {play}: back to play",
+    "",
+    "Gamepad: D-pad or left stick to walk, {pad:hint} hint, {pad:undo} undo, {pad:redo} redo, {pad:restart} restart",
+    "Touch screen (in a browser): swipe to walk, keep the finger down to keep",
+    "walking; in the editor a tap is a left click, a long press a right click",
+};
+// clang-format on
+
+// The keys file's place, the way players know their home folder ("~/.config/yelko/keys").
+std::string KeysPlace() {
+  std::string place = platform::UserSettingPlace(KeysSettingName);
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && home[0] == '/' && place.rfind(std::string(home) + "/", 0) == 0) {
+    place = "~" + place.substr(std::strlen(home));
+  }
+  return place;
 }
 
-std::string Pad(Action action) {
-  const std::string name = ActionKeyName(action, true);
-  return name.empty() ? "-" : name;
+std::string Filled(const std::string& line) {
+  std::string out;
+  for (std::size_t at = 0; at < line.size();) {
+    const std::size_t open = line.find('{', at);
+    const std::size_t close = line.find('}', open);
+    if (open == std::string::npos || close == std::string::npos) {
+      out += line.substr(at);
+      break;
+    }
+    out += line.substr(at, open - at);
+    std::string name = line.substr(open + 1, close - open - 1);
+    const bool pad = name.rfind("pad:", 0) == 0;
+    if (pad) name.erase(0, 4);
+    for (unsigned a = 0; a < unsigned(Action::Count); ++a) {
+      if (name != ActionName(Action(a))) continue;
+      const std::string button = ActionKeyName(Action(a), true);
+      out += pad ? (button.empty() ? "-" : button) : ActionKeyNames(Action(a));
+    }
+    at = close + 1;
+  }
+  return out;
 }
 
 std::int64_t HelpDialogProc(platform::Window dialog, std::uint32_t message, std::uint64_t wParam,
@@ -30,40 +81,9 @@ std::int64_t HelpDialogProc(platform::Window dialog, std::uint32_t message, std:
 }  // namespace
 
 std::vector<std::string> HowToPlayLines() {
-  const std::string walk = Keys(Action::Left) + ", " + Keys(Action::Up) + ", " +
-                           Keys(Action::Right) + ", " + Keys(Action::Down);
-  std::vector<std::string> lines = {
-      "Collect every ball on the board. The red man walks on land and on the",
-      "blue platforms; walk from a platform towards open water and it sails",
-      "along with him, if every cell it moves onto is open water.",
-      "",
-      "Playing",
-      "    " + walk + ": walk one cell (hold to keep walking)",
-      "    " + Keys(Action::Undo) + ": undo a move        " + Keys(Action::Redo) + ": redo",
-      "    " + Keys(Action::Hint) + ": a hint        " + Keys(Action::Restart) +
-          ": restart, or after a solve the next level",
-      "    " + Keys(Action::Editor) + ": the level editor        Esc: quit",
-      "    " + Keys(Action::FullScreen) + " or Alt+Enter: full screen        " +
-          Keys(Action::Mute) + ": sound off and on",
-      "    " + Keys(Action::Help) + ": this help        Alt+F, Alt+V, Alt+H or F10: the menus",
-      "",
-      "In the editor",
-      "    Left click: land or water        Right click: Player, ball, platforms",
-      "    " + Keys(Action::Save) + ": save level.dat        " + Keys(Action::Load) +
-          ": load it        " + Keys(Action::Check) + ": can it be solved?",
-      "    " + Keys(Action::Play) + ": back to play",
-      "",
-      "Gamepad: D-pad or left stick to walk, " + Pad(Action::Hint) + " hint, " + Pad(Action::Undo) +
-          " undo, " + Pad(Action::Redo) + " redo, " + Pad(Action::Restart) + " restart",
-      "Touch screen (in a browser): swipe to walk, keep the finger down to keep",
-      "walking; in the editor a tap is a left click, a long press a right click",
-  };
-  std::string place = platform::UserSettingPlace(KeysSettingName);
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && home[0] == '/' && place.rfind(std::string(home) + "/", 0) == 0) {
-    place = "~" + place.substr(std::strlen(home));  // as players know their folder
-  }
-  if (!place.empty()) {
+  std::vector<std::string> lines;
+  for (const char* line : Text) lines.push_back(Filled(line));
+  if (const std::string place = KeysFileUsed() ? KeysPlace() : ""; !place.empty()) {
     lines.push_back("");
     lines.push_back("Choose your own keys in " + place + ":");
     lines.push_back("one line an action, such as \"undo = Z, Backspace\" (see the README).");
@@ -72,6 +92,5 @@ std::vector<std::string> HowToPlayLines() {
 }
 
 void ShowHowToPlay(platform::Window window) {
-  platform::DialogTemplate box{"How to play", HowToPlayLines()};
-  platform::DialogBox(window, box, HelpDialogProc);
+  platform::DialogBox(window, {"How to play", HowToPlayLines()}, HelpDialogProc);
 }

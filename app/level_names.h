@@ -1,6 +1,6 @@
-// The names (and pars) of the shipped levels ("First crossing"), which the build writes into par.txt from
-// the first line of each level's source, as "# name KEY NAME" comments. Like par, a name belongs
-// to a level's bytes: a changed level file has none.
+// The names (and pars) of the shipped levels ("First crossing"), which the build writes into
+// par.txt from the first line of each level's source, as "# name KEY NAME" comments. Like par, a
+// name belongs to a level's bytes: a changed level file has none.
 #pragma once
 
 #include <cstdint>

@@ -76,6 +76,7 @@ int ParseArguments(int argc, char** argv, Options* options) {
   return -1;
 }
 
+#if !defined(YELKO_HAVE_WEB)
 int Replay(const Options& options) {
   std::vector<std::uint8_t> bytes;
   if (const platform::ReadOutcome read =
@@ -94,9 +95,10 @@ int Replay(const Options& options) {
   if (!error.empty()) std::fprintf(stderr, "yelko: %s\n", error.c_str());
   return exitCode;
 }
+#endif
 
+// A player's game, with the player's keys and settings (replays play with the game's own).
 int Play() {
-  // A player's game: his keys and settings. Replays play with the game's own.
 #if defined(YELKO_HAVE_WIN32)
   std::string error;
   bool alreadyRunning = false;
@@ -120,7 +122,11 @@ int Play() {
     return 1;
   }
   platform::UseBackend(backend);
+#if defined(YELKO_HAVE_SDL)
   LoadPlayerSettings();
+#else
+  LoadPlayerSettings(false);
+#endif
   const int exitCode = WinMain(1, 0, "", 0);
   platform::UseBackend(nullptr);
   window_backend::DestroyBackend(backend);
@@ -144,5 +150,10 @@ int main(int argc, char** argv) {
   // What saves that were killed half-way left behind.
   platform::RemoveStaleTemporaryFiles(platform::GameDataDirectory());
   platform::RemoveStaleTemporaryFiles(platform::UserDataDirectory());
+#if defined(YELKO_HAVE_WEB)
+  // The page has no command line, so no replay runner either.
+  return Play();
+#else
   return options.replay.empty() ? Play() : Replay(options);
+#endif
 }

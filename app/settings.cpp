@@ -17,6 +17,7 @@ constexpr const char* MutedName = "Muted";
 constexpr const char* WholePixelsName = "WholePixels";
 
 bool WholePixels;
+bool KeysFileLooked;
 bool KeysNoticeStands;
 std::uint32_t KeysNoticeSince;
 
@@ -59,11 +60,16 @@ void LoadKeys() {
 
 }  // namespace
 
-void LoadPlayerSettings() {
-  LoadKeys();
+void LoadPlayerSettings(bool keysFile) {
+  KeysFileLooked = keysFile;
+  if (keysFile) LoadKeys();
   SetSoundMuted(ReadSwitch(MutedName));
   WholePixels = ReadSwitch(WholePixelsName);
   platform::SetWholePixels(WholePixels);
+}
+
+bool KeysFileUsed() {
+  return KeysFileLooked;
 }
 
 std::uint32_t KeysNoticeLeft() {
@@ -102,6 +108,6 @@ void ShowSettingsInMenu(platform::Window window) {
 }
 
 void ResetSettingsState() {
-  WholePixels = KeysNoticeStands = false;
+  WholePixels = KeysFileLooked = KeysNoticeStands = false;
   KeysNoticeSince = 0;
 }

@@ -2,6 +2,7 @@
 #include "app/status.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "app/level_names.h"
 #include "app/notices.h"
@@ -19,10 +20,6 @@ namespace {
 constexpr const char* Dot = " \xC2\xB7 ";
 constexpr const char* Gap = "        ";  // before what the keys do, a hint or a notice
 
-std::string Count(std::int32_t n) {
-  return n < 0 ? "?" : std::to_string(n);
-}
-
 // One piece of the line: its text with the space before it, a shorter form (or ""), and its
 // rank: when the window is narrow the lowest rank is shortened, then left out, first.
 struct Part {
@@ -39,106 +36,103 @@ std::vector<std::string> Variants(std::vector<Part> parts) {
     const std::size_t start = line.find_first_not_of(' ');
     return start == std::string::npos ? std::string() : line.substr(start);
   };
-  std::vector<std::string> variants = {join()};
-  std::vector<int> ranks;
-  for (const Part& p : parts) ranks.push_back(p.rank);
-  std::sort(ranks.begin(), ranks.end());
-  ranks.erase(std::unique(ranks.begin(), ranks.end()), ranks.end());
-  if (!ranks.empty()) ranks.pop_back();  // the highest rank always stays
-  for (int rank : ranks) {
-    bool shortened = false;
+  std::vector<std::string> variants;
+  const auto add = [&variants](const std::string& line) {
+    if (!line.empty() && (variants.empty() || variants.back() != line)) variants.push_back(line);
+  };
+  add(join());
+  int highest = 0;
+  for (const Part& p : parts) highest = std::max(highest, p.rank);
+  for (int rank = 0; rank < highest; ++rank) {  // the highest rank always stays
     for (Part& p : parts) {
-      if (p.rank == rank && !p.shorter.empty()) {
-        p.text = p.shorter;
-        shortened = true;
-      }
+      if (p.rank == rank && !p.shorter.empty()) p.text = p.shorter;
     }
-    if (shortened) variants.push_back(join());
-    std::erase_if(parts, [rank](const Part& p) { return p.rank == rank; });
-    variants.push_back(join());
+    add(join());
+    for (Part& p : parts) {
+      if (p.rank == rank) p.text.clear();
+    }
+    add(join());
   }
-  std::erase_if(variants, [](const std::string& v) { return v.empty(); });
-  variants.erase(std::unique(variants.begin(), variants.end()), variants.end());
   return variants;
 }
 
 // What R does now: start the next level after a solve that earned it, else this one again.
-std::string NextStep(bool pad, bool buttons) {
-  const std::string key = buttons ? "Restart" : ActionKeyName(Action::Restart, pad);
-  if (key.empty()) return "";
-  return key + (CurrentLevel != LevelInPlay && CurrentLevel > 0 ? " next level" : " play again");
+std::string Cat(std::initializer_list<std::string_view> pieces) {
+  std::string out;
+  for (std::string_view piece : pieces) out += piece;
+  return out;
+}
+
+// A part that is there only when `what` is: the gap before it, then it.
+std::string After(std::string_view gap, std::string_view what) {
+  return what.empty() ? std::string() : Cat({gap, what});
 }
 
 std::vector<Part> PlayParts() {
   const bool pad = platform::GamepadInUse();
   const bool buttons = platform::OnScreenButtons();
-  const std::string notice = CurrentNotice();
+  const std::string notice = After(Gap, CurrentNotice());
+  const auto key = [pad](Action action) -> std::string_view { return ActionKeyName(action, pad); };
   if (EditorMode) {
-    const std::string keys = std::string(ActionKeyName(Action::Save, false)) + " save" + Dot +
-                             ActionKeyName(Action::Load, false) + " load" + Dot +
-                             ActionKeyName(Action::Check, false) + " check" + Dot +
-                             ActionKeyName(Action::Play, false) + " back to play";
-    const std::string said = !EditorCheckText.empty() ? EditorCheckText : notice;
-    return {{keys, std::string(ActionKeyName(Action::Play, false)) + " play", 0},
-            {said.empty() ? "" : Gap + said, "", 1}};
+    const std::string_view play = ActionKeyName(Action::Play, false);
+    return {{Cat({ActionKeyName(Action::Save, false), " save", Dot,
+                  ActionKeyName(Action::Load, false), " load", Dot,
+                  ActionKeyName(Action::Check, false), " check", Dot, play, " back to play"}),
+             Cat({play, " play"}), 0},
+            {EditorCheckText.empty() ? notice : After(Gap, EditorCheckText), "", 1}};
   }
-  const std::string noticePart = notice.empty() ? "" : Gap + notice;
   if (!LevelProblem.empty()) {
-    const std::string restart = ActionKeyName(Action::Restart, pad);
-    return {{LevelProblem, "", 2},
-            {restart.empty() ? "" : Gap + restart + " try again", "", 0},
-            {noticePart, "", 1}};
+    return {
+        {LevelProblem, "", 2},
+        {key(Action::Restart).empty() ? "" : Cat({Gap, key(Action::Restart), " try again"}), "", 0},
+        {notice, "", 1}};
   }
   if (PlayState.solved && LastSolve.key == LevelInPlayKey) {
     const std::string moves =
-        std::to_string(LastSolve.moves) + (LastSolve.moves == 1 ? " move" : " moves");
-    std::string worth, shorter;
-    if (!LastSolve.counted) {
-      worth = " (not counted: the board was changed in the editor)";
-      shorter = ", not counted";
-    } else if (LastSolve.newBest) {
-      worth = ": a new best!";
-      shorter = ", a new best";
-    } else {
-      worth = " (best " + std::to_string(LastSolve.best) + ")";
-      shorter = worth;
-    }
-    const std::string next = NextStep(pad, buttons);
-    return {{"Solved in " + moves + worth, "Solved: " + moves + shorter, 2},
-            {next.empty() ? "" : Gap + next, "", 3},
-            {noticePart, "", 1}};
+        Cat({std::to_string(LastSolve.moves), LastSolve.moves == 1 ? " move" : " moves"});
+    const std::string best = Cat({" (best ", std::to_string(LastSolve.best), ")"});
+    const std::string_view worth = !LastSolve.counted
+                                       ? " (not counted: the board was changed in the editor)"
+                                   : LastSolve.newBest ? ": a new best!"
+                                                       : std::string_view(best);
+    const std::string_view shorter = !LastSolve.counted  ? ", not counted"
+                                     : LastSolve.newBest ? ", a new best"
+                                                         : std::string_view(best);
+    // What R does now: the next level after a solve that earned it, else this one again.
+    const std::string_view restart = buttons ? "Restart" : key(Action::Restart);
+    const bool next = CurrentLevel != LevelInPlay && CurrentLevel > 0;
+    return {
+        {Cat({"Solved in ", moves, worth}), Cat({"Solved: ", moves, shorter}), 2},
+        {After(Gap, restart.empty() ? "" : Cat({restart, next ? " next level" : " play again"})),
+         "", 3},
+        {notice, "", 1}};
   }
   const std::int32_t best = BestOf(LevelInPlayKey);
-  const std::string name = LevelInPlay > 0 ? LevelName(LevelInPlayKey) : "";
+  const std::int32_t par = ParOfLevelInPlay();
   std::vector<Part> parts = {
-      {LevelInPlay > 0 ? "Level " + std::to_string(LevelInPlay) : "level.dat", "", 5},
-      {name.empty() ? "" : Dot + name, "", 2},
-      {"   Moves " + std::to_string(MoveCount), "", 6},
-      {"   Best " + (best < 0 ? std::string("-") : std::to_string(best)), "", 3},
-      {"   Par " + Count(ParOfLevelInPlay()), "", 4},
+      {LevelInPlay > 0 ? Cat({"Level ", std::to_string(LevelInPlay)}) : "level.dat", "", 5},
+      {After(Dot, LevelInPlay > 0 ? LevelName(LevelInPlayKey) : ""), "", 2},
+      {Cat({"   Moves ", std::to_string(MoveCount)}), "", 6},
+      {Cat({"   Best ", best < 0 ? "-" : std::to_string(best)}), "", 3},
+      {Cat({"   Par ", par < 0 ? "?" : std::to_string(par)}), "", 4},
   };
   std::string hint = HintText();
   if (Hint == HintKind::NoSolution && (pad || buttons)) {
-    hint = pad ? std::string("No solution from here: ") + ActionKeyName(Action::Undo, true) +
-                     " to undo"
+    hint = pad ? Cat({"No solution from here: ", ActionKeyName(Action::Undo, true), " to undo"})
                : "No solution from here: Undo";
   }
-  if (!hint.empty()) {
-    parts.push_back({Gap + hint, "", 1});
-  } else if (!notice.empty()) {
-    parts.push_back({noticePart, "", 1});
+  if (!hint.empty() || !notice.empty()) {
+    parts.push_back({hint.empty() ? notice : After(Gap, hint), "", 1});
   } else if (!buttons) {  // the buttons under the board say what they do
-    const std::string undo = ActionKeyName(Action::Undo, pad);
-    const std::string restart = ActionKeyName(Action::Restart, pad);
-    const std::string hintKey = ActionKeyName(Action::Hint, pad);
     std::string keys, shorter;
-    for (const auto& [key, what] :
-         {std::pair{undo, " undo"}, std::pair{restart, " restart"}, std::pair{hintKey, " hint"}}) {
-      if (key.empty()) continue;
-      keys += (keys.empty() ? "" : Dot) + key + what;
-      shorter += (shorter.empty() ? "" : " ") + key;
+    for (const auto& [action, what] :
+         {std::pair{Action::Undo, " undo"}, std::pair{Action::Restart, " restart"},
+          std::pair{Action::Hint, " hint"}}) {
+      if (key(action).empty()) continue;
+      keys += Cat({keys.empty() ? "" : Dot, key(action), what});
+      shorter += Cat({shorter.empty() ? "" : " ", key(action)});
     }
-    if (!keys.empty()) parts.push_back({Gap + keys, Gap + shorter, 0});
+    parts.push_back({After(Gap, keys), After(Gap, shorter), 0});
   }
   return parts;
 }
