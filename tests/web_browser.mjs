@@ -159,8 +159,8 @@ await page.click('#menubar .item[data-id="21"]');
 await waitFrames(page, 10);
 await expectFrame(page, 'start1.bmp', 'level 1 chosen from the menu');
 if (!(await menuItem(page, 21, 'checked'))) fail('Level 1 is not checked in the menu while played');
-await page.click('#menubar .title:nth-child(2)');
-await page.click('#menubar .title:nth-child(2) .item');
+await page.click('#menubar .title:nth-child(3)');  // Help, after File and View
+await page.click('#menubar .item[data-id="4"]');
 await page.waitForSelector('#shade:not([hidden])');
 const held = await frames(page);
 await sleep(300);
