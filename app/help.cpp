@@ -41,7 +41,9 @@ std::string KeysPlace() {
   std::string place = platform::UserSettingPlace(KeysSettingName);
   const char* home = std::getenv("HOME");
   if (home != nullptr && home[0] == '/' && place.rfind(std::string(home) + "/", 0) == 0) {
-    place = "~" + place.substr(std::strlen(home));
+    std::string shown(1, '~');
+    shown.append(place, std::strlen(home));
+    place = shown;
   }
   return place;
 }

@@ -81,18 +81,10 @@ std::uint32_t KeysNoticeLeft() {
   return 0;
 }
 
-bool Muted() {
-  return SoundMuted;
-}
-
 void ToggleMute() {
   SetSoundMuted(!SoundMuted);
   SaveSwitch(MutedName, SoundMuted);
   ShowSettingsInMenu(MainWindow);
-}
-
-bool WholePixelsOnly() {
-  return WholePixels;
 }
 
 void ToggleWholePixels() {

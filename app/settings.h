@@ -22,9 +22,7 @@ bool KeysFileUsed();
 // otherwise, the milliseconds it still stands (0 when there is none).
 std::uint32_t KeysNoticeLeft();
 
-bool Muted();
 void ToggleMute();
-bool WholePixelsOnly();
 void ToggleWholePixels();
 // The menu's check marks for the settings.
 void ShowSettingsInMenu(platform::Window window);

@@ -96,13 +96,14 @@ int WinMain(std::uintptr_t, std::uintptr_t, const char*, int) {
         PlayFrame();
       }
       HandleWindowKeys(window);
-      UpdateStatusLine();
+      const bool statusChanged = UpdateStatusLine();
       // After a solve that earned it, the level to play is the next one.
       platform::EnableMenuItem(
           window, CmdNextLevel,
           !EditorMode && PlayState.solved && CurrentLevel != LevelInPlay && CurrentLevel > 0);
       if (FinaleDue()) ShowFinale(window);
-      if (const std::uint32_t rest = RestAfterFrame()) platform::WaitForInput(rest);
+      const std::uint32_t rest = statusChanged ? 0 : RestAfterFrame();
+      if (rest > 0) platform::WaitForInput(rest);
     }
   }
 

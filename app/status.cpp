@@ -162,15 +162,18 @@ std::string WindowCaption() {
   return std::string("Yelko \xE2\x80\x93 ") + (EditorMode ? "level editor" : level);
 }
 
-void UpdateStatusLine() {
+bool UpdateStatusLine() {
   std::vector<std::string> lines = StatusLines();
   const std::string full = lines.empty() ? std::string() : lines.front();
   if (!lines.empty()) lines.erase(lines.begin());
+  bool changed = full != platform::StatusText() || lines != platform::StatusShorterTexts();
   platform::SetStatusText(full, std::move(lines));
   if (std::string caption = WindowCaption(); caption != ShownCaption) {
     ShownCaption = caption;
     platform::SetWindowCaption(caption);
+    changed = true;
   }
+  return changed;
 }
 
 void ResetStatusState() {

@@ -14,6 +14,8 @@ std::vector<std::string> StatusLines();
 std::string StatusLine();
 // "Yelko – Level 2: The canal".
 std::string WindowCaption();
-void UpdateStatusLine();
+// Sets the line and the caption; true when either changed (it is then shown with the next
+// frame, so the game must not rest before it).
+bool UpdateStatusLine();
 
 void ResetStatusState();

@@ -380,9 +380,10 @@ class SdlBackend final : public Backend {
   void WaitVerticalBlank() override { WaitForNextTick(pacer_, SystemPacingClock()); }
 
   void WaitForInput(std::uint32_t timeoutMs) override {
+    const Uint64 since = SDL_GetTicks64();
     SDL_WaitEventTimeout(nullptr, int(std::min<std::uint32_t>(timeoutMs, 60000)));
-    // The next frame runs at once, and the clock counts its ticks from there.
-    pacer_ = FramePacer{};
+    // After a real wait the next frame runs at once, and the clock counts its ticks from there.
+    if (SDL_GetTicks64() - since >= 1000 / TicksPerSecond) pacer_ = FramePacer{};
   }
 
   void SetWindowCaption(const std::string& caption) override {

@@ -478,9 +478,10 @@ class Win32Backend final : public Backend {
     if (::timeGetTime() - lastSound_ > AudioIdleMs) audio_.Suspend();
     // Gamepads are read, not heard: with one connected the wait is a frame at most.
     const DWORD wait = pads_.AnyConnected() ? std::min<DWORD>(timeoutMs, PadPollMs) : timeoutMs;
+    const DWORD since = ::timeGetTime();
     ::MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    // The next frame runs at once, and the clock counts its ticks from there.
-    pacer_ = FramePacer{};
+    // After a real wait the next frame runs at once, and the clock counts its ticks from there.
+    if (::timeGetTime() - since >= 1000 / TicksPerSecond) pacer_ = FramePacer{};
   }
 
   void SetWindowCaption(const std::string& caption) override {
