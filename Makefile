@@ -3,7 +3,8 @@
 #   make test   installs what is missing, builds, and runs every test (also under ASan/UBSan)
 # and for developers: make build, make bench, make fuzz, make format;
 # and the game in a web page: make web (into build-web/), make web-serve (on 127.0.0.1:8000);
-# and for Windows: make windows (build-windows/yelko-windows.zip).
+# and for Windows: make windows (build-windows/yelko-windows.zip and the installer);
+# and to install or release: make install PREFIX=..., make deb, make dist (everything into dist/).
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
@@ -14,11 +15,19 @@ WEB_BUILD  ?= build-web
 WEB_OBJ    ?= build-web-obj
 WEB_TOOLS  ?= build-web-tools
 JOBS       ?= $(shell nproc)
+PREFIX     ?= /usr/local
+DIST       ?= dist
+# The version, from its one place: project(... VERSION ...) in CMakeLists.txt.
+VERSION := $(shell sed -n 's/^project.Yelko VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 
 # Debian packages the build, the game and the tests need.
 PACKAGES = cmake make g++ pkg-config libgtest-dev libbenchmark-dev \
            libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core \
-           xvfb xauth xdotool x11-utils imagemagick clang libclang-rt-14-dev valgrind
+           xvfb xauth xdotool x11-utils imagemagick clang libclang-rt-14-dev valgrind \
+           desktop-file-utils appstream
+
+# What the Debian package and its test add: CPack's helpers, lintian, and a fresh Debian root.
+DEB_PACKAGES = dpkg-dev lintian debootstrap
 
 # The browser build and its test: Debian's emscripten and Chromium, and puppeteer-core from npm
 # (driving that Chromium; it downloads no browser of its own).
@@ -27,7 +36,7 @@ WEB_PACKAGES = emscripten chromium
 PUPPETEER_VERSION = 24.43.1
 
 # What the Windows build and its tests add: the cross compiler, and Wine to run the result.
-WINDOWS_PACKAGES = cmake make mingw-w64 wine wine64 googletest xvfb xauth xdotool imagemagick
+WINDOWS_PACKAGES = cmake make mingw-w64 wine wine64 googletest xvfb xauth xdotool imagemagick nsis
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -44,7 +53,8 @@ install_missing = missing=$$(for p in $(1); do \
 	fi
 
 .PHONY: deps build play test test-asan bench fuzz fuzz-short format clean \
-        web-deps web web-serve test-web windows-deps windows test-windows
+        web-deps web web-serve test-web windows-deps windows test-windows \
+        player install deb-deps deb test-deb dist
 
 deps:
 	@$(call install_missing,$(PACKAGES))
@@ -61,6 +71,7 @@ play: deps
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	$(MAKE) test-deb
 	$(MAKE) test-web
 	$(MAKE) test-windows
 	$(MAKE) test-asan
@@ -135,14 +146,50 @@ windows: windows-deps
 	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
 	  -DCMAKE_BUILD_TYPE=Release -DYELKO_SDL=OFF -DYELKO_BENCH=OFF
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
-	cmake --build $(WINDOWS_BUILD) --target yelko_zip
+	cmake --build $(WINDOWS_BUILD) --target yelko_zip yelko_setup
 
 # The Windows programs under Wine, against the Linux build (tests/windows_wine.sh).
 test-windows: windows build
 	timeout 900 bash tests/windows_wine.sh $(BUILD) $(WINDOWS_BUILD)
 
+# What an installed game needs, without the tests: the programs, data, icons and manual.
+player: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j $(JOBS) --target yelko yelko_content yelko-solve yelko-level \
+	  yelko_icons yelko_manual
+
+# bin/yelko and its tools, share/yelko, the desktop entry, icons, AppStream file and manual
+# page under PREFIX (DESTDIR=... stages them elsewhere, as packagers do).
+install: player
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+deb-deps:
+	@$(call install_missing,$(DEB_PACKAGES))
+
+# $(BUILD)/packages/yelko_VERSION_amd64.deb (CPack, platform/linux/CMakeLists.txt).
+deb: player deb-deps
+	cd $(BUILD) && cpack -G DEB
+
+# The package checked by lintian, installed into a fresh Debian 12 root and removed again
+# (tests/debian_package.sh; the root is made once by debootstrap and kept in $(BUILD)).
+test-deb: deb
+	$(SUDO) timeout 1200 bash tests/debian_package.sh $(BUILD)
+
+# A release: the Debian package, the Windows zip and installer and the web page as a zip (with
+# the screenshots the AppStream file names), and their SHA-256 sums, in $(DIST)/.
+dist: deb windows web
+	rm -rf $(DIST) && mkdir -p $(DIST)/yelko-$(VERSION)-web/screenshots
+	cp $(BUILD)/packages/yelko_$(VERSION)_amd64.deb $(DIST)/
+	cp $(WINDOWS_BUILD)/yelko-windows.zip $(DIST)/yelko-$(VERSION)-windows.zip
+	cp $(WINDOWS_BUILD)/yelko-$(VERSION)-setup.exe $(DIST)/
+	cp -r $(WEB_BUILD)/. $(DIST)/yelko-$(VERSION)-web/
+	cp docs/window.png docs/status.png docs/window-2x.png $(DIST)/yelko-$(VERSION)-web/screenshots/
+	cd $(DIST) && cmake -E tar cf yelko-$(VERSION)-web.zip --format=zip yelko-$(VERSION)-web && \
+	  rm -r yelko-$(VERSION)-web && sha256sum yelko* > SHA256SUMS
+	@cat $(DIST)/SHA256SUMS
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(WEB_BUILD) $(WEB_OBJ) $(WINDOWS_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WEB_BUILD) $(WEB_OBJ) $(WINDOWS_BUILD) $(DIST)

@@ -9,6 +9,7 @@
 #include "app/replay.h"
 #include "app/settings.h"
 #include "app/shell.h"
+#include "app/version.h"
 #include "platform/files.h"
 #include "platform/headless/headless.h"
 
@@ -28,6 +29,7 @@ namespace {
 constexpr const char* Usage =
     "usage: yelko [--start-level N]\n"
     "       yelko --replay SCRIPT [--screenshot FILE.bmp] [--start-level N]\n"
+    "       yelko --version\n"
     "\n"
     "  --start-level N      start at level N (0 plays level.dat) without reading or\n"
     "                       writing the saved progress\n"
@@ -143,6 +145,7 @@ int main(int argc, char** argv) {
 #ifdef YELKO_HAVE_WIN32
   platform::win32::UseParentConsole();
 #endif
+  if (PrintedVersion(argc, argv, "yelko")) return 0;
   Options options;
   const int early = ParseArguments(argc, argv, &options);
   if (early >= 0) return early;

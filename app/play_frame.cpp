@@ -102,6 +102,7 @@ std::int32_t PlayFrame() {
     }
   }
 
+  KeepThinking();
   const GameState before = PlayState;
   const RuleEvents events = RulesFrame(PlayLevel, &PlayState);
   if (events.stepStarted) {

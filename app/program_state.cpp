@@ -19,6 +19,7 @@
 #include "midend/game.h"
 #include "midend/hint.h"
 #include "midend/history.h"
+#include "midend/question.h"
 #include "midend/records.h"
 #include "platform/files.h"
 #include "platform/headless/headless.h"
@@ -40,6 +41,7 @@ void ResetProgramState() {
   ResetEditorState();
   ResetHistoryState();
   ResetHintState();
+  ResetQuestionState();
   ResetRecordsState();
   ResetNoticeState();
   ResetDisplayState();

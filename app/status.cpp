@@ -56,7 +56,11 @@ std::vector<std::string> Variants(std::vector<Part> parts) {
   return variants;
 }
 
-// What R does now: start the next level after a solve that earned it, else this one again.
+std::string Count(std::int32_t n) {
+  return n == ParSearching ? "\xE2\x80\xA6" : n < 0 ? "?" : std::to_string(n);
+}
+
+// The pieces joined in order.
 std::string Cat(std::initializer_list<std::string_view> pieces) {
   std::string out;
   for (std::string_view piece : pieces) out += piece;
@@ -114,7 +118,7 @@ std::vector<Part> PlayParts() {
       {After(Dot, LevelInPlay > 0 ? LevelName(LevelInPlayKey) : ""), "", 2},
       {Cat({"   Moves ", std::to_string(MoveCount)}), "", 6},
       {Cat({"   Best ", best < 0 ? "-" : std::to_string(best)}), "", 3},
-      {Cat({"   Par ", par < 0 ? "?" : std::to_string(par)}), "", 4},
+      {Cat({"   Par ", Count(par)}), "", 4},
   };
   std::string hint = HintText();
   if (Hint == HintKind::NoSolution && (pad || buttons)) {

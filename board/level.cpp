@@ -55,6 +55,7 @@ void BuildBoard(const Level& level, const GameState& state, Board* board) {
   // A search builds a board for every state: the terrain is one copy.
   static_assert(sizeof board->cell == sizeof level.terrain);
   std::memcpy(board->cell, level.terrain, sizeof board->cell);
+  std::memset(board->owner, -1, sizeof board->owner);
   for (std::int32_t n = 0; n < level.platformCount; ++n) {
     const std::int64_t column = CellOf(state.platformX[n]);
     const std::int64_t row = CellOf(state.platformY[n]);
@@ -63,8 +64,11 @@ void BuildBoard(const Level& level, const GameState& state, Board* board) {
       // The whole box is on the board (the usual case): no cell needs checking.
       for (int dx = 0; dx < 3; ++dx) {
         std::int32_t* cells = &board->cell[column + dx][row];
+        std::int8_t* owners = &board->owner[column + dx][row];
         for (int dy = 0; dy < 3; ++dy) {
-          if (platform.shape[dx][dy] == 1) cells[dy] = CellPlatform;
+          if (platform.shape[dx][dy] != 1) continue;
+          cells[dy] = CellPlatform;
+          owners[dy] = std::int8_t(n);
         }
       }
       continue;
@@ -73,6 +77,7 @@ void BuildBoard(const Level& level, const GameState& state, Board* board) {
       for (int dy = 0; dy < 3; ++dy) {
         if (platform.shape[dx][dy] != 1 || !OnBoard(column + dx, row + dy)) continue;
         board->cell[column + dx][row + dy] = CellPlatform;
+        board->owner[column + dx][row + dy] = std::int8_t(n);
       }
     }
   }

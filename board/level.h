@@ -47,9 +47,10 @@ struct GameState {
 };
 
 // The board as the rules see it: the terrain with CellPlatform over every cell a platform
-// covers, [column][row].
+// covers, [column][row]; and for each covered cell the highest slot covering it.
 struct Board {
   std::int32_t cell[BoardCells][BoardCells];
+  std::int8_t owner[BoardCells][BoardCells];  // -1 where no platform is
 };
 
 // Sets a level up from its record. Returns how many platforms have a type outside 0..8: such a

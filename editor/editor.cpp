@@ -12,7 +12,7 @@
 #include "input/clock.h"
 #include "input/input.h"
 #include "midend/game.h"
-#include "midend/solver.h"
+#include "midend/question.h"
 #include "platform/platform.h"
 
 std::uint8_t EditorMode;
@@ -118,29 +118,36 @@ void SaveEditedLevel() {
   }
 }
 
-// V: whether the level as painted can be solved, and in how many moves, without saving it.
+// V: whether the level as painted can be solved, and in how many moves, without saving it. The
+// search runs beside the editor; the status line says "Checking…" until it answers.
 void CheckEditedLevel() {
   EditorCheckText = SaveRefusal();
   if (!EditorCheckText.empty()) return;
   std::uint8_t record[LevelRecordSize];
   std::memcpy(record, LevelRecord, sizeof record);
   EncodeEditedLevel(record);
-  SolveOptions options;
-  options.guided = true;
-  options.maxStates = 1'000'000;
-  const SolveResult result = SolveLevelRecord(record, options);
-  switch (result.outcome) {
-    case SolveOutcome::Solved:
-      EditorCheckText = "Solvable in " + std::to_string(result.moves.size()) +
-                        (result.moves.size() == 1 ? " move" : " moves");
-      break;
-    case SolveOutcome::Unsolvable:
-      EditorCheckText = "No solution";
-      break;
-    default:
-      EditorCheckText = "Too big to check here: try yelko-solve";
-      break;
+  Level level;
+  if (SetUpLevel(record, &level) != 0) {
+    EditorCheckText = "Not a level: a platform of an unknown type";
+    return;
   }
+  SearchOptions options;
+  options.maxStates = 1'000'000;
+  Ask(QuestionKind::Check, level, StartState(level), options);
+  EditorCheckText = "Checking\xE2\x80\xA6";
+}
+
+// The check's answer, once there.
+void KeepChecking() {
+  if (Asking() != QuestionKind::Check || !WorkOnQuestion()) return;
+  SearchResult answer;
+  TakeAnswer(QuestionKind::Check, &answer);
+  const std::size_t moves = answer.moves.size();
+  EditorCheckText = answer.outcome == SearchOutcome::Solved
+                        ? "Solvable in " + std::to_string(moves) + (moves == 1 ? " move" : " moves")
+                    : answer.outcome == SearchOutcome::Unsolvable
+                        ? std::string("No solution")
+                        : std::string("Too big to check here: try yelko-solve");
 }
 
 void MarkLoadedCell(std::int32_t column, std::int32_t row, std::int32_t code) {
@@ -251,6 +258,7 @@ void EditorFrame() {
   // V checks once a press: a search is no thing to repeat in every frame.
   if (input.Held(Action::Check) && !EditorCheckKeyHeld) CheckEditedLevel();
   EditorCheckKeyHeld = input.Held(Action::Check);
+  KeepChecking();
   // Enter is asked of the window system on its own, however short the tap; other keys the player
   // gave "play" come with the frame's keys.
   const bool enter =

@@ -3,53 +3,69 @@
 
 #include "board/platform_shapes.h"
 #include "midend/game.h"
-#include "midend/solver.h"
+#include "midend/question.h"
 
 HintKind Hint;
 std::int32_t HintDirection;
 
 namespace {
 
-// A hint's search stops here. The guided search needs under 200,000 states from anywhere on
-// the shipped levels; the limit also bounds the memory it reserves (24 bytes a state), which
-// in the browser is taken whole.
+// A hint's search stops here: about 25 MB, a few seconds of slices in the browser. The search
+// needs well under 100,000 states from anywhere on the shipped levels.
 constexpr std::uint64_t HintStateLimit = 1'000'000;
 
 // The rest of the last solution found, while the Player keeps to it.
 std::string Remembered;
 bool RememberedValid;
 
-std::int32_t DirectionOf(char move) {
-  return move == 'L' ? DirLeft : move == 'U' ? DirUp : move == 'R' ? DirRight : DirDown;
+}  // namespace
+
+namespace {
+
+// Shows the first move of the remembered solution (none when it is already solved).
+void ShowRemembered() {
+  if (Remembered.empty()) {
+    Hint = HintKind::None;
+    return;
+  }
+  Hint = HintKind::Move;
+  HintDirection = MoveDirection(Remembered[0]);
 }
 
 }  // namespace
 
 void ShowHint() {
-  if (!RememberedValid) {
-    SolveOptions options;
-    options.maxStates = HintStateLimit;
-    options.guided = true;
-    const SolveResult result = SolveFromState(PlayLevel, PlayState, options);
-    Hint = result.outcome == SolveOutcome::Solved   ? HintKind::Move
-           : result.outcome == SolveOutcome::GaveUp ? HintKind::TooFar
-                                                    : HintKind::NoSolution;
-    RememberedValid = Hint == HintKind::Move;
-    Remembered = result.moves;
-  }
-  if (RememberedValid && Remembered.empty()) {
-    Hint = HintKind::None;  // already solved
+  if (RememberedValid) {
+    ShowRemembered();
     return;
   }
-  if (RememberedValid) {
-    Hint = HintKind::Move;
-    HintDirection = DirectionOf(Remembered[0]);
+  SearchOptions options;
+  options.maxStates = HintStateLimit;
+  Ask(QuestionKind::Hint, PlayLevel, PlayState, options);
+  Hint = HintKind::Thinking;
+  KeepThinking();
+}
+
+void KeepThinking() {
+  if (Hint != HintKind::Thinking) return;
+  WorkOnQuestion();
+  SearchResult answer;
+  if (!TakeAnswer(QuestionKind::Hint, &answer)) {
+    if (Asking() != QuestionKind::Hint) Hint = HintKind::None;  // the question was dropped
+    return;
   }
+  Hint = answer.outcome == SearchOutcome::Solved   ? HintKind::Move
+         : answer.outcome == SearchOutcome::GaveUp ? HintKind::TooFar
+                                                   : HintKind::NoSolution;
+  RememberedValid = Hint == HintKind::Move;
+  Remembered = answer.moves;
+  if (RememberedValid) ShowRemembered();
 }
 
 void NoteMoveForHint(std::int32_t direction) {
+  CancelQuestion(QuestionKind::Hint);
   Hint = HintKind::None;
-  if (RememberedValid && !Remembered.empty() && DirectionOf(Remembered[0]) == direction) {
+  if (RememberedValid && !Remembered.empty() && MoveDirection(Remembered[0]) == direction) {
     Remembered.erase(0, 1);
   } else {
     RememberedValid = false;
@@ -57,6 +73,7 @@ void NoteMoveForHint(std::int32_t direction) {
 }
 
 void ForgetHint() {
+  CancelQuestion(QuestionKind::Hint);
   Hint = HintKind::None;
   RememberedValid = false;
 }
@@ -71,6 +88,8 @@ std::string HintText() {
       return "No solution from here: Z to undo";
     case HintKind::TooFar:
       return "No hint: the solution is too far to find";
+    case HintKind::Thinking:
+      return "Thinking\xE2\x80\xA6";
     default:
       return "";
   }

@@ -10,20 +10,25 @@ enum class HintKind : std::uint8_t {
   Move,        // HintDirection is the move to make
   NoSolution,  // no sequence of moves solves the level from here
   TooFar,      // the search gave up before finding one
+  Thinking,    // the search is still at it
 };
 
 extern HintKind Hint;
 extern std::int32_t HintDirection;  // DirLeft..DirDown while Hint is Move
 
-// Searches from the state in play (on a cell boundary). A solution found is remembered, so that
-// a Player following it gets the next hint at once.
+// Asks for a hint from the state in play (on a cell boundary). The search runs beside the game
+// (midend/question.h): the answer comes in this frame or a later one, unless a move, an undo or
+// a restart comes first. A solution found is remembered, so that a Player following it gets the
+// next hint at once.
 void ShowHint();
+// Gives a hint being searched for its share of this frame, and shows it once found.
+void KeepThinking();
 // The Player started a move in that direction: the hint is done, and a remembered solution is
 // kept only while he follows it.
 void NoteMoveForHint(std::int32_t direction);
 // The position changed in another way (undo, redo, a restart, the editor).
 void ForgetHint();
-// "Hint: left", "No solution from here: Z to undo", ... ("" with no hint).
+// "Hint: left", "No solution from here: Z to undo", "Thinking…" ... ("" with no hint).
 std::string HintText();
 
 void ResetHintState();

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "midend/game.h"
-#include "midend/solver.h"
+#include "midend/question.h"
 #include "platform/files.h"
 #include "platform/platform.h"
 
@@ -25,8 +25,9 @@ constexpr std::size_t MaxRecordLine = 16 + 1 + 10 + 1;
 static_assert(std::char_traits<char>::length(BestHeader) + MaxBestRecords * MaxRecordLine <=
                   MaxRecordsFile,
               "the writer never writes more than the reader takes");
-// A par search for a level without a shipped par gives up here: a few tenths of a second.
+// A par search for a level without a shipped par gives up here: about a second of slices.
 constexpr std::uint64_t ParStateLimit = 500'000;
+std::uint64_t AskedParKey;  // the level the par question was asked for
 
 std::map<std::uint64_t, std::int32_t> Pars;   // shipped pars, and the pars searched this run
 std::map<std::uint64_t, std::int32_t> Bests;  // the player's best records
@@ -140,13 +141,25 @@ std::int32_t ParOfLevelInPlay() {
   LoadPars();
   const auto found = Pars.find(LevelInPlayKey);
   if (found != Pars.end()) return found->second;
-  SolveOptions options;
-  options.maxStates = ParStateLimit;
-  const SolveResult result = SolveLevelRecord(LevelRecord, options);
-  const std::int32_t par =
-      result.outcome == SolveOutcome::Solved ? std::int32_t(result.moves.size()) : -1;
-  Pars[LevelInPlayKey] = par;  // asked once per level and run, found or not
-  return par;
+  // Searched for beside the game; a hint asked meanwhile goes first, and par is asked again.
+  SearchResult answer;
+  if (Asking() == QuestionKind::Par && WorkOnQuestion() && TakeAnswer(QuestionKind::Par, &answer)) {
+    Pars[AskedParKey] =
+        answer.outcome == SearchOutcome::Solved ? std::int32_t(answer.moves.size()) : ParUnknown;
+    return ParOfLevelInPlay();
+  }
+  if (Asking() == QuestionKind::None) {
+    Level level;
+    if (SetUpLevel(LevelRecord, &level) != 0) {
+      Pars[LevelInPlayKey] = ParUnknown;  // not a level the game can set up whole
+      return ParUnknown;
+    }
+    SearchOptions options;
+    options.maxStates = ParStateLimit;
+    Ask(QuestionKind::Par, level, StartState(level), options);
+    AskedParKey = LevelInPlayKey;
+  }
+  return ParSearching;
 }
 
 std::int32_t BestOf(std::uint64_t key) {
@@ -194,6 +207,7 @@ void ResetRecordsState() {
   Unsaved.clear();
   ParsLoaded = BestsLoaded = BestsUnreadable = false;
   LastSolve = {};
+  AskedParKey = 0;
   RecordsProblem.clear();
   RecordsSaved = true;
 }

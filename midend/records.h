@@ -23,7 +23,10 @@ inline constexpr std::size_t MaxBestRecords = 20'000;
 inline constexpr std::size_t MaxRecordsFile = std::size_t(1) << 20;
 
 // The par of the level in play (the LevelRecord as StartLevel set it up, named by
-// LevelInPlayKey), or -1 when it is unknown.
+// LevelInPlayKey): from par.txt, or searched for beside the game (ParSearching meanwhile), or
+// ParUnknown when the search gave up.
+inline constexpr std::int32_t ParUnknown = -1;
+inline constexpr std::int32_t ParSearching = -2;
 std::int32_t ParOfLevelInPlay();
 // The player's best for a level, or -1 when he has not solved it.
 std::int32_t BestOf(std::uint64_t key);

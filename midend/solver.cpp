@@ -1,4 +1,4 @@
-// The level solver: breadth-first, or guided toward the balls (A*) for hints.
+// The level solver: the search over what matters, and the plain breadth-first search it is held to.
 #include "midend/solver.h"
 
 #include <algorithm>
@@ -11,6 +11,7 @@
 
 #include "board/level_record.h"
 #include "board/platform_shapes.h"
+#include "midend/search.h"
 #include "midend/search_table.h"
 #include "platform/files.h"
 #include "platform/memory.h"
@@ -216,53 +217,6 @@ int Successors(const Level& level, const SearchLevel& search, const SearchKey& k
   return count;
 }
 
-// The guided search's estimate of the moves still needed: the shortest walk, cell by cell as
-// if the board were all land, from the Player through every ball still lying. No solution is
-// shorter, and one move changes it by at most one, so the first solution the guided search
-// takes from its queue is a shortest one.
-struct Estimate {
-  std::uint8_t moves[BoardCells * BoardCells][1 << MaxBallsInRecord];
-};
-
-void MakeEstimate(const SearchLevel& search, Estimate* estimate) {
-  int ballCell[MaxBallsInRecord];
-  for (int b = 0; b < MaxBallsInRecord; ++b) ballCell[b] = -1;
-  for (int cell = 0; cell < BoardCells * BoardCells; ++cell) {
-    for (int b = 0; b < MaxBallsInRecord; ++b) {
-      if (search.ballsAt[cell] & (1u << b)) ballCell[b] = cell;
-    }
-  }
-  auto distance = [](int a, int b) {
-    return std::abs(a / BoardCells - b / BoardCells) + std::abs(a % BoardCells - b % BoardCells);
-  };
-  // fromBall[mask][b]: the shortest walk from ball b through the other balls of mask.
-  int fromBall[1 << MaxBallsInRecord][MaxBallsInRecord];
-  for (int mask = 0; mask < (1 << MaxBallsInRecord); ++mask) {
-    for (int b = 0; b < MaxBallsInRecord; ++b) {
-      int best = 0;
-      const int rest = mask & ~(1 << b);
-      if (rest != 0) {
-        best = 1 << 20;
-        for (int c = 0; c < MaxBallsInRecord; ++c) {
-          if (!(rest & (1 << c)) || ballCell[c] < 0 || ballCell[b] < 0) continue;
-          best = std::min(best, distance(ballCell[b], ballCell[c]) + fromBall[rest][c]);
-        }
-      }
-      fromBall[mask][b] = best;
-    }
-  }
-  for (int cell = 0; cell < BoardCells * BoardCells; ++cell) {
-    for (int mask = 0; mask < (1 << MaxBallsInRecord); ++mask) {
-      int best = mask == 0 ? 0 : 1 << 20;
-      for (int b = 0; b < MaxBallsInRecord; ++b) {
-        if (!(mask & (1 << b)) || ballCell[b] < 0) continue;
-        best = std::min(best, distance(cell, ballCell[b]) + fromBall[mask][b]);
-      }
-      estimate->moves[cell][mask] = std::uint8_t(std::min(best, 255));
-    }
-  }
-}
-
 constexpr char MoveLetters[] = "LURD";  // DirLeft..DirDown
 
 // Every state found, in the order found; parent[i] is the index of the state it came from
@@ -271,8 +225,6 @@ struct Search {
   MappedArray<SearchKey> states;
   MappedArray<std::uint32_t> parent;
   MappedArray<std::uint8_t> carried;
-  MappedArray<std::uint16_t> moves;  // moves from the start (guided search)
-  MappedArray<std::uint8_t> taken;   // taken from the queue (guided search)
   std::uint64_t count = 0;
   KeySet seen;
 };
@@ -293,22 +245,15 @@ void Finish(SolveOutcome outcome, const Search& search, std::uint64_t goal, Solv
   }
 }
 
-// One loop for both searches. Breadth-first takes states in the order found and stops at the
-// first key that takes the last ball. The guided one takes them in order of moves made plus
-// the estimate of moves to go, in buckets by that sum, and stops when it takes a solved key; a
-// state reached again by a shorter way before it is taken is queued again.
-void RunSearch(const Level& level, const SearchLevel& described, const SearchKey& start,
-               const SolveOptions& options, SolveResult* result) {
+// Breadth-first: states in the order found, stopping at the first key that takes the last ball.
+void BreadthFirst(const Level& level, const SearchLevel& described, const SearchKey& start,
+                  const SolveOptions& options, SolveResult* result) {
   // The parent links hold an index times four in 32 bits.
   const std::uint64_t maxStates =
       std::clamp<std::uint64_t>(options.maxStates, 1, std::uint64_t(1) << 30);
-  const bool guided = options.guided;
   Search search;
-  MappedArray<Estimate> estimate;
   if (!MapArray(&search.states, maxStates) || !MapArray(&search.parent, maxStates) ||
-      !MapArray(&search.carried, maxStates) || !InitKeySet(&search.seen, 1 << 12, guided) ||
-      (guided && (!MapArray(&search.moves, maxStates) || !MapArray(&search.taken, maxStates) ||
-                  !MapArray(&estimate, 1)))) {
+      !MapArray(&search.carried, maxStates) || !InitKeySet(&search.seen, 1 << 12, false)) {
     result->outcome = SolveOutcome::GaveUp;
     result->error = "not enough memory for " + std::to_string(maxStates) + " states";
     return;
@@ -316,58 +261,18 @@ void RunSearch(const Level& level, const SearchLevel& described, const SearchKey
   const auto solved = [&described](const SearchKey& key) {
     return described.allBalls != 0 && key.bytes[BallsByte] == 0;
   };
-  const std::uint64_t first = FindSlot(search.seen, start, HashKey(start));
-  search.seen.slots.data[first] = start;
-  if (guided) search.seen.ids.data[first] = 0;
+  search.seen.slots.data[FindSlot(search.seen, start, HashKey(start))] = start;
   search.seen.count = 1;
   search.states.data[search.count++] = start;
-
-  std::vector<std::vector<std::uint32_t>> buckets;
-  const auto toGo = [&estimate](const SearchKey& key) {
-    return estimate.data->moves[key.bytes[PlayerByte] - 1][key.bytes[BallsByte]];
-  };
-  const auto queue = [&](std::uint32_t index) {
-    const std::size_t f = search.moves.data[index] + toGo(search.states.data[index]);
-    if (f >= buckets.size()) buckets.resize(f + 1);
-    buckets[f].push_back(index);
-  };
-  if (guided) {
-    MakeEstimate(described, estimate.data);
-    buckets.resize(256);
-    queue(0);
-  } else if (solved(start)) {
+  if (solved(start)) {
     Finish(SolveOutcome::Solved, search, 0, result);
     return;
   }
-
   GameState state = described.base;
   Board board;
   SearchKey shown;
   shown.bytes[PlayerByte] = 0;
-  std::uint64_t cursor = 0;  // breadth-first: the next state to take
-  std::size_t f = 0;         // guided: the bucket being emptied
-  for (;;) {
-    std::uint32_t i;
-    if (!guided) {
-      if (cursor == search.count) break;
-      i = std::uint32_t(cursor++);
-    } else {
-      // Last in, first out: among states of one sum the deepest come first, which reaches a
-      // solution in the last bucket soonest. A move can leave the sum as it was, so the bucket
-      // may grow while it is emptied.
-      while (f < buckets.size() && buckets[f].empty()) ++f;
-      if (f == buckets.size()) break;
-      i = buckets[f].back();
-      buckets[f].pop_back();
-      if (search.taken.data[i] || search.moves.data[i] + toGo(search.states.data[i]) != f) {
-        continue;
-      }
-      search.taken.data[i] = 1;
-      if (solved(search.states.data[i])) {
-        Finish(SolveOutcome::Solved, search, i, result);
-        return;
-      }
-    }
+  for (std::uint64_t i = 0; i < search.count; ++i) {
     const SearchKey key = search.states.data[i];
     Unpack(level, described, key, &state, &board, &shown);
     Successor next[4];
@@ -378,33 +283,21 @@ void RunSearch(const Level& level, const SearchLevel& described, const SearchKey
         return;
       }
       const std::uint64_t slot = FindSlot(search.seen, next[m].key, next[m].hash);
-      std::uint32_t at;
-      if (EmptySlot(search.seen.slots.data[slot])) {
-        if (search.count >= maxStates) {
-          Finish(SolveOutcome::GaveUp, search, 0, result);
-          return;
-        }
-        at = std::uint32_t(search.count++);
-        search.seen.slots.data[slot] = next[m].key;
-        if (guided) search.seen.ids.data[slot] = at;
-        ++search.seen.count;
-        search.states.data[at] = next[m].key;
-      } else {
-        if (!guided) continue;
-        at = search.seen.ids.data[slot];
-        if (search.taken.data[at] || search.moves.data[at] <= search.moves.data[i] + 1) continue;
+      if (!EmptySlot(search.seen.slots.data[slot])) continue;
+      if (search.count >= maxStates) {
+        Finish(SolveOutcome::GaveUp, search, 0, result);
+        return;
       }
+      const std::uint64_t at = search.count++;
+      search.seen.slots.data[slot] = next[m].key;
+      ++search.seen.count;
+      search.states.data[at] = next[m].key;
       search.parent.data[at] = std::uint32_t(i * 4 + next[m].direction - 1);
       search.carried.data[at] = next[m].carried;
-      if (!guided) {
-        if (solved(next[m].key)) {
-          Finish(SolveOutcome::Solved, search, at, result);
-          return;
-        }
-        continue;
+      if (solved(next[m].key)) {
+        Finish(SolveOutcome::Solved, search, at, result);
+        return;
       }
-      search.moves.data[at] = std::uint16_t(search.moves.data[i] + 1);
-      queue(at);
     }
   }
   Finish(SolveOutcome::Unsolvable, search, 0, result);
@@ -423,7 +316,9 @@ SolveResult ErrorResult(const std::string& what) {
 
 }  // namespace
 
-SolveResult SolveFromState(const Level& level, const GameState& from, const SolveOptions& options) {
+// The reference: every position the level can reach, one move at a time.
+static SolveResult SolveByBreadth(const Level& level, const GameState& from,
+                                  const SolveOptions& options) {
   const auto began = std::chrono::steady_clock::now();
   const double cpuBegan = platform::ThreadCpuSeconds();
   SolveResult result;
@@ -443,8 +338,33 @@ SolveResult SolveFromState(const Level& level, const GameState& from, const Solv
         search.allBalls != 0 && left == 0 ? SolveOutcome::Solved : SolveOutcome::Unsolvable;
     result.states = 1;
   } else {
-    RunSearch(level, search, start, options, &result);
+    BreadthFirst(level, search, start, options, &result);
   }
+  result.seconds = SecondsSince(began);
+  result.cpuSeconds = platform::ThreadCpuSeconds() - cpuBegan;
+  return result;
+}
+
+SolveResult SolveFromState(const Level& level, const GameState& from, const SolveOptions& options) {
+  if (options.breadthFirst) return SolveByBreadth(level, from, options);
+  const auto began = std::chrono::steady_clock::now();
+  const double cpuBegan = platform::ThreadCpuSeconds();
+  SearchOptions search;
+  search.maxStates = options.maxStates;
+  search.allowCarry = options.allowCarry;
+  search.samePlatformsAlike = options.samePlatformsAlike;
+  search.unreachableBalls = options.unreachableBalls;
+  const SearchResult found = SearchToEnd(level, from, search);
+  SolveResult result;
+  result.outcome = found.outcome == SearchOutcome::Solved       ? SolveOutcome::Solved
+                   : found.outcome == SearchOutcome::Unsolvable ? SolveOutcome::Unsolvable
+                                                                : SolveOutcome::GaveUp;
+  result.moves = found.moves;
+  result.carried = found.carried;
+  result.error = found.why;
+  result.states = found.states;
+  result.positions = found.positions;
+  result.peakBytes = found.peakBytes;
   result.seconds = SecondsSince(began);
   result.cpuSeconds = platform::ThreadCpuSeconds() - cpuBegan;
   return result;

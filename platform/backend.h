@@ -51,6 +51,10 @@ class Backend {
   virtual bool KeyboardRead(std::uint8_t state[256]) = 0;
   virtual void KeyboardClose() = 0;
   virtual bool GamepadInUse() { return false; }
+  // True when the game may search on a thread of its own beside its frames (the desktop); else
+  // it searches in slices between frames (the browser, and the headless machine, whose replays
+  // must come out the same every time).
+  virtual bool BackgroundThreads() { return false; }
   virtual bool OnScreenButtons() { return false; }
   virtual bool MouseOpen() = 0;
   virtual void MouseClose() = 0;

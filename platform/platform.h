@@ -168,6 +168,8 @@ void KeyboardClose();
 // True while the player is using a gamepad (its buttons arrive as keys of the snapshot), so
 // that the status line can name buttons instead of keys.
 bool GamepadInUse();
+// True when searches may run on a thread of their own (see Backend::BackgroundThreads).
+bool BackgroundThreads();
 // True when the game's keys are also buttons on the screen (a touch screen), so that the status
 // line need not name keys.
 bool OnScreenButtons();

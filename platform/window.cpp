@@ -271,6 +271,9 @@ void KeyboardClose() {
 bool GamepadInUse() {
   return B().GamepadInUse();
 }
+bool BackgroundThreads() {
+  return B().BackgroundThreads();
+}
 bool OnScreenButtons() {
   return B().OnScreenButtons();
 }

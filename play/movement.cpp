@@ -109,10 +109,12 @@ void DecideMove(const Level& level, const Board& board, GameState* state, std::i
   int dx, dy;
   DirectionStep(direction, &dx, &dy);
   const std::int32_t neighbour = CellState(board, column + dx, row + dy);
-  if (neighbour == CellLand || neighbour == CellPlatform) {
+  if (WalksOnto(neighbour)) {
     m.moving = 1;
   } else if (neighbour == CellWater && onPlatform) {
-    const std::int32_t n = FindPlatformUnderPlayer(level, *state);
+    // The platform under him: on a cell boundary, FindPlatformUnderPlayer's answer is the
+    // highest slot covering his cell, which the board keeps.
+    const std::int32_t n = board.owner[column][row];
     if (n >= 0 && CanPlatformMove(level, board, *state, n, direction)) m.moving = m.carrying = 1;
   }
   if (m.moving) {

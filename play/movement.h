@@ -11,6 +11,12 @@
 inline constexpr std::int32_t StepPixels = 4;
 inline constexpr std::int32_t FramesPerMove = CellPixels / StepPixels;
 
+// The Player walks onto a neighbouring cell of the board that is land or a platform (from
+// wherever he stands): the walk of DecideMove, and of every walk a search counts.
+inline constexpr bool WalksOnto(std::int32_t cell) {
+  return cell == CellLand || cell == CellPlatform;
+}
+
 // True when the Player stands exactly on a cell (x and y multiples of 40).
 bool AtCellBoundary(const GameState& state);
 // The slot of the platform under the Player (the last one that has a cell within a cell's width

@@ -69,15 +69,15 @@ RuleEvents MakeMoveOn(const Level& level, const Board& board, GameState* state,
   events.stepStarted = m.moving;
   events.carried = m.carrying;
   if (m.moving) {
-    // Every frame of a move takes the same step, and the platform found under the Player after
-    // the first is the one found after each of them: he moves with it, and every cell ahead of
-    // him is his platform's or open water. Between cells no ball is taken.
+    // Every frame of a move takes the same step, and the platform found under the Player in each
+    // of them is the one under him on the boundary (the highest slot covering his cell): he
+    // moves with it, and every cell ahead of him is his platform's or open water. Between cells
+    // no ball is taken.
     constexpr std::int32_t frames = FramesPerMove;
-    state->playerX += m.stepX;
-    state->playerY += m.stepY;
-    const std::int32_t n = m.carrying ? FindPlatformUnderPlayer(level, *state) : -1;
-    state->playerX += (frames - 1) * m.stepX;
-    state->playerY += (frames - 1) * m.stepY;
+    const std::int32_t n =
+        m.carrying ? board.owner[CellOf(state->playerX)][CellOf(state->playerY)] : -1;
+    state->playerX += frames * m.stepX;
+    state->playerY += frames * m.stepY;
     if (n >= 0) {
       state->platformX[n] += frames * m.stepX;
       state->platformY[n] += frames * m.stepY;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "board/level_record.h"
-#include "tools/level/level_text.h"
+#include "board/level_text.h"
 
 namespace {
 

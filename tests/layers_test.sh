@@ -21,8 +21,6 @@ for folder in "${!allowed[@]}"; do
   while IFS=: read -r file include; do
     ok=0
     for prefix in ${allowed[$folder]}; do [[ $include == "$prefix"* ]] && ok=1; done
-    # make_icon is a build tool that lives with the Windows backend it serves.
-    [[ $file == platform/win32/make_icon.cpp ]] && ok=1
     if [ "$ok" = 0 ]; then
       echo "FAIL: $file includes $include, which the $folder/ layer may not"
       bad=1

@@ -18,6 +18,7 @@
 #include "midend/game.h"
 #include "midend/hint.h"
 #include "midend/history.h"
+#include "midend/question.h"
 #include "midend/records.h"
 #include "midend/solver.h"
 #include "platform/files.h"
@@ -120,6 +121,20 @@ TEST_F(History, UndoGivesBackExactlyThePositionBeforeEachStep) {
   EXPECT_EQ(State(3, solved + Press("Z")), State(3, solved));
 }
 
+// A hint that takes longer than a frame to find: the frames go on meanwhile, the status line
+// says so, and a move made meanwhile drops the question.
+TEST_F(History, AHintIsSearchedBesideTheFramesAndAMoveDropsIt) {
+  Boot(5);
+  const int frames = headless::FramesPresented();
+  Frames(1, {DIK_H});
+  Frames(2);
+  EXPECT_EQ(headless::FramesPresented(), frames + 3);
+  EXPECT_EQ(Hint, HintKind::Thinking);
+  EXPECT_NE(platform::StatusText().find("Thinking\xE2\x80\xA6"), std::string::npos);
+  Frames(1, {DIK_DOWN});
+  EXPECT_EQ(std::pair(Hint, Asking()), std::pair(HintKind::None, QuestionKind::None));
+}
+
 // Following the hint on every move solves each shipped level in exactly par moves.
 TEST_F(History, FollowingTheHintSolvesEveryLevelInPar) {
   const int pars[] = {8, 24, 30, 51, 66};
@@ -128,7 +143,7 @@ TEST_F(History, FollowingTheHintSolvesEveryLevelInPar) {
     Boot(level);
     while (!PlayState.solved && MoveCount <= pars[level - 1]) {
       Frames(1, {DIK_H});
-      Frames(1);
+      for (int f = 0; f < 600 && Hint == HintKind::Thinking; ++f) Frames(1);
       ASSERT_EQ(Hint, HintKind::Move);
       const std::uint8_t keys[] = {0, DIK_LEFT, DIK_UP, DIK_RIGHT, DIK_DOWN};
       Frames(10, {keys[HintDirection]});

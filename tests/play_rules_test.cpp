@@ -8,6 +8,7 @@
 #include "app/play_frame.h"
 #include "board/level.h"
 #include "midend/game.h"
+#include "midend/search.h"
 #include "midend/solver.h"
 #include "platform/headless/headless.h"
 #include "platform/keys.h"
@@ -48,10 +49,6 @@ void ExpectSameMove(const Level& level, GameState* state, std::int32_t direction
             std::tuple(b.stepStarted, b.carried, b.ballsTaken, b.solved));
 }
 
-std::int32_t DirectionOf(char move) {
-  return move == 'L' ? DirLeft : move == 'U' ? DirUp : move == 'R' ? DirRight : DirDown;
-}
-
 using Rules = testing_support::FreshProgram;
 
 TEST_F(Rules, AWholeMoveEndsWhereItsFramesEnd) {
@@ -64,8 +61,8 @@ TEST_F(Rules, AWholeMoveEndsWhereItsFramesEnd) {
     int solves = 0, balls = 0;
     for (char move : SolveFromState(level, state).moves) {
       GameState whole = state;
-      const RuleEvents e = MakeMove(level, &whole, DirectionOf(move));
-      ExpectSameMove(level, &state, DirectionOf(move));
+      const RuleEvents e = MakeMove(level, &whole, MoveDirection(move));
+      ExpectSameMove(level, &state, MoveDirection(move));
       solves += e.solved;
       balls += e.ballsTaken;
     }

@@ -41,6 +41,6 @@ grep -q '/none.dat: error: cannot read it' <<<"$out" && [ "$(wc -l <<<"$out")" =
 # No script for an unsolvable level; statistics on request; no files is a usage error.
 expect_exit 1 unsolvable "$solve" --script "$work/noball.dat"
 ! grep -q frames <<<"$out" || fail "--script of an unsolvable level printed a script"
-expect_exit 0 'states/s CPU, [0-9]+ carries\]$' "$solve" --stats "$game/level1.dat"
+expect_exit 0 'states/s CPU, [0-9]+ positions merged, [0-9.]+ MB peak\] \[par 8, 1 carries, 1 platforms moved, stuck from 0.0% of [0-9]+ positions\]$' "$solve" --stats "$game/level1.dat"
 expect_exit 2 . "$solve"
 echo "all passed"

@@ -1,7 +1,9 @@
-// The solver on small levels of our own and on the shipped ones: what it finds, what it proves
-// impossible, which files it refuses, and that every solution it finds solves the level in the
-// game itself, frame by frame through the replay runner, while the same moves without the last
-// one do not.
+// The solver on small levels of our own, on hundreds of random ones and on the shipped ones:
+// what it finds, what it proves impossible, which files it refuses; that its solutions are as
+// short as the plain breadth-first search's, each pruning cutting none; and that every solution
+// it finds solves the level in the game itself, frame by frame through the replay runner, while
+// the same moves without the last one do not.
+#include <random>
 #include <string>
 #include <vector>
 
@@ -86,8 +88,10 @@ TEST_F(Solver, OneCarryAcrossAChannelIsTheGamesSolution) {
   const SolveResult result = Solve(level);
   ASSERT_EQ(result.outcome, SolveOutcome::Solved);
   // Two steps onto the 2 x 2 platform, three carries, two steps onto the island, one down.
-  EXPECT_EQ(result.moves, "RRRRRRRRD");
-  EXPECT_EQ(result.carried, (std::vector<std::uint8_t>{0, 0, 0, 1, 1, 1, 0, 0, 0}));
+  EXPECT_EQ(result.moves.size(), 9u);
+  int carries = 0;
+  for (std::uint8_t c : result.carried) carries += c;
+  EXPECT_EQ(carries, 3);
   ExpectGameAgrees(level, result);
 
   SolveOptions walking;
@@ -123,12 +127,10 @@ TEST_F(Solver, LevelsWithoutASolutionAreProvedUnsolvable) {
   // The ball lies on an island in a moat that no platform can reach.
   SolveResult result = Solve({Moat, {0, 0}, {{8, 4}}, {{6, 1, 1}}});
   EXPECT_EQ(result.outcome, SolveOutcome::Unsolvable);
-  EXPECT_GT(result.states, 20u);  // the Player and the platform went everywhere they could
 
   // No balls: never solved, as in play, however much of the board is open.
   result = Solve({Channel, {0, 1}, {}, {{5, 2, 1}}});
   EXPECT_EQ(result.outcome, SolveOutcome::Unsolvable);
-  EXPECT_GT(result.states, 1u);
 
   // A Player who starts off the board never moves.
   result = Solve({Channel, {100, 1}, {{8, 2}}, {}});
@@ -152,12 +154,79 @@ TEST_F(Solver, AnUnknownPlatformTypeIsAnError) {
   EXPECT_NE(result.error.find("Hov!"), std::string::npos) << result.error;
 }
 
-TEST_F(Solver, GivesUpAtTheStateLimit) {
+TEST_F(Solver, GivesUpAtTheStateLimitAndSaysSo) {
   SolveOptions options;
-  options.maxStates = 10;
-  const SolveResult result = Solve({Moat, {0, 0}, {{8, 4}}, {{6, 1, 1}}}, options);
+  options.maxStates = 100;
+  const SolveResult result = SolveLevelFile(testing_support::GameDir() + "/level5.dat", options);
   EXPECT_EQ(result.outcome, SolveOutcome::GaveUp);
-  EXPECT_EQ(result.states, 10u);
+  EXPECT_EQ(result.states, 100u);
+  EXPECT_EQ(result.error, "gave up: more than 100 states");
+}
+
+// Small random levels: land and water in a corner, a few platforms and balls. The search's
+// answer is the plain breadth-first search's (solvable or not, and as short), with and without
+// each of its prunings, and its solution solves the level in the game.
+TEST_F(Solver, TheSearchIsAsShortAsBreadthFirstOnRandomLevels) {
+  std::mt19937 random(2026);
+  int solved = 0;
+  for (int n = 0; n < 200; ++n) {
+    // A 7 x 7 corner of land and water; land all around it.
+    std::vector<std::string> map(BoardCells, std::string(BoardCells, '#'));
+    for (int r = 0; r < 7; ++r) {
+      for (int c = 0; c < 7; ++c) map[r][c] = random() % 3 == 0 ? '#' : '.';
+    }
+    const auto cell = [&random] {
+      return testing_support::Cell{std::int8_t(random() % 7), std::int8_t(random() % 7)};
+    };
+    TestLevel level{map, cell(), {}, {}};
+    map[level.player.row][level.player.column] = '#';
+    level.map = map;
+    for (int b = 1 + int(random() % 2); b > 0; --b) level.balls.push_back(cell());
+    for (int p = 1 + int(random() % 3); p > 0; --p) {
+      const testing_support::Cell at = cell();
+      level.platforms.push_back(
+          {std::int8_t(random() % 3 == 0 ? 5 : random() % 9), at.column, at.row});
+    }
+    SCOPED_TRACE(n);
+    SolveOptions plain;
+    plain.breadthFirst = true;
+    const SolveResult reference = Solve(level, plain);
+    SolveOptions loose;
+    loose.samePlatformsAlike = loose.unreachableBalls = false;
+    for (const SolveOptions& options : {SolveOptions{}, loose}) {
+      const SolveResult result = Solve(level, options);
+      ASSERT_EQ(result.outcome, reference.outcome);
+      EXPECT_EQ(result.moves.size(), reference.moves.size());
+    }
+    if (reference.outcome == SolveOutcome::Solved && n % 4 == 0) {
+      ++solved;
+      ExpectGameAgrees(level, Solve(level));
+    }
+  }
+  EXPECT_GT(solved, 10);
+}
+
+// Each pruning where it fires: fewer states, the same answer.
+TEST_F(Solver, EachPruningCutsStatesButNoSolution) {
+  SolveOptions off;
+  // Two squares of one type in a lake, the ball on an island out of reach: every place the
+  // two can go is looked at, and which slot holds which position does not matter.
+  const std::vector<std::string> lake = {"##############", "#......#.....#", "#......#..#..#",
+                                         "#......#.....#", "#......#######", "##############"};
+  const TestLevel twins{lake, {0, 1}, {{10, 2}}, {{5, 1, 1}, {5, 4, 2}}};
+  off.samePlatformsAlike = false;
+  const SolveResult apart = Solve(twins, off), alike = Solve(twins);
+  EXPECT_LT(alike.states, apart.states);
+  EXPECT_EQ(std::pair(alike.outcome, apart.outcome),
+            std::pair(SolveOutcome::Unsolvable, SolveOutcome::Unsolvable));
+  // A ball in a pocket of water no platform can float to: no search at all.
+  const TestLevel pocket{Moat, {0, 0}, {{7, 4}}, {{6, 1, 1}}};
+  off = SolveOptions{};
+  off.unreachableBalls = false;
+  const SolveResult searched = Solve(pocket, off), pruned = Solve(pocket);
+  EXPECT_EQ(std::pair(pruned.outcome, searched.outcome),
+            std::pair(SolveOutcome::Unsolvable, SolveOutcome::Unsolvable));
+  EXPECT_LT(pruned.states, searched.states);
 }
 
 // The five levels the game ships: each solvable in the length the README lists (growing from
@@ -175,11 +244,10 @@ TEST_F(Solver, ShippedLevelsNeedACarryAndSolveInTheirListedLengths) {
     const SolveResult result = SolveLevelFile(path);
     ASSERT_EQ(result.outcome, SolveOutcome::Solved) << result.error;
     EXPECT_EQ(result.moves.size(), ShippedLengths[n - 1]);
-    SolveOptions guided;  // the hints' search: as short, though maybe another way
-    guided.guided = true;
-    const std::string guidedMoves = SolveLevelFile(path, guided).moves;
-    EXPECT_EQ(guidedMoves.size(), ShippedLengths[n - 1]);
-    EXPECT_TRUE(GameSolvesBytes(bytes, guidedMoves));
+    SolveOptions plain;  // the reference: as short, though maybe another way
+    plain.breadthFirst = true;
+    EXPECT_EQ(SolveLevelFile(path, plain).moves.size(), ShippedLengths[n - 1]);
+    EXPECT_TRUE(GameSolvesBytes(bytes, result.moves));
     LevelLayout layout;
     DecodeLevelRecord(bytes.data(), &layout);
     for (int p = 0; p < layout.platformCount; ++p) typeUsed[layout.platforms[p].type] = true;

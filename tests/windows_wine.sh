@@ -3,7 +3,8 @@
 # files the Windows tools make; yelko.exe --replay playing every shipped level's solution to the
 # same JSON and the same screenshot bytes as Linux; and the real window on a virtual X server,
 # checked on screenshots: the board under its menu bar, the arrow keys, grayed and enabled level
-# items, the progress in the registry, a second copy, the About box, Escape, a missing sheet.
+# items, the progress in the registry, a second copy, the About box, Escape, a missing sheet;
+# and the installer: a silent install, the installed game, the uninstaller.
 #
 # Usage: windows_wine.sh LINUX_BUILD_DIR WINDOWS_BUILD_DIR
 # Run by `make test-windows` (not by ctest: it starts Wine and an X server of its own).
@@ -13,7 +14,7 @@ begin wine "$1/game"
 win=$(cd "$2" && pwd)
 keep_shots=$win/wine-shots
 rm -rf "$keep_shots"
-need wine wineserver Xvfb xdotool import convert compare "$game/yelko" "$game/yelko-solve" \
+need wine wineserver winepath Xvfb xdotool import convert compare "$game/yelko" "$game/yelko-solve" \
   "$win/game/yelko.exe" "$win/game/yelko-solve.exe" "$win/game/yelko-level.exe"
 
 export WINEPREFIX=$win/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -94,22 +95,25 @@ level_menu() {  # level_menu [DOWNS]: File > Levels open, DOWNS items below Leve
   for _ in $(seq "${1:-0}"); do tap Down 0.15; done
 }
 
+find_board() {  # find_board SHOT: the window shows level 1's board, at ($bx, $by)
+  # The Player's row of level 1 is found once, then the whole board must equal Linux's first
+  # frame to the pixel.
+  convert "$work/level1.png" -crop 560x1+0+205 +repage "$work/row.png"
+  for _ in $(seq 50); do
+    shot "$1"
+    at=$(compare -metric AE -subimage-search "$work/$1.png" "$work/row.png" null: 2>&1 |
+      sed -n 's/^0 @ \([0-9]*\),\([0-9]*\)$/\1 \2/p')
+    [ -n "$at" ] && break
+    sleep 0.2
+  done
+  [ -n "$at" ] || fail "the window never showed level 1's board"
+  read -r bx by <<<"$at"
+  by=$((by - 205))
+  is_level 1 "$1" "the board is not Linux's level 1"
+}
+
 start_game "$work/game.log"
-# Find the board in the window: the Player's row of level 1 is found once, then the whole
-# board must equal Linux's first frame to the pixel.
-convert "$work/level1.png" -crop 560x1+0+205 +repage "$work/row.png"
-bx=
-for _ in $(seq 50); do
-  shot start
-  at=$(compare -metric AE -subimage-search "$work/start.png" "$work/row.png" null: 2>&1 |
-    sed -n 's/^0 @ \([0-9]*\),\([0-9]*\)$/\1 \2/p')
-  [ -n "$at" ] && break
-  sleep 0.2
-done
-[ -n "$at" ] || fail "the window never showed level 1's board"
-read -r bx by <<<"$at"
-by=$((by - 205))
-is_level 1 start "the board is not Linux's level 1"
+find_board start
 
 # A second copy brings this one forward and leaves at once.
 (cd "$work" && WINE_TIMEOUT=30 W game/yelko.exe </dev/null >/dev/null 2>&1) ||
@@ -191,4 +195,40 @@ buffers=$(grep -c 'trace:dsound:DirectSoundDevice_CreateSoundBuffer (bufferbytes
   "$work/nopieces.log")
 [ "$buffers" = 5 ] && grep -q 'trace:dsound:IDirectSoundBufferImpl_Play' "$work/nopieces.log" ||
   fail "DirectSound: $buffers buffers made, or none played"
+# --- The installer, silent, for this player alone: the program in
+# %LOCALAPPDATA%\Programs\Yelko with a Start menu shortcut and an entry in Apps & features. The
+# installed game solves level 1 from another folder and opens its window; the uninstaller then
+# removes the program and keeps the player's saved values.
+W reg delete 'HKCU\Software\Yelko' /f >/dev/null 2>&1
+W "$(ls "$win"/yelko-*-setup.exe)" /S || fail "the installer failed"
+W cmd /c 'echo %LOCALAPPDATA%\Programs\Yelko& echo %APPDATA%\Microsoft\Windows\Start Menu\Programs\Yelko.lnk' \
+  >"$work/paths.txt" 2>/dev/null </dev/null
+mapfile -t paths < <(tr -d '\r' <"$work/paths.txt" | while read -r p; do winepath -u "$p" 2>/dev/null; done)
+installed=${paths[0]}
+[ -f "$installed/yelko.exe" ] && [ -f "$installed/level1.dat" ] || fail "nothing installed in $installed"
+[ -f "${paths[1]}" ] || fail "no Start menu shortcut"
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Yelko'
+W reg query "$uninstall_key" /v DisplayVersion >"$work/reg.txt" 2>&1
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$win/CMakeCache.txt")
+grep -q "REG_SZ[[:space:]]*$version" "$work/reg.txt" || fail "no entry in Apps & features for $version"
+mkdir "$work/elsewhere"
+replay "$game/level1.dat" "$("$game/yelko-solve" --script "$game/level1.dat")" lin1
+cp "$work/replay-lin1/script.txt" "$work/elsewhere/"
+(cd "$work/elsewhere" && W "$installed/yelko.exe" --replay script.txt --screenshot shot.bmp \
+  </dev/null | tr -d '\r' >"$work/installed.json") || fail "the installed game's replay failed"
+expect "$(cat "$work/installed.json")" solved 1
+cmp -s "$work/elsewhere/shot.bmp" "$work/lin1.bmp" || fail "the installed game's last frame differs"
+(cd "$work/elsewhere" && WINE_TIMEOUT=60 W "$installed/yelko.exe" </dev/null >/dev/null 2>&1) &
+game_pid=$!
+started+=("$game_pid")
+find_window "$game_pid"
+find_board installed
+escape_ends
+W "$installed/uninstall.exe" /S || fail "the uninstaller failed"
+for _ in $(seq 100); do [ -e "$installed" ] || break; sleep 0.2; done  # it runs from a copy
+[ ! -e "$installed" ] || fail "the uninstaller left $(ls "$installed")"
+[ ! -e "${paths[1]}" ] || fail "the uninstaller left the Start menu shortcut"
+! W reg query "$uninstall_key" >/dev/null 2>&1 || fail "the uninstaller left its Apps & features entry"
+W reg query 'HKCU\Software\Yelko' /v Window >/dev/null 2>&1 || fail "the uninstaller removed the player's values"
+
 echo "all passed in $(($(date +%s) - start)) s"

@@ -50,6 +50,7 @@ struct State {
   platform::PcmFormat lastFormat;
   std::vector<std::uint8_t> lastSamples;
   bool keepFrames = false;
+  bool threads = false;
   bool haveFrame = false;
   platform::Surface lastFrame;
 };
@@ -112,6 +113,7 @@ class HeadlessBackend final : public platform::Backend {
   }
 
   bool HasFocus() override { return S().windowOpen; }
+  bool BackgroundThreads() override { return S().threads; }
   void MenuChanged() override {}
   void MessageBox(const char* text, const char*) override { S().messages.emplace_back(text); }
 
@@ -269,6 +271,10 @@ std::uint64_t NowMicroseconds() {
 void SetNowMicroseconds(std::uint64_t microseconds) {
   S().micros = microseconds;
 }
+void UseThreads(bool on) {
+  S().threads = on;
+}
+
 void SetFailures(const Failures& failures) {
   S().failures = failures;
 }

@@ -62,6 +62,8 @@ struct Failures {
   bool audio = false;
 };
 void SetFailures(const Failures& failures);
+// Searches on a thread of their own, as the desktop does (off: in slices, the same every run).
+void UseThreads(bool on);
 
 // What happened.
 const std::vector<std::string>& Messages();       // ShowMessage texts, in order

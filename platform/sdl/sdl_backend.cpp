@@ -355,6 +355,7 @@ class SdlBackend final : public Backend {
   }
 
   bool GamepadInUse() override { return gamepadInUse_; }
+  bool BackgroundThreads() override { return true; }
 
   void KeyboardClose() override { keyboardOpen_ = false; }
   bool MouseOpen() override { return screen_.window != nullptr; }

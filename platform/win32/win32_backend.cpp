@@ -454,6 +454,7 @@ class Win32Backend final : public Backend {
 
   void KeyboardClose() override { keyboardOpen_ = false; }
   bool GamepadInUse() override { return gamepadInUse_; }
+  bool BackgroundThreads() override { return true; }
   bool MouseOpen() override { return hwnd_ != nullptr; }
   void MouseClose() override {}
 

@@ -2,6 +2,8 @@
 // the two sheets that hold them.
 #pragma once
 
+#include <string>
+
 #include "platform/surface.h"
 
 inline constexpr int PieceSide = 40;
@@ -29,6 +31,11 @@ platform::Surface PaintPiecesSheet();
 // square, already a multiple of 4.
 inline constexpr int BoatsSheetSide = 3 * (PlatformSide + 1) + 1;
 platform::Surface PaintBoatsSheet();
+
+// The program's icon, the Player smoothed: DIR/hicolor/NxN/apps/yelko.png at the sizes the
+// desktops use (16 to 512), DIR/hicolor/scalable/apps/yelko.svg and DIR/yelko.ico for Windows.
+// False (with a message) when a file cannot be written.
+bool WriteIcons(const std::string& dir);
 
 // Where cell (column, row) of a sheet of `side`-pixel cells starts.
 inline int CellOrigin(int index, int side) {

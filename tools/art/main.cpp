@@ -1,6 +1,8 @@
 // yelko-art: paints the game's image sheets.
 //
 //   yelko-art OUTDIR                          writes OUTDIR/pieces.bmp and OUTDIR/boats.bmp
+//   yelko-art --icons OUTDIR                  writes the program's icons under OUTDIR
+//   yelko-art --installer OUT.bmp             the Windows installer's 164 x 314 side picture
 //   yelko-art --preview LEVEL.dat OUT.bmp [banner]
 //                                             a 560 x 560 picture of a level drawn with them,
 //                                             with "banner" the "WELL DONE!" banner over it
@@ -16,6 +18,7 @@
 #include "platform/files.h"
 #include "platform/image_write.h"
 #include "tools/art/art.h"
+#include "tools/art/paint.h"
 
 namespace {
 
@@ -99,10 +102,29 @@ int Preview(const char* levelPath, const char* outPath, bool withBanner) {
   return 0;
 }
 
+// The man on a raft out on the water, a ball ahead of him.
+int InstallerPicture(const char* outPath) {
+  platform::Surface picture = MakeSurface(164, 314, 0);
+  const platform::Surface water = PaintWaterTile();
+  for (int y = 0; y < picture.height; y += PieceSide) {
+    for (int x = 0; x < picture.width; x += PieceSide) Draw(picture, water, x - 18, y - 3, 40, 40);
+  }
+  Draw(picture, PaintBall(), 62, 77, PieceSide, PieceSide);
+  Draw(picture, PaintPlatform(5), 42, 157, PlatformSide, PlatformSide);  // the 2 x 2 square
+  Draw(picture, PaintPlayer(), 62, 177, PieceSide, PieceSide);
+  if (!platform::WriteBmp24(outPath, picture)) {
+    std::fprintf(stderr, "%s: cannot write it\n", outPath);
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 2) return WriteSheets(argv[1]);
+  if (argc == 3 && std::strcmp(argv[1], "--icons") == 0) return WriteIcons(argv[2]) ? 0 : 1;
+  if (argc == 3 && std::strcmp(argv[1], "--installer") == 0) return InstallerPicture(argv[2]);
   if (argc == 4 && std::strcmp(argv[1], "--preview") == 0) {
     return Preview(argv[2], argv[3], false);
   }
@@ -111,6 +133,8 @@ int main(int argc, char** argv) {
   }
   std::fprintf(stderr,
                "usage: yelko-art OUTDIR\n"
+               "       yelko-art --icons OUTDIR\n"
+               "       yelko-art --installer OUT.bmp\n"
                "       yelko-art --preview LEVEL.dat OUT.bmp [banner]\n");
   return 2;
 }

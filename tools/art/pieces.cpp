@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "tools/art/art.h"
+#include "tools/art/figure.h"
 #include "tools/art/paint.h"
 
 namespace {
@@ -22,15 +23,6 @@ constexpr Rgb WaveShade{24, 86, 138};
 constexpr Rgb BallDark{230, 136, 16};  // light enough to stand out on grass without red
 constexpr Rgb BallLight{255, 214, 48};
 constexpr Rgb BallOutline{92, 36, 6};
-constexpr Rgb Skin{244, 194, 150};
-constexpr Rgb SkinShade{214, 156, 116};
-constexpr Rgb Hair{92, 52, 26};
-constexpr Rgb ShirtLight{238, 84, 66};
-constexpr Rgb Shirt{214, 40, 36};
-constexpr Rgb ShirtShade{164, 24, 30};
-constexpr Rgb Trousers{150, 26, 34};
-constexpr Rgb Shoe{64, 36, 24};
-constexpr Rgb FigureOutline{44, 12, 14};
 constexpr Rgb LetterTop{255, 240, 120};
 constexpr Rgb LetterBottom{255, 150, 20};
 constexpr Rgb LetterBevel{255, 252, 214};
@@ -139,64 +131,22 @@ platform::Surface PaintBall() {
 }
 
 platform::Surface PaintPlayer() {
-  // The figure's parts as masks, in the order they are painted.
-  Mask head = MakeMask(S, S);
-  AddEllipse(head, 20, 9.5, 5.6, 5.8);
-  Mask hair = MakeMask(S, S);
-  AddEllipse(hair, 20, 8.0, 6.2, 5.0);
-  AddEllipse(hair, 16.5, 9.5, 2.2, 3.2);  // over the ears
-  AddEllipse(hair, 23.5, 9.5, 2.2, 3.2);
-  Mask torso = MakeMask(S, S);
-  AddCapsule(torso, 17, 18, 23, 18, 3.6);
-  AddRect(torso, 14.5, 18, 25.5, 26.5);
-  Mask arms = MakeMask(S, S);
-  AddCapsule(arms, 13.5, 18, 10.5, 26, 2.3);
-  AddCapsule(arms, 26.5, 18, 29.5, 26, 2.3);
-  Mask hands = MakeMask(S, S);
-  AddEllipse(hands, 10.2, 28, 2.2, 2.2);
-  AddEllipse(hands, 29.8, 28, 2.2, 2.2);
-  Mask legs = MakeMask(S, S);
-  AddCapsule(legs, 17.2, 27, 16.4, 34.5, 2.6);
-  AddCapsule(legs, 22.8, 27, 23.6, 34.5, 2.6);
-  Mask shoes = MakeMask(S, S);
-  AddEllipse(shoes, 15.4, 36, 3.3, 1.8);
-  AddEllipse(shoes, 24.6, 36, 3.3, 1.8);
-
-  Mask body = Union(Union(Union(head, hair), Union(torso, arms)), Union(Union(hands, legs), shoes));
-  // Only the top of the hair shows above the face.
-  Subtract(hair, [&] {
-    Mask face = MakeMask(S, S);
-    AddEllipse(face, 20, 11.2, 4.4, 4.4);
-    return face;
-  }());
-
+  // The figure sampled at each pixel's centre, with an outline one pixel wide.
+  const Figure& player = PlayerFigure();
   platform::Surface s = MakeSurface(S, S, Transparent);
+  Mask body = MakeMask(S, S);
   for (int y = 0; y < S; ++y) {
     for (int x = 0; x < S; ++x) {
-      Rgb c{0, 0, 0};
-      if (At(legs, x, y)) c = Mix(Trousers, ShirtShade, x >= 20 ? 0.5 : 0.0);
-      if (At(torso, x, y)) {
-        c = x < 18 ? ShirtLight : x > 22 ? ShirtShade : Shirt;
-        if (y >= 25) c = Mix(Shirt, {90, 20, 20}, 0.6);  // the belt
+      if (const auto c = BodyColourAt(player, x, y)) {
+        Pixel(s, x, y) = Pack(*c);
+        Set(body, x, y);
       }
-      if (At(arms, x, y)) c = x < 20 ? Shirt : ShirtShade;
-      if (At(hands, x, y)) c = Skin;
-      if (At(shoes, x, y)) c = Shoe;
-      if (At(head, x, y)) c = x > 22 ? SkinShade : Skin;
-      if (At(hair, x, y)) c = Hair;
-      if (At(body, x, y)) Pixel(s, x, y) = Pack(c);
     }
   }
-  // A face: two eyes and a smile.
-  Pixel(s, 18, 10) = Pack({40, 24, 20});
-  Pixel(s, 22, 10) = Pack({40, 24, 20});
-  Pixel(s, 19, 13) = Pack({170, 80, 70});
-  Pixel(s, 20, 13) = Pack({170, 80, 70});
-  Pixel(s, 21, 13) = Pack({170, 80, 70});
   const Mask outline = Ring(body, 1);
   for (int y = 0; y < S; ++y) {
     for (int x = 0; x < S; ++x) {
-      if (At(outline, x, y)) Pixel(s, x, y) = Pack(FigureOutline);
+      if (At(outline, x, y)) Pixel(s, x, y) = Pack(player.outline);
     }
   }
   return s;

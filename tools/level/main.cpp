@@ -18,9 +18,10 @@
 #include <string>
 #include <vector>
 
+#include "app/version.h"
 #include "board/level_record.h"
+#include "board/level_text.h"
 #include "platform/files.h"
-#include "tools/level/level_text.h"
 
 namespace {
 
@@ -31,7 +32,8 @@ int Usage() {
   std::fprintf(stderr,
                "usage: yelko-level compile SOURCE.txt OUT.dat\n"
                "       yelko-level decompile LEVEL.dat [OUT.txt]\n"
-               "       yelko-level names SOURCE.txt...\n");
+               "       yelko-level names SOURCE.txt...\n"
+               "       yelko-level --version\n");
   return 2;
 }
 
@@ -138,6 +140,7 @@ int Names(int count, char** sources) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (PrintedVersion(argc, argv, "yelko-level")) return 0;
   if (argc == 4 && std::strcmp(argv[1], "compile") == 0) return Compile(argv[2], argv[3]);
   if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "decompile") == 0) {
     return Decompile(argv[2], argc == 4 ? argv[3] : nullptr);

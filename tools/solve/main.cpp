@@ -1,7 +1,7 @@
 // yelko-solve: finds a shortest solution of each level file, for level authors and our tests.
 //
-//   yelko-solve [--stats] [--walk-only] [--max-states N] FILE...
-//   yelko-solve --script [--walk-only] [--max-states N] FILE
+//   yelko-solve [--stats] [--walk-only] [--bfs] [--max-states N] FILE...
+//   yelko-solve --script [--walk-only] [--bfs] [--max-states N] FILE
 //   yelko-solve --par FILE...
 //
 // One line per file:
@@ -10,7 +10,10 @@
 //   FILE: error: WHAT                     (unreadable, not 300 bytes, refused by the game's
 //                                          set-up, or the search gave up at --max-states)
 // --stats adds the states explored, the time taken (on the clock and on the processor), the
-// states per second of processor time, and how many of the moves carry a platform. --walk-only
+// states per second of processor time, how many of the moves carry a platform, the single
+// positions the states stood for (each state is a whole region the Player can walk over) and the
+// most memory the search held. --bfs searches by the plain breadth-first way instead, position by
+// position: the reference the tests hold the search to. --walk-only
 // forbids carrying: a level that is then unsolvable needs a carry in every solution. --script
 // prints instead a replay script for `yelko --replay` that plays the solution from the moment the
 // level starts. --par prints instead, for each solvable file, the line the game's "par.txt" holds
@@ -27,18 +30,25 @@
 
 #include "app/program_state.h"
 #include "app/replay.h"
+#include "app/version.h"
 #include "board/level_record.h"
+#include "midend/measures.h"
 #include "midend/records.h"
 #include "midend/solver.h"
 #include "platform/files.h"
 
 namespace {
 
+// The states --stats looks at to count the positions a level can get stuck in; a level with
+// more has them sampled.
+constexpr std::uint64_t StuckBudget = 4'000'000;
+
 int Usage() {
   std::fprintf(stderr,
-               "usage: yelko-solve [--stats] [--walk-only] [--max-states N] FILE...\n"
-               "       yelko-solve --script [--walk-only] [--max-states N] FILE\n"
-               "       yelko-solve --par FILE...\n");
+               "usage: yelko-solve [--stats] [--walk-only] [--bfs] [--max-states N] FILE...\n"
+               "       yelko-solve --script [--walk-only] [--bfs] [--max-states N] FILE\n"
+               "       yelko-solve --par FILE...\n"
+               "       yelko-solve --version\n");
   return 2;
 }
 
@@ -51,19 +61,46 @@ std::string Shown(const char* path) {
   return shown;
 }
 
-void PrintStats(const SolveResult& result) {
+void PrintStats(const SolveResult& result, const char* file) {
   int carries = 0;
   for (std::uint8_t c : result.carried) carries += c;
   const double perSecond = result.cpuSeconds > 0 ? double(result.states) / result.cpuSeconds : 0;
   std::printf(" [%llu states, %.3f s, %.3f s CPU, %.0f states/s CPU",
               (unsigned long long)result.states, result.seconds, result.cpuSeconds, perSecond);
-  if (result.outcome == SolveOutcome::Solved) std::printf(", %d carries", carries);
+  if (result.positions > 0) {
+    std::printf(", %llu positions merged, %.1f MB peak", (unsigned long long)result.positions,
+                double(result.peakBytes) / 1e6);
+  }
   std::printf("]");
+  // The level's measures: what its shortest solution does, and how easy it is to get stuck.
+  std::uint8_t record[LevelRecordSize] = {};
+  Level level;
+  if (platform::ReadFilePrefix(file, record, sizeof record) != LevelRecordSize ||
+      SetUpLevel(record, &level) != 0) {
+    return;
+  }
+  LevelMeasures m;
+  if (result.outcome == SolveOutcome::Solved) {
+    MeasureSolution(level, StartState(level), result.moves, &m);
+    std::printf(" [par %d, %d carries, %d platforms moved", m.par, m.carries, m.platformsMoved);
+  } else {
+    std::printf(" [no solution");
+  }
+  MeasureStuck(level, StuckBudget, &m);
+  if (m.stuckPerMille < 0) {
+    std::printf(", stuck share unknown]");
+  } else if (m.positions > 0) {
+    std::printf(", stuck from %d.%d%% of %llu positions]", m.stuckPerMille / 10,
+                m.stuckPerMille % 10, (unsigned long long)m.positions);
+  } else {
+    std::printf(", stuck from about %d%% of positions (sampled)]", (m.stuckPerMille + 5) / 10);
+  }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (PrintedVersion(argc, argv, "yelko-solve")) return 0;
   bool script = false, stats = false, par = false;
   SolveOptions options;
   std::vector<const char*> files;
@@ -77,6 +114,8 @@ int main(int argc, char** argv) {
       stats = true;
     } else if (std::strcmp(arg, "--walk-only") == 0) {
       options.allowCarry = false;
+    } else if (std::strcmp(arg, "--bfs") == 0) {
+      options.breadthFirst = true;
     } else if (std::strcmp(arg, "--max-states") == 0 && i + 1 < argc) {
       char* end = nullptr;
       const unsigned long long n = std::strtoull(argv[++i], &end, 10);
@@ -141,7 +180,7 @@ int main(int argc, char** argv) {
         std::printf("%s: error: %s", name.c_str(), result.error.c_str());
         break;
     }
-    if (stats && result.outcome != SolveOutcome::Error) PrintStats(result);
+    if (stats && result.outcome != SolveOutcome::Error) PrintStats(result, file);
     std::printf("\n");
   }
   if (std::fflush(stdout) != 0) return 2;

@@ -17,7 +17,7 @@
 // The compiled record holds the lists in the order of their lines; every byte after a list's
 // end is 255, as in a record the editor has just cleared.
 
-#include "tools/level/level_text.h"
+#include "board/level_text.h"
 
 #include <charconv>
 #include <cstring>

@@ -1,0 +1,30 @@
+// Questions the game asks of the search beside its frames: a hint, the par of a level the game
+// does not ship, the editor's check. One is worked on at a time, on a thread of its own where
+// the platform allows (the desktop), else in slices of a few thousand states between frames
+// (the browser; the headless machine, whose replays must come out the same every time). The
+// game never waits for one longer than a slice.
+#pragma once
+
+#include <cstdint>
+
+#include "board/level.h"
+#include "midend/search.h"
+
+enum class QuestionKind : std::uint8_t { None, Hint, Par, Check };
+
+// Asks; a question asked before is dropped.
+void Ask(QuestionKind kind, const Level& level, const GameState& from,
+         const SearchOptions& options = {});
+// The question asked and not yet taken (None when there is none).
+QuestionKind Asking();
+// Gives the question its share of this frame. True when its answer is there: Answer() gives it
+// once (and the question is over).
+bool WorkOnQuestion();
+bool TakeAnswer(QuestionKind kind, SearchResult* answer);
+// Drops a question of that kind (any kind: None), answered or not.
+void CancelQuestion(QuestionKind kind = QuestionKind::None);
+
+// States a slice expands: a few milliseconds of a frame.
+inline constexpr std::uint64_t SliceStates = 1000;
+
+void ResetQuestionState();

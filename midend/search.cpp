@@ -1,0 +1,1136 @@
+// The search over what matters: states after each carry or ball taken, edges of walks plus one
+// step, taken in order of moves plus an estimate of the moves left.
+#include "midend/search.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "play/movement.h"
+#include "play/rules.h"
+
+// How the search stays the game's: the walks it counts are the rules' walk (WalksOnto, the test
+// DecideMove makes), and every carry is MakeMove itself; balls are taken where the rules take
+// them, by the Player arriving on their cell, walking or carrying.
+//
+// Platforms of one type are interchangeable: a key keeps their positions sorted, so that two
+// states that differ only in which slot holds which position are one. That is safe only if the
+// rules treat slots alike. They do, except where two platforms cover the same cell: then
+// FindPlatformUnderPlayer picks the higher slot. A move never makes such an overlap (a platform
+// moves only onto open water), so a level that starts without overlapping platforms never has
+// any. A level that starts with an overlap is searched with its slots as they are.
+
+namespace {
+
+constexpr int Cells = BoardCells * BoardCells;
+
+// A key: byte 0 the Player's cell (column * 14 + row) + 1 (0 marks no key), byte 1 the balls
+// still lying (bit n for ball n), bytes 2.. one corner per platform that can ever move or be
+// stepped on, the rest 0.
+struct alignas(4) Key {
+  std::uint8_t b[12];
+};
+static_assert(MaxPlatformsInRecord + 2 <= 12);
+constexpr int PlayerByte = 0;
+constexpr int BallsByte = 1;
+constexpr int FirstPlatformByte = 2;
+
+std::uint32_t Word(const Key& k, int i) {
+  std::uint32_t w;
+  std::memcpy(&w, k.b + 4 * i, 4);
+  return w;
+}
+bool SameKey(const Key& a, const Key& b) {
+  return Word(a, 0) == Word(b, 0) && Word(a, 1) == Word(b, 1) && Word(a, 2) == Word(b, 2);
+}
+std::uint64_t HashKey(const Key& k) {
+  std::uint64_t h =
+      (std::uint64_t(Word(k, 0)) | std::uint64_t(Word(k, 1)) << 32) * 0x9E3779B97F4A7C15ull;
+  h ^= (Word(k, 2) + 0x632BE59BD9B4E019ull) * 0xC2B2AE3D27D4EB4Full;
+  h ^= h >> 31;
+  h *= 0xD6E8FEB86659FD93ull;
+  return h ^ (h >> 29);
+}
+
+// A platform's corner is its box's top-left cell. One that has a cell on the board has it in
+// columns and rows -2..13, and a move keeps it there; it is stored as (column + 2) * 16 + row + 2.
+// A platform with its corner elsewhere has no cell on the board: it never moves, and stays out of
+// the key.
+constexpr int CornerLow = -2;
+constexpr int CornerHigh = BoardCells - 1;
+bool CornerFits(std::int64_t column, std::int64_t row) {
+  return column >= CornerLow && column <= CornerHigh && row >= CornerLow && row <= CornerHigh;
+}
+std::uint8_t PackCorner(std::int64_t column, std::int64_t row) {
+  return std::uint8_t((column - CornerLow) * 16 + (row - CornerLow));
+}
+
+// A stored state: its key, the moves it was reached in, and how: enough to find the state it
+// came from again (its Player's cell, the step's direction, which key byte the step moved and
+// whether it took balls), so that no parent index need be kept. 16 bytes.
+struct Entry {
+  Key key;
+  std::uint16_t g;     // moves from the start; the top bit marks a state already expanded
+  std::uint16_t link;  // see MakeLink
+};
+static_assert(sizeof(Entry) == 16);
+constexpr std::uint16_t Expanded = 0x8000;
+constexpr std::uint16_t StartLink = 0x8000;
+constexpr int NoByte = 15;
+constexpr std::uint16_t MaxMoves = 0x7FFF;
+
+std::uint16_t MakeLink(int parentCell, int direction, int movedByte, bool taken) {
+  return std::uint16_t(parentCell | (direction - 1) << 8 |
+                       (movedByte < 0 ? NoByte : movedByte - FirstPlatformByte) << 10 |
+                       (taken ? 1 : 0) << 14);
+}
+int LinkParentCell(std::uint16_t link) {
+  return link & 0xFF;
+}
+int LinkDirection(std::uint16_t link) {
+  return ((link >> 8) & 3) + 1;
+}
+int LinkMovedByte(std::uint16_t link) {
+  const int m = (link >> 10) & 15;
+  return m == NoByte ? -1 : m + FirstPlatformByte;
+}
+bool LinkTook(std::uint16_t link) {
+  return (link >> 14) & 1;
+}
+
+void StepOf(int direction, int* dx, int* dy) {
+  *dx = direction == DirLeft ? -1 : direction == DirRight ? 1 : 0;
+  *dy = direction == DirUp ? -1 : direction == DirDown ? 1 : 0;
+}
+
+constexpr char MoveLetters[] = "LURD";  // DirLeft..DirDown
+
+// A set of cells as bits: column c, row r is bit c * 16 + r, each column a 16-bit lane of which
+// rows 0..13 are used, four lanes a word. Moving a whole set one cell is a few shifts.
+struct Bits {
+  std::uint64_t w[4] = {};
+};
+constexpr std::uint64_t LaneRows = 0x3FFF3FFF3FFF3FFFull;
+constexpr std::uint64_t LastWordRows = 0x00003FFF3FFF3FFFull;  // columns 12 and 13, and none after
+int BitOf(int cell) {
+  return cell / BoardCells * 16 + cell % BoardCells;
+}
+int CellOfBit(int bit) {
+  return bit / 16 * BoardCells + bit % 16;
+}
+void SetBit(Bits* b, int cell) {
+  const int i = BitOf(cell);
+  b->w[i / 64] |= std::uint64_t(1) << (i % 64);
+}
+bool HasBit(const Bits& b, int cell) {
+  const int i = BitOf(cell);
+  return (b.w[i / 64] >> (i % 64)) & 1;
+}
+// The cells next to the set's (not the set itself), on the board.
+Bits Around(const Bits& b) {
+  Bits r;
+  for (int i = 0; i < 4; ++i) {
+    const std::uint64_t left = (b.w[i] >> 16) | (i < 3 ? b.w[i + 1] << 48 : 0);
+    const std::uint64_t right = (b.w[i] << 16) | (i > 0 ? b.w[i - 1] >> 48 : 0);
+    r.w[i] = ((b.w[i] >> 1) | (b.w[i] << 1) | left | right) & (i < 3 ? LaneRows : LastWordRows);
+  }
+  return r;
+}
+// The cells the set's cells step onto in a direction (DirLeft..DirDown at 0..3).
+Bits Stepped(const Bits& b, int d) {
+  Bits r;
+  for (int i = 0; i < 4; ++i) {
+    std::uint64_t v;
+    switch (d) {
+      case 0:
+        v = (b.w[i] >> 16) | (i < 3 ? b.w[i + 1] << 48 : 0);
+        break;
+      case 1:
+        v = b.w[i] >> 1;
+        break;
+      case 2:
+        v = (b.w[i] << 16) | (i > 0 ? b.w[i - 1] >> 48 : 0);
+        break;
+      default:
+        v = b.w[i] << 1;
+        break;
+    }
+    r.w[i] = v & (i < 3 ? LaneRows : LastWordRows);
+  }
+  return r;
+}
+// Calls f(cell) for each cell of the set, in the order of their cells.
+template <typename F>
+void EachCell(const Bits& b, F f) {
+  for (int i = 0; i < 4; ++i) {
+    for (std::uint64_t v = b.w[i]; v != 0; v &= v - 1) f(CellOfBit(i * 64 + __builtin_ctzll(v)));
+  }
+}
+
+// A growing array in memory of its own, without exceptions: false when the memory cannot be had.
+template <typename T>
+struct Buffer {
+  T* data = nullptr;
+  std::size_t size = 0, capacity = 0;
+  // Room for n, grown by half again each time (less left over than doubling); with exact, n
+  // itself (a hash table's power of two).
+  bool Reserve(std::size_t n, bool exact = false) {
+    if (n <= capacity) return true;
+    std::size_t c = capacity == 0 ? 1024 : capacity;
+    while (c < n) c += c / 2;
+    if (exact) c = n;
+    void* p = std::realloc(data, c * sizeof(T));
+    if (p == nullptr) return false;
+    data = static_cast<T*>(p);
+    capacity = c;
+    return true;
+  }
+  void Free() {
+    std::free(data);
+    data = nullptr;
+    size = capacity = 0;
+  }
+};
+
+}  // namespace
+
+struct Search::Impl {
+  Level level;
+  SearchOptions options;
+  GameState base;  // the start, with the platforms kept out of the key where they stand
+  int slotByte[MaxPlatformsInRecord];
+  // Key bytes of the platforms of one type, kept sorted; empty when that is not safe.
+  std::vector<std::vector<int>> groups;
+  std::uint8_t ballsAt[Cells];  // balls lying on each cell
+  std::uint8_t allBalls = 0;
+  // The estimate: the shortest walk, cell by cell as if the board were all land, from the
+  // Player through every ball still lying. No solution is shorter, and one move changes it by
+  // at most one, so the first solved state the search takes is reached by a shortest solution.
+  std::uint8_t estimate[Cells][1 << MaxBallsInRecord];
+
+  Buffer<Entry> entries;
+  Buffer<std::uint32_t> table;  // index + 1 of an entry, 0 empty
+  std::uint64_t mask = 0;
+
+  // The states expanded, grouped by where the platforms are and which balls lie. A state whose
+  // cell an earlier state of its group reaches as cheaply, walking (the moves to it no more
+  // than this state's), is not expanded: whatever it could do, the earlier state does as
+  // cheaply.
+  struct Region {
+    Key key;              // the group's key: its Player's byte 0
+    std::uint32_t first;  // the newest of its expansions, + 1
+  };
+  struct Expansion {
+    std::uint8_t cell;
+    std::uint16_t g;
+    std::uint32_t next;  // the expansion before it in the same region, + 1
+  };
+  Buffer<Region> regions;
+  Buffer<std::uint32_t> regionTable;  // index + 1 of a region, 0 empty
+  std::uint64_t regionMask = 0;
+  Buffer<Expansion> expansions;
+  std::vector<std::vector<std::uint32_t>> buckets;  // by moves plus estimate
+  std::size_t bucket = 0;
+  std::uint64_t queued = 0, peakQueued = 0;
+
+  // The walk of the state being expanded: the cells first reached after each number of moves.
+  Bits layers[Cells];
+  int layerCount = 0;
+  int DistOf(int cell) const {
+    for (int k = 0; k < layerCount; ++k) {
+      if (HasBit(layers[k], cell)) return k;
+    }
+    return MaxMoves;
+  }
+  // Each cell's neighbour in each direction (DirLeft..DirDown at 0..3), -1 off the board.
+  std::int16_t neighbour[Cells][4];
+  // The walk search's scratch: cells seen in the current walk carry its stamp.
+  std::uint32_t stamp[Cells] = {};
+  std::uint32_t stampNow = 0;
+  std::uint16_t dist[Cells];
+  std::uint8_t from[Cells];
+  std::uint8_t order[Cells];
+
+  // The state the board shows now, to build it again only when the platforms change, and the
+  // board as sets of cells.
+  GameState shown;
+  Board board;
+  Key shownKey{};
+  Bits land, walkable, water, platforms;
+  int ballCells[MaxBallsInRecord];
+  int ballCellCount = 0;
+
+  bool running = false;
+
+  void SortGroups(Key* key) const {
+    for (const std::vector<int>& group : groups) {
+      for (std::size_t i = 1; i < group.size(); ++i) {
+        const std::uint8_t v = key->b[group[i]];
+        std::size_t j = i;
+        for (; j > 0 && key->b[group[j - 1]] > v; --j) key->b[group[j]] = key->b[group[j - 1]];
+        key->b[group[j]] = v;
+      }
+    }
+  }
+
+  // Puts the key's Player, balls and platforms into `shown`, and its board into `board`.
+  void Show(const Key& key) {
+    if (shownKey.b[PlayerByte] == 0 ||
+        std::memcmp(shownKey.b + FirstPlatformByte, key.b + FirstPlatformByte,
+                    sizeof key.b - FirstPlatformByte) != 0) {
+      for (std::int32_t n = 0; n < level.platformCount; ++n) {
+        const int at = slotByte[n];
+        if (at < 0) continue;
+        shown.platformX[n] = (key.b[at] / 16 + CornerLow) * CellPixels;
+        shown.platformY[n] = (key.b[at] % 16 + CornerLow) * CellPixels;
+      }
+      BuildBoard(level, shown, &board);
+      platforms = Bits{};
+      for (std::int32_t n = 0; n < level.platformCount; ++n) {
+        const std::int64_t column = CellOf(shown.platformX[n]), row = CellOf(shown.platformY[n]);
+        for (int dx = 0; dx < 3; ++dx) {
+          for (int dy = 0; dy < 3; ++dy) {
+            if (level.platform[n].shape[dx][dy] != 1 || !OnBoard(column + dx, row + dy)) continue;
+            SetBit(&platforms, int((column + dx) * BoardCells + row + dy));
+          }
+        }
+      }
+      for (int i = 0; i < 4; ++i) {
+        walkable.w[i] = land.w[i] | platforms.w[i];
+        water.w[i] = (i < 3 ? LaneRows : LastWordRows) & ~walkable.w[i];
+      }
+    }
+    shownKey = key;
+    const int cell = key.b[PlayerByte] - 1;
+    shown.playerX = cell / BoardCells * CellPixels;
+    shown.playerY = cell % BoardCells * CellPixels;
+    shown.ballsLying = key.b[BallsByte];
+    shown.movement = Movement{};
+  }
+
+  std::uint64_t BytesHeld() const {
+    std::uint64_t bytes = entries.capacity * sizeof(Entry) + table.capacity * 4 + queued * 4 +
+                          regions.capacity * sizeof(Region) + regionTable.capacity * 4 +
+                          expansions.capacity * sizeof(Expansion);
+    return bytes + sizeof estimate;
+  }
+
+  // The slot of the key in the table, or the empty one where it would go.
+  std::uint64_t Slot(const Key& key) const {
+    std::uint64_t i = HashKey(key) & mask;
+    while (table.data[i] != 0 && !SameKey(entries.data[table.data[i] - 1].key, key)) {
+      i = (i + 1) & mask;
+    }
+    return i;
+  }
+
+  bool GrowTable() {
+    const std::uint64_t capacity = table.capacity == 0 ? 4096 : table.capacity * 2;
+    Buffer<std::uint32_t> bigger;
+    if (!bigger.Reserve(capacity, true)) return false;
+    std::memset(bigger.data, 0, bigger.capacity * 4);
+    table.Free();
+    table = bigger;
+    mask = table.capacity - 1;
+    for (std::size_t i = 0; i < entries.size; ++i)
+      table.data[Slot(entries.data[i].key)] = std::uint32_t(i + 1);
+    return true;
+  }
+
+  int Estimate(const Key& key) const { return estimate[key.b[PlayerByte] - 1][key.b[BallsByte]]; }
+
+  void Queue(std::uint32_t index, std::size_t f) {
+    if (f >= buckets.size()) buckets.resize(f + 1);
+    buckets[f].push_back(index);
+    peakQueued = std::max(peakQueued, ++queued);
+  }
+
+  bool Describe(const GameState& from, Key* start);
+  void MakeEstimate();
+  // The walks over each platform's own cells, and each cell's neighbours.
+  void MakeTables();
+  bool UnreachableBall() const;
+  // Adds the state reached (or a shorter way to it); false when the search must give up.
+  bool Reach(const Key& key, int g, std::uint16_t link, SearchResult* result);
+  bool Expand(std::uint32_t index, SearchResult* result);
+  int Walk(int fromCell, std::uint8_t lying);
+  // True when the region of the walk just made (named by its smallest cell) was already expanded
+  // from a state that reaches this one's cell as cheaply (or the search must give up); else the
+  // state joins its region.
+  // The group of the key's platforms and balls (+ 1; 0 when the search must give up).
+  std::uint32_t Group(const Key& key, SearchResult* result);
+  // The same for a key as it stands (+ 1; 0 when the search must give up).
+  std::uint32_t RegionOf(const Key& groupKey, SearchResult* result);
+  // Adds an expansion to its group; false when the search must give up.
+  bool Joined(std::uint32_t group, int cell, int g, SearchResult* result);
+  // The carry from cell c in direction d (0..3) of the state, added as a state reached.
+  bool Carry(const Entry& e, int g, int at, int c, int d, SearchResult* result);
+  // Moves between two cells of a platform walking over its own cells only.
+  int PlatformWalk(int owner, int from, int to) const;
+  // [slot][dx * 3 + dy][dx * 3 + dy]: walks over each platform's own cells (99: none).
+  std::uint8_t shapeWalk[MaxPlatformsInRecord][9][9];
+  Key ParentKey(const Entry& e) const;
+  // The cells of the region from which a step in direction d (0..3) goes onto open water from a
+  // platform: where a carry can start.
+  Bits CarryStarts(const Bits& region, int d) const {
+    Bits from = Stepped(water, (d + 2) % 4);
+    for (int i = 0; i < 4; ++i) from.w[i] &= region.w[i] & platforms.w[i];
+    return from;
+  }
+  // The cells the Player walks to from the cell on the board shown, a ball lying ending a walk.
+  Bits RegionFrom(int cell, std::uint8_t lying) const {
+    Bits passable = walkable;
+    for (int i = 0; i < ballCellCount; ++i) {
+      if (!(ballsAt[ballCells[i]] & lying)) continue;
+      const int bit = BitOf(ballCells[i]);
+      passable.w[bit / 64] &= ~(std::uint64_t(1) << (bit % 64));
+    }
+    Bits region;
+    SetBit(&region, cell);
+    for (bool grew = true; grew;) {
+      const Bits next = Around(region);
+      grew = false;
+      for (int i = 0; i < 4; ++i) {
+        const std::uint64_t w = region.w[i] | (next.w[i] & passable.w[i]);
+        grew = grew || w != region.w[i];
+        region.w[i] = w;
+      }
+    }
+    return region;
+  }
+  // The stored state of a key (its index), stored now if it is new; -1 when out of memory or
+  // over the budget.
+  std::int64_t Intern(const Key& key);
+  bool Explore(Exploration* out);
+  void Unroll(std::uint32_t goal, SearchResult* result);
+};
+
+bool Search::Impl::Describe(const GameState& from, Key* start) {
+  std::memset(start->b, 0, sizeof start->b);
+  base = from;
+  base.movement = Movement{};
+  int nextByte = FirstPlatformByte;
+  std::vector<int> byType[ShapeTypes];
+  for (std::int32_t n = 0; n < level.platformCount; ++n) {
+    slotByte[n] = -1;
+    const std::int64_t column = CellOf(from.platformX[n]);
+    const std::int64_t row = CellOf(from.platformY[n]);
+    if (!CornerFits(column, row)) continue;
+    slotByte[n] = nextByte;
+    start->b[nextByte] = PackCorner(column, row);
+    const std::int32_t type = level.platformType[n];
+    if (type >= 0 && type < ShapeTypes) byType[type].push_back(nextByte);
+    ++nextByte;
+  }
+  groups.clear();
+  bool apart = true;  // no board cell covered by two platforms
+  std::uint8_t covered[BoardCells][BoardCells] = {};
+  for (std::int32_t n = 0; n < level.platformCount; ++n) {
+    const std::int64_t column = CellOf(from.platformX[n]), row = CellOf(from.platformY[n]);
+    for (int dx = 0; dx < 3; ++dx) {
+      for (int dy = 0; dy < 3; ++dy) {
+        if (level.platform[n].shape[dx][dy] != 1 || !OnBoard(column + dx, row + dy)) continue;
+        if (covered[column + dx][row + dy]++ != 0) apart = false;
+      }
+    }
+  }
+  if (apart && options.samePlatformsAlike) {
+    for (std::vector<int>& group : byType) {
+      if (group.size() > 1) groups.push_back(std::move(group));
+    }
+  }
+  SortGroups(start);
+
+  std::memset(ballsAt, 0, sizeof ballsAt);
+  allBalls = std::uint8_t((1u << level.ballCount) - 1);
+  for (std::int32_t n = 0; n < level.ballCount; ++n) {
+    if (level.ballX[n] % CellPixels != 0 || level.ballY[n] % CellPixels != 0) continue;
+    const std::int64_t column = CellOf(level.ballX[n]), row = CellOf(level.ballY[n]);
+    if (OnBoard(column, row)) ballsAt[column * BoardCells + row] |= std::uint8_t(1u << n);
+  }
+  ballCellCount = 0;
+  land = Bits{};
+  for (int c = 0; c < Cells; ++c) {
+    if (ballsAt[c] != 0) ballCells[ballCellCount++] = c;
+    if (level.terrain[c / BoardCells][c % BoardCells] == CellLand) SetBit(&land, c);
+  }
+  const std::int64_t column = CellOf(from.playerX), row = CellOf(from.playerY);
+  if (!AtCellBoundary(from) || !OnBoard(column, row)) return false;
+  const int cell = int(column * BoardCells + row);
+  start->b[PlayerByte] = std::uint8_t(cell + 1);
+  start->b[BallsByte] = from.ballsLying & std::uint8_t(~ballsAt[cell]);
+  return true;
+}
+
+void Search::Impl::MakeEstimate() {
+  int ballCell[MaxBallsInRecord];
+  for (int b = 0; b < MaxBallsInRecord; ++b) ballCell[b] = -1;
+  for (int cell = 0; cell < Cells; ++cell) {
+    for (int b = 0; b < MaxBallsInRecord; ++b) {
+      if (ballsAt[cell] & (1u << b)) ballCell[b] = cell;
+    }
+  }
+  auto distance = [](int a, int b) {
+    return std::abs(a / BoardCells - b / BoardCells) + std::abs(a % BoardCells - b % BoardCells);
+  };
+  // fromBall[mask][b]: the shortest walk from ball b through the other balls of mask.
+  int fromBall[1 << MaxBallsInRecord][MaxBallsInRecord];
+  for (int m = 0; m < (1 << MaxBallsInRecord); ++m) {
+    for (int b = 0; b < MaxBallsInRecord; ++b) {
+      int best = 0;
+      const int rest = m & ~(1 << b);
+      if (rest != 0) {
+        best = 1 << 20;
+        for (int c = 0; c < MaxBallsInRecord; ++c) {
+          if (!(rest & (1 << c)) || ballCell[c] < 0 || ballCell[b] < 0) continue;
+          best = std::min(best, distance(ballCell[b], ballCell[c]) + fromBall[rest][c]);
+        }
+      }
+      fromBall[m][b] = best;
+    }
+  }
+  for (int cell = 0; cell < Cells; ++cell) {
+    for (int m = 0; m < (1 << MaxBallsInRecord); ++m) {
+      int best = m == 0 ? 0 : 1 << 20;
+      for (int b = 0; b < MaxBallsInRecord; ++b) {
+        if (!(m & (1 << b)) || ballCell[b] < 0) continue;
+        best = std::min(best, distance(cell, ballCell[b]) + fromBall[m][b]);
+      }
+      estimate[cell][m] = std::uint8_t(std::min(best, 255));
+    }
+  }
+}
+
+// True when a ball still lying can never be taken. Off the board or between cells, the Player
+// never stands on it. On water he stands only on a platform, and a platform covers only the
+// cells it covers now and open water it can float to: water joined to what it covers, cell by
+// cell, through water or its own cells (it newly covers only open water, next to a cell it
+// covers). So a ball on water whose patch of water (with the cells platforms cover now) holds no
+// platform is out of reach for good.
+bool Search::Impl::UnreachableBall() const {
+  const std::uint8_t lying = base.ballsLying;
+  std::uint8_t onCells = 0;
+  for (int cell = 0; cell < Cells; ++cell) onCells |= ballsAt[cell];
+  if ((lying & allBalls & ~onCells) != 0) return true;
+  Board board;
+  BuildBoard(level, base, &board);
+  // Patches: water and covered cells, joined cell by cell; a patch is live when a platform
+  // covers one of its cells.
+  std::int16_t patch[Cells];
+  std::fill(std::begin(patch), std::end(patch), -1);
+  std::vector<bool> live;
+  std::uint8_t queue[Cells];
+  for (int start = 0; start < Cells; ++start) {
+    const std::int32_t s = board.cell[start / BoardCells][start % BoardCells];
+    if (s == CellLand || patch[start] >= 0) continue;
+    const int id = int(live.size());
+    live.push_back(false);
+    int head = 0, tail = 0;
+    queue[tail++] = std::uint8_t(start);
+    patch[start] = std::int16_t(id);
+    while (head < tail) {
+      const int c = queue[head++];
+      if (board.cell[c / BoardCells][c % BoardCells] == CellPlatform) live[id] = true;
+      for (int d = DirLeft; d <= DirDown; ++d) {
+        int dx, dy;
+        StepOf(d, &dx, &dy);
+        const int x = c / BoardCells + dx, y = c % BoardCells + dy;
+        if (!OnBoard(x, y)) continue;
+        const int n = x * BoardCells + y;
+        if (patch[n] >= 0 || board.cell[x][y] == CellLand) continue;
+        patch[n] = std::int16_t(id);
+        queue[tail++] = std::uint8_t(n);
+      }
+    }
+  }
+  for (int cell = 0; cell < Cells; ++cell) {
+    if (!(ballsAt[cell] & lying) ||
+        level.terrain[cell / BoardCells][cell % BoardCells] == CellLand) {
+      continue;
+    }
+    if (patch[cell] < 0 || !live[std::size_t(patch[cell])]) return true;
+  }
+  return false;
+}
+
+void Search::Impl::MakeTables() {
+  for (int n = 0; n < level.platformCount; ++n) {
+    const PlatformRecord& shape = level.platform[n];
+    for (int a = 0; a < 9; ++a) {
+      std::uint8_t* walk = shapeWalk[n][a];
+      std::fill(walk, walk + 9, std::uint8_t(99));
+      if (shape.shape[a / 3][a % 3] != 1) continue;
+      int queue[9], head = 0, tail = 0;
+      walk[a] = 0;
+      queue[tail++] = a;
+      while (head < tail) {
+        const int x = queue[head++];
+        for (const int y : {x - 3, x + 3, x % 3 > 0 ? x - 1 : -1, x % 3 < 2 ? x + 1 : -1}) {
+          if (y < 0 || y > 8 || shape.shape[y / 3][y % 3] != 1 || walk[y] != 99) continue;
+          walk[y] = std::uint8_t(walk[x] + 1);
+          queue[tail++] = y;
+        }
+      }
+    }
+  }
+  for (int c = 0; c < Cells; ++c) {
+    for (int d = DirLeft; d <= DirDown; ++d) {
+      int dx, dy;
+      StepOf(d, &dx, &dy);
+      const int x = c / BoardCells + dx, y = c % BoardCells + dy;
+      neighbour[c][d - 1] = std::int16_t(OnBoard(x, y) ? x * BoardCells + y : -1);
+    }
+  }
+}
+
+bool Search::Impl::Reach(const Key& key, int g, std::uint16_t link, SearchResult* result) {
+  if (g > MaxMoves) return true;  // longer than any solution a level can want: not followed
+  if ((entries.size + 1) * 4 > table.capacity * 3 && !GrowTable()) {
+    result->outcome = SearchOutcome::GaveUp;
+    result->why = "gave up: out of memory";
+    return false;
+  }
+  const std::uint64_t slot = Slot(key);
+  const int f = g + Estimate(key);
+  if (table.data[slot] == 0) {
+    if (entries.size >= options.maxStates) {
+      result->outcome = SearchOutcome::GaveUp;
+      result->why = "gave up: more than " + std::to_string(options.maxStates) + " states";
+      return false;
+    }
+    if (!entries.Reserve(entries.size + 1)) {
+      result->outcome = SearchOutcome::GaveUp;
+      result->why = "gave up: out of memory";
+      return false;
+    }
+    entries.data[entries.size] = {key, std::uint16_t(g), link};
+    table.data[slot] = std::uint32_t(++entries.size);
+    Queue(std::uint32_t(entries.size - 1), std::size_t(f));
+    return true;
+  }
+  Entry& e = entries.data[table.data[slot] - 1];
+  if ((e.g & Expanded) || e.g <= g) return true;
+  e.g = std::uint16_t(g);
+  e.link = link;
+  Queue(table.data[slot] - 1, std::size_t(f));
+  return true;
+}
+
+// The walk from the cell over the region: every cell the Player reaches by walking, without
+// taking a ball (a ball's cell ends a walk), with its distance and the cell it is reached from.
+// Returns how many cells the region has; they are order[0..n).
+int Search::Impl::Walk(int fromCell, std::uint8_t lying) {
+  const std::int32_t* cells = &board.cell[0][0];  // [column][row] is cell column * 14 + row
+  ++stampNow;
+  int head = 0, tail = 0;
+  order[tail++] = std::uint8_t(fromCell);
+  stamp[fromCell] = stampNow;
+  dist[fromCell] = 0;
+  while (head < tail) {
+    const int c = order[head++];
+    for (int d = 0; d < 4; ++d) {
+      const int n = neighbour[c][d];
+      if (n < 0 || stamp[n] == stampNow || !WalksOnto(cells[n]) || (ballsAt[n] & lying)) continue;
+      stamp[n] = stampNow;
+      dist[n] = std::uint16_t(dist[c] + 1);
+      from[n] = std::uint8_t(c);
+      order[tail++] = std::uint8_t(n);
+    }
+  }
+  return tail;
+}
+
+std::uint32_t Search::Impl::Group(const Key& key, SearchResult* result) {
+  Key groupKey = key;
+  groupKey.b[PlayerByte] = 0;
+  return RegionOf(groupKey, result);
+}
+
+std::uint32_t Search::Impl::RegionOf(const Key& groupKey, SearchResult* result) {
+  if ((regions.size + 1) * 4 > regionTable.capacity * 3) {
+    const std::uint64_t capacity = regionTable.capacity == 0 ? 1024 : regionTable.capacity * 2;
+    regionTable.Free();
+    if (!regionTable.Reserve(capacity, true)) {
+      result->outcome = SearchOutcome::GaveUp;
+      result->why = "gave up: out of memory";
+      return 0;
+    }
+    std::memset(regionTable.data, 0, regionTable.capacity * 4);
+    regionMask = regionTable.capacity - 1;
+    for (std::size_t r = 0; r < regions.size; ++r) {
+      std::uint64_t i = HashKey(regions.data[r].key) & regionMask;
+      while (regionTable.data[i] != 0) i = (i + 1) & regionMask;
+      regionTable.data[i] = std::uint32_t(r + 1);
+    }
+  }
+  std::uint64_t slot = HashKey(groupKey) & regionMask;
+  while (regionTable.data[slot] != 0 &&
+         !SameKey(regions.data[regionTable.data[slot] - 1].key, groupKey)) {
+    slot = (slot + 1) & regionMask;
+  }
+  if (regionTable.data[slot] == 0) {
+    if (!regions.Reserve(regions.size + 1)) {
+      result->outcome = SearchOutcome::GaveUp;
+      result->why = "gave up: out of memory";
+      return 0;
+    }
+    regions.data[regions.size] = {groupKey, 0};
+    regionTable.data[slot] = std::uint32_t(++regions.size);
+  }
+  return regionTable.data[slot];
+}
+
+bool Search::Impl::Joined(std::uint32_t group, int cell, int g, SearchResult* result) {
+  if (!expansions.Reserve(expansions.size + 1)) {
+    result->outcome = SearchOutcome::GaveUp;
+    result->why = "gave up: out of memory";
+    return false;
+  }
+  Region& r = regions.data[group - 1];
+  expansions.data[expansions.size] = {std::uint8_t(cell), std::uint16_t(g), r.first};
+  r.first = std::uint32_t(++expansions.size);
+  return true;
+}
+
+bool Search::Impl::Expand(std::uint32_t index, SearchResult* result) {
+  const Entry e = entries.data[index];
+  const int g = e.g & ~Expanded;
+  Show(e.key);
+  const std::uint8_t lying = e.key.b[BallsByte];
+  const int at = e.key.b[PlayerByte] - 1;
+  // The walk over the region, a layer of cells a move, its cells' distances kept.
+  Bits passable = walkable;
+  for (int i = 0; i < ballCellCount; ++i) {
+    const int cell = ballCells[i];
+    if (!(ballsAt[cell] & lying)) continue;
+    const int bit = BitOf(cell);
+    passable.w[bit / 64] &= ~(std::uint64_t(1) << (bit % 64));
+  }
+  const std::uint32_t group = Group(e.key, result);
+  if (group == 0) return false;
+  // Earlier states of the group that could reach this one's cell as cheaply.
+  int rivals[16], rivalCount = 0, rivalLeast = MaxMoves;
+  for (std::uint32_t x = regions.data[group - 1].first; x != 0 && rivalCount < 16;
+       x = expansions.data[x - 1].next) {
+    const Expansion& earlier = expansions.data[x - 1];
+    if (earlier.g >= g) continue;
+    rivals[rivalCount++] = int(x - 1);
+    rivalLeast = std::min(rivalLeast, int(earlier.g));
+  }
+  Bits region;
+  SetBit(&region, at);
+  layers[0] = region;
+  layerCount = 1;
+  for (std::uint16_t layer = 1;; ++layer) {
+    const Bits& frontier = layers[layer - 1];
+    // The walk meets an earlier state's cell as many moves away as it has walked.
+    if (rivalLeast + layer - 1 <= g) {
+      for (int r = 0; r < rivalCount; ++r) {
+        const Expansion& earlier = expansions.data[rivals[r]];
+        if (earlier.g + layer - 1 <= g && HasBit(frontier, earlier.cell)) return true;
+      }
+    }
+    Bits next = Around(frontier);
+    bool any = false;
+    for (int i = 0; i < 4; ++i) {
+      next.w[i] &= passable.w[i] & ~region.w[i];
+      region.w[i] |= next.w[i];
+      any = any || next.w[i] != 0;
+    }
+    if (!any) break;
+    layers[layerCount++] = next;
+  }
+  int cells = 0;
+  for (int i = 0; i < 4; ++i) cells += __builtin_popcountll(region.w[i]);
+  if (!Joined(group, at, g, result)) return false;
+  result->positions += std::uint64_t(cells);
+
+  // The balls next to the region: walking onto one takes it.
+  const std::int32_t* boardCells = &board.cell[0][0];
+  for (int i = 0; i < ballCellCount; ++i) {
+    const int n = ballCells[i];
+    if (!(ballsAt[n] & lying) || !WalksOnto(boardCells[n])) continue;
+    for (int d = 0; d < 4; ++d) {
+      const int x = neighbour[n][(d + 2) % 4];  // the cell a step in direction d leaves
+      if (x < 0 || !HasBit(region, x)) continue;
+      Key k = e.key;
+      k.b[PlayerByte] = std::uint8_t(n + 1);
+      k.b[BallsByte] = lying & std::uint8_t(~ballsAt[n]);
+      if (!Reach(k, g + DistOf(x) + 1, MakeLink(at, d + 1, -1, true), result)) return false;
+    }
+  }
+  if (!options.allowCarry) return true;
+  // Carries: from a platform cell of the region towards open water, the rules' own move, asked
+  // only where it can be one. Carried the same way, a platform takes the Player to a state of one
+  // region whichever of its cells he stood on (he can walk across it), so a cell he reaches no
+  // sooner than he could from another cell of it, walking over the platform, leads nowhere new
+  // (unless one of the two steps takes a ball: the states then differ).
+  const std::int8_t* owners = &board.owner[0][0];
+  for (int d = 0; d < 4; ++d) {
+    const Bits from = CarryStarts(region, d);
+    int candidates[MaxPlatformsInRecord][9], count[MaxPlatformsInRecord] = {};
+    EachCell(from, [&](int c) {
+      const int owner = owners[c];
+      if (count[owner] == 9) return;
+      dist[c] = std::uint16_t(DistOf(c));
+      candidates[owner][count[owner]++] = c;
+    });
+    for (int owner = 0; owner < level.platformCount; ++owner) {
+      if (count[owner] == 0 || !CanPlatformMove(level, board, shown, owner, d + 1)) continue;
+      const int step = neighbour[candidates[owner][0]][d] - candidates[owner][0];
+      const auto takes = [&](int cell) { return (ballsAt[cell + step] & lying) != 0; };
+      for (int i = 0; i < count[owner]; ++i) {
+        const int c = candidates[owner][i];
+        bool sooner = false;
+        for (int j = 0; j < count[owner] && !sooner && !takes(c); ++j) {
+          const int o = candidates[owner][j];
+          if (j == i || takes(o)) continue;
+          const int via = dist[o] + PlatformWalk(owner, o, c);
+          sooner = via < dist[c] || (via == dist[c] && j < i);
+        }
+        if (!sooner && !Carry(e, g, at, c, d, result)) return false;
+      }
+    }
+  }
+  return true;
+}
+
+bool Search::Impl::Carry(const Entry& e, int g, int at, int c, int d, SearchResult* result) {
+  const std::uint8_t lying = e.key.b[BallsByte];
+  GameState moved = shown;
+  moved.playerX = c / BoardCells * CellPixels;
+  moved.playerY = c % BoardCells * CellPixels;
+  const RuleEvents events = MakeMoveOn(level, board, &moved, d + 1);
+  const int p = events.platformMoved;
+  if (!events.carried || p < 0 || slotByte[p] < 0) return true;
+  const std::int64_t column = CellOf(moved.platformX[p]), row = CellOf(moved.platformY[p]);
+  if (!CornerFits(column, row)) return true;  // a carry keeps a cell on the board
+  Key k = e.key;
+  k.b[PlayerByte] = std::uint8_t(CellOf(moved.playerX) * BoardCells + CellOf(moved.playerY) + 1);
+  k.b[BallsByte] = moved.ballsLying;
+  const std::uint8_t corner = PackCorner(column, row);
+  k.b[slotByte[p]] = corner;
+  SortGroups(&k);
+  int movedByte = slotByte[p];
+  for (int b = FirstPlatformByte; b < int(sizeof k.b); ++b) {
+    if (k.b[b] == corner) movedByte = b;  // where sorting put it (corners never repeat)
+  }
+  const std::uint16_t link = MakeLink(at, d + 1, movedByte, moved.ballsLying != lying);
+  return Reach(k, g + dist[c] + 1, link, result);
+}
+
+int Search::Impl::PlatformWalk(int owner, int from, int to) const {
+  // Offsets inside the platform's box: its corner is where the board shows it.
+  const int column = int(CellOf(shown.platformX[owner])), row = int(CellOf(shown.platformY[owner]));
+  const int a = (from / BoardCells - column) * 3 + from % BoardCells - row;
+  const int b = (to / BoardCells - column) * 3 + to % BoardCells - row;
+  return shapeWalk[owner][a][b];
+}
+
+std::int64_t Search::Impl::Intern(const Key& key) {
+  if ((entries.size + 1) * 4 > table.capacity * 3 && !GrowTable()) return -1;
+  const std::uint64_t slot = Slot(key);
+  if (table.data[slot] != 0) return table.data[slot] - 1;
+  if (entries.size >= options.maxStates || !entries.Reserve(entries.size + 1)) return -1;
+  entries.data[entries.size] = {key, 0, 0};
+  table.data[slot] = std::uint32_t(++entries.size);
+  return std::int64_t(entries.size - 1);
+}
+
+// Every state reachable from the start, breadth first: the states stored are keys as a step
+// leaves them (the Player on the cell he stepped onto); each is named by its walking region (its
+// smallest cell), and a region is expanded once. Then, from the solved regions backwards, which
+// regions can still be solved.
+bool Search::Impl::Explore(Exploration* out) {
+  SearchResult unused;
+  std::vector<std::uint32_t> regionOf;  // per key stored: its region
+  std::vector<std::uint8_t> cellsOf;    // per region: its cells
+  std::vector<std::uint8_t> solvedRegion;
+  std::vector<std::uint32_t> edgeStart, edgeKey;  // per region: the keys its steps reach
+  for (std::size_t i = 0; i < entries.size; ++i) {
+    const Key key = entries.data[i].key;
+    Show(key);
+    const std::uint8_t lying = key.b[BallsByte];
+    const Bits region = RegionFrom(key.b[PlayerByte] - 1, lying);
+    int count = 0, least = Cells;
+    EachCell(region, [&](int c) {
+      ++count;
+      least = std::min(least, c);
+    });
+    Key named = key;
+    named.b[PlayerByte] = std::uint8_t(least + 1);
+    const std::size_t known = regions.size;
+    const std::uint32_t r = RegionOf(named, &unused);
+    if (r == 0) return false;
+    regionOf.push_back(r - 1);
+    if (regions.size == known) continue;
+    cellsOf.push_back(std::uint8_t(count));
+    solvedRegion.push_back(lying == 0);
+    edgeStart.push_back(std::uint32_t(edgeKey.size()));
+    if (lying == 0) continue;
+    const auto reach = [&](const Key& k) {
+      const std::int64_t at = Intern(k);
+      if (at >= 0) edgeKey.push_back(std::uint32_t(at));
+      return at >= 0;
+    };
+    for (int b = 0; b < ballCellCount; ++b) {
+      const int n = ballCells[b];
+      if (!(ballsAt[n] & lying) || !WalksOnto(board.cell[n / BoardCells][n % BoardCells])) continue;
+      bool next = false;
+      for (int d = 0; d < 4; ++d)
+        next = next || (neighbour[n][d] >= 0 && HasBit(region, neighbour[n][d]));
+      if (!next) continue;
+      Key k = key;
+      k.b[PlayerByte] = std::uint8_t(n + 1);
+      k.b[BallsByte] = lying & std::uint8_t(~ballsAt[n]);
+      if (!reach(k)) return false;
+    }
+    bool ok = true;
+    for (int d = 0; d < 4 && ok; ++d) {
+      std::int8_t can[MaxPlatformsInRecord];  // per platform: -1 not asked yet
+      std::fill(std::begin(can), std::end(can), std::int8_t(-1));
+      EachCell(CarryStarts(region, d), [&](int c) {
+        const int owner = board.owner[c / BoardCells][c % BoardCells];
+        if (can[owner] < 0) can[owner] = CanPlatformMove(level, board, shown, owner, d + 1);
+        if (!ok || !can[owner]) return;
+        GameState moved = shown;
+        moved.playerX = c / BoardCells * CellPixels;
+        moved.playerY = c % BoardCells * CellPixels;
+        const RuleEvents events = MakeMoveOn(level, board, &moved, d + 1);
+        const int p = events.platformMoved;
+        if (!events.carried || p < 0 || slotByte[p] < 0) return;
+        const std::int64_t column = CellOf(moved.platformX[p]), row = CellOf(moved.platformY[p]);
+        if (!CornerFits(column, row)) return;
+        Key k = key;
+        k.b[PlayerByte] =
+            std::uint8_t(CellOf(moved.playerX) * BoardCells + CellOf(moved.playerY) + 1);
+        k.b[BallsByte] = moved.ballsLying;
+        k.b[slotByte[p]] = PackCorner(column, row);
+        SortGroups(&k);
+        ok = reach(k);
+      });
+    }
+    if (!ok) return false;
+  }
+  const std::size_t count = cellsOf.size();
+  edgeStart.push_back(std::uint32_t(edgeKey.size()));
+  // The steps backwards: for each region, the regions that step into it.
+  std::vector<std::uint32_t> intoStart(count + 1, 0), into(edgeKey.size());
+  for (std::size_t e = 0; e < edgeKey.size(); ++e) ++intoStart[regionOf[edgeKey[e]] + 1];
+  for (std::size_t r = 0; r < count; ++r) intoStart[r + 1] += intoStart[r];
+  std::vector<std::uint32_t> fill(intoStart.begin(), intoStart.end() - 1);
+  for (std::size_t r = 0; r < count; ++r) {
+    for (std::uint32_t e = edgeStart[r]; e < edgeStart[r + 1]; ++e)
+      into[fill[regionOf[edgeKey[e]]]++] = std::uint32_t(r);
+  }
+  std::vector<std::uint8_t> live(solvedRegion);
+  std::vector<std::uint32_t> queue;
+  for (std::size_t r = 0; r < count; ++r) {
+    if (live[r]) queue.push_back(std::uint32_t(r));
+  }
+  for (std::size_t q = 0; q < queue.size(); ++q) {
+    for (std::uint32_t e = intoStart[queue[q]]; e < intoStart[queue[q] + 1]; ++e) {
+      if (!live[into[e]]) {
+        live[into[e]] = 1;
+        queue.push_back(into[e]);
+      }
+    }
+  }
+  out->complete = true;
+  out->regions = count;
+  for (std::size_t r = 0; r < count; ++r) {
+    if (solvedRegion[r]) continue;
+    out->positions += cellsOf[r];
+    if (!live[r]) out->stuckPositions += cellsOf[r];
+  }
+  return true;
+}
+
+Key Search::Impl::ParentKey(const Entry& e) const {
+  Key k = e.key;
+  const int cell = e.key.b[PlayerByte] - 1;
+  k.b[PlayerByte] = std::uint8_t(LinkParentCell(e.link) + 1);
+  if (LinkTook(e.link)) k.b[BallsByte] |= ballsAt[cell];
+  const int moved = LinkMovedByte(e.link);
+  if (moved >= 0) {
+    int dx, dy;
+    StepOf(LinkDirection(e.link), &dx, &dy);
+    const int column = k.b[moved] / 16 + CornerLow - dx, row = k.b[moved] % 16 + CornerLow - dy;
+    k.b[moved] = PackCorner(column, row);
+    SortGroups(&k);
+  }
+  return k;
+}
+
+void Search::Impl::Unroll(std::uint32_t goal, SearchResult* result) {
+  std::vector<std::uint32_t> chain{goal};
+  while (entries.data[chain.back()].link != StartLink) {
+    const std::uint32_t at = table.data[Slot(ParentKey(entries.data[chain.back()]))];
+    if (at == 0) break;  // cannot happen: every parent is stored
+    chain.push_back(at - 1);
+  }
+  std::reverse(chain.begin(), chain.end());
+  for (std::size_t i = 1; i < chain.size(); ++i) {
+    const Entry& parent = entries.data[chain[i - 1]];
+    const Entry& child = entries.data[chain[i]];
+    Show(parent.key);
+    const int fromCell = parent.key.b[PlayerByte] - 1;
+    Walk(fromCell, parent.key.b[BallsByte]);
+    const int d = LinkDirection(child.link);
+    int dx, dy;
+    StepOf(d, &dx, &dy);
+    const int q = child.key.b[PlayerByte] - 1 - dx * BoardCells - dy;
+    std::string walk;
+    for (int c = q; c != fromCell; c = from[c]) {
+      const int delta = c - from[c];
+      walk.push_back(delta == -BoardCells  ? 'L'
+                     : delta == -1         ? 'U'
+                     : delta == BoardCells ? 'R'
+                                           : 'D');
+    }
+    std::reverse(walk.begin(), walk.end());
+    result->moves += walk;
+    result->carried.insert(result->carried.end(), walk.size(), 0);
+    result->moves.push_back(MoveLetters[d - 1]);
+    result->carried.push_back(LinkMovedByte(child.link) >= 0 ? 1 : 0);
+  }
+}
+
+Search::Search() : impl_(new Impl) {}
+
+Search::~Search() {
+  impl_->entries.Free();
+  impl_->table.Free();
+  impl_->regions.Free();
+  impl_->regionTable.Free();
+  impl_->expansions.Free();
+  delete impl_;
+}
+
+void Search::Start(const Level& level, const GameState& from, const SearchOptions& options) {
+  Impl& s = *impl_;
+  result_ = SearchResult{};
+  cancelled_.store(false);
+  s.level = level;
+  s.options = options;
+  s.options.maxStates = std::clamp<std::uint64_t>(options.maxStates, 1, std::uint64_t(1) << 31);
+  s.entries.size = 0;
+  s.regions.size = 0;
+  s.expansions.size = 0;
+  if (s.regionTable.capacity > 0) std::memset(s.regionTable.data, 0, s.regionTable.capacity * 4);
+  if (s.table.capacity > 0) std::memset(s.table.data, 0, s.table.capacity * 4);
+  for (auto& b : s.buckets) b.clear();
+  s.bucket = 0;
+  s.queued = s.peakQueued = 0;
+  s.shownKey = Key{};
+  s.running = false;
+
+  Key start;
+  if (from.solved) {
+    result_.outcome = SearchOutcome::Solved;
+    result_.states = 1;
+    return;
+  }
+  if (!s.Describe(from, &start)) {
+    // A Player off the board or between cells never walks; he takes only the balls lying
+    // exactly where he is.
+    std::uint8_t left = 0;
+    for (std::int32_t n = 0; n < level.ballCount; ++n) {
+      const bool under = level.ballX[n] == from.playerX && level.ballY[n] == from.playerY;
+      if ((from.ballsLying & (1u << n)) && !under) left |= std::uint8_t(1u << n);
+    }
+    result_.outcome =
+        s.allBalls != 0 && left == 0 ? SearchOutcome::Solved : SearchOutcome::Unsolvable;
+    result_.states = 1;
+    return;
+  }
+  s.shown = s.base;
+  if (s.allBalls == 0 || (s.options.unreachableBalls && s.UnreachableBall())) {
+    result_.outcome = SearchOutcome::Unsolvable;
+    result_.states = 1;
+    return;
+  }
+  s.MakeEstimate();
+  s.MakeTables();
+  if (s.table.capacity == 0 && !s.GrowTable()) {
+    result_.outcome = SearchOutcome::GaveUp;
+    result_.why = "gave up: out of memory";
+    return;
+  }
+  if (!s.Reach(start, 0, StartLink, &result_)) return;
+  s.running = true;
+}
+
+bool Search::Run(std::uint64_t budget) {
+  Impl& s = *impl_;
+  if (!s.running) return true;
+  std::uint64_t done = 0;
+  while (done < budget) {
+    if (cancelled_.load(std::memory_order_relaxed)) {
+      result_.outcome = SearchOutcome::Cancelled;
+      break;
+    }
+    while (s.bucket < s.buckets.size() && s.buckets[s.bucket].empty()) {
+      std::vector<std::uint32_t>().swap(s.buckets[s.bucket]);  // a bucket is never used again
+      ++s.bucket;
+    }
+    if (s.bucket == s.buckets.size()) {
+      result_.outcome = SearchOutcome::Unsolvable;
+      break;
+    }
+    // Last in, first out: among states of one sum the deepest come first, which reaches a
+    // solution in the last bucket soonest.
+    std::vector<std::uint32_t>& queue = s.buckets[s.bucket];
+    const std::uint32_t i = queue.back();
+    queue.pop_back();
+    --s.queued;
+    Entry& e = s.entries.data[i];
+    if ((e.g & Expanded) || e.g + s.Estimate(e.key) != int(s.bucket)) continue;
+    e.g |= Expanded;
+    ++result_.expanded;
+
+    ++done;
+    if (e.key.b[BallsByte] == 0) {
+      result_.outcome = SearchOutcome::Solved;
+      s.Unroll(i, &result_);
+      break;
+    }
+    if (!s.Expand(i, &result_)) break;
+  }
+  result_.states = s.entries.size;
+  result_.peakBytes = std::max(result_.peakBytes, s.BytesHeld());
+  if (result_.outcome == SearchOutcome::Running) return false;
+  s.running = false;
+  return true;
+}
+
+Exploration Search::Explore(const Level& level, const GameState& from, std::uint64_t maxStates) {
+  SearchOptions options;
+  options.maxStates = maxStates;
+  options.unreachableBalls = false;  // every state is counted, lost or not
+  Start(level, from, options);
+  Exploration out;
+  if (!impl_->running) {
+    // Solved already, or the Player stands where he can never move: one position.
+    out.complete = true;
+    out.regions = out.positions = 1;
+    out.stuckPositions = result_.outcome == SearchOutcome::Solved ? 0 : 1;
+    return out;
+  }
+  impl_->running = false;
+  if (!impl_->Explore(&out)) out = Exploration{};
+  result_.states = impl_->entries.size;
+  result_.peakBytes = impl_->BytesHeld();
+  return out;
+}
+
+SearchResult SearchToEnd(const Level& level, const GameState& from, const SearchOptions& options) {
+  // One search's memory, kept for the next on this thread.
+  static thread_local Search search;
+  search.Start(level, from, options);
+  while (!search.Run(1u << 16)) {
+  }
+  return search.result();
+}
