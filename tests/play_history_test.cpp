@@ -8,6 +8,7 @@
 #include "app/program_state.h"
 #include "app/progress.h"
 #include "app/replay.h"
+#include "app/rest.h"
 #include "app/shell.h"
 #include "app/status.h"
 #include "board/level_record.h"
@@ -121,8 +122,8 @@ TEST_F(History, UndoGivesBackExactlyThePositionBeforeEachStep) {
   EXPECT_EQ(State(3, solved + Press("Z")), State(3, solved));
 }
 
-// A hint that takes longer than a frame to find: the frames go on meanwhile, the status line
-// says so, and a move made meanwhile drops the question.
+// A hint that takes longer than a frame to find: the frames go on meanwhile (the game does not
+// sleep on it), the status line says so, and a move made meanwhile drops the question.
 TEST_F(History, AHintIsSearchedBesideTheFramesAndAMoveDropsIt) {
   Boot(5);
   const int frames = headless::FramesPresented();
@@ -131,6 +132,7 @@ TEST_F(History, AHintIsSearchedBesideTheFramesAndAMoveDropsIt) {
   EXPECT_EQ(headless::FramesPresented(), frames + 3);
   EXPECT_EQ(Hint, HintKind::Thinking);
   EXPECT_NE(platform::StatusText().find("Thinking\xE2\x80\xA6"), std::string::npos);
+  EXPECT_EQ(RestAfterFrame(), 0u);
   Frames(1, {DIK_DOWN});
   EXPECT_EQ(std::pair(Hint, Asking()), std::pair(HintKind::None, QuestionKind::None));
 }
