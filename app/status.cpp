@@ -161,9 +161,11 @@ std::string StatusLine() {
   return lines.empty() ? std::string() : lines.front();
 }
 
+// Plain ASCII: SDL hands an X11 window manager a title beyond ASCII only in a UTF-8 locale (in
+// the C locale the old title stays), and tools that find windows by title stumble on it too.
 std::string WindowCaption() {
   const std::string level = LevelTitle(LevelInPlay, LevelInPlayKey, ": ");
-  return std::string("Yelko \xE2\x80\x93 ") + (EditorMode ? "level editor" : level);
+  return std::string("Yelko - ") + (EditorMode ? "level editor" : level);
 }
 
 bool UpdateStatusLine() {

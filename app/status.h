@@ -12,7 +12,7 @@
 std::vector<std::string> StatusLines();
 // The first of them.
 std::string StatusLine();
-// "Yelko – Level 2: The canal".
+// "Yelko - Level 2: The canal".
 std::string WindowCaption();
 // Sets the line and the caption; true when either changed (it is then shown with the next
 // frame, so the game must not rest before it).

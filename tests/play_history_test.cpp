@@ -179,7 +179,7 @@ TEST_F(History, TheStatusLineNamesTheLevelAndShortensTheKeysFirst) {
   EXPECT_EQ(lines[0], head + "        Z undo \xC2\xB7 R restart \xC2\xB7 H hint");
   EXPECT_EQ(lines[2], head);
   EXPECT_EQ(lines.back(), "Moves 0");
-  EXPECT_EQ(WindowCaption(), "Yelko \xE2\x80\x93 Level 1: First crossing");
+  EXPECT_EQ(WindowCaption(), "Yelko - Level 1: First crossing");
 }
 
 // Par comes from par.txt by the level's bytes, or from a search for one it does not name; the
