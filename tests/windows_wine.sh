@@ -211,6 +211,8 @@ uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Yelko'
 W reg query "$uninstall_key" /v DisplayVersion >"$work/reg.txt" 2>&1
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$win/CMakeCache.txt")
 grep -q "REG_SZ[[:space:]]*$version" "$work/reg.txt" || fail "no entry in Apps & features for $version"
+# Whole pixels, so that the first window's board can be compared with Linux's to the pixel.
+W reg add 'HKCU\Software\Yelko' /v WholePixels /t REG_BINARY /d 01 /f >/dev/null 2>&1
 mkdir "$work/elsewhere"
 replay "$game/level1.dat" "$("$game/yelko-solve" --script "$game/level1.dat")" lin1
 cp "$work/replay-lin1/script.txt" "$work/elsewhere/"
