@@ -187,7 +187,7 @@ dist: deb windows web
 	cp $(WINDOWS_BUILD)/yelko-windows.zip $(DIST)/yelko-$(VERSION)-windows.zip
 	cp $(WINDOWS_BUILD)/yelko-$(VERSION)-setup.exe $(DIST)/
 	cp -r $(WEB_BUILD)/. $(DIST)/yelko-$(VERSION)-web/
-	cp docs/window.png docs/status.png docs/window-2x.png $(DIST)/yelko-$(VERSION)-web/screenshots/
+	cp docs/window.png docs/status.png docs/fullhd.png $(DIST)/yelko-$(VERSION)-web/screenshots/
 	cd $(DIST) && cmake -E tar cf yelko-$(VERSION)-web.zip --format=zip yelko-$(VERSION)-web && \
 	  rm -r yelko-$(VERSION)-web && sha256sum yelko* > SHA256SUMS
 	@cat $(DIST)/SHA256SUMS

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "app/play_frame.h"
 #include "app/progress.h"
 #include "board/level_file.h"
 #include "editor/editor.h"
@@ -28,6 +29,7 @@ void StartLevel() {
     ShowMessage("INVALID_HANDLE_VALUE");
     PlayUnavailable(CurrentLevel, problem);
   }
+  ForgetPressedMoves();
   // The editor shows the board set up (a level chosen, or Reset, while it is open).
   if (EditorMode) EditorShowBoard(PlayLevel, PlayState);
 }

@@ -7,6 +7,7 @@
 
 #include "app/progress.h"
 #include "app/replay.h"
+#include "app/settings.h"
 #include "app/shell.h"
 #include "app/version.h"
 #include "platform/files.h"
@@ -78,6 +79,7 @@ int ParseArguments(int argc, char** argv, Options* options) {
   return -1;
 }
 
+#if !defined(YELKO_HAVE_WEB)
 int Replay(const Options& options) {
   std::vector<std::uint8_t> bytes;
   if (const platform::ReadOutcome read =
@@ -96,7 +98,9 @@ int Replay(const Options& options) {
   if (!error.empty()) std::fprintf(stderr, "yelko: %s\n", error.c_str());
   return exitCode;
 }
+#endif
 
+// A player's game, with the player's keys and settings (replays play with the game's own).
 int Play() {
 #if defined(YELKO_HAVE_WIN32)
   std::string error;
@@ -108,6 +112,7 @@ int Play() {
     return 1;
   }
   platform::UseBackend(backend);
+  LoadPlayerSettings();
   const int exitCode = WinMain(platform::win32::InstanceHandle(), 0, "", 0);
   platform::UseBackend(nullptr);
   platform::win32::DestroyBackend(backend);
@@ -123,6 +128,11 @@ int Play() {
     return 1;
   }
   platform::UseBackend(backend);
+#if defined(YELKO_HAVE_SDL)
+  LoadPlayerSettings();
+#else
+  LoadPlayerSettings(false);
+#endif
   const int exitCode = WinMain(1, 0, "", 0);
   platform::UseBackend(nullptr);
   window_backend::DestroyBackend(backend);
@@ -147,5 +157,10 @@ int main(int argc, char** argv) {
   // What saves that were killed half-way left behind.
   platform::RemoveStaleTemporaryFiles(platform::GameDataDirectory());
   platform::RemoveStaleTemporaryFiles(platform::UserDataDirectory());
+#if defined(YELKO_HAVE_WEB)
+  // The page has no command line, so no replay runner either.
+  return Play();
+#else
   return options.replay.empty() ? Play() : Replay(options);
+#endif
 }

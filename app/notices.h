@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-enum class NoticeTopic : std::uint8_t { Progress, Records, Level, Storage, Count };
+enum class NoticeTopic : std::uint8_t { Progress, Records, Level, Storage, Settings, Keys, Count };
 
 // Says the text for the topic, unless the topic already says exactly that.
 void Notify(NoticeTopic topic, const std::string& text);

@@ -6,6 +6,7 @@
 #include "editor/editor.h"
 #include "gfx/display.h"
 #include "input/actions.h"
+#include "input/move_keys.h"
 #include "midend/game.h"
 #include "midend/hint.h"
 #include "midend/history.h"
@@ -39,14 +40,22 @@ bool HandleHistoryKeys() {
   return false;
 }
 
-// The arrow held, the last in the order left, up, right, down winning.
-std::int32_t DirectionOf(const FrameInput& input) {
-  std::int32_t direction = 0;
-  if (input.Held(Action::Left)) direction = DirLeft;
-  if (input.Held(Action::Up)) direction = DirUp;
-  if (input.Held(Action::Right)) direction = DirRight;
-  if (input.Held(Action::Down)) direction = DirDown;
-  return direction;
+// The arrows pressed between boundaries, kept for the next one.
+MoveKeys Moves;
+
+std::int32_t DirectionOf(Action arrow) {
+  switch (arrow) {
+    case Action::Left:
+      return DirLeft;
+    case Action::Up:
+      return DirUp;
+    case Action::Right:
+      return DirRight;
+    case Action::Down:
+      return DirDown;
+    default:
+      return 0;
+  }
 }
 
 }  // namespace
@@ -56,20 +65,20 @@ std::int32_t PlayFrame() {
     platform::PostMessage(MainWindow, platform::WM_DESTROY, 0, 0);
   }
 
-  // The keyboard is read in every frame, so that R and D are seen while they are held; the
-  // arrows are still decided only on a cell boundary, and only there is a missing keyboard
-  // reported.
-  const bool onBoundary = AtCellBoundary(PlayState);
+  // The keyboard is read in every frame, so that R and D are seen while they are held and no
+  // arrow pressed between boundaries is lost; a move is still decided only on a cell boundary,
+  // and only there is a missing keyboard reported.
   const FrameInput input = ReadFrameInput();
-  if (!input.keyboard && onBoundary) ShowMessage("No keyboard!");
-  if (onBoundary) PlayState.movement.direction = DirectionOf(input);
+  if (!input.keyboard && AtCellBoundary(PlayState)) ShowMessage("No keyboard!");
 
   const bool wasSolved = PlayState.solved;
   const std::uint8_t historyKeys = HeldHistoryKeys(input);
   HistoryKeysPressed |= historyKeys & ~HistoryKeysHeld;
   HistoryKeysHeld = historyKeys;
 
-  // Deliberate: R restarts in every frame it is held, the Player standing at his start.
+  // Deliberate: R restarts in every frame it is held, the Player standing at his start. It acts
+  // at once, between boundaries too, and a move under way does not go on from the start: the
+  // boundary the restart puts him on is decided afresh from the arrows.
   if (input.Held(Action::Restart)) ResetLevel();
   if (input.Held(Action::Editor)) {
     EditorMode = 1;
@@ -77,13 +86,20 @@ std::int32_t PlayFrame() {
     AttemptFromStart = 0;  // whatever play resumes with, it is no longer the level's own start
     ClearHistory();
     ForgetHint();
+    Moves = {};
   }
+  NoteMovePresses(Moves, input);
 
-  // Asked again: a restart may have moved the Player. A frame that takes a step back or
-  // brings one back shows that state and starts no move of its own.
-  if (AtCellBoundary(PlayState) && HistoryKeysPressed && HandleHistoryKeys()) {
-    ForgetHint();
-    PlayState.movement.direction = 0;
+  // Asked here: a restart may have put the Player on one. A frame that takes a step back or
+  // brings one back shows that state and starts no move of its own; an arrow pressed meanwhile
+  // waits for the next boundary.
+  if (AtCellBoundary(PlayState)) {
+    if (HistoryKeysPressed && HandleHistoryKeys()) {
+      ForgetHint();
+      PlayState.movement.direction = 0;
+    } else {
+      PlayState.movement.direction = DirectionOf(TakeMove(Moves, input));
+    }
   }
 
   KeepThinking();
@@ -109,6 +125,15 @@ std::int32_t PlayFrame() {
   return 1;
 }
 
+bool PlayFrameWaiting() {
+  return Moves.pending != Action::Count || HistoryKeysPressed != 0;
+}
+
+void ForgetPressedMoves() {
+  Moves = {};
+}
+
 void ResetPlayFrameState() {
   HistoryKeysHeld = HistoryKeysPressed = 0;
+  Moves = {};
 }

@@ -5,5 +5,10 @@
 #include <cstdint>
 
 std::int32_t PlayFrame();
+// True while a key pressed between boundaries waits for the next one (an arrow, undo, redo or
+// hint).
+bool PlayFrameWaiting();
+// A level was started or the board changed hands: an arrow pressed before is not walked.
+void ForgetPressedMoves();
 
 void ResetPlayFrameState();

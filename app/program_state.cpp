@@ -1,14 +1,19 @@
 #include "app/program_state.h"
 
 #include "app/assets.h"
+#include "app/finale.h"
+#include "app/level_names.h"
 #include "app/notices.h"
 #include "app/play_frame.h"
 #include "app/progress.h"
 #include "app/scene.h"
+#include "app/settings.h"
 #include "app/shell.h"
+#include "app/status.h"
 #include "editor/editor.h"
 #include "gfx/display.h"
 #include "gfx/sprites.h"
+#include "input/actions.h"
 #include "input/clock.h"
 #include "input/input.h"
 #include "midend/game.h"
@@ -29,6 +34,10 @@ void ResetProgramState() {
   ResetGameState();
   ResetPlayFrameState();
   ResetSceneState();
+  ResetSettingsState();
+  ResetFinaleState();
+  ResetStatusState();
+  ResetLevelNamesState();
   ResetEditorState();
   ResetHistoryState();
   ResetHintState();
@@ -39,6 +48,7 @@ void ResetProgramState() {
   ResetSpriteState();
   ResetSoundState();
   ResetInputState();
+  ResetActionState();
   ResetClockState();
   headless::Reset();
   platform::ResetGameDataDirectory();

@@ -125,6 +125,11 @@ void DrawSolvedBanner() {
   }
 }
 
+std::array<std::uint32_t, 2> SolvedEventTimes() {
+  const bool finishing = CurrentLevel == LastLevel && !FinishedPlayed;
+  return {BannerDelayMs, finishing ? FinishedDelayMs : 0};
+}
+
 void ResetSceneState() {
   SolvedClock = 0;
   FinishedPlayed = 0;

@@ -1,6 +1,7 @@
 // Drawing the scene of play from the level and its state, and what follows a solved level.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "board/level.h"
@@ -22,5 +23,8 @@ void HandleSolvedLevel(bool solved);
 // applause, the next level made current and the solve marked as earned or not.
 void SoundCollectedBalls(const RuleEvents& events);
 void DrawSolvedBanner();
+// While a level stands solved: the moments (milliseconds after SolvedClock) at which something
+// is still to happen; 0 for none.
+std::array<std::uint32_t, 2> SolvedEventTimes();
 
 void ResetSceneState();

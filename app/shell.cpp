@@ -4,12 +4,17 @@
 #include <algorithm>
 
 #include "app/assets.h"
+#include "app/finale.h"
+#include "app/help.h"
 #include "app/play_frame.h"
 #include "app/progress.h"
+#include "app/rest.h"
+#include "app/settings.h"
 #include "app/status.h"
 #include "board/level_file.h"
 #include "editor/editor.h"
 #include "gfx/display.h"
+#include "input/actions.h"
 #include "input/input.h"
 #include "midend/game.h"
 #include "midend/hint.h"
@@ -25,17 +30,27 @@ constexpr std::uint32_t EndOfLoopMessage = 0xFFFFFFFF;
 }  // namespace
 
 std::vector<platform::MenuEntry> GameMenu() {
+  const auto key = [](Action action) -> const char* {
+    const char* name = ActionKeyName(action, false);
+    return name[0] != '\0' ? name : nullptr;
+  };
   return {
       {"&File", 0, 0, true},
-      {"Reset", CmdReset, 1, true},
+      {"Reset", CmdReset, 1, true, false, key(Action::Restart)},
       {"Levels", 0, 1, true},
       {"Level 1", CmdLevelBase + 1, 2, false},
       {"Level 2", CmdLevelBase + 2, 2, false},
       {"Level 3", CmdLevelBase + 3, 2, false},
       {"Level 4", CmdLevelBase + 4, 2, false},
       {"Level 5", CmdLevelBase + 5, 2, false},
-      {"Exit", CmdExit, 1, true},
+      {"Next level", CmdNextLevel, 1, false, false, key(Action::Restart)},
+      {"Exit", CmdExit, 1, true, false, "Esc"},
+      {"&View", 0, 0, true},
+      {"Full screen", CmdFullScreen, 1, true, false, key(Action::FullScreen)},
+      {"Whole pixels only", CmdWholePixels, 1, true},
+      {"Mute", CmdMute, 1, true, false, key(Action::Mute)},
       {"&Help", 0, 0, true},
+      {"How to play", CmdHowToPlay, 1, true, false, key(Action::Help)},
       {"&About Yelko", CmdAbout, 1, true},
   };
 }
@@ -58,11 +73,13 @@ int WinMain(std::uintptr_t, std::uintptr_t, const char*, int) {
   if (window == 0) return 0;
   MainWindow = window;
 
+  ShowSettingsInMenu(window);
   GameInit();
   StartLevel();
 
-  // Never waits for a message: at most one is handled per turn, and a frame runs in every
-  // turn while the game window is active.
+  // At most one message is handled per turn, and a frame runs in every turn while the game
+  // window is active. When a frame leaves nothing to do, the loop waits for the player (or for
+  // what the clock brings) instead of drawing the same frame again.
   platform::Message message{};
   for (;;) {
     if (platform::PeekMessage(&message)) {
@@ -78,12 +95,27 @@ int WinMain(std::uintptr_t, std::uintptr_t, const char*, int) {
       } else {
         PlayFrame();
       }
-      UpdateStatusLine();
+      HandleWindowKeys(window);
+      const bool statusChanged = UpdateStatusLine();
+      // After a solve that earned it, the level to play is the next one.
+      platform::EnableMenuItem(
+          window, CmdNextLevel,
+          !EditorMode && PlayState.solved && CurrentLevel != LevelInPlay && CurrentLevel > 0);
+      if (FinaleDue()) ShowFinale(window);
+      const std::uint32_t rest = statusChanged ? 0 : RestAfterFrame();
+      if (rest > 0) platform::WaitForInput(rest);
     }
   }
 
   GameShutdown();
   return int(message.wParam);
+}
+
+void HandleWindowKeys(platform::Window window) {
+  const FrameInput& input = LastFrameInput();
+  if (input.Pressed(Action::FullScreen)) platform::ToggleFullScreen();
+  if (input.Pressed(Action::Mute)) ToggleMute();
+  if (input.Pressed(Action::Help)) ShowHowToPlay(window);
 }
 
 std::int64_t WindowProc(platform::Window window, std::uint32_t message, std::uint64_t wParam,
@@ -130,7 +162,20 @@ void OnMenuCommand(platform::Window window, std::uint16_t id, std::int64_t contr
       ShowAboutBox(window);
       return;
     case CmdReset:
+    case CmdNextLevel:  // after a solve, the level to play is already the next one
       ResetLevel();
+      return;
+    case CmdFullScreen:
+      platform::ToggleFullScreen();
+      return;
+    case CmdWholePixels:
+      ToggleWholePixels();
+      return;
+    case CmdMute:
+      ToggleMute();
+      return;
+    case CmdHowToPlay:
+      ShowHowToPlay(window);
       return;
     default:
       if (id > CmdLevelBase && id <= CmdLevelBase + LevelCount) {

@@ -12,8 +12,15 @@ inline constexpr std::uint16_t CmdExit = 2;
 inline constexpr std::uint16_t CmdAbout = 4;
 inline constexpr std::uint16_t CmdReset = 5;
 inline constexpr std::uint16_t CmdLevelBase = LevelCommandBase;
+inline constexpr std::uint16_t CmdNextLevel = 60;
+inline constexpr std::uint16_t CmdFullScreen = 61;
+inline constexpr std::uint16_t CmdWholePixels = 62;
+inline constexpr std::uint16_t CmdMute = 63;
+inline constexpr std::uint16_t CmdHowToPlay = 64;
 
-// The window's menu: "&File" (Reset, Levels > Level 1..4, Exit) and "&Help" (About).
+// The window's menu: "&File" (Reset, Levels > Level 1..5, Next level, Exit), "&View" (Full
+// screen, Whole pixels only, Mute) and "&Help" (How to play, About), with the keys that do the
+// same as their items.
 std::vector<platform::MenuEntry> GameMenu();
 
 int WinMain(std::uintptr_t instance, std::uintptr_t previousInstance, const char* commandLine,
@@ -23,6 +30,9 @@ std::int64_t WindowProc(platform::Window window, std::uint32_t message, std::uin
 void OnMenuCommand(platform::Window window, std::uint16_t id, std::int64_t control,
                    std::uint16_t notification);
 void ShowAboutBox(platform::Window window);
+// After a frame: the keys that belong to the window rather than to play or the editor (full
+// screen, mute, help).
+void HandleWindowKeys(platform::Window window);
 std::int64_t AboutDialogProc(platform::Window dialog, std::uint32_t message, std::uint64_t wParam,
                              std::int64_t lParam);
 

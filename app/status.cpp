@@ -1,7 +1,12 @@
-// The status line under the board.
+// The status line under the board, and the window's caption.
 #include "app/status.h"
 
+#include <algorithm>
+#include <string_view>
+
+#include "app/level_names.h"
 #include "app/notices.h"
+#include "app/progress.h"
 #include "editor/editor.h"
 #include "input/actions.h"
 #include "midend/game.h"
@@ -12,14 +17,135 @@
 
 namespace {
 
+constexpr const char* Dot = " \xC2\xB7 ";
+constexpr const char* Gap = "        ";  // before what the keys do, a hint or a notice
+
+// One piece of the line: its text with the space before it, a shorter form (or ""), and its
+// rank: when the window is narrow the lowest rank is shortened, then left out, first.
+struct Part {
+  std::string text;
+  std::string shorter;
+  int rank = 0;
+};
+
+std::vector<std::string> Variants(std::vector<Part> parts) {
+  const auto join = [&parts] {
+    std::string line;
+    for (const Part& p : parts) line += p.text;
+    // A part left first drops the space before it.
+    const std::size_t start = line.find_first_not_of(' ');
+    return start == std::string::npos ? std::string() : line.substr(start);
+  };
+  std::vector<std::string> variants;
+  const auto add = [&variants](const std::string& line) {
+    if (!line.empty() && (variants.empty() || variants.back() != line)) variants.push_back(line);
+  };
+  add(join());
+  int highest = 0;
+  for (const Part& p : parts) highest = std::max(highest, p.rank);
+  for (int rank = 0; rank < highest; ++rank) {  // the highest rank always stays
+    for (Part& p : parts) {
+      if (p.rank == rank && !p.shorter.empty()) p.text = p.shorter;
+    }
+    add(join());
+    for (Part& p : parts) {
+      if (p.rank == rank) p.text.clear();
+    }
+    add(join());
+  }
+  return variants;
+}
+
 std::string Count(std::int32_t n) {
   return n == ParSearching ? "\xE2\x80\xA6" : n < 0 ? "?" : std::to_string(n);
 }
 
+// The pieces joined in order.
+std::string Cat(std::initializer_list<std::string_view> pieces) {
+  std::string out;
+  for (std::string_view piece : pieces) out += piece;
+  return out;
+}
+
+// A part that is there only when `what` is: the gap before it, then it.
+std::string After(std::string_view gap, std::string_view what) {
+  return what.empty() ? std::string() : Cat({gap, what});
+}
+
+std::vector<Part> PlayParts() {
+  const bool pad = platform::GamepadInUse();
+  const bool buttons = platform::OnScreenButtons();
+  const std::string notice = After(Gap, CurrentNotice());
+  const auto key = [pad](Action action) -> std::string_view { return ActionKeyName(action, pad); };
+  if (EditorMode) {
+    const std::string_view play = ActionKeyName(Action::Play, false);
+    return {{Cat({ActionKeyName(Action::Save, false), " save", Dot,
+                  ActionKeyName(Action::Load, false), " load", Dot,
+                  ActionKeyName(Action::Check, false), " check", Dot, play, " back to play"}),
+             Cat({play, " play"}), 0},
+            {EditorCheckText.empty() ? notice : After(Gap, EditorCheckText), "", 1}};
+  }
+  if (!LevelProblem.empty()) {
+    return {
+        {LevelProblem, "", 2},
+        {key(Action::Restart).empty() ? "" : Cat({Gap, key(Action::Restart), " try again"}), "", 0},
+        {notice, "", 1}};
+  }
+  if (PlayState.solved && LastSolve.key == LevelInPlayKey) {
+    const std::string moves =
+        Cat({std::to_string(LastSolve.moves), LastSolve.moves == 1 ? " move" : " moves"});
+    const std::string best = Cat({" (best ", std::to_string(LastSolve.best), ")"});
+    const std::string_view worth = !LastSolve.counted
+                                       ? " (not counted: the board was changed in the editor)"
+                                   : LastSolve.newBest ? ": a new best!"
+                                                       : std::string_view(best);
+    const std::string_view shorter = !LastSolve.counted  ? ", not counted"
+                                     : LastSolve.newBest ? ", a new best"
+                                                         : std::string_view(best);
+    // What R does now: the next level after a solve that earned it, else this one again.
+    const std::string_view restart = buttons ? "Restart" : key(Action::Restart);
+    const bool next = CurrentLevel != LevelInPlay && CurrentLevel > 0;
+    return {
+        {Cat({"Solved in ", moves, worth}), Cat({"Solved: ", moves, shorter}), 2},
+        {After(Gap, restart.empty() ? "" : Cat({restart, next ? " next level" : " play again"})),
+         "", 3},
+        {notice, "", 1}};
+  }
+  const std::int32_t best = BestOf(LevelInPlayKey);
+  const std::int32_t par = ParOfLevelInPlay();
+  std::vector<Part> parts = {
+      {LevelInPlay > 0 ? Cat({"Level ", std::to_string(LevelInPlay)}) : "level.dat", "", 5},
+      {After(Dot, LevelInPlay > 0 ? LevelName(LevelInPlayKey) : ""), "", 2},
+      {Cat({"   Moves ", std::to_string(MoveCount)}), "", 6},
+      {Cat({"   Best ", best < 0 ? "-" : std::to_string(best)}), "", 3},
+      {Cat({"   Par ", Count(par)}), "", 4},
+  };
+  std::string hint = HintText();
+  if (Hint == HintKind::NoSolution && (pad || buttons)) {
+    hint = pad ? Cat({"No solution from here: ", ActionKeyName(Action::Undo, true), " to undo"})
+               : "No solution from here: Undo";
+  }
+  if (!hint.empty() || !notice.empty()) {
+    parts.push_back({hint.empty() ? notice : After(Gap, hint), "", 1});
+  } else if (!buttons) {  // the buttons under the board say what they do
+    std::string keys, shorter;
+    for (const auto& [action, what] :
+         {std::pair{Action::Undo, " undo"}, std::pair{Action::Restart, " restart"},
+          std::pair{Action::Hint, " hint"}}) {
+      if (key(action).empty()) continue;
+      keys += Cat({keys.empty() ? "" : Dot, key(action), what});
+      shorter += Cat({shorter.empty() ? "" : " ", key(action)});
+    }
+    parts.push_back({After(Gap, keys), After(Gap, shorter), 0});
+  }
+  return parts;
+}
+
+std::string ShownCaption;
+
 }  // namespace
 
-std::string StatusLine() {
-  const bool pad = platform::GamepadInUse();
+std::vector<std::string> StatusLines() {
   // The records say what went wrong with them; the player hears it once.
   BestOf(LevelInPlayKey);  // the records are read at their first use
   if (RecordsProblem.empty()) {
@@ -27,51 +153,35 @@ std::string StatusLine() {
   } else {
     Notify(NoticeTopic::Records, RecordsProblem);
   }
-  const std::string notice = CurrentNotice();
-  const auto withNotice = [&notice](const std::string& line) {
-    return notice.empty() ? line : line + "        " + notice;
-  };
-  if (EditorMode) {
-    const std::string keys = "S save \xC2\xB7 L load \xC2\xB7 V check \xC2\xB7 Enter back to play";
-    const std::string said = !EditorCheckText.empty() ? EditorCheckText : notice;
-    return said.empty() ? keys : keys + "        " + said;
-  }
-  if (!LevelProblem.empty()) {
-    return withNotice(LevelProblem + "        " + ActionKeyName(Action::Restart, pad) +
-                      " try again");
-  }
-  if (PlayState.solved && LastSolve.key == LevelInPlayKey) {
-    std::string solved = "Solved in " + std::to_string(LastSolve.moves) +
-                         (LastSolve.moves == 1 ? " move" : " moves");
-    if (!LastSolve.counted) {
-      solved += " (not counted: the board was changed in the editor)";
-    } else if (LastSolve.newBest) {
-      solved += ": a new best!";
-    } else {
-      solved += " (best " + std::to_string(LastSolve.best) + ")";
-    }
-    return withNotice(solved);
-  }
-  std::string line = LevelInPlay > 0 ? "Level " + std::to_string(LevelInPlay) : "level.dat";
-  const std::int32_t best = BestOf(LevelInPlayKey);
-  line += "   Moves " + std::to_string(MoveCount);
-  line += "   Best " + (best < 0 ? std::string("-") : std::to_string(best));
-  line += "   Par " + Count(ParOfLevelInPlay());
-  const bool buttons = platform::OnScreenButtons();
-  std::string hint = HintText();
-  if (Hint == HintKind::NoSolution && (pad || buttons)) {
-    hint = pad ? std::string("No solution from here: ") + ActionKeyName(Action::Undo, true) +
-                     " to undo"
-               : "No solution from here: Undo";
-  }
-  if (!hint.empty()) return line + "        " + hint;
-  if (!notice.empty()) return line + "        " + notice;
-  if (buttons) return line;  // the buttons under the board say what they do
-  return line + "        " + ActionKeyName(Action::Undo, pad) + " undo \xC2\xB7 " +
-         ActionKeyName(Action::Restart, pad) + " restart \xC2\xB7 " +
-         ActionKeyName(Action::Hint, pad) + " hint";
+  return Variants(PlayParts());
 }
 
-void UpdateStatusLine() {
-  platform::SetStatusText(StatusLine());
+std::string StatusLine() {
+  const std::vector<std::string> lines = StatusLines();
+  return lines.empty() ? std::string() : lines.front();
+}
+
+// Plain ASCII: SDL hands an X11 window manager a title beyond ASCII only in a UTF-8 locale (in
+// the C locale the old title stays), and tools that find windows by title stumble on it too.
+std::string WindowCaption() {
+  const std::string level = LevelTitle(LevelInPlay, LevelInPlayKey, ": ");
+  return std::string("Yelko - ") + (EditorMode ? "level editor" : level);
+}
+
+bool UpdateStatusLine() {
+  std::vector<std::string> lines = StatusLines();
+  const std::string full = lines.empty() ? std::string() : lines.front();
+  if (!lines.empty()) lines.erase(lines.begin());
+  bool changed = full != platform::StatusText() || lines != platform::StatusShorterTexts();
+  platform::SetStatusText(full, std::move(lines));
+  if (std::string caption = WindowCaption(); caption != ShownCaption) {
+    ShownCaption = caption;
+    platform::SetWindowCaption(caption);
+    changed = true;
+  }
+  return changed;
+}
+
+void ResetStatusState() {
+  ShownCaption.clear();
 }

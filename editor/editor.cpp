@@ -259,7 +259,11 @@ void EditorFrame() {
   if (input.Held(Action::Check) && !EditorCheckKeyHeld) CheckEditedLevel();
   EditorCheckKeyHeld = input.Held(Action::Check);
   KeepChecking();
-  if (platform::AsyncKeyDown(platform::VK_RETURN)) {
+  // Enter is asked of the window system on its own, however short the tap; other keys the player
+  // gave "play" come with the frame's keys.
+  const bool enter =
+      ActionHasCode(Action::Play, DIK_RETURN) || ActionHasCode(Action::Play, DIK_NUMPADENTER);
+  if ((enter && platform::AsyncKeyDown(platform::VK_RETURN)) || input.Held(Action::Play)) {
     EditorMode = 0;
     // Deliberate: the first frame of play still decides on the board as painted; it takes the
     // record's terrain again at its end, so terrain painted but not saved is dropped.

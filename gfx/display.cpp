@@ -8,6 +8,7 @@ platform::Surface* BackBuffer;
 bool DisplayRunning;
 std::vector<platform::Surface*> DisplaySurfaces;
 platform::Window MainWindow;
+bool LastFrameChanged;
 
 std::uint32_t DisplayInit(std::int32_t width, std::int32_t height, std::int32_t bitsPerPixel) {
   if (DisplayRunning) return 1;  // started once per run; a second call changes nothing
@@ -41,6 +42,7 @@ void PresentFrame(platform::Window) {
   // The wait paces the game even when there is nothing to show.
   WaitForVerticalBlank();
   if (!DisplayRunning || PrimarySurface == nullptr || BackBuffer == nullptr) return;
+  LastFrameChanged = PrimarySurface->pixels != BackBuffer->pixels;
   if (!platform::Blit(*PrimarySurface, platform::Rect{0, 0, BoardPixels, BoardPixels}, *BackBuffer,
                       nullptr, false)) {
     return;
@@ -71,5 +73,6 @@ void ReleaseDisplaySurface(platform::Surface* surface) {
 
 void ResetDisplayState() {
   DisplayShutdown();
+  LastFrameChanged = false;
   MainWindow = 0;
 }

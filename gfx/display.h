@@ -25,6 +25,8 @@ std::uint32_t DisplayShutdown();
 std::uint32_t WaitForVerticalBlank();
 // Waits for the display tick and shows the whole BackBuffer in the window.
 void PresentFrame(platform::Window window);
+// Whether the last frame presented differed from the one before it.
+extern bool LastFrameChanged;
 
 // The game window, which the frames are shown in and which owns the game's boxes.
 extern platform::Window MainWindow;

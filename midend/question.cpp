@@ -18,6 +18,7 @@ Search& TheSearch() {
 QuestionKind Kind = QuestionKind::None;
 bool Answered;
 bool JustAsked;
+bool Awaited;
 std::thread Worker;
 std::atomic<bool> WorkerDone;
 
@@ -52,6 +53,7 @@ QuestionKind Asking() {
 bool WorkOnQuestion() {
   if (Kind == QuestionKind::None) return false;
   if (Answered) return true;
+  Awaited = true;
   if (Worker.joinable()) {
     // A moment's wait in the frame that asked, so that a quick answer comes in it, as it always
     // did.
@@ -66,6 +68,12 @@ bool WorkOnQuestion() {
   }
   Answered = true;
   return true;
+}
+
+bool QuestionAwaited() {
+  const bool awaited = Awaited && Kind != QuestionKind::None && !Answered;
+  Awaited = false;
+  return awaited;
 }
 
 bool TakeAnswer(QuestionKind kind, SearchResult* answer) {
@@ -85,4 +93,5 @@ void CancelQuestion(QuestionKind kind) {
 
 void ResetQuestionState() {
   CancelQuestion();
+  Awaited = false;
 }

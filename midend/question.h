@@ -21,6 +21,10 @@ QuestionKind Asking();
 // once (and the question is over).
 bool WorkOnQuestion();
 bool TakeAnswer(QuestionKind kind, SearchResult* answer);
+// Whether a frame since the last call gave a question its share and found no answer yet: the
+// game must not sleep then, or the answer would wait for the player's next key. A question
+// nobody asks after (a par search while the editor is open) does not keep it awake.
+bool QuestionAwaited();
 // Drops a question of that kind (any kind: None), answered or not.
 void CancelQuestion(QuestionKind kind = QuestionKind::None);
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/platform.h"
@@ -40,6 +41,11 @@ class Backend {
   virtual bool UpdateUserValue(const char* name, std::size_t limit, const ValueMerge& merge,
                                std::string* why);
 
+  // By default the file in UserConfigDirectory(); the registry on Windows.
+  virtual ReadOutcome ReadUserSetting(const char* name, std::size_t limit,
+                                      std::vector<std::uint8_t>* out);
+  virtual std::string UserSettingPlace(const char* name);
+
   // Keyboard and mouse devices.
   virtual bool KeyboardOpen() = 0;
   virtual bool KeyboardRead(std::uint8_t state[256]) = 0;
@@ -62,6 +68,10 @@ class Backend {
   virtual void DisplayClose() = 0;
   virtual void WaitVerticalBlank() = 0;
   virtual bool Present(const Surface& frame) = 0;
+  virtual void SetWindowCaption(const std::string&) {}
+  virtual void ToggleFullScreen() {}
+  virtual void SetWholePixels(bool) {}
+  virtual void WaitForInput(std::uint32_t) {}
 
   // Audio.
   virtual bool AudioOpen() = 0;

@@ -377,6 +377,18 @@ ReadOutcome Backend::ReadUserValue(const char* name, std::size_t limit,
   return ReadWholeFile((dir + "/" + name).c_str(), limit, out);
 }
 
+ReadOutcome Backend::ReadUserSetting(const char* name, std::size_t limit,
+                                     std::vector<std::uint8_t>* out) {
+  const std::string dir = UserConfigDirectory();
+  if (dir.empty()) return {ReadStatus::Absent, "there is no settings folder"};
+  return ReadWholeFile((dir + "/" + name).c_str(), limit, out);
+}
+
+std::string Backend::UserSettingPlace(const char* name) {
+  const std::string dir = UserConfigDirectory();
+  return dir.empty() ? dir : dir + "/" + name;
+}
+
 bool Backend::WriteUserValue(const char* name, const std::uint8_t* data, std::size_t size,
                              std::string* why) {
   const std::string dir = UserDataDirectory();

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "platform/keys.h"
+
 namespace platform {
 
 struct KeyLatch {
@@ -18,12 +20,13 @@ struct KeyLatch {
   std::uint8_t recent[256] = {};   // ... since the one before
 };
 
-// A press, or the system's repeat of a held key. A repeat counts only for a key the latch
-// holds: after a box or a menu (KeyLatchAfterModal) a key still down from before counts only
-// once pressed again, so that the Escape that closed a box does not also end the game, nor the
-// Enter that answered it leave the editor.
+// A press. The system's repeats of a held key change nothing: a key held reads as held, and a
+// repeat is no new press (it must not walk a step of its own). After a box or a menu
+// (KeyLatchAfterModal) a key still down from before counts only once pressed again, so that the
+// Escape that closed a box does not also end the game, nor the Enter that answered it leave the
+// editor.
 inline void KeyLatchDown(KeyLatch& latch, std::uint8_t code, bool repeat = false) {
-  if (code == 0 || (repeat && latch.held[code] == 0)) return;
+  if (code == 0 || repeat) return;
   latch.held[code] = 0x80;
   latch.pressed[code] = 0x80;
   latch.tapped[code] = 0x80;
@@ -33,10 +36,13 @@ inline void KeyLatchUp(KeyLatch& latch, std::uint8_t code) {
   latch.held[code] = 0;
 }
 
-// Every key down now or pressed since the last snapshot; then forgets the presses.
+// Every key down now or pressed since the last snapshot (KeyHeld), with KeyPressed for a press
+// since then and KeyLetGo for one already released; then forgets the presses.
 inline void KeyLatchSnapshot(KeyLatch& latch, std::uint8_t state[256]) {
   for (int i = 0; i < 256; ++i) {
-    state[i] = std::uint8_t(latch.held[i] | latch.pressed[i]);
+    const bool pressed = latch.pressed[i] != 0;
+    state[i] = std::uint8_t((latch.held[i] | latch.pressed[i]) != 0 ? KeyHeld : 0) |
+               (pressed ? KeyPressed : 0) | (pressed && latch.held[i] == 0 ? KeyLetGo : 0);
     latch.pressed[i] = 0;
     latch.recent[i] = latch.tapped[i];
     latch.tapped[i] = 0;

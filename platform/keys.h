@@ -20,6 +20,10 @@ inline constexpr int DIK_H = 0x23;
 inline constexpr int DIK_L = 0x26;
 inline constexpr int DIK_Z = 0x2C;
 inline constexpr int DIK_V = 0x2F;
+inline constexpr int DIK_M = 0x32;
+inline constexpr int DIK_F1 = 0x3B;
+inline constexpr int DIK_F10 = 0x44;
+inline constexpr int DIK_F11 = 0x57;
 inline constexpr int DIK_NUMPADENTER = 0x9C;
 inline constexpr int DIK_UP = 0xC8;
 inline constexpr int DIK_LEFT = 0xCB;
@@ -43,3 +47,9 @@ inline constexpr int PAD_RIGHT = 0xFE;
 inline constexpr bool IsPadCode(int code) {
   return code >= 0xF0;
 }
+
+// The bits of one key's byte in a keyboard snapshot. Readers that only ask whether a key is held
+// test for any non-zero byte.
+inline constexpr std::uint8_t KeyHeld = 0x80;     // down now, or pressed since the last snapshot
+inline constexpr std::uint8_t KeyPressed = 0x01;  // went down since the last snapshot
+inline constexpr std::uint8_t KeyLetGo = 0x02;    // ... and is up again already (a quick tap)

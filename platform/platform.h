@@ -66,13 +66,24 @@ struct MenuEntry {
   std::uint16_t id;
   std::uint8_t depth;
   bool enabled;
-  bool checked = false;  // drawn with a check mark (the level in play)
+  bool checked = false;            // drawn with a check mark (the level in play)
+  const char* shortcut = nullptr;  // the key that does the same, shown beside the text
 };
 
-// A modal dialog's content: a caption and lines of static text, with one OK button (command 1).
+// A button of a dialog, and the command it sends the dialog's procedure.
+struct DialogButton {
+  std::string text;
+  std::uint16_t id = 0;
+};
+
+// A modal dialog's content: a caption and lines of static text, with its buttons; without any,
+// one OK button (command 1). The first button is the default (Enter); Escape and the close box
+// send command 2.
 struct DialogTemplate {
   const char* caption;
   std::vector<std::string> lines;
+  std::vector<DialogButton> buttons = {};
+  bool low = false;  // shown in the board's lower half where it fits (leaving its top to see)
 };
 
 bool RegisterWindowClass(const char* className, WindowProcFn proc);
@@ -97,10 +108,14 @@ bool EnableMenuItem(Window window, std::uint16_t id, bool enabled);
 bool IsMenuItemEnabled(Window window, std::uint16_t id);
 bool CheckMenuItem(Window window, std::uint16_t id, bool checked);
 bool IsMenuItemChecked(Window window, std::uint16_t id);
+// The window's menu lines as they stand (empty for no window).
+const std::vector<MenuEntry>& GetMenu(Window window);
 // The one line of text under the board (moves, par, what the keys do). The backend shows it
-// outside the 560 x 560 frame, so the board's picture is never touched by it.
-void SetStatusText(const std::string& text);
+// outside the 560 x 560 frame, so the board's picture is never touched by it: the text, or where
+// it does not fit the window's width, the first of the shorter forms that does.
+void SetStatusText(const std::string& text, std::vector<std::string> shorter = {});
 const std::string& StatusText();
+const std::vector<std::string>& StatusShorterTexts();
 // A modal box with the text and an OK button; returns when dismissed. Owner 0: no owner.
 void MessageBox(Window owner, const char* text, const char* caption);
 // Runs a modal dialog: the procedure gets WM_INITDIALOG, then a WM_COMMAND for each button
@@ -133,6 +148,13 @@ using ValueMerge = std::function<bool(std::vector<std::uint8_t>* bytes)>;
 // be read is left alone: false, with *why saying so.
 bool UpdateUserValue(const char* name, std::size_t limit, const ValueMerge& merge,
                      std::string* why = nullptr);
+
+// Settings a player may edit by hand (the keys file): on Linux the file of that name in
+// UserConfigDirectory(), on Windows a value of that name under HKEY_CURRENT_USER\Software\Yelko
+// (REG_SZ, or REG_MULTI_SZ with one line a string). Read as ReadUserValue reads.
+ReadOutcome ReadUserSetting(const char* name, std::size_t limit, std::vector<std::uint8_t>* out);
+// Where that setting is kept, in words a player can follow ("" when nowhere).
+std::string UserSettingPlace(const char* name);
 
 // ---------------------------------------------------------------------------------------------
 // Keyboard and mouse devices
@@ -175,6 +197,20 @@ void WaitVerticalBlank();
 // Shows the 560 x 560 frame in the window's board area, scaled to fit the window (a click is
 // mapped back to board pixels before it reaches the game).
 bool Present(const Surface& frame);
+
+// The caption the window shows; the window keeps being found (FindWindow) by the title it was
+// made with.
+void SetWindowCaption(const std::string& caption);
+// Full screen on or off (the desktop's mode is never changed).
+void ToggleFullScreen();
+// Whether the board is drawn only at whole multiples of its size (false: it fills the window,
+// pixels kept sharp).
+void SetWholePixels(bool on);
+// The game has nothing to do: waits until the player does something (a key, a click, the
+// window's focus or size changing) or timeoutMs pass. The next frame then starts at once and
+// the frame clock runs on from there. Returns at once where frames are counted, not timed (the
+// replay runner).
+void WaitForInput(std::uint32_t timeoutMs);
 
 // ---------------------------------------------------------------------------------------------
 // Audio

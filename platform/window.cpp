@@ -28,6 +28,7 @@ struct WindowSystem {
   Window nextDialog = 0x1000;
   std::vector<Window> endedDialogs;
   std::string status;
+  std::vector<std::string> shorterStatus;
 };
 
 WindowSystem& State() {
@@ -174,15 +175,25 @@ bool IsMenuItemChecked(Window window, std::uint16_t id) {
   return MenuFlag(window, id, &MenuEntry::checked);
 }
 
-void SetStatusText(const std::string& text) {
+void SetStatusText(const std::string& text, std::vector<std::string> shorter) {
   WindowSystem& s = State();
-  if (s.status == text) return;
+  if (s.status == text && s.shorterStatus == shorter) return;
   s.status = text;
+  s.shorterStatus = std::move(shorter);
   B().StatusChanged();
 }
 
 const std::string& StatusText() {
   return State().status;
+}
+
+const std::vector<std::string>& StatusShorterTexts() {
+  return State().shorterStatus;
+}
+
+const std::vector<MenuEntry>& GetMenu(Window window) {
+  static const std::vector<MenuEntry> none;
+  return window != 0 && window == State().gameWindow ? State().menu : none;
 }
 
 const std::vector<MenuEntry>& GameWindowMenu() {
@@ -242,6 +253,12 @@ bool UpdateUserValue(const char* name, std::size_t limit, const ValueMerge& merg
   return ok;
 }
 
+ReadOutcome ReadUserSetting(const char* name, std::size_t limit, std::vector<std::uint8_t>* out) {
+  if (name == nullptr || out == nullptr) return {ReadStatus::Absent, "it has no name"};
+  out->clear();
+  return B().ReadUserSetting(name, limit, out);
+}
+
 bool KeyboardOpen() {
   return B().KeyboardOpen();
 }
@@ -285,6 +302,22 @@ void WaitVerticalBlank() {
 }
 bool Present(const Surface& frame) {
   return B().Present(frame);
+}
+
+void SetWindowCaption(const std::string& caption) {
+  B().SetWindowCaption(caption);
+}
+void ToggleFullScreen() {
+  B().ToggleFullScreen();
+}
+void SetWholePixels(bool on) {
+  B().SetWholePixels(on);
+}
+void WaitForInput(std::uint32_t timeoutMs) {
+  if (State().queue.empty()) B().WaitForInput(timeoutMs);
+}
+std::string UserSettingPlace(const char* name) {
+  return B().UserSettingPlace(name);
 }
 
 bool AudioOpen() {

@@ -8,6 +8,7 @@
 #include "platform/riff.h"
 
 SoundSlot SoundTable[SoundSlotCount];
+bool SoundMuted;
 std::int32_t SoundFirstCall = 1;
 bool SoundDeviceOpen;
 
@@ -115,7 +116,7 @@ std::int32_t LoadWav(const char* fileName, std::uint32_t) {
 
 std::int32_t PlaySound(std::int32_t id, std::uint32_t, std::int32_t, std::int32_t, std::int32_t) {
   SoundSlot* slot = SlotWithBuffer(id);
-  if (slot == nullptr) return 1;
+  if (slot == nullptr || SoundMuted) return 1;
   return platform::PlaySoundBuffer(slot->buffer) ? 1 : 0;
 }
 
@@ -150,7 +151,13 @@ std::int32_t SoundShutdown() {
   return 1;
 }
 
+void SetSoundMuted(bool muted) {
+  SoundMuted = muted;
+  if (muted) StopAllSounds();
+}
+
 void ResetSoundState() {
+  SoundMuted = false;
   for (SoundSlot& slot : SoundTable) {
     if (slot.buffer != nullptr) platform::ReleaseSoundBuffer(slot.buffer);
   }

@@ -23,6 +23,10 @@ extern std::int32_t SoundFirstCall;
 // True while the audio device opened by SoundInit is open.
 extern bool SoundDeviceOpen;
 
+// The player turned the sound off: nothing plays until it is turned on again.
+extern bool SoundMuted;
+void SetSoundMuted(bool muted);
+
 std::int32_t SoundInit();
 // Loads a PCM WAV file (1 or 2 channels of 8 or 16 bits) into the lowest free slot and returns
 // its id 0..63, or -1. A slot is handed out once its file has been read, even if the device

@@ -4,6 +4,8 @@
 #include <tuple>
 
 #include "app/assets.h"
+#include "app/finale.h"
+#include "app/program_state.h"
 #include "app/progress.h"
 #include "app/replay.h"
 #include "app/shell.h"
@@ -98,7 +100,7 @@ TEST_F(Shell, ABurstOfMessagesIsHandledOnePerLoopTurn) {
 TEST_F(Shell, EscapeExitAndTheCloseBoxAllEndWithZeroAfterShutdown) {
   ScriptEvent close;
   close.kind = Kind::Close;
-  ScriptEvent escape = FramesOf(5);
+  ScriptEvent escape = FramesOf(1);  // a tap of one frame is enough
   escape.escape = true;
   for (const ScriptEvent& way : {escape, MenuCommand(CmdExit), close}) {
     TearDown();
@@ -127,6 +129,39 @@ TEST_F(Shell, AStartLevelNeitherReadsNorWritesTheSavedProgress) {
   EXPECT_EQ(PlayState.solved, 1);
   EXPECT_EQ(CurrentLevel, 3);
   EXPECT_EQ(testing_support::ReadBytes("data/yelko/Level"), std::vector<std::uint8_t>{4});
+}
+
+// After a solve File > Next level starts the next level, and is offered again after the next.
+TEST_F(Shell, NextLevelFollowsASolve) {
+  Run({FramesOf(1), FramesOf(10, {DIK_UP}), FramesOf(30, {DIK_RIGHT}), FramesOf(2),
+       MenuCommand(CmdNextLevel), FramesOf(1), FramesOf(20, {DIK_UP}), FramesOf(30, {DIK_RIGHT}),
+       FramesOf(2)});
+  EXPECT_EQ(std::tuple(LevelInPlay, PlayState.solved, CurrentLevel), std::tuple(2, 1, 3));
+  EXPECT_TRUE(platform::IsMenuItemEnabled(MainWindow, CmdNextLevel));
+}
+
+// Solving the last level from its start opens the closing screen once, more than four seconds
+// on: every level's best, and the menu's offers (when it has them) as buttons beside Close.
+TEST_F(Shell, TheLastLevelEndsWithTheClosingScreen) {
+  StoreProgress(5);
+  Run({FramesOf(1), FramesOf(20, {DIK_UP}), FramesOf(30, {DIK_RIGHT}), FramesOf(230)});
+  ASSERT_EQ(PlayState.solved, 1);
+  EXPECT_EQ(headless::DialogCount(), 0);
+  TearDown();
+  SetUp();
+  StoreProgress(5);
+  Run({FramesOf(1), FramesOf(20, {DIK_UP}), FramesOf(30, {DIK_RIGHT}), FramesOf(300)});
+  EXPECT_EQ(headless::DialogCount(), 1);
+  const platform::DialogTemplate box = FinaleBox();
+  EXPECT_EQ(box.lines[6], "Level 5: 5 moves");
+  EXPECT_EQ(box.buttons.size(), 1u);
+
+  ResetProgramState();
+  platform::RegisterWindowClass("WINXCLASS", WindowProc);
+  platform::CreateGameWindow("WINXCLASS", "Yelko",
+                             {{"&File", 0, 0, true}, {"New puzzle", 40, 1, true}});
+  EXPECT_EQ(FinaleBox().buttons.front().text, "New puzzle");
+  EXPECT_EQ(FinaleBox().buttons.front().id, 40);
 }
 
 TEST_F(Shell, MouseButtonsSetTheirLatchWithSignedClientCoordinates) {

@@ -6,11 +6,14 @@
 
 #include "app/progress.h"
 #include "app/scene.h"
+#include "app/settings.h"
 #include "app/shell.h"
+#include "app/status.h"
 #include "editor/editor.h"
 #include "fuzz/targets.h"
 #include "gfx/display.h"
 #include "gfx/sprites.h"
+#include "input/actions.h"
 #include "input/input.h"
 #include "midend/game.h"
 #include "platform/headless/headless.h"
@@ -53,9 +56,10 @@ class PlayFrames : public testing_support::FreshProgram {
   static std::pair<int, int> At(int column, int row) { return {column * 40, row * 40}; }
 };
 
-// Ten frames of four pixels a move, the next following at once; keys are read only on cell
-// boundaries, and of several arrows held the later in left, up, right, down wins.
-TEST_F(PlayFrames, AMoveTakesTenFramesAndKeysAreReadOnlyOnBoundaries) {
+// Ten frames of four pixels a move, the next following at once while the arrow is down. A move
+// is decided on cell boundaries only, but no press is lost: a tap between two is taken at the
+// next (the last of several), and a key let go before a boundary never walks another cell.
+TEST_F(PlayFrames, AMoveTakesTenFramesAndEveryTapWalksExactlyOneCell) {
   Boot({Harbour, {1, 5}, {{13, 13}}, {}});
   Frames(1, {DIK_RIGHT});
   EXPECT_EQ(Player(), std::make_pair(44, 200));
@@ -63,15 +67,27 @@ TEST_F(PlayFrames, AMoveTakesTenFramesAndKeysAreReadOnlyOnBoundaries) {
   EXPECT_EQ(Player(), At(2, 5));
   Frames(1, {DIK_RIGHT});
   EXPECT_EQ(Player(), std::make_pair(84, 200));
-  Frames(8, {DIK_UP});  // pressed and released between boundaries: never seen
+  Frames(2);
+  headless::TapKey(DIK_UP);  // shorter than a frame, in the middle of a move
+  Frames(7);
+  EXPECT_EQ(Player(), At(3, 5));
+  Frames(15);
+  EXPECT_EQ(Player(), At(3, 4));
+  // Held for a whole move (160 ms is 9.6 frames) and let go: one cell. A frame longer, the key
+  // is down at the boundary and walks on.
+  Frames(10, {DIK_DOWN});
+  Frames(10);
+  EXPECT_EQ(Player(), At(3, 5));
+  Frames(11, {DIK_RIGHT});
+  Frames(15);
+  EXPECT_EQ(Player(), At(5, 5));
+  Frames(1, {DIK_LEFT});
+  headless::TapKey(DIK_UP);
   Frames(1);
-  EXPECT_EQ(Player(), At(3, 5));
-  Frames(5);
-  EXPECT_EQ(Player(), At(3, 5));
-  Frames(10, {DIK_LEFT, DIK_RIGHT});
-  EXPECT_EQ(Player(), At(4, 5));
-  Frames(10, {DIK_UP, DIK_DOWN});
+  headless::TapKey(DIK_DOWN);
+  Frames(18);
   EXPECT_EQ(Player(), At(4, 6));
+  // Of several arrows held, the later in left, up, right, down wins.
   Frames(10, {DIK_LEFT, DIK_UP, DIK_RIGHT});
   EXPECT_EQ(Player(), At(5, 6));
 }
@@ -184,14 +200,54 @@ TEST_F(PlayFrames, RIsSeenEvenBetweenBoundariesAndDEntersTheEditor) {
   Frames(10, {DIK_RIGHT});
   ASSERT_EQ(BallsLeft(PlayState), 1);
   Frames(5, {DIK_RIGHT});
-  // Pressed while the Player is between cells: the level starts over at once.
+  // Pressed while the Player is between cells: the level starts over at once, and the move he
+  // was making does not go on from the start.
   Frames(1, {DIK_R});
   EXPECT_EQ(BallsLeft(PlayState), 2);
-  EXPECT_EQ(PlayState.playerY, 200);
-  EXPECT_LT(PlayState.playerX, 80);
+  Frames(10);
+  EXPECT_EQ(Player(), At(1, 5));
   Frames(1, {DIK_D});
   EXPECT_EQ(EditorMode, 1);
   EXPECT_EQ(EditorClearPending, 1);
+}
+
+// The player's keys file: a key given an action does it, and nothing else; the key it replaces
+// no longer does anything. A bad line is said once and left out, and a file that is all
+// garbage changes nothing at all.
+TEST_F(PlayFrames, TheKeysFileRemapsActionsAndABrokenOneChangesNothing) {
+  const auto load = [](const std::string& text) {
+#ifndef _WIN32
+    ::setenv("XDG_CONFIG_HOME", (std::filesystem::current_path() / "config").c_str(), 1);
+#endif
+    const std::string dir = platform::UserConfigDirectory();
+    platform::MakeDirectories(dir);
+    testing_support::WriteBytes(dir + "/keys", {text.begin(), text.end()});
+    LoadPlayerSettings();
+  };
+  load("# mine\r\nright = D, Keypad6\r\nup = Sideways\r\n");
+  Boot({Harbour, {1, 5}, {{13, 13}}, {}});
+  Frames(10, {DIK_RIGHT});
+  EXPECT_EQ(Player(), At(1, 5));
+  Frames(10, {DIK_D});
+  EXPECT_EQ(Player(), At(2, 5));
+  EXPECT_EQ(EditorMode, 0);  // D was the editor's: now it only walks
+  Frames(10, {DIK_UP});      // the bad line left "up" as it was
+  EXPECT_EQ(Player(), At(2, 4));
+  EXPECT_NE(StatusLine().find("The keys file, line 3: there is no key called "
+                              "'Sideways': left out"),
+            std::string::npos);
+
+  ResetActionState();
+  std::vector<std::string> before;
+  for (unsigned a = 0; a < unsigned(Action::Count); ++a)
+    before.push_back(ActionKeyNames(Action(a)));
+  load(
+      std::string("\x7F"
+                  "ELF\x02\x01\0\0=\xff\xfe,,\n==\nleft\n",
+                  19));
+  for (unsigned a = 0; a < unsigned(Action::Count); ++a) {
+    EXPECT_EQ(ActionKeyNames(Action(a)), before[a]) << ActionName(Action(a));
+  }
 }
 
 TEST_F(PlayFrames, WithoutAKeyboardEveryBoundaryFrameSaysSo) {

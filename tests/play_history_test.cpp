@@ -8,6 +8,7 @@
 #include "app/program_state.h"
 #include "app/progress.h"
 #include "app/replay.h"
+#include "app/rest.h"
 #include "app/shell.h"
 #include "app/status.h"
 #include "board/level_record.h"
@@ -121,8 +122,8 @@ TEST_F(History, UndoGivesBackExactlyThePositionBeforeEachStep) {
   EXPECT_EQ(State(3, solved + Press("Z")), State(3, solved));
 }
 
-// A hint that takes longer than a frame to find: the frames go on meanwhile, the status line
-// says so, and a move made meanwhile drops the question.
+// A hint that takes longer than a frame to find: the frames go on meanwhile (the game does not
+// sleep on it), the status line says so, and a move made meanwhile drops the question.
 TEST_F(History, AHintIsSearchedBesideTheFramesAndAMoveDropsIt) {
   Boot(5);
   const int frames = headless::FramesPresented();
@@ -131,6 +132,7 @@ TEST_F(History, AHintIsSearchedBesideTheFramesAndAMoveDropsIt) {
   EXPECT_EQ(headless::FramesPresented(), frames + 3);
   EXPECT_EQ(Hint, HintKind::Thinking);
   EXPECT_NE(platform::StatusText().find("Thinking\xE2\x80\xA6"), std::string::npos);
+  EXPECT_EQ(RestAfterFrame(), 0u);
   Frames(1, {DIK_DOWN});
   EXPECT_EQ(std::pair(Hint, Asking()), std::pair(HintKind::None, QuestionKind::None));
 }
@@ -151,8 +153,10 @@ TEST_F(History, FollowingTheHintSolvesEveryLevelInPar) {
     Frames(1);
     EXPECT_EQ(PlayState.solved, 1);
     EXPECT_EQ(MoveCount, pars[level - 1]);
-    EXPECT_EQ(platform::StatusText(),
-              "Solved in " + std::to_string(pars[level - 1]) + " moves: a new best!");
+    // What to press next: the next level, or after the last one the same again.
+    EXPECT_EQ(platform::StatusText(), "Solved in " + std::to_string(pars[level - 1]) +
+                                          " moves: a new best!        R " +
+                                          (level < 5 ? "next level" : "play again"));
   }
   // Two islands and no platform: no solution, and the status line says what to do.
   ResetProgramState();
@@ -162,6 +166,20 @@ TEST_F(History, FollowingTheHintSolvesEveryLevelInPar) {
   Frames(1);
   EXPECT_EQ(Hint, HintKind::NoSolution);
   EXPECT_NE(platform::StatusText().find("No solution from here: Z to undo"), std::string::npos);
+}
+
+// The level's name, from the build's par.txt, heads the status line and the caption; a narrow
+// window gets the line without what the keys do first, and always one with the moves.
+TEST_F(History, TheStatusLineNamesTheLevelAndShortensTheKeysFirst) {
+  Boot(1);
+  Frames(1);
+  const std::vector<std::string> lines = StatusLines();
+  const std::string head = "Level 1 \xC2\xB7 First crossing   Moves 0   Best -   Par 8";
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines[0], head + "        Z undo \xC2\xB7 R restart \xC2\xB7 H hint");
+  EXPECT_EQ(lines[2], head);
+  EXPECT_EQ(lines.back(), "Moves 0");
+  EXPECT_EQ(WindowCaption(), "Yelko - Level 1: First crossing");
 }
 
 // Par comes from par.txt by the level's bytes, or from a search for one it does not name; the
@@ -176,8 +194,9 @@ TEST_F(History, ParAndBestBelongToTheLevelsBytesAndSurviveBadFiles) {
   std::filesystem::create_directories(data + "/Best");  // unreadable: a directory
   std::string json = Replay(-1, solve1);
   EXPECT_EQ(Field(json, "progress"), "\"progress\":2");
-  EXPECT_NE(json.find("\"status\":\"Solved in 8 moves: a new best!        Your records cannot be "
-                      "read (Best: it is a folder, not a file); new ones are not saved\""),
+  EXPECT_NE(json.find("\"status\":\"Solved in 8 moves: a new best!        R next level        "
+                      "Your records cannot be read (Best: it is a folder, not a file); new ones "
+                      "are not saved\""),
             std::string::npos);
 
   std::filesystem::remove(data + "/Best");
@@ -242,7 +261,8 @@ TEST_F(History, FailedSavesAreSaidAndOnlyEarnedSolvesCount) {
   play(moves.substr(moves.size() - 1));
   Frames(30);
   EXPECT_EQ(platform::StatusText(),
-            "Solved in 8 moves: a new best!        Could not save your records: the disk is full");
+            "Solved in 8 moves: a new best!        R next level        Could not save your "
+            "records: the disk is full");
   EXPECT_FALSE(std::filesystem::exists(data + "/Best"));
   EXPECT_EQ(testing_support::ReadBytes(data + "/Level"), std::vector<std::uint8_t>{2});
 
@@ -273,7 +293,7 @@ TEST_F(History, FailedSavesAreSaidAndOnlyEarnedSolvesCount) {
   Frames(1);
   play(SolveLevelFile("level2.dat").moves);
   Frames(2);
-  EXPECT_EQ(platform::StatusText(), "Solved in 24 moves: a new best!");
+  EXPECT_EQ(platform::StatusText(), "Solved in 24 moves: a new best!        R next level");
   ResetRecordsState();
   EXPECT_EQ(BestOf(LevelInPlayKey), 24);
   EXPECT_EQ(BestOf(LevelKey(testing_support::ReadBytes("level1.dat").data())), 8);

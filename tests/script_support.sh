@@ -89,10 +89,10 @@ start_xvfb() {  # start_xvfb WIDTHxHEIGHTxDEPTH [ARGS...]: a server of our own; 
   export DISPLAY=:$(head -1 "$work/display")
 }
 
-find_window() {  # find_window PID: waits up to 20 s for PID's window titled Yelko; sets $wid
+find_window() {  # find_window PID: waits up to 20 s for PID's window, titled Yelko...; sets $wid
   wid=
   for _ in $(seq 100); do
-    wid=$(xdotool search --onlyvisible --name '^Yelko$' 2>/dev/null | head -1 || true)
+    wid=$(xdotool search --onlyvisible --name '^Yelko( |$)' 2>/dev/null | head -1 || true)
     [ -n "$wid" ] && return
     kill -0 "$1" 2>/dev/null || fail "the game ended before opening its window"
     sleep 0.2

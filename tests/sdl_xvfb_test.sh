@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # The desktop game on a virtual X server, driven as a player would: it must refuse to start
-# without a display, then open at 2x on a large screen (ignoring a garbage settings file), show
-# level 1 between its menu bar and status line, move the Player one cell on a short tap, reset
-# the level from the File menu by mouse, open the About box from the keyboard and close it, and
-# end on Escape with exit code 0. Started again it comes back at the size and place it had;
-# resized it shows the board at 2x and maps editor clicks back to cells (and none from the menu
-# bar, the status line or the letterbox); F11 and Alt+Enter make it full screen and back; the
-# start-up sound reaches the audio device. What it shows is checked on screenshots.
+# without a display, then open filling most of a large screen (ignoring a garbage settings
+# file), show level 1 between its menu bar and status line, move the Player one cell on a short
+# tap and one cell for each of four quick taps, reset the level from the File menu by mouse,
+# open the About box from the keyboard and close it, rest while nothing happens, and end on a
+# short tap of Escape with exit code 0. Started again it comes back at the size and place it had;
+# resized it fills the window with a sharp board and maps editor clicks back to cells (and none
+# from the menu bar, the status line or the letterbox); with whole pixels only it shows the
+# board at exactly 2x; F11 and Alt+Enter make it full screen and back; the start-up sound
+# reaches the audio device. What it shows is checked on screenshots.
 #
 # Usage: sdl_xvfb_test.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
@@ -77,12 +79,24 @@ shot_2x() {  # shot_2x NAME REF: shoots NAME until its board_1x equals REF_1x (u
   done
 }
 
-# --- The first start: the largest whole scale that fits 85 % of the screen, 2x here, whatever
-# the settings file held. Then down to 1x for the checks below.
+# --- The first start: the board fills about 85 % of the screen's height (exactly 2x here,
+# a few per cent short of it), whatever the settings file held, and the menu bar and status line
+# grow with it. Then down to 1x for the checks below.
 read -r _ _ width height < <(geometry)
 [ "$width" -eq 1120 ] || fail "the first window is $width pixels wide, not 1120 (2x)"
-bar=$(((height - 1120) / 2))  # the menu bar and the status line are of one height
-[ "$bar" -ge 16 ] && [ "$bar" -le 40 ] || fail "menu bar of $bar pixels (window height $height)"
+caption=$(xdotool getwindowname "$wid")
+[ "$caption" = "Yelko - Level 1: First crossing" ] || fail "the window's title is '$caption'"
+bar2=$(((height - 1120) / 2))  # the menu bar and the status line are of one height
+[ "$bar2" -ge 32 ] && [ "$bar2" -le 80 ] || fail "menu bar of $bar2 pixels at 2x (window $height high)"
+xdotool windowsize "$wid" 560 700
+for _ in $(seq 50); do  # the menu bar's height at 1x: the face colour down the window's right
+  shot small
+  bar=$(convert "$work/small.png" -crop 1x60+550+0 +repage -depth 8 txt:- |
+    awk '/#F0F0F0/ { n++ } !/#F0F0F0/ && NR > 1 { exit } END { print n + 0 }')
+  [ "$bar" -ge 16 ] && [ "$bar" -lt "$bar2" ] && break
+  sleep 0.2
+done
+[ "$bar" -ge 16 ] && [ "$bar" -le 40 ] || fail "menu bar of $bar pixels at 1x"
 xdotool windowsize "$wid" 560 $((560 + 2 * bar))
 
 # --- Level 1 between the menu bar and the status line, at 1x once drawn at the new size.
@@ -111,6 +125,15 @@ read -r c1 r1 < <(player_cell moved)
 [ "$(((c1 - c0) * (c1 - c0) + (r1 - r0) * (r1 - r0)))" = 1 ] ||
   fail "a tap of $key moved the Player from $start to $c1 $r1"
 
+# --- Four arrow taps faster than the Player walks (130 ms apart: a move takes 167) each walk a
+# cell, those made during a move at its end: up, right, right, down from the start.
+tap r 0.5
+xdotool key --delay 130 Up Right Right Down
+sleep 1
+shot taps
+[ "$(player_cell taps)" = "$((c0 + 2)) $r0" ] ||
+  fail "four taps walked the Player from $start to $(player_cell taps), not $((c0 + 2)) $r0"
+
 # --- File > Reset with the mouse puts him back.
 click 20 $((bar / 2)) 0.4
 shot menu
@@ -137,48 +160,77 @@ kill -0 "$game_pid" 2>/dev/null || fail "Escape closing the About box ended the 
 shot after_about
 [ "$(player_cell after_about)" = "$start" ] || fail "the board is not shown again after the About box"
 
-# --- Escape in play ends the game with exit code 0; started again, the window comes back at
-# the size and place it had.
+# --- Nothing happening, the game rests: its processor time over 10 s is reported, and only a
+# busy loop (more than a third of a core) fails.
+ticks() { awk '{ print $14 + $15 }' "/proc/$game_pid/stat"; }
+before=$(ticks)
+sleep 10
+idle=$(awk -v d=$(($(ticks) - before)) -v t="$(getconf CLK_TCK)" 'BEGIN { printf "%.1f", 100 * d / t / 10 }')
+echo "the idle game used $idle % of a core over 10 s"
+awk -v p="$idle" 'BEGIN { exit !(p < 33) }' || fail "the idle game used $idle % of a core"
+
+# --- A short tap of Escape in play ends the game with exit code 0; started again, the window
+# comes back at the size and place it had.
 read -r x1 y1 _ _ < <(geometry)
-escape_ends
+xdotool key Escape
+for _ in $(seq 100); do kill -0 "$game_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$game_pid" 2>/dev/null && fail "the game did not end on a short tap of Escape"
+wait "$game_pid" || fail "the game ended on Escape with exit code $?"
 cp "$work/audio.raw" "$work/audio1.raw"
 start_game
 read -r x y width height < <(geometry)
 [ "$x $y $width $height" = "$x1 $y1 560 $((560 + 2 * bar))" ] ||
   fail "the window came back at $x $y ${width}x$height, not $x1 $y1 560x$((560 + 2 * bar))"
 
-# --- At 1200 x 1300 the board is at 2x, centred between the menu bar and the status line: the
-# very 1x picture with each pixel doubled (Player, ball, everything), in a dark letterbox.
+# --- At 1200 x 1300 the board fills the width, sharp, between a menu bar and status line grown
+# to 2x: the 1x picture reduced from it differs little from the 1x one.
 xdotool windowsize "$wid" 1200 1300
-bx=40
-by=$((bar + (1300 - 2 * bar - 1120) / 2))
 convert "$work/start.png" -crop "560x560+0+$bar" +repage "$work/start_1x.png"
-shot_2x big start
-[ "$same" = 0 ] || fail "the 2x board differs from the 1x one in $same pixels"
-[ "$(pixel big $((bx - 1)) $((by + 500)))" = "srgb(32,32,32)" ] || fail "no dark letterbox"
+bx=0
+by=$((bar2 + (1300 - 2 * bar2 - 1200) / 2))
+for _ in $(seq 50); do
+  shot big
+  diff=$(convert "$work/big.png" -crop "1200x1200+$bx+$by" +repage -resize '560x560!' \
+    "$work/start_1x.png" -metric RMSE -compare -format '%[distortion]' info: 2>/dev/null || echo 1)
+  awk -v d="$diff" 'BEGIN { exit !(d < 0.06) }' && break
+  sleep 0.2
+done
+awk -v d="$diff" 'BEGIN { exit !(d < 0.06) }' || fail "the sharp 1200-pixel board is not level 1 ($diff)"
 
-# --- A click at 2x lands on the cell under it: the editor paints cell (12, 13), and S saves it.
-# A click in the letterbox, on the menu bar or on the status line paints nothing.
+# --- A click on the sharp board lands on the cell under it: the editor paints cell (12, 13),
+# and S saves it. A click in the letterbox, on the menu bar or on the status line paints nothing.
 hold d
 settle
-click $((bx + (12 * 40 + 20) * 2)) $((by + (13 * 40 + 20) * 2))
-click 20 $((by + 100)) 0
-click 600 $((bar / 2)) 0
-click 600 $((1300 - bar / 2))
+click $((bx + (12 * 40 + 20) * 1200 / 560)) $((by + (13 * 40 + 20) * 1200 / 560))
+click 600 $((by - 3)) 0
+click 600 $((bar2 / 2)) 0
+click 600 $((1300 - bar2 / 2))
 hold s
 settle
 # The editor starts from an empty board: the saved cells (column by column) hold one land cell,
 # the clicked one.
 land=$(od -An -v -tu1 -w1 -N 196 level.dat | awk '$1 == 1 { printf "%d ", NR - 1 }')
-[ "$land" = "$((12 * 14 + 13)) " ] || fail "the clicks at 2x made land of cells ${land:-none}"
+[ "$land" = "$((12 * 14 + 13)) " ] || fail "the clicks on the sharp board made land of cells ${land:-none}"
 hold Return
 settle
+tap r 0.5  # level 1 again, as its file has it
+
+# --- View > Whole pixels only: the board at exactly 2x, the very 1x picture with each pixel
+# doubled (Player, ball, everything), in a dark letterbox.
+tap alt+v 0.3
+tap Down 0.15
+tap Return 0.5
+bx=40
+by=$((bar2 + (1300 - 2 * bar2 - 1120) / 2))
+shot_2x whole start
+[ "$same" = 0 ] || fail "the 2x board differs from the 1x one in $same pixels"
+[ "$(pixel whole $((bx - 1)) $((by + 500)))" = "srgb(32,32,32)" ] || fail "no dark letterbox"
 
 # --- F11, and Alt+Enter: full screen with the board centred at 2x; again: the size it had.
 shot windowed
 board_1x windowed
 bx=400
-by=$((bar + (1440 - 2 * bar - 1120) / 2))
+by=$((bar2 + (1440 - 2 * bar2 - 1120) / 2))
 for key in F11 alt+Return; do
   tap "$key" 1
   read -r _ _ width height < <(geometry)
@@ -199,4 +251,4 @@ rows=$((bytes / 8820))
 peak=$(head -c $((rows * 8820)) "$work/audio1.raw" |
   convert -size "4410x$rows" -depth 16 -endian LSB gray:- -format '%[max]' info:)
 [ "${peak%.*}" -gt 0 ] || fail "the audio device played only silence"
-echo "all passed: 1x, 2x and full screen, menus, About box, editor clicks, restart, sound"
+echo "all passed: 1x, sharp, 2x and full screen, taps, menus, About box, rest, editor clicks, restart, sound"

@@ -219,8 +219,8 @@ await page.click('#menubar [data-id="21"]');
 await waitFrames(page, 10);
 await expectFrame(page, 'start1.bmp', 'level 1 chosen from the menu');
 if (!(await menuItem(page, 21, 'aria-checked'))) fail('Level 1 is not checked in the menu while played');
-await page.click('#menubar > .entry:nth-child(2) > .title');
-await page.click('#menubar > .entry:nth-child(2) .item');
+await page.click('#menubar > .entry:nth-child(3) > .title');  // Help, after File and View
+await page.click('#menubar [data-id="4"]');
 await page.waitForSelector('#shade:not([hidden])');
 const held = await frames(page);
 await sleep(300);

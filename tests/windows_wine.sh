@@ -65,6 +65,8 @@ done
 # files are found beside yelko.exe whatever the working directory. The first frames of levels
 # 1 and 2, from the Linux replay, are what its board must show.
 W reg delete 'HKCU\Software\Yelko' /f >/dev/null 2>&1
+# Whole pixels only: the board at 1x, to be compared with Linux's pixel for pixel.
+W reg add 'HKCU\Software\Yelko' /v WholePixels /t REG_BINARY /d 01 /f >/dev/null 2>&1
 cp -r "$win/game" "$work/game"
 rm -f "$work/game"/*.tmp
 for n in 1 2; do
@@ -161,9 +163,14 @@ convert "$work/editor.png" -crop "560x560+$bx+$by" +repage "$work/editor-board.p
   fail "the editor click did not change exactly the cell under the pointer"
 tap Return 0.5
 
-# The About box, from the resource, closed with Enter; Escape then ends the game, which
-# remembers its window's place.
+# Help > How to play, made in memory, and the About box, from the resource, each closed with
+# Enter; Escape then ends the game, which remembers its window's place.
 tap alt+h 0.3
+tap Return 0.8
+grep -q 'set_window_text L"How to play"' "$work/game.log" || fail "no How to play box"
+tap Return 0.5
+tap alt+h 0.3
+tap Down 0.15
 tap Return 0.8
 grep -q 'set_window_text L"Version 1.0"' "$work/game.log" || fail "no About box"
 tap Return 0.5
@@ -204,6 +211,8 @@ uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Yelko'
 W reg query "$uninstall_key" /v DisplayVersion >"$work/reg.txt" 2>&1
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$win/CMakeCache.txt")
 grep -q "REG_SZ[[:space:]]*$version" "$work/reg.txt" || fail "no entry in Apps & features for $version"
+# Whole pixels, so that the first window's board can be compared with Linux's to the pixel.
+W reg add 'HKCU\Software\Yelko' /v WholePixels /t REG_BINARY /d 01 /f >/dev/null 2>&1
 mkdir "$work/elsewhere"
 replay "$game/level1.dat" "$("$game/yelko-solve" --script "$game/level1.dat")" lin1
 cp "$work/replay-lin1/script.txt" "$work/elsewhere/"

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/key_latch.h"
+
 namespace headless {
 namespace {
 
@@ -25,6 +27,7 @@ struct State {
   bool endPosted = false;
 
   std::vector<std::uint8_t> heldKeys;
+  platform::KeyLatch latch;
   bool escape = false;
   bool enter = false;
 
@@ -146,7 +149,15 @@ class HeadlessBackend final : public platform::Backend {
       static const std::vector<std::uint8_t> none;
       keys = e != nullptr ? &e->keys : &none;
     }
-    for (std::uint8_t k : *keys) state[k] = 0x80;
+    // The keys held now go down and up through the latch, as a window's events would.
+    bool wanted[256] = {};
+    for (std::uint8_t k : *keys) wanted[k] = true;
+    platform::KeyLatch& latch = S().latch;
+    for (int k = 1; k < 256; ++k) {
+      if (wanted[k] && latch.held[k] == 0) platform::KeyLatchDown(latch, std::uint8_t(k));
+      if (!wanted[k] && latch.held[k] != 0) platform::KeyLatchUp(latch, std::uint8_t(k));
+    }
+    platform::KeyLatchSnapshot(latch, state);
     return true;
   }
   void KeyboardClose() override { S().keyboardOpen = false; }
@@ -236,6 +247,11 @@ bool ScriptFinished() {
 
 void HoldKeys(std::vector<std::uint8_t> scanCodes) {
   S().heldKeys = std::move(scanCodes);
+}
+
+void TapKey(std::uint8_t scanCode) {
+  platform::KeyLatchDown(S().latch, scanCode);
+  platform::KeyLatchUp(S().latch, scanCode);
 }
 
 void HoldVirtualKey(int virtualKey, bool down) {

@@ -40,7 +40,10 @@ void SetScript(std::vector<ScriptEvent> script);
 bool ScriptFinished();
 
 // Without a script: the keys held from now on (scan codes), and the two asynchronous keys.
+// Keys reach the game through the key latch the desktop backends use.
 void HoldKeys(std::vector<std::uint8_t> scanCodes);
+// A key pressed and let go before the next frame reads the keyboard.
+void TapKey(std::uint8_t scanCode);
 void HoldVirtualKey(int virtualKey, bool down);
 
 // The virtual clock in milliseconds.

@@ -33,8 +33,11 @@ constexpr const char* GameClass = "WINXCLASS";
 // A stick counts as a D-pad press past StickPress and lets go below StickRelease.
 constexpr int StickPress = 16000;
 constexpr int StickRelease = 8000;
-// A window smaller than this (in points, around the board) is of no use.
-constexpr int MinBoardSide = 140;
+// How long a turn of the loop waits for an event while the window has no focus.
+constexpr int UnfocusedWaitMs = 500;
+// A window smaller than this (in points, around the board) is of no use: half the board, where
+// the status line still has room for the moves and the par.
+constexpr int MinBoardSide = 280;
 
 // The Player's cell in the pieces sheet, for the window icon.
 constexpr int IconX = 83;
@@ -250,13 +253,15 @@ class SdlBackend final : public Backend {
         int(std::ceil(float(screen_.barHeight + screen_.statusHeight) / PixelRatio()));
     SDL_SetWindowMinimumSize(screen_.window, MinBoardSide, MinBoardSide + chrome);
     if (!known) {
-      // The first start: centred, at the largest whole scale that fits the desktop comfortably.
+      // The first start: centred, filling about 85 % of the desktop's height.
       SDL_Rect usable{0, 0, BoardPixels, BoardPixels + chrome};
       SDL_GetDisplayUsableBounds(std::max(0, SDL_GetWindowDisplayIndex(screen_.window)), &usable);
-      const int scale = FirstScale(usable.w, usable.h, 0, chrome, BoardPixels);
-      SDL_SetWindowSize(screen_.window, BoardPixels * scale, BoardPixels * scale + chrome);
+      const ClientSize size =
+          FirstClientSize(usable.w, usable.h, chrome / 2, chrome - chrome / 2, 1, BoardPixels);
+      SDL_SetWindowSize(screen_.window, size.width, size.height);
       SDL_SetWindowPosition(screen_.window, int(SDL_WINDOWPOS_CENTERED),
                             int(SDL_WINDOWPOS_CENTERED));
+      FitFontToScreen();
     }
     SetIcon(screen_.window);
     screen_.frame.assign(std::size_t(BoardPixels) * BoardPixels, 0);
@@ -283,9 +288,9 @@ class SdlBackend final : public Backend {
 
   void PumpEvents() override {
     if (screen_.window == nullptr) return;
-    // Without the focus the game runs no frame: wait for something to happen rather than
-    // turning the loop as fast as the processor allows.
-    if (!HasFocus()) SDL_WaitEventTimeout(nullptr, 10);
+    // Without the focus the game runs no frame: wait for something to happen (the focus coming
+    // back is an event) rather than turning the loop.
+    if (!HasFocus()) SDL_WaitEventTimeout(nullptr, UnfocusedWaitMs);
     SDL_Event e;
     while (SDL_PollEvent(&e)) Handle(e);
   }
@@ -307,14 +312,14 @@ class SdlBackend final : public Backend {
 
   void MessageBox(const char* text, const char* caption) override {
     bool close = false;
-    Ask(caption, SplitLines(text), &close);
+    Ask(caption, SplitLines(text), {}, &close);
   }
 
   void RunDialog(Window dialog, const DialogTemplate& content, DialogProcFn proc) override {
     bool close = false;
     while (!DialogEnded(dialog)) {
-      const int answer =
-          Ask(content.caption != nullptr ? content.caption : "", content.lines, &close);
+      const int answer = Ask(content.caption != nullptr ? content.caption : "", content.lines,
+                             content.buttons, &close, content.low);
       proc(dialog, WM_COMMAND, std::uint64_t(answer), 0);
     }
   }
@@ -374,6 +379,25 @@ class SdlBackend final : public Backend {
   void DisplayClose() override { displayOpen_ = false; }
 
   void WaitVerticalBlank() override { WaitForNextTick(pacer_, SystemPacingClock()); }
+
+  void WaitForInput(std::uint32_t timeoutMs) override {
+    const Uint64 since = SDL_GetTicks64();
+    SDL_WaitEventTimeout(nullptr, int(std::min<std::uint32_t>(timeoutMs, 60000)));
+    // After a real wait the next frame runs at once, and the clock counts its ticks from there.
+    if (SDL_GetTicks64() - since >= 1000 / TicksPerSecond) pacer_ = FramePacer{};
+  }
+
+  void SetWindowCaption(const std::string& caption) override {
+    if (screen_.window != nullptr) SDL_SetWindowTitle(screen_.window, caption.c_str());
+  }
+
+  void ToggleFullScreen() override { SetFullScreen(!IsFullScreen()); }
+
+  void SetWholePixels(bool on) override {
+    screen_.wholePixels = on;
+    FitFontToScreen();
+    Repaint();
+  }
 
   bool Present(const Surface& frame) override {
     if (!displayOpen_ || screen_.window == nullptr || frame.width <= 0 || frame.height <= 0 ||
@@ -525,12 +549,10 @@ class SdlBackend final : public Backend {
       RunMenuOf(0, true);
       return true;
     }
-    const bool fullScreenKey =
-        (sym == SDLK_F11 && (mod & (KMOD_ALT | KMOD_CTRL | KMOD_SHIFT | KMOD_GUI)) == 0) ||
-        (alt && (sym == SDLK_RETURN || sym == SDLK_KP_ENTER));
-    if (fullScreenKey) {
-      // The window takes it: the Enter that made the window full screen never leaves the
-      // editor (its repeats count only for a key the latch holds).
+    // Alt+Enter is the window's: the Enter that made the window full screen never leaves the
+    // editor. The game's own full-screen key (F11 unless the player chose another) comes
+    // through the keyboard like any other.
+    if (alt && (sym == SDLK_RETURN || sym == SDLK_KP_ENTER)) {
       if (key.repeat == 0) SetFullScreen(!IsFullScreen());
       return true;
     }
@@ -627,8 +649,9 @@ class SdlBackend final : public Backend {
     if (close) Post(WM_CLOSE, 0, 0);
   }
 
-  // Runs a modal box and returns its answer (BoxOk or BoxCancel).
-  int Ask(const char* caption, const std::vector<std::string>& lines, bool* close) {
+  // Runs a modal box and returns its answer (a button's id, or BoxCancel).
+  int Ask(const char* caption, const std::vector<std::string>& lines,
+          const std::vector<DialogButton>& buttons, bool* close, bool low = false) {
     if (screen_.window == nullptr) {
       // No window yet: the system's box, owned by nobody.
       std::string text;
@@ -636,7 +659,7 @@ class SdlBackend final : public Backend {
       SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption, text.c_str(), nullptr);
       return BoxOk;
     }
-    const int answer = RunBox(screen_, caption, lines, close);
+    const int answer = RunBox(screen_, caption, lines, buttons, close, low);
     AfterModal();
     if (*close) Post(WM_CLOSE, 0, 0);
     return answer;
@@ -656,16 +679,33 @@ class SdlBackend final : public Backend {
     if (screen_.font != nullptr && screen_.font != font) TTF_CloseFont(screen_.font);
     screen_.font = font;
     fontRatio_ = ratio;
+    screen_.uiScale = ratio;
     screen_.lineHeight = font != nullptr ? TTF_FontHeight(font) : int(15 * ratio);
-    screen_.barHeight = std::max(int(20 * ratio), screen_.lineHeight + int(6 * ratio));
+    screen_.barHeight = BarHeight(screen_.lineHeight, ratio);
     screen_.statusHeight = screen_.barHeight;
     screen_.chromeDirty = true;
   }
 
-  // On a screen with a scale factor the drawable has more pixels than the window has points:
-  // the text is drawn with a font of as many more pixels, so it stays sharp and keeps its size.
+  static int BarHeight(int lineHeight, float ratio) {
+    return std::max(int(20 * ratio), lineHeight + int(6 * ratio));
+  }
+
+  // The text is drawn at the screen's own scale (on a screen with a scale factor the drawable
+  // has more pixels than the window has points: a font of as many more pixels stays sharp and
+  // keeps its size), and grows with the board once the board is shown at 1.5x or more.
   void FitFontToScreen() {
-    const float ratio = std::clamp(PixelRatio() * textScale_, 1.0f, 4.0f);
+    if (screen_.renderer == nullptr) return;
+    const float density = PixelRatio();
+    const float base = std::clamp(density * textScale_, 1.0f, 4.0f);
+    // The chrome at the base scale, from the font in use now.
+    const int line = int(float(screen_.lineHeight) * base / fontRatio_ + 0.5f);
+    const int bar = BarHeight(line, base);
+    int w = 0;
+    int h = 0;
+    SDL_GetRendererOutputSize(screen_.renderer, &w, &h);
+    const float ui =
+        LayoutWindow(w, h, bar, bar, screen_.wholePixels, density, BoardPixels).uiScale;
+    const float ratio = std::min(base * ui, 16.0f);
     if (std::abs(ratio - fontRatio_) < 0.01f) return;
     TTF_Font* font = OpenUiFont(int(float(FontPixels) * ratio + 0.5f));
     if (font == nullptr) return;

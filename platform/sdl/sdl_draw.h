@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sharp_scale.h"
 #include "platform/viewport.h"
 
 namespace platform::sdl {
@@ -42,12 +43,20 @@ struct Screen {
   int statusHeight = 20;
   int width = 0;  // drawable size of the whole window
   int height = 0;
-  float ratio = 1;  // drawable pixels per point
+  float ratio = 1;    // drawable pixels per point
+  float uiScale = 1;  // the menu bar's, status line's and boxes' size against their 1x size
   const MenuBar* bar = nullptr;
   // The last frame the game presented, 0x00RRGGBB, kept so that the board can be painted
   // again under a closed menu or an exposed window.
   std::vector<std::uint32_t> frame;
   SDL_Texture* board = nullptr;  // BoardPixels square, streamed each frame
+  // The board at a size that is no whole multiple of it (platform/sharp_scale.h), and the rows
+  // of the kept frame it does not show yet.
+  bool wholePixels = false;  // the player wants whole multiples only
+  SharpScaler sharp;
+  SDL_Texture* sharpTexture = nullptr;
+  int sharpFirst = 0;
+  int sharpLast = BoardPixels - 1;
   SDL_Texture* barTexture = nullptr;
   SDL_Texture* statusTexture = nullptr;
   SDL_Texture* overlayTexture = nullptr;
@@ -55,6 +64,11 @@ struct Screen {
   std::string statusShown;         // the text in statusTexture
   bool chromeDirty = true;         // the bar or the status line must be drawn again
 };
+
+// A length of the menus and boxes at 1x, at their size now.
+inline int Scaled(const Screen& screen, int pixels) {
+  return int(float(pixels) * screen.uiScale + 0.5f);
+}
 
 // Opens a sans-serif font found through fontconfig ("DejaVu Sans", then "sans-serif") at the
 // given pixel size. Null when none can be found or opened.
@@ -75,8 +89,8 @@ void DrawOutline(SDL_Surface* surface, int x, int y, int w, int h, std::uint32_t
 void DrawText(const Screen& screen, SDL_Surface* surface, int x, int y, const std::string& text,
               std::uint32_t rgb, bool mnemonic);
 
-// Where the board lies in the window: between the menu bar and the status line, scaled by the
-// largest whole factor that fits, centred.
+// Where the board lies in the window: between the menu bar and the status line, as large as
+// fits, centred (platform/viewport.h).
 Viewport BoardView(const Screen& screen);
 // Turns a mouse event's position from points into drawable pixels.
 void ScaleMouse(const Screen& screen, SDL_Event& event);

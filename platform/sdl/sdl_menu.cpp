@@ -11,9 +11,10 @@ constexpr int TitlePad = 8;
 constexpr int ItemPadLeft = 24;
 constexpr int ItemPadRight = 28;  // room for a submenu's arrow
 constexpr int MinPanelWidth = 120;
+constexpr int ShortcutGap = 24;  // between an item's text and its key
 
 int ItemHeight(const Screen& screen) {
-  return screen.lineHeight + 8;
+  return screen.lineHeight + Scaled(screen, 8);
 }
 
 // An open list of items on the screen: a menu under its title, or a submenu beside its item.
@@ -36,18 +37,25 @@ bool IsChecked(const MenuItem& item) {
   return item.entry < live.size() && live[item.entry].checked;
 }
 
-void DrawCheck(SDL_Surface* surface, int x, int midY, std::uint32_t rgb) {
-  // A tick: two strokes, two pixels thick.
-  for (int i = 0; i < 3; ++i) FillRect(surface, x + i, midY + i - 1, 1, 2, rgb);
-  for (int i = 0; i < 6; ++i) FillRect(surface, x + 3 + i, midY + 1 - i, 1, 2, rgb);
+void DrawCheck(const Screen& screen, SDL_Surface* surface, int x, int midY, std::uint32_t rgb) {
+  // A tick: two strokes, two pixels thick at 1x.
+  const int u = std::max(1, Scaled(screen, 1));
+  for (int i = 0; i < 3 * u; ++i) FillRect(surface, x + i, midY + i - u, 1, 2 * u, rgb);
+  for (int i = 0; i < 6 * u; ++i) FillRect(surface, x + 3 * u + i, midY + u - i, 1, 2 * u, rgb);
 }
 
 Panel PanelFor(const Screen& screen, const std::vector<MenuItem>& items, int x, int y) {
   Panel p;
   p.items = &items;
   int widest = 0;
-  for (const MenuItem& item : items) widest = std::max(widest, TextWidth(screen, item.text));
-  p.w = std::max(MinPanelWidth, widest + ItemPadLeft + ItemPadRight);
+  int widestKey = 0;
+  for (const MenuItem& item : items) {
+    widest = std::max(widest, TextWidth(screen, item.text));
+    if (!item.shortcut.empty()) widestKey = std::max(widestKey, TextWidth(screen, item.shortcut));
+  }
+  const int keys = widestKey > 0 ? Scaled(screen, ShortcutGap) + widestKey : 0;
+  p.w = std::max(Scaled(screen, MinPanelWidth),
+                 widest + keys + Scaled(screen, ItemPadLeft + ItemPadRight));
   p.h = int(items.size()) * ItemHeight(screen) + 4;
   p.x = std::max(0, std::min(x, WindowWidth(screen) - p.w));
   p.y = y;
@@ -75,8 +83,11 @@ int ItemAt(const Screen& screen, const Panel& panel, int x, int y) {
   return i < int(panel.items->size()) ? i : -1;
 }
 
-void DrawArrow(SDL_Surface* surface, int right, int midY, std::uint32_t rgb) {
-  for (int i = 0; i < 4; ++i) FillRect(surface, right - 12 + i, midY - 3 + i, 1, 7 - 2 * i, rgb);
+void DrawArrow(const Screen& screen, SDL_Surface* surface, int right, int midY, std::uint32_t rgb) {
+  const int u = std::max(1, Scaled(screen, 1));
+  for (int i = 0; i < 4 * u; ++i) {
+    FillRect(surface, right - 12 * u + i, midY - 3 * u + i, 1, 7 * u - 2 * i, rgb);
+  }
 }
 
 void DrawPanel(const Screen& screen, SDL_Surface* surface, const Panel& panel, int highlighted) {
@@ -86,14 +97,20 @@ void DrawPanel(const Screen& screen, SDL_Surface* surface, const Panel& panel, i
   for (int i = 0; i < int(panel.items->size()); ++i) {
     const MenuItem& item = (*panel.items)[std::size_t(i)];
     const int y = panel.y + 2 + i * ih;
+    const int textY = y + (ih - screen.lineHeight) / 2;
     std::uint32_t text = IsEnabled(item) ? ColorText : ColorGrayText;
     if (i == highlighted) {
       FillRect(surface, panel.x + 2, y, panel.w - 4, ih, ColorHighlight);
       if (IsEnabled(item)) text = ColorHighlightText;
     }
-    DrawText(screen, surface, panel.x + ItemPadLeft, y + 4, item.text, text, true);
-    if (!item.children.empty()) DrawArrow(surface, panel.x + panel.w, y + ih / 2, text);
-    if (IsChecked(item)) DrawCheck(surface, panel.x + 8, y + ih / 2, text);
+    DrawText(screen, surface, panel.x + Scaled(screen, ItemPadLeft), textY, item.text, text, true);
+    if (!item.shortcut.empty()) {
+      DrawText(screen, surface,
+               panel.x + panel.w - Scaled(screen, ItemPadRight) - TextWidth(screen, item.shortcut),
+               textY, item.shortcut, text, false);
+    }
+    if (!item.children.empty()) DrawArrow(screen, surface, panel.x + panel.w, y + ih / 2, text);
+    if (IsChecked(item)) DrawCheck(screen, surface, panel.x + Scaled(screen, 8), y + ih / 2, text);
   }
 }
 
@@ -141,6 +158,7 @@ MenuBar BuildMenuBar(const std::vector<MenuEntry>& entries) {
     const MenuEntry& e = entries[i];
     MenuItem item;
     item.text = e.text != nullptr ? e.text : "";
+    item.shortcut = e.shortcut != nullptr ? e.shortcut : "";
     item.id = e.id;
     item.entry = i;
     item.initiallyEnabled = e.enabled;
@@ -160,7 +178,7 @@ void LayoutMenuBar(MenuBar& bar, const Screen& screen) {
   int x = 2;
   for (MenuTitle& t : bar.titles) {
     t.x = x;
-    t.width = TextWidth(screen, t.item.text) + 2 * TitlePad;
+    t.width = TextWidth(screen, t.item.text) + 2 * Scaled(screen, TitlePad);
     x += t.width;
   }
 }
@@ -175,7 +193,7 @@ void DrawMenuBar(const MenuBar& bar, const Screen& screen, SDL_Surface* surface,
       FillRect(surface, t.x, 0, t.width, screen.barHeight, ColorHighlight);
       text = ColorHighlightText;
     }
-    DrawText(screen, surface, t.x + TitlePad, textY, t.item.text, text, true);
+    DrawText(screen, surface, t.x + Scaled(screen, TitlePad), textY, t.item.text, text, true);
   }
 }
 

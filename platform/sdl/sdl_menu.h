@@ -13,6 +13,7 @@ namespace platform::sdl {
 
 struct MenuItem {
   std::string text;
+  std::string shortcut;  // the key that does the same, drawn at the right
   std::uint16_t id = 0;
   std::size_t entry = 0;  // index in the window's menu list, which holds the enabled state
   bool initiallyEnabled = true;

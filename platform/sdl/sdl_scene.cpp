@@ -9,6 +9,17 @@ namespace {
 
 constexpr int StatusPad = 8;
 
+// The status line's text: the whole of it, or the first shorter form that fits the window.
+std::string StatusToShow(const Screen& screen) {
+  const int room = screen.width - 2 * Scaled(screen, StatusPad);
+  if (TextWidth(screen, StatusText()) <= room) return StatusText();
+  for (const std::string& shorter : StatusShorterTexts()) {
+    if (TextWidth(screen, shorter) <= room) return shorter;
+  }
+  const std::vector<std::string>& all = StatusShorterTexts();
+  return all.empty() ? StatusText() : all.back();
+}
+
 void SetColor(SDL_Renderer* renderer, std::uint32_t rgb) {
   SDL_SetRenderDrawColor(renderer, std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8),
                          std::uint8_t(rgb), 255);
@@ -59,8 +70,8 @@ void DrawChrome(Screen& screen) {
   if (status != nullptr) {
     FillRect(status, 0, 0, status->w, status->h, ColorFace);
     FillRect(status, 0, 0, status->w, 1, ColorBorder);
-    DrawText(screen, status, StatusPad, (screen.statusHeight - screen.lineHeight) / 2,
-             screen.statusShown, ColorText, false);
+    DrawText(screen, status, Scaled(screen, StatusPad),
+             (screen.statusHeight - screen.lineHeight) / 2, StatusToShow(screen), ColorText, false);
   }
   screen.statusTexture = Replace(screen, screen.statusTexture, status);
 }
@@ -82,11 +93,39 @@ bool UploadBoard(Screen& screen, int first = 0, int last = BoardPixels - 1) {
                            BoardPixels * 4) == 0;
 }
 
+// The board at a size that is no whole multiple of it: the sharp picture brought up to date
+// with the kept frame, at the board's size now. False when it cannot be made.
+bool UpdateSharp(Screen& screen, int side) {
+  if (screen.sharpTexture != nullptr && screen.sharp.side != side) {
+    SDL_DestroyTexture(screen.sharpTexture);
+    screen.sharpTexture = nullptr;
+  }
+  if (screen.sharpTexture == nullptr) {
+    screen.sharpTexture = SDL_CreateTexture(screen.renderer, SDL_PIXELFORMAT_RGB888,
+                                            SDL_TEXTUREACCESS_STREAMING, side, side);
+    if (screen.sharpTexture == nullptr) return false;
+    SDL_SetTextureBlendMode(screen.sharpTexture, SDL_BLENDMODE_NONE);
+    PrepareSharpScaler(screen.sharp, BoardPixels, side);
+    screen.sharpFirst = 0;
+    screen.sharpLast = BoardPixels - 1;
+  }
+  int first = 0;
+  int last = -1;
+  SharpScale(screen.sharp, screen.frame.data(), screen.sharpFirst, screen.sharpLast, &first, &last);
+  screen.sharpFirst = BoardPixels;
+  screen.sharpLast = -1;
+  if (last < first) return true;
+  const SDL_Rect rows{0, first, side, last - first + 1};
+  return SDL_UpdateTexture(screen.sharpTexture, &rows,
+                           &screen.sharp.out[std::size_t(first) * std::size_t(side)],
+                           side * 4) == 0;
+}
+
 }  // namespace
 
 Viewport BoardView(const Screen& screen) {
-  Viewport view =
-      FitBoard(screen.width, screen.height - screen.barHeight - screen.statusHeight, BoardPixels);
+  Viewport view = FitBoard(screen.width, screen.height - screen.barHeight - screen.statusHeight,
+                           BoardPixels, screen.wholePixels);
   view.y += screen.barHeight;
   return view;
 }
@@ -141,9 +180,13 @@ void RenderScene(Screen& screen, bool withOverlay) {
     SetColor(screen.renderer, ColorBackground);
     SDL_RenderClear(screen.renderer);
   }
-  if (screen.board != nullptr && view.width > 0) {
-    SDL_SetTextureScaleMode(screen.board,
-                            view.scale >= 1 ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
+  if (view.smooth && view.width >= BoardPixels &&
+      screen.frame.size() == std::size_t(BoardPixels) * BoardPixels &&
+      UpdateSharp(screen, view.width)) {
+    SDL_RenderCopy(screen.renderer, screen.sharpTexture, nullptr, &board);
+  } else if (screen.board != nullptr && view.width > 0) {
+    // Whole multiples pixel for pixel; below 1x (or without the sharp picture) smoothly.
+    SDL_SetTextureScaleMode(screen.board, view.smooth ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
     SDL_RenderCopy(screen.renderer, screen.board, nullptr, &board);
   }
   const SDL_Rect barRect{0, 0, screen.width, screen.barHeight};
@@ -180,12 +223,17 @@ void RenderScene(Screen& screen, bool withOverlay) {
 
 bool ShowFrame(Screen& screen, int first, int last) {
   if (!UploadBoard(screen, first, last)) return false;
+  if (last >= first) {
+    screen.sharpFirst = std::min(screen.sharpFirst, first);
+    screen.sharpLast = std::max(screen.sharpLast, last);
+  }
   RenderScene(screen, false);
   return true;
 }
 
 void ReleaseScene(Screen& screen) {
-  for (SDL_Texture** t : {&screen.board, &screen.barTexture, &screen.statusTexture}) {
+  for (SDL_Texture** t :
+       {&screen.board, &screen.barTexture, &screen.statusTexture, &screen.sharpTexture}) {
     if (*t != nullptr) SDL_DestroyTexture(*t);
     *t = nullptr;
   }

@@ -20,6 +20,7 @@ using CreateFn = HRESULT(WINAPI*)(LPCGUID, LPDIRECTSOUND*, LPUNKNOWN);
 
 struct DsSound final : SoundBuffer {
   IDirectSoundBuffer* buffer = nullptr;
+  WAVEFORMATEX format{};
   std::vector<std::uint8_t> samples;  // kept to fill the buffer again when its memory was lost
 };
 
@@ -37,9 +38,57 @@ bool Fill(DsSound& sound) {
 
 struct Audio::State {
   HMODULE library = nullptr;
-  IDirectSound* device = nullptr;
-  std::vector<DsSound*> sounds;  // every live buffer of this device
+  CreateFn create = nullptr;
+  HWND window = nullptr;
+  IDirectSound* device = nullptr;  // null while suspended
+  std::vector<DsSound*> sounds;    // every live buffer of this device
 };
+
+namespace {
+
+bool MakeBuffer(IDirectSound* device, DsSound& sound) {
+  DSBUFFERDESC desc{};
+  desc.dwSize = sizeof desc;
+  desc.dwFlags = DSBCAPS_GLOBALFOCUS | DSBCAPS_GETCURRENTPOSITION2;
+  desc.dwBufferBytes = DWORD(sound.samples.size());
+  desc.lpwfxFormat = &sound.format;
+  if (SUCCEEDED(device->CreateSoundBuffer(&desc, &sound.buffer, nullptr)) && Fill(sound)) {
+    return true;
+  }
+  if (sound.buffer != nullptr) sound.buffer->Release();
+  sound.buffer = nullptr;
+  return false;
+}
+
+IDirectSound* MakeDevice(CreateFn create, HWND window) {
+  IDirectSound* device = nullptr;
+  if (FAILED(create(nullptr, &device, nullptr))) return nullptr;
+  if (FAILED(device->SetCooperativeLevel(window, DSSCL_PRIORITY))) {
+    device->Release();
+    return nullptr;
+  }
+  return device;
+}
+
+}  // namespace
+
+bool Audio::Suspend() {
+  if (state_ == nullptr || state_->device == nullptr) return true;
+  for (DsSound* sound : state_->sounds) {
+    DWORD status = 0;
+    if (sound->buffer != nullptr && SUCCEEDED(sound->buffer->GetStatus(&status)) &&
+        (status & DSBSTATUS_PLAYING) != 0) {
+      return false;
+    }
+  }
+  for (DsSound* sound : state_->sounds) {
+    if (sound->buffer != nullptr) sound->buffer->Release();
+    sound->buffer = nullptr;
+  }
+  state_->device->Release();
+  state_->device = nullptr;
+  return true;
+}
 
 Audio::~Audio() {
   Close();
@@ -49,12 +98,12 @@ bool Audio::Open(HWND__* window) {
   if (state_ != nullptr) return true;
   auto* s = new State;
   s->library = ::LoadLibraryA("dsound.dll");
-  auto create = s->library != nullptr ? reinterpret_cast<CreateFn>(reinterpret_cast<void*>(
-                                            ::GetProcAddress(s->library, "DirectSoundCreate")))
-                                      : nullptr;
-  if (create == nullptr || FAILED(create(nullptr, &s->device, nullptr)) ||
-      FAILED(s->device->SetCooperativeLevel(window, DSSCL_PRIORITY))) {
-    if (s->device != nullptr) s->device->Release();
+  s->create = s->library != nullptr ? reinterpret_cast<CreateFn>(reinterpret_cast<void*>(
+                                          ::GetProcAddress(s->library, "DirectSoundCreate")))
+                                    : nullptr;
+  s->window = window;
+  s->device = s->create != nullptr ? MakeDevice(s->create, window) : nullptr;
+  if (s->device == nullptr) {
     if (s->library != nullptr) ::FreeLibrary(s->library);
     delete s;
     return false;
@@ -70,7 +119,7 @@ void Audio::Close() {
     if (sound->buffer != nullptr) sound->buffer->Release();
     sound->buffer = nullptr;
   }
-  state_->device->Release();
+  if (state_->device != nullptr) state_->device->Release();
   ::FreeLibrary(state_->library);
   for (DsSound* sound : state_->sounds) delete sound;
   delete state_;
@@ -93,17 +142,13 @@ SoundBuffer* Audio::Create(const std::uint8_t* data, std::uint32_t bytes, PcmFor
   wave.nBlockAlign = WORD(frame);
   wave.nAvgBytesPerSec = format.rate * frame;
   auto* sound = new DsSound;
+  sound->format = wave;
   sound->samples.assign(data, data + bytes);
   // DirectSound wants a few bytes at least: a shorter sound is padded with silence.
   const std::uint32_t size = std::max<std::uint32_t>(bytes, 4 * frame);
   sound->samples.resize(size, format.bits == 8 ? 0x80 : 0);
-  DSBUFFERDESC desc{};
-  desc.dwSize = sizeof desc;
-  desc.dwFlags = DSBCAPS_GLOBALFOCUS | DSBCAPS_GETCURRENTPOSITION2;
-  desc.dwBufferBytes = size;
-  desc.lpwfxFormat = &wave;
-  if (FAILED(state_->device->CreateSoundBuffer(&desc, &sound->buffer, nullptr)) || !Fill(*sound)) {
-    if (sound->buffer != nullptr) sound->buffer->Release();
+  if (state_->device == nullptr) state_->device = MakeDevice(state_->create, state_->window);
+  if (state_->device == nullptr || !MakeBuffer(state_->device, *sound)) {
     delete sound;
     return nullptr;
   }
@@ -113,6 +158,11 @@ SoundBuffer* Audio::Create(const std::uint8_t* data, std::uint32_t bytes, PcmFor
 
 bool Audio::Play(SoundBuffer* buffer) {
   if (state_ == nullptr) return false;
+  if (state_->device == nullptr) {  // suspended: the device and every buffer made again
+    state_->device = MakeDevice(state_->create, state_->window);
+    if (state_->device == nullptr) return false;
+    for (DsSound* sound : state_->sounds) MakeBuffer(state_->device, *sound);
+  }
   auto it = std::find(state_->sounds.begin(), state_->sounds.end(), buffer);
   if (it == state_->sounds.end() || (*it)->buffer == nullptr) return false;
   DsSound& sound = **it;

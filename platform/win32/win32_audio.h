@@ -27,6 +27,9 @@ class Audio {
   bool Play(SoundBuffer* buffer);
   void Stop(SoundBuffer* buffer);
   void Release(SoundBuffer* buffer);
+  // Lets the device go while no sound plays (Wine's DirectSound mixes silence on threads of its
+  // own all the while); the next Play makes it and the buffers again. False while one plays.
+  bool Suspend();
 
  private:
   struct State;

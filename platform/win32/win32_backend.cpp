@@ -3,6 +3,7 @@
 // The platform headers come first: <windows.h> defines the message names (WM_CREATE, ...) as
 // macros, which would rewrite platform.h's own constants of the same values.
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +14,7 @@
 #include "platform/key_latch.h"
 #include "platform/keys.h"
 #include "platform/pacing.h"
+#include "platform/sharp_scale.h"
 #include "platform/viewport.h"
 #include "platform/win32/win32_audio.h"
 #include "platform/win32/win32_gamepad.h"
@@ -43,6 +45,12 @@ constexpr const char* WindowValue = "Window";  // the window's place, beside the
 constexpr int BoardPixels = 560;
 constexpr int StripPixels = 24;  // the status line under the board, at 96 dots per inch
 constexpr DWORD WindowedStyle = WS_OVERLAPPEDWINDOW;
+// How long a turn of the loop waits for a message while the window has no focus.
+constexpr DWORD UnfocusedWaitMs = 500;
+// How long after its last sound a resting game lets the sound device go.
+constexpr DWORD AudioIdleMs = 3000;
+// While a gamepad is connected the game looks at it once a frame, also when it rests.
+constexpr DWORD PadPollMs = 16;
 constexpr DWORD FullScreenStyle = WS_POPUP;
 
 void Post(std::uint32_t id, std::uint64_t wParam, std::int64_t lParam) {
@@ -69,10 +77,13 @@ void FillMenu(HMENU menu, const std::vector<MenuEntry>& entries, std::size_t& i,
       ::AppendMenuA(menu, MF_POPUP | (e.enabled ? 0 : MF_GRAYED), reinterpret_cast<UINT_PTR>(popup),
                     e.text);
     } else {
-      ::AppendMenuA(menu,
+      // A tab puts the item's key at the menu's right edge.
+      std::string text = e.text;
+      if (e.shortcut != nullptr && e.shortcut[0] != '\0') text += std::string("\t") + e.shortcut;
+      ::AppendMenuW(menu,
                     MF_STRING | (e.enabled ? MF_ENABLED : MF_GRAYED) |
                         (e.checked ? MF_CHECKED : MF_UNCHECKED),
-                    e.id, e.text);
+                    e.id, Wide(text).c_str());
     }
   }
   // Lines deeper than expected (a malformed table) are skipped rather than looping forever.
@@ -121,6 +132,73 @@ bool Decode(const std::vector<std::uint8_t>& bytes, Placement* p) {
   p->rect = r;
   p->fullScreen = bytes[16] == 1;
   return true;
+}
+
+// A dialog template in memory (DLGTEMPLATE and its items, in WORDs): the caption, the lines as
+// one static text and a row of buttons under it, sized from the text in dialog units (about
+// four to a character, ten to a line), its font grown with the window's text.
+void AppendText(std::vector<WORD>& t, const std::wstring& text) {
+  for (wchar_t c : text) t.push_back(WORD(c));
+  t.push_back(0);
+}
+void AppendLong(std::vector<WORD>& t, DWORD v) {
+  t.push_back(LOWORD(v));
+  t.push_back(HIWORD(v));
+}
+void AppendItem(std::vector<WORD>& t, DWORD style, short x, short y, short w, short h, WORD id,
+                WORD windowClass, const std::wstring& text) {
+  if (t.size() % 2 != 0) t.push_back(0);  // each item starts on a DWORD
+  AppendLong(t, style | WS_CHILD | WS_VISIBLE);
+  AppendLong(t, 0);
+  for (short v : {x, y, w, h}) t.push_back(WORD(v));
+  t.push_back(id);
+  t.push_back(0xFFFF);  // a system class by its atom
+  t.push_back(windowClass);
+  AppendText(t, text);
+  t.push_back(0);  // no creation data
+}
+
+std::vector<WORD> DialogInMemory(const DialogTemplate& content, float scale) {
+  constexpr short Margin = 7, LineHeight = 10, ButtonHeight = 14, Gap = 4;
+  const std::vector<DialogButton> buttons =
+      content.buttons.empty() ? std::vector<DialogButton>{{"OK", IDOK}} : content.buttons;
+  std::size_t longest = 0;
+  std::wstring text;
+  for (const std::string& line : content.lines) {
+    const std::wstring wide = Wide(line);
+    longest = std::max(longest, wide.size());
+    text += (text.empty() ? L"" : L"\r\n") + wide;
+  }
+  std::vector<short> widths;
+  short row = 0;
+  for (const DialogButton& b : buttons) {
+    widths.push_back(short(std::max<std::size_t>(50, Wide(b.text).size() * 4 + 12)));
+    row = short(row + widths.back() + (row > 0 ? Gap : 0));
+  }
+  const short w = short(std::clamp<std::size_t>(longest * 4 + 2 * Margin, 180, 480));
+  const short wide = std::max<short>(w, short(row + 2 * Margin));
+  const short textHeight = short(content.lines.size() * LineHeight);
+  const short h = short(Margin + textHeight + Margin + ButtonHeight + Margin);
+  std::vector<WORD> t;
+  AppendLong(t, DS_MODALFRAME | DS_CENTER | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU);
+  AppendLong(t, 0);
+  t.push_back(WORD(1 + buttons.size()));
+  for (short v : {short(0), short(0), wide, h}) t.push_back(WORD(v));
+  t.push_back(0);  // no menu
+  t.push_back(0);  // the dialog class
+  AppendText(t, Wide(content.caption != nullptr ? content.caption : ""));
+  t.push_back(WORD(std::lround(8 * scale)));
+  AppendText(t, L"MS Shell Dlg");
+  AppendItem(t, SS_LEFT | SS_NOPREFIX, Margin, Margin, short(wide - 2 * Margin), textHeight,
+             WORD(0xFFFF), 0x0082, text);
+  short x = short(wide - Margin - row);
+  for (std::size_t i = 0; i < buttons.size(); ++i) {
+    AppendItem(t, WS_TABSTOP | (i == 0 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), x,
+               short(h - Margin - ButtonHeight), widths[i], ButtonHeight, buttons[i].id, 0x0080,
+               Wide(buttons[i].text));
+    x = short(x + widths[i] + Gap);
+  }
+  return t;
 }
 
 class Win32Backend;
@@ -176,7 +254,7 @@ class Win32Backend final : public Backend {
     }
     windowed_ = place.rect;
     hdc_ = ::GetDC(hwnd_);  // the class's own device context (CS_OWNDC), kept for its life
-    MakeFont();
+    FitFont(1);
     ::ShowWindow(hwnd_, SW_SHOW);
     if (place.fullScreen) SetFullScreen(true);
     ::UpdateWindow(hwnd_);
@@ -198,9 +276,11 @@ class Win32Backend final : public Backend {
 
   void PumpEvents() override {
     if (hwnd_ == nullptr) return;
-    // Without the focus the game runs no frame: wait for something to happen rather than
-    // turning the loop as fast as the processor allows.
-    if (!HasFocus()) ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    // Without the focus the game runs no frame: wait for something to happen (the focus coming
+    // back is a message) rather than turning the loop.
+    if (!HasFocus()) {
+      ::MsgWaitForMultipleObjectsEx(0, nullptr, UnfocusedWaitMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (msg.message == WM_QUIT) {
@@ -234,10 +314,18 @@ class Win32Backend final : public Backend {
     AfterModal();
   }
 
+  // The About box is the resource; any other dialog (more lines, buttons of its own) is made
+  // in memory to fit its text.
   void RunDialog(Window dialog, const DialogTemplate& content, DialogProcFn proc) override {
     AboutContext context{dialog, &content, proc};
-    ::DialogBoxParamA(instance_, MAKEINTRESOURCEA(IDD_ABOUT), hwnd_, AboutProc,
-                      reinterpret_cast<LPARAM>(&context));
+    if (content.buttons.empty() && content.lines.size() <= IDC_ABOUT_LINES + 1) {
+      ::DialogBoxParamA(instance_, MAKEINTRESOURCEA(IDD_ABOUT), hwnd_, AboutProc,
+                        reinterpret_cast<LPARAM>(&context));
+    } else {
+      const std::vector<WORD> made = DialogInMemory(content, Layout().uiScale);
+      ::DialogBoxIndirectParamW(instance_, reinterpret_cast<LPCDLGTEMPLATEW>(made.data()), hwnd_,
+                                AboutProc, reinterpret_cast<LPARAM>(&context));
+    }
     AfterModal();
   }
 
@@ -309,6 +397,46 @@ class Win32Backend final : public Backend {
     return error == ERROR_SUCCESS;
   }
 
+  // The keys file: a value of the same name, REG_SZ (lines apart by line ends) or REG_MULTI_SZ
+  // (a string a line), read as its bytes in UTF-16 and turned into UTF-8 text.
+  ReadOutcome ReadUserSetting(const char* name, std::size_t limit,
+                              std::vector<std::uint8_t>* out) override {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, RegistryKey, 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS) {
+      return {ReadStatus::Absent, "it is missing"};
+    }
+    DWORD type = 0;
+    DWORD size = 0;
+    std::wstring text;
+    LONG error = ::RegQueryValueExW(key, Wide(name).c_str(), nullptr, &type, nullptr, &size);
+    if (error == ERROR_SUCCESS && size <= 2 * limit) {
+      text.resize(size / sizeof(wchar_t) + 1);
+      error = ::RegQueryValueExW(key, Wide(name).c_str(), nullptr, &type,
+                                 reinterpret_cast<BYTE*>(text.data()), &size);
+      text.resize(size / sizeof(wchar_t));
+    }
+    ::RegCloseKey(key);
+    if (error == ERROR_FILE_NOT_FOUND) return {ReadStatus::Absent, "it is missing"};
+    if (error != ERROR_SUCCESS) return {ReadStatus::Unreadable, DescribeFileError(int(error))};
+    if (size > 2 * limit || (type != REG_SZ && type != REG_MULTI_SZ && type != REG_EXPAND_SZ)) {
+      return {ReadStatus::Unreadable,
+              "it is not text of at most " + std::to_string(limit) + " characters"};
+    }
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0,
+                                        nullptr, nullptr);
+    out->resize(std::size_t(std::max(n, 0)));
+    if (n > 0) {
+      ::WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()),
+                            reinterpret_cast<char*>(out->data()), n, nullptr, nullptr);
+    }
+    return {ReadStatus::Ok, ""};
+  }
+
+  std::string UserSettingPlace(const char* name) override {
+    return std::string("the registry, HKEY_CURRENT_USER\\Software\\Yelko, value \"") + name + "\"";
+  }
+
   // ---- Keyboard and mouse
 
   bool KeyboardOpen() override {
@@ -346,10 +474,45 @@ class Win32Backend final : public Backend {
 
   void WaitVerticalBlank() override { WaitForNextTick(pacer_, SystemPacingClock()); }
 
+  void WaitForInput(std::uint32_t timeoutMs) override {
+    // A game that has been quiet for a while lets the sound device go until the next sound.
+    if (::timeGetTime() - lastSound_ > AudioIdleMs) audio_.Suspend();
+    // Gamepads are read, not heard: with one connected the wait is a frame at most.
+    const DWORD wait = pads_.AnyConnected() ? std::min<DWORD>(timeoutMs, PadPollMs) : timeoutMs;
+    const DWORD since = ::timeGetTime();
+    ::MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    // After a real wait the next frame runs at once, and the clock counts its ticks from there.
+    if (::timeGetTime() - since >= 1000 / TicksPerSecond) pacer_ = FramePacer{};
+  }
+
+  void SetWindowCaption(const std::string& caption) override {
+    if (hwnd_ != nullptr) ::SetWindowTextW(hwnd_, Wide(caption).c_str());
+  }
+
+  void ToggleFullScreen() override { SetFullScreen(!fullScreen_); }
+
+  void SetWholePixels(bool on) override {
+    wholePixels_ = on;
+    if (hwnd_ != nullptr) ::InvalidateRect(hwnd_, nullptr, FALSE);
+  }
+
   bool Present(const Surface& frame) override {
     if (!displayOpen_ || hwnd_ == nullptr || frame.width <= 0 || frame.height <= 0 ||
         frame.pixels.size() < std::size_t(frame.width) * std::size_t(frame.height)) {
       return false;
+    }
+    // The rows that changed, for the sharp picture to redo.
+    for (int y = 0; y < BoardPixels && frame.width == BoardPixels && frame.height == BoardPixels &&
+                    frame_.pixels.size() == frame.pixels.size();
+         ++y) {
+      const std::size_t at = std::size_t(y) * BoardPixels;
+      if (std::memcmp(&frame_.pixels[at], &frame.pixels[at], BoardPixels * 4) == 0) continue;
+      sharpFirst_ = std::min(sharpFirst_, y);
+      sharpLast_ = std::max(sharpLast_, y);
+    }
+    if (frame_.pixels.size() != frame.pixels.size()) {
+      sharpFirst_ = 0;
+      sharpLast_ = BoardPixels - 1;
     }
     frame_ = frame;
     presenting_ = true;
@@ -368,7 +531,10 @@ class Win32Backend final : public Backend {
                                  const char*) override {
     return audio_.Create(data, bytes, format);
   }
-  bool PlaySoundBuffer(SoundBuffer* buffer) override { return audio_.Play(buffer); }
+  bool PlaySoundBuffer(SoundBuffer* buffer) override {
+    lastSound_ = ::timeGetTime();
+    return audio_.Play(buffer);
+  }
   void StopSoundBuffer(SoundBuffer* buffer) override { audio_.Stop(buffer); }
   void ReleaseSoundBuffer(SoundBuffer* buffer) override { audio_.Release(buffer); }
 
@@ -396,7 +562,7 @@ class Win32Backend final : public Backend {
         if (msg == WM_SIZE) ::InvalidateRect(hwnd, nullptr, FALSE);
         return 0;
       case WM_GETMINMAXINFO: {
-        RECT r{0, 0, BoardPixels / 2, BoardPixels / 2 + Strip()};
+        RECT r{0, 0, BoardPixels / 2, BoardPixels / 2 + BaseStrip()};
         ::AdjustWindowRect(&r, WindowedStyle, TRUE);
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
         info->ptMinTrackSize = {r.right - r.left, r.bottom - r.top};
@@ -455,6 +621,20 @@ class Win32Backend final : public Backend {
       for (std::size_t i = 0; i < lines.size() && i <= IDC_ABOUT_LINES; ++i) {
         ::SetDlgItemTextW(dlg, int(IDC_ABOUT_VERSION + i), Wide(lines[i]).c_str());
       }
+      if (context->content->low) {
+        // Under the banner of a solved level (board rows 100 to 300), or as low as it fits.
+        RECT box{}, client{};
+        ::GetWindowRect(dlg, &box);
+        HWND owner = ::GetParent(dlg);
+        ::GetClientRect(owner, &client);
+        const Viewport board = TheBackend->Layout().board;
+        POINT top{0, std::min<LONG>(board.y + board.height * 300 / BoardPixels,
+                                    client.bottom - (box.bottom - box.top))};
+        ::ClientToScreen(owner, &top);
+        if (top.y > box.top) {
+          ::SetWindowPos(dlg, nullptr, box.left, top.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        }
+      }
       return context->proc(context->dialog, WM_INITDIALOG, 0, 0) != 0 ? TRUE : FALSE;
     }
     if (context == nullptr) return FALSE;
@@ -467,10 +647,20 @@ class Win32Backend final : public Backend {
     return TRUE;
   }
 
-  int Strip() const { return StripPixels * dpi_ / 96; }
+  // The status line at the screen's own scale; it grows with the board (Layout()).
+  int BaseStrip() const { return StripPixels * dpi_ / 96; }
 
-  // The first start: the largest whole scale whose window fits in 85 % of the desktop's work
-  // area, centred in it. Later starts: where the player left the window.
+  // The client area's parts now: the status line under the board (the menu bar is the
+  // system's, above the client area).
+  WindowLayout Layout() const {
+    RECT client{};
+    if (hwnd_ != nullptr) ::GetClientRect(hwnd_, &client);
+    return LayoutWindow(client.right, client.bottom, 0, BaseStrip(), wholePixels_, float(dpi_) / 96,
+                        BoardPixels);
+  }
+
+  // The first start: the board filling about 85 % of the desktop's work area, centred in it.
+  // Later starts: where the player left the window.
   Placement StartPlacement() {
     Placement place;
     std::vector<std::uint8_t> bytes;
@@ -478,12 +668,13 @@ class Win32Backend final : public Backend {
     RECT work{0, 0, 1024, 768};
     ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     const LONG workW = work.right - work.left, workH = work.bottom - work.top;
-    RECT r{};
-    for (int scale = 8; scale >= 1; --scale) {
-      r = {0, 0, BoardPixels * scale, BoardPixels * scale + Strip()};
-      ::AdjustWindowRect(&r, WindowedStyle, TRUE);
-      if ((r.right - r.left) * 100 <= workW * 85 && (r.bottom - r.top) * 100 <= workH * 85) break;
-    }
+    RECT frame{0, 0, 0, 0};  // the caption, menu bar and borders around the client area
+    ::AdjustWindowRect(&frame, WindowedStyle, TRUE);
+    const LONG frameW = frame.right - frame.left, frameH = frame.bottom - frame.top;
+    const ClientSize size = FirstClientSize(int(workW - frameW), int(workH - frameH * 100 / 85), 0,
+                                            BaseStrip(), float(dpi_) / 96, BoardPixels);
+    RECT r{0, 0, size.width, size.height};
+    ::AdjustWindowRect(&r, WindowedStyle, TRUE);
     const LONG w = r.right - r.left, h = r.bottom - r.top;
     place.rect.left = work.left + std::max<LONG>(0, (workW - w) / 2);
     place.rect.top = work.top + std::max<LONG>(0, (workH - h) / 2);
@@ -541,11 +732,13 @@ class Win32Backend final : public Backend {
   bool KeyDown(UINT msg, WPARAM vk, LPARAM lParam) {
     const bool repeat = (lParam & (1 << 30)) != 0;
     const bool alt = (lParam & (1 << 29)) != 0;
-    if ((vk == VK_F11 && !alt) || (vk == VK_RETURN && alt && msg == WM_SYSKEYDOWN)) {
+    // Alt+Enter is the window's; the game's own full-screen key (F11 unless the player chose
+    // another) comes through the keyboard like any other.
+    if (vk == VK_RETURN && alt && msg == WM_SYSKEYDOWN) {
       if (!repeat) SetFullScreen(!fullScreen_);
       // Alt+Enter still goes on to the system, which then knows that Alt was not pressed
       // alone and does not open the menu when it is released.
-      return msg == WM_KEYDOWN;
+      return false;
     }
     KeyLatchDown(latch_, ScanCode(lParam), repeat);
     gamepadInUse_ = false;
@@ -555,9 +748,7 @@ class Win32Backend final : public Backend {
   void MouseDown(UINT msg, LPARAM lParam) {
     const int x = short(LOWORD(lParam));
     const int y = short(HIWORD(lParam));
-    RECT client;
-    ::GetClientRect(hwnd_, &client);
-    const Viewport view = FitBoard(client.right, std::max(0L, client.bottom - Strip()));
+    const Viewport view = Layout().board;
     int bx = 0, by = 0;
     // The letterbox and the status line send nothing.
     if (!ViewportToBoard(view, x, y, &bx, &by)) return;
@@ -568,7 +759,9 @@ class Win32Backend final : public Backend {
   // box does not also end the game, nor Enter leave the editor.
   void AfterModal() { KeyLatchAfterModal(latch_); }
 
-  void MakeFont() {
+  // The status line's font: the system's message font, grown with the board from 1.5x up.
+  void FitFont(float ui) {
+    if (font_ != nullptr && ui == fontScale_) return;
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     LOGFONTW lf{};
@@ -578,30 +771,53 @@ class Win32Backend final : public Backend {
       lf.lfHeight = -13 * dpi_ / 96;
       std::wcscpy(lf.lfFaceName, L"Tahoma");
     }
-    font_ = ::CreateFontIndirectW(&lf);
+    lf.lfHeight = LONG(float(lf.lfHeight) * ui);
+    HFONT font = ::CreateFontIndirectW(&lf);
+    if (font == nullptr) return;
+    if (font_ != nullptr) ::DeleteObject(font_);
+    font_ = font;
+    fontScale_ = ui;
   }
 
-  // The board, scaled by the largest whole factor that fits (smoothly below 1x), black around.
+  // The board as large as fits (platform/viewport.h), black around: whole multiples pixel for
+  // pixel, any other size through the sharp scaler, below 1x smoothly.
   void DrawBoard(HDC dc) {
     if (dc == nullptr) return;
     RECT client;
     ::GetClientRect(hwnd_, &client);
-    const int areaH = std::max(0, int(client.bottom) - Strip());
-    const Viewport view = FitBoard(client.right, areaH);
+    const WindowLayout layout = Layout();
+    const Viewport view = layout.board;
+    const int areaH = std::max(0, int(client.bottom) - layout.statusHeight);
     const int saved = ::SaveDC(dc);
     ::ExcludeClipRect(dc, view.x, view.y, view.x + view.width, view.y + view.height);
     RECT area{0, 0, client.right, areaH};
     ::FillRect(dc, &area, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
     ::RestoreDC(dc, saved);
-    if (frame_.width <= 0 || view.width <= 0) return;
+    if (frame_.width != BoardPixels || frame_.height != BoardPixels || view.width <= 0) return;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = frame_.width;
-    info.bmiHeader.biHeight = -frame_.height;  // top-down rows
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    ::SetStretchBltMode(dc, view.scale >= 1 ? COLORONCOLOR : HALFTONE);
+    if (view.smooth && view.width >= BoardPixels) {
+      if (sharp_.side != view.width) {
+        PrepareSharpScaler(sharp_, BoardPixels, view.width);
+        sharpFirst_ = 0;
+        sharpLast_ = BoardPixels - 1;
+      }
+      int first = 0, last = -1;
+      SharpScale(sharp_, frame_.pixels.data(), sharpFirst_, sharpLast_, &first, &last);
+      sharpFirst_ = BoardPixels;
+      sharpLast_ = -1;
+      info.bmiHeader.biWidth = view.width;
+      info.bmiHeader.biHeight = -view.height;  // top-down rows
+      ::SetDIBitsToDevice(dc, view.x, view.y, DWORD(view.width), DWORD(view.height), 0, 0, 0,
+                          UINT(view.height), sharp_.out.data(), &info, DIB_RGB_COLORS);
+      return;
+    }
+    info.bmiHeader.biWidth = frame_.width;
+    info.bmiHeader.biHeight = -frame_.height;
+    ::SetStretchBltMode(dc, view.smooth ? HALFTONE : COLORONCOLOR);
     ::SetBrushOrgEx(dc, 0, 0, nullptr);
     ::StretchDIBits(dc, view.x, view.y, view.width, view.height, 0, 0, frame_.width, frame_.height,
                     frame_.pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
@@ -613,9 +829,11 @@ class Win32Backend final : public Backend {
     statusDirty_ = false;
     RECT client;
     ::GetClientRect(hwnd_, &client);
-    const int h = std::min<int>(Strip(), client.bottom);
+    const WindowLayout layout = Layout();
+    const int h = std::min<int>(layout.statusHeight, client.bottom);
     const int w = client.right;
     if (w <= 0 || h <= 0) return;
+    FitFont(layout.uiScale);
     HDC mem = ::CreateCompatibleDC(hdc_);
     HBITMAP bitmap = ::CreateCompatibleBitmap(hdc_, w, h);
     HGDIOBJ oldBitmap = ::SelectObject(mem, bitmap);
@@ -626,9 +844,16 @@ class Win32Backend final : public Backend {
     ::DeleteObject(background);
     ::SetBkMode(mem, TRANSPARENT);
     ::SetTextColor(mem, RGB(220, 220, 220));
-    r.left += 8 * dpi_ / 96;
-    r.right -= 8 * dpi_ / 96;
-    const std::wstring text = Wide(StatusText());
+    r.left += int(8.0f * layout.uiScale) * dpi_ / 96;
+    r.right -= int(8.0f * layout.uiScale) * dpi_ / 96;
+    // The whole line, or the first shorter form that fits.
+    std::wstring text = Wide(StatusText());
+    for (const std::string& shorter : StatusShorterTexts()) {
+      SIZE extent{};
+      ::GetTextExtentPoint32W(mem, text.c_str(), int(text.size()), &extent);
+      if (extent.cx <= r.right - r.left) break;
+      text = Wide(shorter);
+    }
     ::DrawTextW(mem, text.c_str(), int(text.size()), &r,
                 DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_END_ELLIPSIS | DT_NOPREFIX);
     ::BitBlt(hdc_, 0, client.bottom - h, w, h, mem, 0, 0, SRCCOPY);
@@ -646,6 +871,11 @@ class Win32Backend final : public Backend {
   HDC hdc_ = nullptr;
   HMENU menu_ = nullptr;
   HFONT font_ = nullptr;
+  float fontScale_ = 1;
+  bool wholePixels_ = false;
+  SharpScaler sharp_;
+  int sharpFirst_ = 0;  // the rows of frame_ the sharp picture does not show yet
+  int sharpLast_ = BoardPixels - 1;
   int dpi_ = 96;
   RECT windowed_{};
   bool fullScreen_ = false;
@@ -659,6 +889,7 @@ class Win32Backend final : public Backend {
   Gamepads pads_;
   FramePacer pacer_;
   Audio audio_;
+  DWORD lastSound_ = 0;  // when the game last played a sound
 };
 
 LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

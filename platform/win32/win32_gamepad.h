@@ -18,6 +18,10 @@ class Gamepads {
   // ORs the held buttons of every connected pad into state (0x80 per code). True when any
   // button or the stick is held.
   bool Read(std::uint8_t state[256], std::uint32_t nowMs);
+  // True when a pad answered at the last read.
+  bool AnyConnected() const {
+    return connected_[0] || connected_[1] || connected_[2] || connected_[3];
+  }
 
  private:
   void* library_ = nullptr;

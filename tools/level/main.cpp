@@ -3,6 +3,11 @@
 //
 //   yelko-level compile SOURCE.txt OUT.dat
 //   yelko-level decompile LEVEL.dat [OUT.txt]     (text to standard output without OUT.txt)
+//   yelko-level names SOURCE.txt...
+//
+// `names` prints, for each source whose first line names it ("# Level 1: First crossing."),
+// the line that carries the name into the game's par.txt: "# name KEY First crossing", KEY being
+// the compiled level's LevelKey in 16 hex digits. The game shows the name of the level in play.
 //
 // The text format is described in level_text.cpp and levels/README.md. Exit status: 0 done,
 // 1 refused (a message naming the file and line on standard error), 2 wrong usage.
@@ -14,8 +19,9 @@
 #include <vector>
 
 #include "app/version.h"
-#include "platform/files.h"
+#include "board/level_record.h"
 #include "board/level_text.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -26,6 +32,7 @@ int Usage() {
   std::fprintf(stderr,
                "usage: yelko-level compile SOURCE.txt OUT.dat\n"
                "       yelko-level decompile LEVEL.dat [OUT.txt]\n"
+               "       yelko-level names SOURCE.txt...\n"
                "       yelko-level --version\n");
   return 2;
 }
@@ -90,6 +97,46 @@ int Decompile(const char* level, const char* target) {
   return 0;
 }
 
+// The title of a level source: its first line, "# Level 1: First crossing." gives
+// "First crossing"; "" when the first line is no comment.
+std::string TitleOf(const std::string& text) {
+  std::string line = text.substr(0, text.find('\n'));
+  while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '.')) {
+    line.pop_back();
+  }
+  if (line.rfind("# ", 0) != 0) return "";
+  line.erase(0, 2);
+  if (line.rfind("Level ", 0) == 0 && line.find(": ") != std::string::npos) {
+    line.erase(0, line.find(": ") + 2);
+  }
+  for (char& c : line) {
+    if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+  }
+  return line;
+}
+
+int Names(int count, char** sources) {
+  for (int i = 0; i < count; ++i) {
+    std::vector<std::uint8_t> bytes;
+    if (!platform::ReadWholeFile(sources[i], MaxSourceBytes, &bytes)) {
+      std::fprintf(stderr, "%s: cannot read it (missing, unreadable or over 1 MiB)\n", sources[i]);
+      return 1;
+    }
+    const std::string text(bytes.begin(), bytes.end());
+    std::uint8_t record[LevelRecordSize];
+    std::string error;
+    if (!CompileLevelText(text, sources[i], record, &error, nullptr)) {
+      std::fprintf(stderr, "%s\n", error.c_str());
+      return 1;
+    }
+    const std::string title = TitleOf(text);
+    if (title.empty()) continue;
+    std::printf("# name %016llx %s\n", static_cast<unsigned long long>(LevelKey(record)),
+                title.c_str());
+  }
+  return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -98,5 +145,6 @@ int main(int argc, char** argv) {
   if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "decompile") == 0) {
     return Decompile(argv[2], argc == 4 ? argv[3] : nullptr);
   }
+  if (argc >= 3 && std::strcmp(argv[1], "names") == 0) return Names(argc - 2, argv + 2);
   return Usage();
 }
