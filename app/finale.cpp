@@ -5,12 +5,14 @@
 
 #include "app/level_names.h"
 #include "app/scene.h"
+#include "app/shell.h"
 #include "board/level_file.h"
 #include "board/level_record.h"
 #include "editor/editor.h"
 #include "input/actions.h"
 #include "input/clock.h"
 #include "midend/game.h"
+#include "midend/generator.h"
 #include "midend/records.h"
 
 namespace {
@@ -81,7 +83,7 @@ platform::DialogTemplate FinaleBox() {
                         (moves == pars ? ". Perfect!" : ". Each level can be done in par."));
   }
   box.lines.push_back("");
-  const std::uint16_t fresh = MenuCommand("New puzzle");
+  const std::uint16_t fresh = CmdNewPuzzleBase + std::uint16_t(Grade::Hard);
   const std::uint16_t collection = MenuCommand("Open collection");
   if (fresh != 0) box.buttons.push_back({"New puzzle", fresh});
   if (collection != 0) box.buttons.push_back({"Open collection\xE2\x80\xA6", collection});

@@ -11,9 +11,16 @@
 #include "midend/game.h"
 #include "midend/hint.h"
 #include "midend/history.h"
+#include "midend/puzzle.h"
 #include "platform/platform.h"
 
 void StartLevel() {
+  // A puzzle starts again as it was made.
+  if (PuzzleInPlay()) {
+    for (int unknown = ReplayPuzzle(); unknown > 0; --unknown) ShowMessage("Hov!");
+    if (EditorMode) EditorShowBoard(PlayLevel, PlayState);
+    return;
+  }
   const platform::Window window = platform::FindWindow("WINXCLASS", "Yelko");
   if (window != 0) {
     platform::EnableMenuItem(window, LevelCommandBase + 1, true);

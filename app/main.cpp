@@ -6,10 +6,12 @@
 #include <vector>
 
 #include "app/progress.h"
+#include "app/puzzles.h"
 #include "app/replay.h"
 #include "app/settings.h"
 #include "app/shell.h"
 #include "app/version.h"
+#include "midend/puzzle.h"
 #include "platform/files.h"
 #include "platform/headless/headless.h"
 
@@ -28,12 +30,15 @@ namespace window_backend = platform::web;
 namespace {
 
 constexpr const char* Usage =
-    "usage: yelko [--start-level N]\n"
+    "usage: yelko [--start-level N] [--code CODE | --puzzle NAME]\n"
     "       yelko --replay SCRIPT [--screenshot FILE.bmp] [--start-level N]\n"
+    "             [--code CODE | --puzzle NAME]\n"
     "       yelko --version\n"
     "\n"
     "  --start-level N      start at level N (0 plays level.dat) without reading or\n"
     "                       writing the saved progress\n"
+    "  --code CODE          play the level of a puzzle code\n"
+    "  --puzzle NAME        play a generated puzzle by its name (hard-7Q3K2)\n"
     "  --replay SCRIPT      run SCRIPT headless and print the end state as JSON\n"
     "  --screenshot FILE    with --replay: write the last frame as a 24-bit BMP\n";
 
@@ -41,6 +46,7 @@ struct Options {
   std::string replay;
   std::string screenshot;
   int startLevel = -1;
+  std::string puzzle;  // a code or a puzzle's name
 };
 
 int Fail(const std::string& message) {
@@ -60,6 +66,17 @@ int ParseArguments(int argc, char** argv, Options* options) {
       options->replay = argv[++i];
     } else if (arg == "--screenshot" && hasValue) {
       options->screenshot = argv[++i];
+    } else if ((arg == "--code" || arg == "--puzzle") && hasValue) {
+      const std::string given = argv[++i];
+      const PuzzleText read = ReadPuzzleText(given);
+      if (read.kind == PuzzleText::Kind::Refused ||
+          (arg == "--puzzle") != (read.kind == PuzzleText::Kind::Name)) {
+        return Fail(arg == "--puzzle"
+                        ? "--puzzle takes a puzzle's name like hard-7Q3K2, not '" + given + "'"
+                    : read.why.empty() ? "not a puzzle code: '" + given + "'"
+                                       : read.why);
+      }
+      options->puzzle = given;
     } else if (arg == "--start-level" && hasValue) {
       const std::string v = argv[++i];
       int level = 0;
@@ -154,6 +171,7 @@ int main(int argc, char** argv) {
   const int early = ParseArguments(argc, argv, &options);
   if (early >= 0) return early;
   if (options.startLevel >= 0) SetProgressOverride(true, std::uint8_t(options.startLevel));
+  SetStartPuzzle(options.puzzle, !options.replay.empty());
   // What saves that were killed half-way left behind.
   platform::RemoveStaleTemporaryFiles(platform::GameDataDirectory());
   platform::RemoveStaleTemporaryFiles(platform::UserDataDirectory());

@@ -2,6 +2,7 @@
 #include "app/play_frame.h"
 
 #include "app/level_start.h"
+#include "app/puzzles.h"
 #include "app/scene.h"
 #include "editor/editor.h"
 #include "gfx/display.h"
@@ -103,6 +104,7 @@ std::int32_t PlayFrame() {
   }
 
   KeepThinking();
+  PuzzleFrame();
   const GameState before = PlayState;
   const RuleEvents events = RulesFrame(PlayLevel, &PlayState);
   if (events.stepStarted) {

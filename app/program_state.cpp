@@ -6,6 +6,7 @@
 #include "app/notices.h"
 #include "app/play_frame.h"
 #include "app/progress.h"
+#include "app/puzzles.h"
 #include "app/scene.h"
 #include "app/settings.h"
 #include "app/shell.h"
@@ -19,6 +20,7 @@
 #include "midend/game.h"
 #include "midend/hint.h"
 #include "midend/history.h"
+#include "midend/puzzle.h"
 #include "midend/question.h"
 #include "midend/records.h"
 #include "platform/files.h"
@@ -42,6 +44,8 @@ void ResetProgramState() {
   ResetHistoryState();
   ResetHintState();
   ResetQuestionState();
+  ResetPuzzleState();
+  ResetPuzzleCommandsState();
   ResetRecordsState();
   ResetNoticeState();
   ResetDisplayState();

@@ -5,11 +5,13 @@
 #include <sstream>
 
 #include "app/progress.h"
+#include "app/puzzles.h"
 #include "app/shell.h"
 #include "editor/editor.h"
 #include "input/actions.h"
 #include "midend/game.h"
 #include "midend/history.h"
+#include "midend/puzzle.h"
 #include "platform/files.h"
 #include "platform/image_write.h"
 
@@ -196,6 +198,18 @@ std::string ReplayReportJson(int exitCode) {
   AppendStrings(out, headless::SoundsStarted());
   field("moves");
   out += std::to_string(MoveCount);
+  // The level's code, the puzzle's name (null for the five levels and level.dat), and whether
+  // the stuck watch found no solution left.
+  field("code");
+  AppendString(out, CodeInPlay());
+  field("name");
+  if (PuzzleInPlay()) {
+    AppendString(out, PuzzleTitle);
+  } else {
+    out += "null";
+  }
+  field("stuck");
+  out += Stuck() ? "true" : "false";
   field("status");
   AppendString(out, platform::StatusText());
   field("exit_code");

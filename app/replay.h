@@ -24,7 +24,7 @@ int RunReplay(std::vector<headless::ScriptEvent> script, const std::string& scre
               std::string* error);
 
 // One line of JSON: frames, level, editor, solved, balls_total, balls_left, player,
-// platforms, progress, messages, sounds, moves, status, exit_code.
+// platforms, progress, messages, sounds, moves, code, name, stuck, status, exit_code.
 std::string ReplayReportJson(int exitCode);
 
 // A replay script that plays the moves (one letter each: L, U, R, D) from the frame the level

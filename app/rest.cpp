@@ -12,6 +12,7 @@
 #include "input/actions.h"
 #include "input/input.h"
 #include "midend/game.h"
+#include "midend/puzzle.h"
 #include "midend/question.h"
 #include "play/movement.h"
 
@@ -28,6 +29,8 @@ std::uint32_t Until(std::uint32_t since, std::uint32_t at, std::uint32_t now) {
 std::uint32_t RestAfterFrame() {
   // A search beside the frames (a hint, a par, the editor's check) is answered in a frame.
   if (QuestionAwaited()) return 0;
+  // A puzzle being made, or the stuck watch's question, shows its answer when it comes.
+  if (MakingPuzzle() || StuckQuestionOpen()) return 0;
   if (LastFrameChanged || LastFrameInput().held != 0) return 0;
   if (EditorMode) {
     if (LeftClickPending || RightClickPending) return 0;

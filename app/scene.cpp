@@ -8,6 +8,7 @@
 #include "input/clock.h"
 #include "midend/game.h"
 #include "midend/hint.h"
+#include "midend/puzzle.h"
 #include "sound/sound.h"
 
 std::uint32_t SolvedClock;
@@ -98,8 +99,8 @@ void HandleSolvedLevel(bool solved) {
     PlaySound(FinishedSound, 0);
     FinishedPlayed = 1;
   }
-  // A board changed in the editor earns no progress.
-  if (!SolveEarned) return;
+  // A board changed in the editor earns no progress, and a puzzle never moves it.
+  if (!SolveEarned || PuzzleInPlay()) return;
   EnableLevelMenu(CurrentLevel);
   // Deliberate: the level to resume is the one after the last solve, not the highest reached.
   SaveProgress(CurrentLevel);
@@ -113,7 +114,7 @@ void SoundCollectedBalls(const RuleEvents& events) {
   }
   if (!events.solved) return;
   SolveEarned = AttemptFromStart;
-  if (CurrentLevel < LastLevel && SolveEarned) ++CurrentLevel;
+  if (CurrentLevel < LastLevel && SolveEarned && !PuzzleInPlay()) ++CurrentLevel;
   PlaySound(BifaldSound, 0);
 }
 

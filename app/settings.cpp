@@ -9,12 +9,15 @@
 #include "app/shell.h"
 #include "gfx/display.h"
 #include "input/keymap.h"
+#include "midend/puzzle.h"
 #include "sound/sound.h"
 
 namespace {
 
 constexpr const char* MutedName = "Muted";
 constexpr const char* WholePixelsName = "WholePixels";
+// Saved as "off", so that a player who never chose is warned.
+constexpr const char* StuckWarningOffName = "StuckWarningOff";
 
 bool WholePixels;
 bool KeysFileLooked;
@@ -66,6 +69,7 @@ void LoadPlayerSettings(bool keysFile) {
   SetSoundMuted(ReadSwitch(MutedName));
   WholePixels = ReadSwitch(WholePixelsName);
   platform::SetWholePixels(WholePixels);
+  WarnWhenStuck = !ReadSwitch(StuckWarningOffName);
 }
 
 bool KeysFileUsed() {
@@ -94,7 +98,14 @@ void ToggleWholePixels() {
   ShowSettingsInMenu(MainWindow);
 }
 
+void ToggleStuckWarning() {
+  WarnWhenStuck = !WarnWhenStuck;
+  SaveSwitch(StuckWarningOffName, !WarnWhenStuck);
+  ShowSettingsInMenu(MainWindow);
+}
+
 void ShowSettingsInMenu(platform::Window window) {
+  platform::CheckMenuItem(window, CmdWarnStuck, WarnWhenStuck);
   platform::CheckMenuItem(window, CmdMute, SoundMuted);
   platform::CheckMenuItem(window, CmdWholePixels, WholePixels);
 }

@@ -1,6 +1,6 @@
 // The player's own settings: the keys file, the sound turned off, the board drawn at whole
-// multiples of its size only. The desktop game reads them at its start; the replay runner and
-// the tests play with the game's own keys and sound.
+// multiples of its size only, the warning when stuck turned off. The desktop game reads them at its
+// start; the replay runner and the tests play with the game's own keys and sound.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +24,8 @@ std::uint32_t KeysNoticeLeft();
 
 void ToggleMute();
 void ToggleWholePixels();
+// View > Warn when stuck (on unless the player turned it off).
+void ToggleStuckWarning();
 // The menu's check marks for the settings.
 void ShowSettingsInMenu(platform::Window window);
 

@@ -8,6 +8,7 @@
 #include "app/help.h"
 #include "app/play_frame.h"
 #include "app/progress.h"
+#include "app/puzzles.h"
 #include "app/rest.h"
 #include "app/settings.h"
 #include "app/status.h"
@@ -19,6 +20,7 @@
 #include "midend/game.h"
 #include "midend/hint.h"
 #include "midend/history.h"
+#include "midend/puzzle.h"
 
 namespace {
 
@@ -43,12 +45,23 @@ std::vector<platform::MenuEntry> GameMenu() {
       {"Level 3", CmdLevelBase + 3, 2, false},
       {"Level 4", CmdLevelBase + 4, 2, false},
       {"Level 5", CmdLevelBase + 5, 2, false},
+      {"New puzzle", 0, 1, true},
+      {"Easy", CmdNewPuzzleBase + int(Grade::Easy), 2, true},
+      {"Medium", CmdNewPuzzleBase + int(Grade::Medium), 2, true},
+      {"Hard", CmdNewPuzzleBase + int(Grade::Hard), 2, true, false, key(Action::NewPuzzle)},
+      {"Expert", CmdNewPuzzleBase + int(Grade::Expert), 2, true},
+      {"Daily puzzle", CmdDailyPuzzle, 1, true},
+      {"Enter code\xE2\x80\xA6", CmdEnterCode, 1, true},
+      {"Copy code", CmdCopyCode, 1, true, false, "Ctrl+C"},
+      {"Paste code or level", CmdPasteCode, 1, true, false, "Ctrl+V"},
+      {"Stop making the puzzle", CmdCancelPuzzle, 1, false},
       {"Next level", CmdNextLevel, 1, false, false, key(Action::Restart)},
       {"Exit", CmdExit, 1, true, false, "Esc"},
       {"&View", 0, 0, true},
       {"Full screen", CmdFullScreen, 1, true, false, key(Action::FullScreen)},
       {"Whole pixels only", CmdWholePixels, 1, true},
       {"Mute", CmdMute, 1, true, false, key(Action::Mute)},
+      {"Warn when stuck", CmdWarnStuck, 1, true},
       {"&Help", 0, 0, true},
       {"How to play", CmdHowToPlay, 1, true, false, key(Action::Help)},
       {"&About Yelko", CmdAbout, 1, true},
@@ -76,6 +89,7 @@ int WinMain(std::uintptr_t, std::uintptr_t, const char*, int) {
   ShowSettingsInMenu(window);
   GameInit();
   StartLevel();
+  StartAskedPuzzle();
 
   // At most one message is handled per turn, and a frame runs in every turn while the game
   // window is active. When a frame leaves nothing to do, the loop waits for the player (or for
@@ -98,9 +112,9 @@ int WinMain(std::uintptr_t, std::uintptr_t, const char*, int) {
       HandleWindowKeys(window);
       const bool statusChanged = UpdateStatusLine();
       // After a solve that earned it, the level to play is the next one.
-      platform::EnableMenuItem(
-          window, CmdNextLevel,
-          !EditorMode && PlayState.solved && CurrentLevel != LevelInPlay && CurrentLevel > 0);
+      platform::EnableMenuItem(window, CmdNextLevel,
+                               !EditorMode && PlayState.solved && CurrentLevel != LevelInPlay &&
+                                   CurrentLevel > 0 && !PuzzleInPlay());
       if (FinaleDue()) ShowFinale(window);
       const std::uint32_t rest = statusChanged ? 0 : RestAfterFrame();
       if (rest > 0) platform::WaitForInput(rest);
@@ -116,6 +130,7 @@ void HandleWindowKeys(platform::Window window) {
   if (input.Pressed(Action::FullScreen)) platform::ToggleFullScreen();
   if (input.Pressed(Action::Mute)) ToggleMute();
   if (input.Pressed(Action::Help)) ShowHowToPlay(window);
+  if (input.Pressed(Action::NewPuzzle) && !EditorMode) NewPuzzle(Grade::Hard);
 }
 
 std::int64_t WindowProc(platform::Window window, std::uint32_t message, std::uint64_t wParam,
@@ -177,11 +192,34 @@ void OnMenuCommand(platform::Window window, std::uint16_t id, std::int64_t contr
     case CmdHowToPlay:
       ShowHowToPlay(window);
       return;
+    case CmdDailyPuzzle:
+      PlayDailyPuzzle();
+      return;
+    case CmdEnterCode:
+      EnterPuzzleCode(window);
+      return;
+    case CmdCopyCode:
+      CopyPuzzleCode();
+      return;
+    case CmdPasteCode:
+      PastePuzzle();
+      return;
+    case CmdCancelPuzzle:
+      StopMakingPuzzle();
+      return;
+    case CmdWarnStuck:
+      ToggleStuckWarning();
+      return;
     default:
       if (id > CmdLevelBase && id <= CmdLevelBase + LevelCount) {
-        // Choosing a level leaves the saved progress as it is.
+        // Choosing a level leaves the saved progress as it is, and any puzzle.
         CurrentLevel = std::uint8_t(id - CmdLevelBase);
+        LeavePuzzle();
         ResetLevel();
+        return;
+      }
+      if (id >= CmdNewPuzzleBase && id < CmdNewPuzzleBase + GradeCount) {
+        NewPuzzle(Grade(id - CmdNewPuzzleBase));
         return;
       }
       platform::DefWindowProc(window, platform::WM_COMMAND,

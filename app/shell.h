@@ -17,6 +17,15 @@ inline constexpr std::uint16_t CmdFullScreen = 61;
 inline constexpr std::uint16_t CmdWholePixels = 62;
 inline constexpr std::uint16_t CmdMute = 63;
 inline constexpr std::uint16_t CmdHowToPlay = 64;
+// File > New puzzle > Easy .. Expert: CmdNewPuzzleBase + grade.
+inline constexpr std::uint16_t CmdNewPuzzleBase = 40;
+inline constexpr std::uint16_t CmdDailyPuzzle = 44;
+inline constexpr std::uint16_t CmdEnterCode = 45;
+inline constexpr std::uint16_t CmdCancelPuzzle = 46;
+// Also what Ctrl+C and Ctrl+V send, in every backend.
+inline constexpr std::uint16_t CmdCopyCode = 47;
+inline constexpr std::uint16_t CmdPasteCode = 48;
+inline constexpr std::uint16_t CmdWarnStuck = 49;
 
 // The window's menu: "&File" (Reset, Levels > Level 1..5, Next level, Exit), "&View" (Full
 // screen, Whole pixels only, Mute) and "&Help" (How to play, About), with the keys that do the

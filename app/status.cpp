@@ -7,11 +7,13 @@
 #include "app/level_names.h"
 #include "app/notices.h"
 #include "app/progress.h"
+#include "app/puzzles.h"
 #include "editor/editor.h"
 #include "input/actions.h"
 #include "midend/game.h"
 #include "midend/hint.h"
 #include "midend/history.h"
+#include "midend/puzzle.h"
 #include "midend/records.h"
 #include "platform/platform.h"
 
@@ -104,7 +106,7 @@ std::vector<Part> PlayParts() {
                                                          : std::string_view(best);
     // What R does now: the next level after a solve that earned it, else this one again.
     const std::string_view restart = buttons ? "Restart" : key(Action::Restart);
-    const bool next = CurrentLevel != LevelInPlay && CurrentLevel > 0;
+    const bool next = CurrentLevel != LevelInPlay && CurrentLevel > 0 && !PuzzleInPlay();
     return {
         {Cat({"Solved in ", moves, worth}), Cat({"Solved: ", moves, shorter}), 2},
         {After(Gap, restart.empty() ? "" : Cat({restart, next ? " next level" : " play again"})),
@@ -113,14 +115,29 @@ std::vector<Part> PlayParts() {
   }
   const std::int32_t best = BestOf(LevelInPlayKey);
   const std::int32_t par = ParOfLevelInPlay();
+  // A puzzle goes by its name; a pasted level's long code is cut short.
+  const std::string title = !PuzzleInPlay()            ? std::string()
+                            : PuzzleTitle.size() <= 24 ? PuzzleTitle
+                                                       : PuzzleTitle.substr(0, 12) + "\xE2\x80\xA6";
   std::vector<Part> parts = {
-      {LevelInPlay > 0 ? Cat({"Level ", std::to_string(LevelInPlay)}) : "level.dat", "", 5},
+      {PuzzleInPlay()    ? title
+       : LevelInPlay > 0 ? Cat({"Level ", std::to_string(LevelInPlay)})
+                         : "level.dat",
+       "", 5},
       {After(Dot, LevelInPlay > 0 ? LevelName(LevelInPlayKey) : ""), "", 2},
       {Cat({"   Moves ", std::to_string(MoveCount)}), "", 6},
       {Cat({"   Best ", best < 0 ? "-" : std::to_string(best)}), "", 3},
       {Cat({"   Par ", Count(par)}), "", 4},
   };
   std::string hint = HintText();
+  if (hint.empty() && notice.empty() && Stuck()) {
+    hint = Cat({"Stuck: no solution from here", Dot,
+                pad       ? ActionKeyName(Action::Undo, true)
+                : buttons ? "Undo"
+                          : ActionKeyName(Action::Undo, false),
+                " to undo"});
+  }
+  if (hint.empty()) hint = MakingText();
   if (Hint == HintKind::NoSolution && (pad || buttons)) {
     hint = pad ? Cat({"No solution from here: ", ActionKeyName(Action::Undo, true), " to undo"})
                : "No solution from here: Undo";
@@ -131,7 +148,7 @@ std::vector<Part> PlayParts() {
     std::string keys, shorter;
     for (const auto& [action, what] :
          {std::pair{Action::Undo, " undo"}, std::pair{Action::Restart, " restart"},
-          std::pair{Action::Hint, " hint"}}) {
+          std::pair{Action::Hint, " hint"}, std::pair{Action::NewPuzzle, " new puzzle"}}) {
       if (key(action).empty()) continue;
       keys += Cat({keys.empty() ? "" : Dot, key(action), what});
       shorter += Cat({shorter.empty() ? "" : " ", key(action)});
@@ -164,7 +181,8 @@ std::string StatusLine() {
 // Plain ASCII: SDL hands an X11 window manager a title beyond ASCII only in a UTF-8 locale (in
 // the C locale the old title stays), and tools that find windows by title stumble on it too.
 std::string WindowCaption() {
-  const std::string level = LevelTitle(LevelInPlay, LevelInPlayKey, ": ");
+  const std::string level =
+      PuzzleInPlay() ? PuzzleTitle.substr(0, 40) : LevelTitle(LevelInPlay, LevelInPlayKey, ": ");
   return std::string("Yelko - ") + (EditorMode ? "level editor" : level);
 }
 

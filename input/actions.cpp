@@ -26,10 +26,11 @@ constexpr ActionCodes DefaultCodes[] = {
     {{DIK_F11}},
     {{DIK_M}},
     {{DIK_F1}},
+    {{DIK_N, PAD_X}},
 };
 constexpr const char* ActionNames[] = {
     "left", "up", "right", "down", "restart", "editor", "undo", "redo", "hint", "save", "load",
-    "check", "play", "fullscreen", "mute", "help",
+    "check", "play", "fullscreen", "mute", "help", "newpuzzle",
 };
 // clang-format on
 static_assert(sizeof DefaultCodes / sizeof DefaultCodes[0] == unsigned(Action::Count));

@@ -25,6 +25,7 @@ enum class Action : std::uint8_t {
   FullScreen,
   Mute,
   Help,
+  NewPuzzle,
   Count,
 };
 

@@ -20,6 +20,7 @@ inline constexpr int DIK_H = 0x23;
 inline constexpr int DIK_L = 0x26;
 inline constexpr int DIK_Z = 0x2C;
 inline constexpr int DIK_V = 0x2F;
+inline constexpr int DIK_N = 0x31;
 inline constexpr int DIK_M = 0x32;
 inline constexpr int DIK_F1 = 0x3B;
 inline constexpr int DIK_F10 = 0x44;

@@ -342,3 +342,12 @@ void ReleaseSoundBuffer(SoundBuffer* buffer) {
 }
 
 }  // namespace platform
+
+namespace platform {
+namespace {
+std::string InterimClipboard;
+}
+std::string ClipboardText() { return InterimClipboard; }
+bool SetClipboardText(const std::string& text) { InterimClipboard = text; return true; }
+bool AskForText(Window, const char*, const char*, std::string*) { return false; }
+}  // namespace platform

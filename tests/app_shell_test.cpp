@@ -7,13 +7,18 @@
 #include "app/finale.h"
 #include "app/program_state.h"
 #include "app/progress.h"
+#include "app/puzzles.h"
 #include "app/replay.h"
 #include "app/shell.h"
+#include "app/status.h"
+#include "board/level_code.h"
 #include "fuzz/targets.h"
 #include "gfx/display.h"
 #include "gfx/sprites.h"
 #include "input/input.h"
 #include "midend/game.h"
+#include "midend/puzzle.h"
+#include "midend/records.h"
 #include "platform/headless/headless.h"
 #include "sound/sound.h"
 #include "tests/test_levels.h"
@@ -154,14 +159,50 @@ TEST_F(Shell, TheLastLevelEndsWithTheClosingScreen) {
   EXPECT_EQ(headless::DialogCount(), 1);
   const platform::DialogTemplate box = FinaleBox();
   EXPECT_EQ(box.lines[6], "Level 5: 5 moves");
-  EXPECT_EQ(box.buttons.size(), 1u);
+  ASSERT_EQ(box.buttons.size(), 2u);
+  EXPECT_EQ(box.buttons.front().text, "New puzzle");
+  EXPECT_EQ(box.buttons.front().id, CmdNewPuzzleBase + int(Grade::Hard));
+}
 
-  ResetProgramState();
-  platform::RegisterWindowClass("WINXCLASS", WindowProc);
-  platform::CreateGameWindow("WINXCLASS", "Yelko",
-                             {{"&File", 0, 0, true}, {"New puzzle", 40, 1, true}});
-  EXPECT_EQ(FinaleBox().buttons.front().text, "New puzzle");
-  EXPECT_EQ(FinaleBox().buttons.front().id, 40);
+// A puzzle plays beside the five levels: solved, it keeps its best by its content and moves
+// neither the level to play nor the saved progress; R plays it again.
+TEST_F(Shell, APuzzleNeverMovesTheLevelsProgress) {
+  StoreProgress(2);
+  const std::vector<std::uint8_t> bytes =
+      testing_support::LevelBytes({Island, {4, 4}, {{5, 4}}, {}});
+  SetStartPuzzle(LevelCode(bytes.data()), true);
+  Run({FramesOf(1), FramesOf(10, {DIK_RIGHT}), FramesOf(2), MenuCommand(CmdReset), FramesOf(1)});
+  EXPECT_EQ(std::tuple(LevelInPlay, PlayState.solved, PlayState.playerX, CurrentLevel),
+            std::tuple(PuzzleLevel, 0, 160, 2));
+  EXPECT_EQ(BestOf(LevelInPlayKey), 1);
+  EXPECT_FALSE(platform::IsMenuItemEnabled(MainWindow, CmdNextLevel));
+  EXPECT_EQ(testing_support::ReadBytes("data/yelko/Level"), std::vector<std::uint8_t>{2});
+}
+
+// Ctrl+V plays a code from the clipboard, Ctrl+C puts it back; a position with no solution left
+// is said until View > Warn when stuck turns the warning off; what is no code is refused.
+TEST_F(Shell, PastedCodesPlayAndAStuckPositionIsSaid) {
+  const std::vector<std::uint8_t> lost =
+      testing_support::LevelBytes({Island, {2, 4}, {{10, 10}}, {}});
+  const std::string code = LevelCode(lost.data());
+  platform::SetClipboardText(code);
+  Run({FramesOf(1), MenuCommand(CmdPasteCode), FramesOf(3)});
+  EXPECT_EQ(CodeInPlay(), code);
+  EXPECT_NE(StatusLine().find("Stuck: no solution from here \xC2\xB7 Z to undo"),
+            std::string::npos);
+  TearDown();
+  SetUp();
+  platform::SetClipboardText(" " + code + "\n");
+  Run({FramesOf(1), MenuCommand(CmdPasteCode), MenuCommand(CmdWarnStuck), MenuCommand(CmdCopyCode),
+       FramesOf(3)});
+  EXPECT_EQ(StatusLine().find("Stuck"), std::string::npos);
+  EXPECT_EQ(platform::ClipboardText(), code);
+  TearDown();
+  SetUp();
+  platform::SetClipboardText("Y" + code.substr(2));
+  Run({FramesOf(1), MenuCommand(CmdLevelBase + 1), MenuCommand(CmdPasteCode), FramesOf(1)});
+  EXPECT_EQ(LevelInPlay, 1);
+  EXPECT_NE(StatusLine().find("is mistyped"), std::string::npos) << StatusLine();
 }
 
 TEST_F(Shell, MouseButtonsSetTheirLatchWithSignedClientCoordinates) {

@@ -176,7 +176,8 @@ TEST_F(History, TheStatusLineNamesTheLevelAndShortensTheKeysFirst) {
   const std::vector<std::string> lines = StatusLines();
   const std::string head = "Level 1 \xC2\xB7 First crossing   Moves 0   Best -   Par 8";
   ASSERT_GE(lines.size(), 3u);
-  EXPECT_EQ(lines[0], head + "        Z undo \xC2\xB7 R restart \xC2\xB7 H hint");
+  EXPECT_EQ(lines[0],
+            head + "        Z undo \xC2\xB7 R restart \xC2\xB7 H hint \xC2\xB7 N new puzzle");
   EXPECT_EQ(lines[2], head);
   EXPECT_EQ(lines.back(), "Moves 0");
   EXPECT_EQ(WindowCaption(), "Yelko - Level 1: First crossing");

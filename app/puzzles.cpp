@@ -1,0 +1,168 @@
+// The puzzle commands of the menu, the keys and the command line.
+#include "app/puzzles.h"
+
+#include <ctime>
+
+#include "app/notices.h"
+#include "app/shell.h"
+#include "board/level_code.h"
+#include "board/level_file.h"
+#include "editor/editor.h"
+#include "gfx/display.h"
+#include "input/clock.h"
+#include "midend/game.h"
+#include "midend/hint.h"
+#include "midend/history.h"
+#include "midend/puzzle.h"
+#include "midend/random.h"
+
+namespace {
+
+std::string StartText;
+bool StartAtOnce;
+std::uint64_t SeedsDrawn;
+
+// A seed for a new puzzle: the clock and a count, mixed, so that two in one millisecond differ.
+std::uint64_t FreshSeed() {
+  Prng prng =
+      SeededPrng((std::uint64_t(platform::Ticks()) << 20) ^ std::uint64_t(GetClock()) ^
+                 (++SeedsDrawn * 0x9E3779B97F4A7C15ull) ^ std::uint64_t(std::time(nullptr)));
+  return NextBits(prng) & MaxSeed;
+}
+
+void ShowMenuForPuzzle() {
+  const platform::Window window = platform::FindWindow("WINXCLASS", nullptr);
+  if (window == 0) return;
+  for (int n = 1; n <= LevelCount; ++n) {
+    platform::CheckMenuItem(window, std::uint16_t(CmdLevelBase + n), false);
+  }
+  platform::EnableMenuItem(window, CmdCancelPuzzle, MakingPuzzle());
+}
+
+// What a puzzle put in play does to the rest of the game: a fresh history and no hint; the
+// editor, if open, shows it.
+void PuzzleStarted() {
+  ClearHistory();
+  ForgetHint();
+  ClearNotice(NoticeTopic::Level);
+  ShowMenuForPuzzle();
+  if (EditorMode) EditorShowBoard(PlayLevel, PlayState);
+}
+
+void Play(const std::uint8_t record[LevelRecordSize], const std::string& title) {
+  for (int unknown = PlayPuzzle(record, title); unknown > 0; --unknown) ShowMessage("Hov!");
+  PuzzleStarted();
+}
+
+void Make(Grade grade, std::uint64_t seed, const std::string& title) {
+  StartMakingPuzzle(grade, seed, title);
+  ShowMenuForPuzzle();
+}
+
+}  // namespace
+
+void NewPuzzle(Grade grade) {
+  const std::uint64_t seed = FreshSeed();
+  Make(grade, seed, PuzzleName(grade, seed));
+}
+
+void PlayDailyPuzzle() {
+  const std::time_t now = std::time(nullptr);
+  std::tm day{};
+#ifdef _WIN32
+  gmtime_s(&day, &now);
+#else
+  gmtime_r(&now, &day);
+#endif
+  const int year = day.tm_year + 1900, month = day.tm_mon + 1;
+  Make(Grade::Hard, DailySeed(year, month, day.tm_mday), DailyTitle(year, month, day.tm_mday));
+}
+
+bool PlayPuzzleText(const std::string& text) {
+  const PuzzleText read = ReadPuzzleText(text);
+  switch (read.kind) {
+    case PuzzleText::Kind::Level:
+      CancelMakingPuzzle();
+      Play(read.record, read.title);
+      return true;
+    case PuzzleText::Kind::Name:
+      Make(read.grade, read.seed, read.title);
+      return true;
+    case PuzzleText::Kind::Refused:
+      break;
+  }
+  Notify(NoticeTopic::Level, read.why);
+  return false;
+}
+
+void EnterPuzzleCode(platform::Window window) {
+  std::string text;
+  if (platform::AskForText(
+          window, "Enter code",
+          "A puzzle's code or name (like hard-7Q3K2), or a level's text:", &text)) {
+    PlayPuzzleText(text);
+  }
+}
+
+void CopyPuzzleCode() {
+  const std::string code = CodeInPlay();
+  if (code.empty()) return;
+  if (!platform::SetClipboardText(code)) {
+    Notify(NoticeTopic::Level, "Could not put the code on the clipboard");
+  }
+}
+
+void PastePuzzle() {
+  PlayPuzzleText(platform::ClipboardText());
+}
+
+void StopMakingPuzzle() {
+  CancelMakingPuzzle();
+  ShowMenuForPuzzle();
+}
+
+void LeavePuzzle() {
+  CancelMakingPuzzle();
+  PuzzleTitle.clear();
+  if (LevelInPlay == PuzzleLevel) LevelInPlay = 0;  // StartLevel marks the level chosen
+  ShowMenuForPuzzle();
+}
+
+void SetStartPuzzle(const std::string& text, bool makeAtOnce) {
+  StartText = text;
+  StartAtOnce = makeAtOnce;
+}
+
+bool StartAskedPuzzle() {
+  if (StartText.empty()) return true;
+  const PuzzleText read = ReadPuzzleText(StartText);
+  if (read.kind == PuzzleText::Kind::Name && StartAtOnce) {
+    const Puzzle puzzle = GeneratePuzzle(read.grade, read.seed);
+    Play(puzzle.record, read.title);
+    return true;
+  }
+  return PlayPuzzleText(StartText);
+}
+
+void PuzzleFrame() {
+  if (KeepMakingPuzzle()) PuzzleStarted();
+  if (!EditorMode && LevelProblem.empty()) WatchForStuck(PlayLevel, PlayState);
+}
+
+std::string MakingText() {
+  if (!MakingPuzzle()) return "";
+  const int progress = MakingProgress();
+  return std::string("Making ") +
+         (MakingGrade() == Grade::Easy || MakingGrade() == Grade::Expert ? "an " : "a ") +
+         GradeName(MakingGrade()) + " puzzle\xE2\x80\xA6 " + std::to_string(progress / 10) + "%";
+}
+
+std::string CodeInPlay() {
+  return LevelProblem.empty() ? LevelCode(LevelRecord) : std::string();
+}
+
+void ResetPuzzleCommandsState() {
+  StartText.clear();
+  StartAtOnce = false;
+  SeedsDrawn = 0;
+}

@@ -1,0 +1,216 @@
+// Puzzles in play, made beside the frames, read from codes and text; and the stuck watch.
+#include "midend/puzzle.h"
+
+#include <atomic>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+
+#include "board/level_code.h"
+#include "board/level_file.h"
+#include "board/level_text.h"
+#include "midend/game.h"
+#include "midend/question.h"
+#include "midend/search.h"
+#include "platform/platform.h"
+#include "play/movement.h"
+
+std::string PuzzleTitle;
+std::uint8_t PuzzleRecord[LevelRecordSize];
+bool WarnWhenStuck = true;
+
+namespace {
+
+// States the generator works through in one frame when it has no thread: a few milliseconds.
+constexpr std::uint64_t MakingSliceStates = 4000;
+// A stuck question stops here and says nothing: the shipped levels need far fewer.
+constexpr std::uint64_t StuckStateLimit = 1'000'000;
+
+struct Making {
+  Generator generator;
+  std::thread worker;
+  std::atomic<bool> done{false}, cancelled{false};
+  std::atomic<int> progress{0};
+  bool active = false;
+  Grade grade = Grade::Easy;
+  std::string title;
+};
+
+Making& TheMaking() {
+  static Making making;
+  return making;
+}
+
+struct StuckWatch {
+  Search search;
+  bool asking = false, stuck = false, watched = false;
+  GameState state;
+};
+
+StuckWatch& TheWatch() {
+  static StuckWatch watch;
+  return watch;
+}
+
+std::string Trimmed(const std::string& text) {
+  const char* blanks = " \t\r\n";
+  const std::size_t first = text.find_first_not_of(blanks);
+  if (first == std::string::npos) return "";
+  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+}  // namespace
+
+int PlayPuzzle(const std::uint8_t record[LevelRecordSize], const std::string& title) {
+  std::memmove(PuzzleRecord, record, LevelRecordSize);
+  PuzzleTitle = title;
+  return ReplayPuzzle();
+}
+
+int ReplayPuzzle() {
+  std::memcpy(LevelRecord, PuzzleRecord, LevelRecordSize);
+  ForgetStuck();
+  return PlayRecord(LevelRecord, PuzzleLevel);
+}
+
+bool PuzzleInPlay() {
+  return LevelInPlay == PuzzleLevel;
+}
+
+std::string DailyTitle(int year, int month, int day) {
+  char text[32];
+  std::snprintf(text, sizeof text, "Daily %04d-%02d-%02d", year, month, day);
+  return text;
+}
+
+PuzzleText ReadPuzzleText(const std::string& text) {
+  PuzzleText out;
+  const std::string given = Trimmed(text);
+  if (given.empty()) {
+    out.why = "Nothing to play: no puzzle code or level";
+    return out;
+  }
+  if (ParsePuzzleName(given, &out.grade, &out.seed)) {
+    out.kind = PuzzleText::Kind::Name;
+    out.title = PuzzleName(out.grade, out.seed);
+    return out;
+  }
+  // A code is one word; anything longer is a level's text.
+  if (given.find_first_of(" \t\r\n") == std::string::npos) {
+    if (!RecordFromCode(given, out.record, &out.why)) {
+      out.why[0] = char(std::toupper(static_cast<unsigned char>(out.why[0])));  // a sentence
+      return out;
+    }
+    out.kind = PuzzleText::Kind::Level;
+    out.title = given;
+    return out;
+  }
+  std::string error;
+  std::memset(out.record, ListEnd, sizeof out.record);
+  if (!CompileLevelText(given + "\n", "pasted level", out.record, &error, nullptr)) {
+    out.why = "Not a level: " + error;
+    return out;
+  }
+  out.kind = PuzzleText::Kind::Level;
+  out.title = LevelCode(out.record);
+  return out;
+}
+
+void StartMakingPuzzle(Grade grade, std::uint64_t seed, const std::string& title) {
+  CancelMakingPuzzle();
+  Making& m = TheMaking();
+  m.generator.Start(grade, seed);
+  m.grade = grade;
+  m.title = title;
+  m.active = true;
+  m.done.store(false);
+  m.cancelled.store(false);
+  m.progress.store(0);
+  if (!platform::BackgroundThreads()) return;
+  m.worker = std::thread([&m] {
+    while (!m.cancelled.load() && !m.generator.Run(1u << 14)) {
+      m.progress.store(m.generator.Progress());
+    }
+    m.done.store(true);
+  });
+}
+
+bool MakingPuzzle() {
+  return TheMaking().active;
+}
+
+Grade MakingGrade() {
+  return TheMaking().grade;
+}
+
+int MakingProgress() {
+  return TheMaking().progress.load();
+}
+
+void CancelMakingPuzzle() {
+  Making& m = TheMaking();
+  if (m.worker.joinable()) {
+    m.cancelled.store(true);
+    m.worker.join();
+  }
+  m.active = false;
+}
+
+bool KeepMakingPuzzle() {
+  Making& m = TheMaking();
+  if (!m.active) return false;
+  if (m.worker.joinable()) {
+    if (!m.done.load()) return false;
+    m.worker.join();
+  } else if (!m.generator.Run(MakingSliceStates)) {
+    m.progress.store(m.generator.Progress());
+    return false;
+  }
+  m.active = false;
+  PlayPuzzle(m.generator.puzzle().record, m.title);
+  return true;
+}
+
+void WatchForStuck(const Level& level, const GameState& state) {
+  StuckWatch& w = TheWatch();
+  if (!WarnWhenStuck) {
+    ForgetStuck();
+    return;
+  }
+  // Asked where the Player stands still between steps; a solved level is never stuck.
+  const bool settled = AtCellBoundary(state) && !state.solved;
+  if (settled && (!w.watched || !(state == w.state))) {
+    w.watched = true;
+    w.state = state;
+    w.stuck = false;
+    SearchOptions options;
+    options.maxStates = StuckStateLimit;
+    w.search.Start(level, state, options);
+    w.asking = true;
+  }
+  if (!w.asking || !w.search.Run(SliceStates)) return;
+  w.asking = false;
+  w.stuck = w.search.result().outcome == SearchOutcome::Unsolvable;
+}
+
+bool Stuck() {
+  return WarnWhenStuck && TheWatch().stuck;
+}
+
+bool StuckQuestionOpen() {
+  return TheWatch().asking;
+}
+
+void ForgetStuck() {
+  StuckWatch& w = TheWatch();
+  w.asking = w.stuck = w.watched = false;
+}
+
+void ResetPuzzleState() {
+  CancelMakingPuzzle();
+  ForgetStuck();
+  PuzzleTitle.clear();
+  std::memset(PuzzleRecord, 0, sizeof PuzzleRecord);
+  WarnWhenStuck = true;
+}
