@@ -17,6 +17,7 @@
 #include "app/program_state.h"
 #include "app/replay.h"
 #include "app/shell.h"
+#include "bench/bench_support.h"
 #include "gfx/display.h"
 #include "input/input.h"
 #include "midend/game.h"
@@ -26,13 +27,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The run directory: $YELKO_GAME_DIR, or build/game beside build/bench/yelko_bench.
 fs::path GameDir() {
-  if (const char* dir = std::getenv("YELKO_GAME_DIR"); dir != nullptr && dir[0] != '\0') {
-    return dir;
-  }
-  std::error_code ec;
-  return fs::read_symlink("/proc/self/exe", ec).parent_path().parent_path() / "game";
+  return BenchGameDir();
 }
 
 fs::path CopyDir;
