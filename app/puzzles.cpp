@@ -1,6 +1,7 @@
 // The puzzle commands of the menu, the keys and the command line.
 #include "app/puzzles.h"
 
+#include <chrono>
 #include <ctime>
 
 #include "app/notices.h"
@@ -67,15 +68,10 @@ void NewPuzzle(Grade grade) {
 }
 
 void PlayDailyPuzzle() {
-  const std::time_t now = std::time(nullptr);
-  std::tm day{};
-#ifdef _WIN32
-  gmtime_s(&day, &now);
-#else
-  gmtime_r(&now, &day);
-#endif
-  const int year = day.tm_year + 1900, month = day.tm_mon + 1;
-  Make(Grade::Hard, DailySeed(year, month, day.tm_mday), DailyTitle(year, month, day.tm_mday));
+  using namespace std::chrono;
+  const year_month_day day{floor<days>(system_clock::now())};  // the system clock counts UTC
+  const int y = int(day.year()), m = int(unsigned(day.month())), d = int(unsigned(day.day()));
+  Make(Grade::Hard, DailySeed(y, m, d), DailyTitle(y, m, d));
 }
 
 bool PlayPuzzleText(const std::string& text) {
