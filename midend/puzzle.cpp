@@ -22,8 +22,12 @@ bool WarnWhenStuck = true;
 
 namespace {
 
-// States the generator works through in one frame when it has no thread: a few milliseconds.
-constexpr std::uint64_t MakingSliceStates = 4000;
+// Without a thread the generator works in steps of a few states for up to 10 ms of each 16.7 ms
+// frame (or, where the clock stands still within a frame, as in the replay runner, a fixed
+// number of states).
+constexpr std::uint64_t MakingStepStates = 500;
+constexpr std::uint32_t MakingSliceMs = 10;
+constexpr std::uint64_t MakingSliceStates = 20000;
 // A stuck question stops here and says nothing: the shipped levels need far fewer.
 constexpr std::uint64_t StuckStateLimit = 1'000'000;
 
@@ -163,9 +167,15 @@ bool KeepMakingPuzzle() {
   if (m.worker.joinable()) {
     if (!m.done.load()) return false;
     m.worker.join();
-  } else if (!m.generator.Run(MakingSliceStates)) {
-    m.progress.store(m.generator.Progress());
-    return false;
+  } else {
+    // Most of the frame's time, in small steps: the frame is drawn all the same.
+    const std::uint32_t start = platform::Ticks();
+    for (std::uint64_t spent = 0; !m.generator.Run(MakingStepStates); spent += MakingStepStates) {
+      if (platform::Ticks() - start >= MakingSliceMs || spent >= MakingSliceStates) {
+        m.progress.store(m.generator.Progress());
+        return false;
+      }
+    }
   }
   m.active = false;
   PlayPuzzle(m.generator.puzzle().record, m.title);
