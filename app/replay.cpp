@@ -2,6 +2,7 @@
 #include "app/replay.h"
 
 #include <charconv>
+#include <optional>
 #include <sstream>
 
 #include "app/progress.h"
@@ -35,10 +36,32 @@ bool ParseNumber(const std::string& word, long low, long high, long* out) {
   return true;
 }
 
+// What follows the line's first word, from its next character to the end of the line, with
+// "\n" standing for a line break; none when nothing follows.
+std::optional<std::string> RestOfLine(std::string line) {
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  std::size_t from = line.find_first_not_of(" \t");
+  from = line.find_first_of(" \t", from);
+  if (from == std::string::npos || from + 1 >= line.size()) return std::nullopt;
+  std::string rest;
+  for (std::size_t at = from + 1; at < line.size(); ++at) {
+    const bool lineBreak = line[at] == '\\' && at + 1 < line.size() && line[at + 1] == 'n';
+    rest += lineBreak ? '\n' : line[at];
+    if (lineBreak) ++at;
+  }
+  return rest;
+}
+
 // Parses one non-blank, non-comment line; returns "" or what is wrong with it.
-std::string ParseLine(const std::vector<std::string>& w, headless::ScriptEvent* e) {
+std::string ParseLine(const std::string& line, const std::vector<std::string>& w,
+                      headless::ScriptEvent* e) {
   using Kind = headless::ScriptEvent::Kind;
   long n = 0;
+  if (w[0] == "text" || w[0] == "clipboard") {
+    e->kind = w[0] == "text" ? Kind::Answer : Kind::Clipboard;
+    e->text = RestOfLine(line);
+    return "";
+  }
   if (w[0] == "frames") {
     if (w.size() < 2) return "'frames' needs a number of frames";
     if (!ParseNumber(w[1], 0, MaxFramesPerLine, &n)) {
@@ -83,7 +106,7 @@ std::string ParseLine(const std::vector<std::string>& w, headless::ScriptEvent* 
     e->command = std::uint16_t(n);
     return "";
   }
-  return "unknown command '" + w[0] + "' (commands: frames, click, menu)";
+  return "unknown command '" + w[0] + "' (commands: frames, click, menu, text, clipboard)";
 }
 
 void AppendString(std::string& out, const std::string& s) {
@@ -133,7 +156,7 @@ bool ParseReplayScript(const std::string& text, std::vector<headless::ScriptEven
     const std::vector<std::string> words = Words(line);
     if (words.empty() || words[0][0] == '#') continue;
     headless::ScriptEvent event;
-    const std::string problem = ParseLine(words, &event);
+    const std::string problem = ParseLine(line, words, &event);
     if (!problem.empty()) {
       *error = "line " + std::to_string(lineNumber) + ": " + problem;
       return false;

@@ -7,6 +7,10 @@
 //   click left X Y       a left-button press at board pixel (X, Y), delivered before the next frame
 //   click right X Y      the same for the right button
 //   menu ID              the menu command ID, delivered before the next frame
+//   text ANSWER          the next text box is answered ANSWER (all after "text "), and OK'd
+//   text                 the next text box is cancelled
+//   clipboard TEXT       the clipboard holds TEXT (all after "clipboard ", "\n" a line break);
+//                        without TEXT it is empty
 #pragma once
 
 #include <string>

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/platform.h"
@@ -28,6 +29,12 @@ class Backend {
   virtual void MessageBox(const char* text, const char* caption) = 0;
   // Runs the dialog modally until platform::EndDialog is called for it (DialogEnded turns true).
   virtual void RunDialog(Window dialog, const DialogTemplate& content, DialogProcFn proc) = 0;
+  // platform::AskForText; the text it returns is made one line (OneLineOfText) above this.
+  virtual bool AskForText(const char* /*caption*/, const char* /*prompt*/, std::string* /*text*/) {
+    return false;
+  }
+  virtual std::string ClipboardText() { return {}; }
+  virtual bool SetClipboardText(const std::string&) { return false; }
   virtual bool AsyncKeyDown(int virtualKey) = 0;
   virtual void Beep() = 0;
 
@@ -87,6 +94,10 @@ class Backend {
 // message and menu state, so that each run, and each test, starts from nothing.
 void UseBackend(Backend* backend);
 Backend& CurrentBackend();
+
+// The text as one line a box may hold: without control characters (line breaks, tabs), cut to
+// at most maxChars characters, never inside a UTF-8 sequence.
+std::string OneLineOfText(std::string_view text, std::size_t maxChars = MaxAskedTextChars);
 
 // True once EndDialog was called for this dialog; RunDialog loops until then.
 bool DialogEnded(Window dialog);

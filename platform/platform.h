@@ -70,6 +70,11 @@ struct MenuEntry {
   const char* shortcut = nullptr;  // the key that does the same, shown beside the text
 };
 
+// The clipboard's commands. Ctrl+C and Ctrl+V pressed in the game window arrive as these, as a
+// WM_COMMAND like a menu click, and never as the C or V key.
+inline constexpr std::uint16_t CmdCopyCode = 47;
+inline constexpr std::uint16_t CmdPasteCode = 48;
+
 // A button of a dialog, and the command it sends the dialog's procedure.
 struct DialogButton {
   std::string text;
@@ -118,6 +123,16 @@ const std::string& StatusText();
 const std::vector<std::string>& StatusShorterTexts();
 // A modal box with the text and an OK button; returns when dismissed. Owner 0: no owner.
 void MessageBox(Window owner, const char* text, const char* caption);
+// A small modal box asking for one line of text (up to MaxAskedTextChars characters), with OK
+// and Cancel; Enter is OK, Escape and the close box Cancel. True with *text set on OK. The text
+// a player pastes into it (Ctrl+V) goes in, as typed text does; line breaks and other control
+// characters never do. Returns at once with false where no box can be shown.
+inline constexpr std::size_t MaxAskedTextChars = 400;
+bool AskForText(Window owner, const char* caption, const char* prompt, std::string* text);
+// The system clipboard's text: "" when it is empty, holds no text or cannot be read.
+std::string ClipboardText();
+// Puts the text on the clipboard; false when it cannot.
+bool SetClipboardText(const std::string& text);
 // Runs a modal dialog: the procedure gets WM_INITDIALOG, then a WM_COMMAND for each button
 // press, until it calls EndDialog. Messages for other windows keep being dispatched meanwhile.
 void DialogBox(Window owner, const DialogTemplate& dialog, DialogProcFn proc);

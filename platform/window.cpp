@@ -224,6 +224,38 @@ bool DialogEnded(Window dialog) {
   return false;
 }
 
+bool AskForText(Window, const char* caption, const char* prompt, std::string* text) {
+  if (text == nullptr) return false;
+  std::string answer;
+  if (!B().AskForText(caption != nullptr ? caption : "", prompt != nullptr ? prompt : "",
+                      &answer)) {
+    return false;
+  }
+  *text = OneLineOfText(answer);
+  return true;
+}
+
+std::string ClipboardText() {
+  return B().ClipboardText();
+}
+bool SetClipboardText(const std::string& text) {
+  return B().SetClipboardText(text);
+}
+
+std::string OneLineOfText(std::string_view text, std::size_t maxChars) {
+  std::string line;
+  std::size_t chars = 0;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) continue;
+    const bool starts = (byte & 0xC0) != 0x80;  // not a continuation byte
+    if (starts && chars++ == maxChars) break;
+    if (!starts && line.empty()) continue;  // a stray continuation has nothing to belong to
+    line += c;
+  }
+  return line;
+}
+
 bool AsyncKeyDown(int virtualKey) {
   return B().AsyncKeyDown(virtualKey);
 }

@@ -236,12 +236,31 @@ TEST(ReplayScript, MalformedLinesAreNamedByNumber) {
   }
   std::vector<ScriptEvent> script;
   std::string error;
-  ASSERT_TRUE(
-      ParseReplayScript("  frames 2 LEFT ESCAPE\nclick right -3 4\nmenu 22\n", &script, &error));
-  ASSERT_EQ(script.size(), 3u);
+  ASSERT_TRUE(ParseReplayScript(
+      "  frames 2 LEFT ESCAPE\nclick right -3 4\nmenu 22\ntext a b\ntext\nclipboard x\\ny\r\n",
+      &script, &error));
+  ASSERT_EQ(script.size(), 6u);
   EXPECT_EQ(std::tuple(script[0].count, script[0].escape, script[1].x, script[1].right,
                        script[2].command),
             std::tuple(2, true, -3, true, 22));
+  EXPECT_EQ(std::tuple(script[3].text, script[4].text, script[5].text),
+            std::tuple(std::optional<std::string>("a b"), std::nullopt,
+                       std::optional<std::string>("x\ny")));
+}
+
+// Text boxes answer from the queue in order, each answer one line; none queued: no box.
+TEST(AppShell, TextBoxesAndClipboard) {
+  headless::Reset();
+  headless::QueueTextAnswers({" \xC3\xA9" + std::string(500, 'A') + "\r\n", std::nullopt});
+  std::string text = "kept";
+  EXPECT_TRUE(platform::AskForText(0, "Code", "Type the code:", &text));
+  EXPECT_EQ(text, " \xC3\xA9" + std::string(398, 'A'));
+  EXPECT_FALSE(platform::AskForText(0, "Code", "Again:", &text));
+  EXPECT_FALSE(platform::AskForText(0, "Code", "None queued:", &text));
+  EXPECT_EQ(headless::TextPrompts(), (std::vector<std::string>{"Type the code:", "Again:"}));
+  EXPECT_EQ(platform::ClipboardText(), "");
+  EXPECT_TRUE(platform::SetClipboardText("Yabc"));
+  EXPECT_EQ(platform::ClipboardText(), "Yabc");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <deque>
 
 #include "platform/key_latch.h"
 
@@ -40,6 +41,10 @@ struct State {
   bool audioOpen = false;
   int requestedWidth = 0;
   int requestedHeight = 0;
+
+  std::deque<std::optional<std::string>> textAnswers;
+  std::vector<std::string> textPrompts;
+  std::string clipboard;
 
   std::vector<std::string> messages;
   std::vector<std::string> soundsStarted;
@@ -100,6 +105,10 @@ class HeadlessBackend final : public platform::Backend {
                               platform::PackPoint(e.x, e.y));
       } else if (e.kind == ScriptEvent::Kind::Menu) {
         platform::PostMessage(w, platform::WM_COMMAND, e.command, 0);
+      } else if (e.kind == ScriptEvent::Kind::Answer) {
+        s.textAnswers.push_back(e.text);
+      } else if (e.kind == ScriptEvent::Kind::Clipboard) {
+        s.clipboard = e.text.value_or("");
       } else {
         platform::PostMessage(w, platform::WM_CLOSE, 0, 0);
       }
@@ -122,6 +131,21 @@ class HeadlessBackend final : public platform::Backend {
     // Answered at once, as if OK were pressed.
     ++S().dialogs;
     proc(dialog, platform::WM_COMMAND, 1, 0);
+  }
+
+  bool AskForText(const char*, const char* prompt, std::string* text) override {
+    State& s = S();
+    if (s.textAnswers.empty()) return false;
+    s.textPrompts.emplace_back(prompt);
+    const std::optional<std::string> answer = std::move(s.textAnswers.front());
+    s.textAnswers.pop_front();
+    if (answer) *text = *answer;
+    return answer.has_value();
+  }
+  std::string ClipboardText() override { return S().clipboard; }
+  bool SetClipboardText(const std::string& text) override {
+    S().clipboard = text;
+    return true;
   }
 
   bool AsyncKeyDown(int virtualKey) override {
@@ -257,6 +281,19 @@ void TapKey(std::uint8_t scanCode) {
 void HoldVirtualKey(int virtualKey, bool down) {
   if (virtualKey == platform::VK_ESCAPE) S().escape = down;
   if (virtualKey == platform::VK_RETURN) S().enter = down;
+}
+
+void QueueTextAnswers(std::vector<std::optional<std::string>> answers) {
+  for (auto& answer : answers) S().textAnswers.push_back(std::move(answer));
+}
+const std::vector<std::string>& TextPrompts() {
+  return S().textPrompts;
+}
+void SetClipboard(std::string text) {
+  S().clipboard = std::move(text);
+}
+const std::string& Clipboard() {
+  return S().clipboard;
 }
 
 std::uint32_t Now() {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,10 @@ namespace headless {
 
 // One line of a replay script.
 struct ScriptEvent {
-  // Close is the window's close box; the text format has no line for it.
-  enum class Kind { Frames, Click, Menu, Close };
+  // Close is the window's close box; the text format has no line for it. Answer and Clipboard
+  // take effect when the script reaches them: the next text box's answer is queued
+  // (QueueTextAnswers), or the clipboard set.
+  enum class Kind { Frames, Click, Menu, Close, Answer, Clipboard };
   Kind kind = Kind::Frames;
   int count = 0;                   // Frames: how many
   std::vector<std::uint8_t> keys;  // Frames: scan codes held
@@ -25,6 +28,7 @@ struct ScriptEvent {
   int x = 0;                       // Click: client position
   int y = 0;
   std::uint16_t command = 0;  // Menu: command id
+  std::optional<std::string> text;  // Answer: the text OK'd, none for Cancel; Clipboard: its text
 };
 
 platform::Backend* GetBackend();
@@ -45,6 +49,15 @@ void HoldKeys(std::vector<std::uint8_t> scanCodes);
 // A key pressed and let go before the next frame reads the keyboard.
 void TapKey(std::uint8_t scanCode);
 void HoldVirtualKey(int virtualKey, bool down);
+
+// Text boxes (platform::AskForText) are answered from a queue, one answer each, in order: a
+// text is typed and OK'd, none is Cancel. With the queue empty a box cannot be shown (false).
+void QueueTextAnswers(std::vector<std::optional<std::string>> answers);
+// The prompts of the text boxes asked, in order.
+const std::vector<std::string>& TextPrompts();
+// The clipboard, in memory: empty at the start.
+void SetClipboard(std::string text);
+const std::string& Clipboard();
 
 // The virtual clock in milliseconds.
 std::uint32_t Now();

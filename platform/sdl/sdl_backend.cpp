@@ -324,6 +324,28 @@ class SdlBackend final : public Backend {
     }
   }
 
+  bool AskForText(const char* caption, const char* prompt, std::string* text) override {
+    if (screen_.window == nullptr) return false;
+    bool close = false;
+    const bool ok = RunTextBox(screen_, caption, prompt, text, &close);
+    AfterModal();
+    if (close) Post(WM_CLOSE, 0, 0);
+    return ok;
+  }
+
+  std::string ClipboardText() override {
+    std::string text;
+    if (char* held = SDL_GetClipboardText()) {  // "" when there is none
+      text = held;
+      SDL_free(held);
+    }
+    return text;
+  }
+
+  bool SetClipboardText(const std::string& text) override {
+    return SDL_SetClipboardText(text.c_str()) == 0;
+  }
+
   bool AsyncKeyDown(int virtualKey) override {
     if (virtualKey == VK_ESCAPE) return KeyLatchAsk(keys_, DIK_ESCAPE);
     if (virtualKey == VK_RETURN) {
@@ -543,6 +565,12 @@ class SdlBackend final : public Backend {
         RunMenuOf(title, true);
         return true;
       }
+    }
+    // Ctrl+C and Ctrl+V are the clipboard's commands, never the C or V key.
+    const bool ctrl = (mod & KMOD_CTRL) != 0 && (mod & (KMOD_ALT | KMOD_GUI)) == 0;
+    if (ctrl && (sym == SDLK_c || sym == SDLK_v)) {
+      if (key.repeat == 0) Post(WM_COMMAND, sym == SDLK_c ? CmdCopyCode : CmdPasteCode, 0);
+      return true;
     }
     if (sym == SDLK_F10 && (mod & (KMOD_ALT | KMOD_CTRL | KMOD_SHIFT | KMOD_GUI)) == 0 &&
         !bar_.titles.empty()) {

@@ -2,17 +2,21 @@
 
 #include <algorithm>
 
+#include "platform/backend.h"
+
 namespace platform::sdl {
 namespace {
 
 constexpr int Pad = 14;
 constexpr int ButtonWidth = 80;
+constexpr int FieldWidth = 360;  // a text box's field, wide enough for a short code
 
 struct Box {
   SDL_Rect panel{};
   SDL_Rect caption{};
   SDL_Rect close{};
   std::vector<SDL_Rect> buttons;
+  SDL_Rect field{};  // a text box's one-line field (none: empty)
   int lineHeight = 0;
 };
 
@@ -21,11 +25,12 @@ bool Inside(const SDL_Rect& r, int x, int y) {
 }
 
 Box Layout(const Screen& screen, const std::vector<std::string>& lines,
-           const std::vector<DialogButton>& buttons, bool low) {
+           const std::vector<DialogButton>& buttons, bool low, bool withField = false) {
   Box b;
   const int pad = Scaled(screen, Pad);
   b.lineHeight = screen.lineHeight + Scaled(screen, 2);
-  int widest = 0;
+  const int fieldHeight = withField ? screen.lineHeight + Scaled(screen, 8) : 0;
+  int widest = withField ? Scaled(screen, FieldWidth) : 0;
   for (const std::string& line : lines) widest = std::max(widest, TextWidth(screen, line));
   const int captionHeight = screen.lineHeight + Scaled(screen, 10);
   const int buttonHeight = screen.lineHeight + Scaled(screen, 10);
@@ -42,7 +47,8 @@ Box Layout(const Screen& screen, const std::vector<std::string>& lines,
       std::min(screen.width - 8, std::max({Scaled(screen, 220), widest + 2 * pad, row + 2 * pad}));
   b.panel.h =
       std::min(std::max(areaHeight, 120) - 8,
-               captionHeight + pad + int(lines.size()) * b.lineHeight + pad + buttonHeight + pad);
+               captionHeight + pad + int(lines.size()) * b.lineHeight +
+                   (withField ? pad / 2 + fieldHeight : 0) + pad + buttonHeight + pad);
   b.panel.x = (screen.width - b.panel.w) / 2;
   b.panel.y = screen.barHeight + std::max(0, (areaHeight - b.panel.h) / 2);
   if (low) {
@@ -54,6 +60,11 @@ Box Layout(const Screen& screen, const std::vector<std::string>& lines,
   }
   b.caption = {b.panel.x + 1, b.panel.y + 1, b.panel.w - 2, captionHeight};
   b.close = {b.caption.x + b.caption.w - captionHeight, b.caption.y, captionHeight, captionHeight};
+  if (withField) {
+    b.field = {b.panel.x + pad,
+               b.caption.y + b.caption.h + pad + int(lines.size()) * b.lineHeight + pad / 2,
+               b.panel.w - 2 * pad, fieldHeight};
+  }
   int x = b.panel.x + (b.panel.w - row) / 2;
   for (int w : widths) {
     b.buttons.push_back({x, b.panel.y + b.panel.h - pad - buttonHeight, w, buttonHeight});
@@ -73,9 +84,51 @@ void DrawCross(SDL_Surface* surface, const SDL_Rect& r, std::uint32_t rgb) {
   }
 }
 
+// The width of the text as it is drawn (TextWidth takes '&' for a mnemonic's mark).
+int PlainWidth(const Screen& screen, const std::string& text) {
+  int w = 0;
+  int h = 0;
+  if (text.empty() || TTF_SizeUTF8(screen.font, text.c_str(), &w, &h) != 0) return 0;
+  return w;
+}
+
+// Where the part of the field's text that fits begins: its end is always shown, as the caret
+// stands there.
+std::size_t VisibleFrom(const Screen& screen, const std::string& text, int width) {
+  std::size_t low = 0;  // a start that may not fit
+  std::size_t high = text.size();  // one that does
+  while (low < high) {
+    std::size_t mid = low + (high - low) / 2;
+    while (mid < high && (static_cast<unsigned char>(text[mid]) & 0xC0) == 0x80) ++mid;
+    if (mid == high) break;
+    if (PlainWidth(screen, text.substr(mid)) <= width) {
+      high = mid;
+    } else {
+      low = mid + 1;
+    }
+  }
+  return high;
+}
+
+void DrawField(Screen& screen, SDL_Surface* s, const SDL_Rect& r, const std::string& text) {
+  FillRect(s, r.x, r.y, r.w, r.h, 0xFFFFFF);
+  DrawOutline(s, r.x, r.y, r.w, r.h, ColorHighlight);
+  const int inset = Scaled(screen, 5);
+  const int inner = r.w - 2 * inset - Scaled(screen, 2);
+  const std::string shown = text.substr(VisibleFrom(screen, text, inner));
+  const int top = r.y + (r.h - screen.lineHeight) / 2;
+  SDL_Rect clip{r.x + 1, r.y + 1, r.w - 2, r.h - 2};
+  SDL_SetClipRect(s, &clip);
+  DrawText(screen, s, r.x + inset, top, shown, ColorText, false);
+  SDL_SetClipRect(s, nullptr);
+  // The caret, after the last character.
+  FillRect(s, r.x + inset + PlainWidth(screen, shown), top, std::max(1, Scaled(screen, 1)),
+           screen.lineHeight, ColorText);
+}
+
 void Draw(Screen& screen, const Box& b, const std::string& caption,
           const std::vector<std::string>& lines, const std::vector<DialogButton>& buttons,
-          int pressed) {
+          int pressed, const std::string* field = nullptr) {
   SDL_Surface* s = BeginOverlay(screen);
   if (s == nullptr) return;
   const int pad = Scaled(screen, Pad);
@@ -91,6 +144,7 @@ void Draw(Screen& screen, const Box& b, const std::string& caption,
     DrawText(screen, s, b.panel.x + pad, y, line, ColorText, false);
     y += b.lineHeight;
   }
+  if (field != nullptr) DrawField(screen, s, b.field, *field);
   for (std::size_t i = 0; i < b.buttons.size(); ++i) {
     const SDL_Rect& r = b.buttons[i];
     FillRect(s, r.x, r.y, r.w, r.h, int(i) == pressed ? 0xCCE4F7 : 0xE1E1E1);
@@ -186,6 +240,88 @@ int RunBox(Screen& screen, const std::string& caption, const std::vector<std::st
     }
   }
   return answer;
+}
+
+bool RunTextBox(Screen& screen, const std::string& caption, const std::string& prompt,
+                std::string* text, bool* closeRequested) {
+  if (screen.font == nullptr || screen.window == nullptr) return false;
+  const std::vector<std::string> lines = SplitLines(prompt);
+  const std::vector<DialogButton> buttons{{"OK", BoxOk}, {"Cancel", BoxCancel}};
+  std::string typed;
+  // Adds typed or pasted text, as much of it as the field still takes.
+  const auto add = [&typed](const char* more) {
+    const std::string line = OneLineOfText(more);
+    typed = OneLineOfText(typed + line);
+  };
+  const bool wasTyping = SDL_IsTextInputActive() == SDL_TRUE;
+  SDL_StartTextInput();
+  constexpr int None = -1, Close = -2;
+  int pressed = None;
+  int answer = 0;
+  BeginOverlay(screen);
+  Box box = Layout(screen, lines, buttons, false, true);
+  Draw(screen, box, caption, lines, buttons, pressed, &typed);
+  while (answer == 0) {
+    SDL_Event e;
+    if (SDL_WaitEventTimeout(&e, 100) == 0) continue;
+    ScaleMouse(screen, e);
+    switch (e.type) {
+      case SDL_QUIT:
+        *closeRequested = true;
+        answer = BoxCancel;
+        break;
+      case SDL_TEXTINPUT:
+        add(e.text.text);
+        break;
+      case SDL_KEYDOWN: {
+        const SDL_Keycode sym = e.key.keysym.sym;
+        const bool ctrl = (e.key.keysym.mod & KMOD_CTRL) != 0;
+        if (sym == SDLK_RETURN || sym == SDLK_KP_ENTER) {
+          answer = BoxOk;
+        } else if (sym == SDLK_ESCAPE) {
+          answer = BoxCancel;
+        } else if (sym == SDLK_BACKSPACE && !typed.empty()) {
+          // One character, however many bytes it takes.
+          std::size_t end = typed.size() - 1;
+          while (end > 0 && (static_cast<unsigned char>(typed[end]) & 0xC0) == 0x80) --end;
+          typed.erase(ctrl ? 0 : end);
+        } else if ((ctrl && sym == SDLK_v) ||
+                   (sym == SDLK_INSERT && (e.key.keysym.mod & KMOD_SHIFT) != 0)) {
+          if (char* pasted = SDL_GetClipboardText()) {
+            add(pasted);
+            SDL_free(pasted);
+          }
+        }
+        break;
+      }
+      case SDL_MOUSEBUTTONDOWN:
+        if (e.button.button != SDL_BUTTON_LEFT) break;
+        for (std::size_t i = 0; i < box.buttons.size(); ++i) {
+          if (Inside(box.buttons[i], e.button.x, e.button.y)) pressed = int(i);
+        }
+        if (Inside(box.close, e.button.x, e.button.y)) pressed = Close;
+        break;
+      case SDL_MOUSEBUTTONUP:
+        if (e.button.button != SDL_BUTTON_LEFT) break;
+        if (pressed >= 0 && Inside(box.buttons[std::size_t(pressed)], e.button.x, e.button.y)) {
+          answer = buttons[std::size_t(pressed)].id;
+        }
+        if (pressed == Close && Inside(box.close, e.button.x, e.button.y)) answer = BoxCancel;
+        pressed = None;
+        break;
+      default:
+        break;
+    }
+    if (answer == 0) {
+      BeginOverlay(screen);
+      box = Layout(screen, lines, buttons, false, true);
+      Draw(screen, box, caption, lines, buttons, pressed, &typed);
+    }
+  }
+  if (!wasTyping) SDL_StopTextInput();
+  if (answer != BoxOk) return false;
+  *text = typed;
+  return true;
 }
 
 }  // namespace platform::sdl

@@ -1,4 +1,4 @@
-// Modal boxes drawn over the board: the message box and the About box.
+// Modal boxes drawn over the board: the message box, the About box and the box asking for text.
 #pragma once
 
 #include <string>
@@ -20,6 +20,13 @@ inline constexpr int BoxCancel = 2;
 // font the system's own message box is tried first, so the text can still be read.
 int RunBox(Screen& screen, const std::string& caption, const std::vector<std::string>& lines,
            const std::vector<DialogButton>& buttons, bool* closeRequested, bool low = false);
+
+// Shows a box with the prompt over a one-line text field, and OK and Cancel, and runs it
+// modally: typed text and text pasted (Ctrl+V, Shift+Insert) go into the field, Backspace takes
+// the last character out (Ctrl+Backspace all), Enter is OK, Escape, Cancel and the close button
+// cancel. True with *text set on OK. False at once without a font to draw the text with.
+bool RunTextBox(Screen& screen, const std::string& caption, const std::string& prompt,
+                std::string* text, bool* closeRequested);
 
 // The text's lines, split at each '\n'.
 std::vector<std::string> SplitLines(const std::string& text);

@@ -66,6 +66,26 @@ std::wstring Wide(const std::string& text) {
   return out;
 }
 
+std::string Narrow(const wchar_t* text, std::size_t length) {
+  if (length == 0) return {};
+  const int n =
+      ::WideCharToMultiByte(CP_UTF8, 0, text, int(length), nullptr, 0, nullptr, nullptr);
+  std::string out(std::size_t(std::max(n, 0)), '\0');
+  if (n > 0) {
+    ::WideCharToMultiByte(CP_UTF8, 0, text, int(length), out.data(), n, nullptr, nullptr);
+  }
+  return out;
+}
+
+// The clipboard is shared with every program, which may hold it open for a moment.
+bool OpenClipboardSoon(HWND owner) {
+  for (int tries = 0; tries < 10; ++tries) {
+    if (::OpenClipboard(owner)) return true;
+    ::Sleep(10);
+  }
+  return false;
+}
+
 // The menu bar from the game's table: a line with id 0 opens a popup of the deeper lines after
 // it.
 void FillMenu(HMENU menu, const std::vector<MenuEntry>& entries, std::size_t& i, int depth) {
@@ -201,6 +221,74 @@ std::vector<WORD> DialogInMemory(const DialogTemplate& content, float scale) {
   return t;
 }
 
+// The box asking for one line of text: the prompt over an edit field, OK and Cancel under it.
+constexpr WORD IdTextField = 100;
+
+std::vector<WORD> TextDialogInMemory(const std::string& caption, const std::string& prompt,
+                                     float scale) {
+  constexpr short Margin = 7, LineHeight = 10, FieldHeight = 14, ButtonWidth = 50,
+                  ButtonHeight = 14, Gap = 4, Width = 240;
+  std::wstring text;
+  short lines = 1;
+  for (wchar_t c : Wide(prompt)) {
+    if (c == L'\n') {
+      text += L"\r\n";
+      ++lines;
+    } else {
+      text += c;
+    }
+  }
+  const short textHeight = short(lines * LineHeight);
+  const short fieldY = short(Margin + textHeight + Gap);
+  const short buttonY = short(fieldY + FieldHeight + Margin);
+  const short h = short(buttonY + ButtonHeight + Margin);
+  std::vector<WORD> t;
+  AppendLong(t, DS_MODALFRAME | DS_CENTER | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU);
+  AppendLong(t, 0);
+  t.push_back(4);
+  for (short v : {short(0), short(0), Width, h}) t.push_back(WORD(v));
+  t.push_back(0);  // no menu
+  t.push_back(0);  // the dialog class
+  AppendText(t, Wide(caption));
+  t.push_back(WORD(std::lround(8 * scale)));
+  AppendText(t, L"MS Shell Dlg");
+  AppendItem(t, SS_LEFT | SS_NOPREFIX, Margin, Margin, short(Width - 2 * Margin), textHeight,
+             WORD(0xFFFF), 0x0082, text);
+  AppendItem(t, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, Margin, fieldY,
+             short(Width - 2 * Margin), FieldHeight, IdTextField, 0x0081, L"");
+  const short okX = short(Width - Margin - 2 * ButtonWidth - Gap);
+  AppendItem(t, WS_TABSTOP | BS_DEFPUSHBUTTON, okX, buttonY, ButtonWidth, ButtonHeight, IDOK,
+             0x0080, L"OK");
+  AppendItem(t, WS_TABSTOP | BS_PUSHBUTTON, short(okX + ButtonWidth + Gap), buttonY, ButtonWidth,
+             ButtonHeight, IDCANCEL, 0x0080, L"Cancel");
+  return t;
+}
+
+INT_PTR CALLBACK TextBoxProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_INITDIALOG) {
+    ::SetWindowLongPtrW(dlg, GWLP_USERDATA, lParam);
+    HWND field = ::GetDlgItem(dlg, IdTextField);
+    ::SendMessageW(field, EM_LIMITTEXT, MaxAskedTextChars, 0);
+    ::SetFocus(field);
+    return FALSE;  // the focus is set
+  }
+  const WORD command = msg == WM_COMMAND ? LOWORD(wParam) : msg == WM_CLOSE ? IDCANCEL : 0;
+  if (command == IDOK) {
+    HWND field = ::GetDlgItem(dlg, IdTextField);
+    std::wstring text(std::size_t(::GetWindowTextLengthW(field)) + 1, L'\0');
+    text.resize(std::size_t(::GetWindowTextW(field, text.data(), int(text.size()))));
+    *reinterpret_cast<std::string*>(::GetWindowLongPtrW(dlg, GWLP_USERDATA)) =
+        Narrow(text.data(), text.size());
+    ::EndDialog(dlg, IDOK);
+    return TRUE;
+  }
+  if (command == IDCANCEL) {
+    ::EndDialog(dlg, IDCANCEL);
+    return TRUE;
+  }
+  return FALSE;
+}
+
 class Win32Backend;
 Win32Backend* TheBackend = nullptr;
 LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
@@ -327,6 +415,65 @@ class Win32Backend final : public Backend {
                                 AboutProc, reinterpret_cast<LPARAM>(&context));
     }
     AfterModal();
+  }
+
+  bool AskForText(const char* caption, const char* prompt, std::string* text) override {
+    if (hwnd_ == nullptr) return false;
+    std::string typed;
+    const std::vector<WORD> made = TextDialogInMemory(caption, prompt, Layout().uiScale);
+    const INT_PTR answer =
+        ::DialogBoxIndirectParamW(instance_, reinterpret_cast<LPCDLGTEMPLATEW>(made.data()), hwnd_,
+                                  TextBoxProc, reinterpret_cast<LPARAM>(&typed));
+    AfterModal();
+    if (answer != IDOK) return false;
+    *text = typed;
+    return true;
+  }
+
+  // Text on the Windows clipboard has CR LF line breaks; the game's has LF.
+  std::string ClipboardText() override {
+    if (!OpenClipboardSoon(hwnd_)) return {};
+    std::string text;
+    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+      if (const auto* wide = static_cast<const wchar_t*>(::GlobalLock(data))) {
+        // Up to its end, or its terminator where a program put one before.
+        const std::size_t most = ::GlobalSize(data) / sizeof(wchar_t);
+        text = Narrow(wide, std::size_t(std::find(wide, wide + most, L'\0') - wide));
+        ::GlobalUnlock(data);
+      }
+    }
+    ::CloseClipboard();
+    std::string lf;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] != '\r' || i + 1 >= text.size() || text[i + 1] != '\n') lf += text[i];
+    }
+    return lf;
+  }
+
+  bool SetClipboardText(const std::string& text) override {
+    std::wstring wide;
+    for (wchar_t c : Wide(text)) {
+      if (c == L'\n' && (wide.empty() || wide.back() != L'\r')) wide += L'\r';
+      wide += c;
+    }
+    const std::size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
+    HGLOBAL data = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (data == nullptr) return false;
+    void* to = ::GlobalLock(data);
+    if (to == nullptr) {
+      ::GlobalFree(data);
+      return false;
+    }
+    std::memcpy(to, wide.c_str(), bytes);
+    ::GlobalUnlock(data);
+    if (!OpenClipboardSoon(hwnd_)) {
+      ::GlobalFree(data);
+      return false;
+    }
+    const bool put = ::EmptyClipboard() && ::SetClipboardData(CF_UNICODETEXT, data) != nullptr;
+    ::CloseClipboard();
+    if (!put) ::GlobalFree(data);  // the clipboard owns it only once it took it
+    return put;
   }
 
   bool AsyncKeyDown(int virtualKey) override {
@@ -739,6 +886,13 @@ class Win32Backend final : public Backend {
       // Alt+Enter still goes on to the system, which then knows that Alt was not pressed
       // alone and does not open the menu when it is released.
       return false;
+    }
+    // Ctrl+C and Ctrl+V are the clipboard's commands, never the C or V key (Ctrl with Alt is
+    // AltGr on many layouts, typing a character).
+    if (msg == WM_KEYDOWN && (vk == 'C' || vk == 'V') && (::GetKeyState(VK_CONTROL) & 0x8000) != 0 &&
+        (::GetKeyState(VK_MENU) & 0x8000) == 0) {
+      if (!repeat) Post(WM_COMMAND, vk == 'C' ? CmdCopyCode : CmdPasteCode, 0);
+      return true;
     }
     KeyLatchDown(latch_, ScanCode(lParam), repeat);
     gamepadInUse_ = false;
