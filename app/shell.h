@@ -23,8 +23,8 @@ inline constexpr std::uint16_t CmdDailyPuzzle = 44;
 inline constexpr std::uint16_t CmdEnterCode = 45;
 inline constexpr std::uint16_t CmdCancelPuzzle = 46;
 // Also what Ctrl+C and Ctrl+V send, in every backend.
-inline constexpr std::uint16_t CmdCopyCode = 47;
-inline constexpr std::uint16_t CmdPasteCode = 48;
+inline constexpr std::uint16_t CmdCopyCode = platform::CmdCopyCode;
+inline constexpr std::uint16_t CmdPasteCode = platform::CmdPasteCode;
 inline constexpr std::uint16_t CmdWarnStuck = 49;
 
 // The window's menu: "&File" (Reset, Levels > Level 1..5, Next level, Exit), "&View" (Full

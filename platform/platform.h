@@ -255,10 +255,3 @@ void StopSoundBuffer(SoundBuffer* buffer);
 void ReleaseSoundBuffer(SoundBuffer* buffer);
 
 }  // namespace platform
-
-namespace platform {
-// (interim, until the backends' clipboard and text box land)
-std::string ClipboardText();
-bool SetClipboardText(const std::string& text);
-bool AskForText(Window owner, const char* caption, const char* prompt, std::string* text);
-}  // namespace platform

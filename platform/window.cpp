@@ -374,12 +374,3 @@ void ReleaseSoundBuffer(SoundBuffer* buffer) {
 }
 
 }  // namespace platform
-
-namespace platform {
-namespace {
-std::string InterimClipboard;
-}
-std::string ClipboardText() { return InterimClipboard; }
-bool SetClipboardText(const std::string& text) { InterimClipboard = text; return true; }
-bool AskForText(Window, const char*, const char*, std::string*) { return false; }
-}  // namespace platform
