@@ -160,7 +160,7 @@ test-windows: windows build
 player: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD) -j $(JOBS) --target yelko yelko_content yelko-solve yelko-level \
-	  yelko_icons yelko_manual
+	  yelko-generate yelko_icons yelko_manual
 
 # bin/yelko and its tools, share/yelko, the desktop entry, icons, AppStream file and manual
 # page under PREFIX (DESTDIR=... stages them elsewhere, as packagers do).

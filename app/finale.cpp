@@ -69,7 +69,8 @@ platform::DialogTemplate FinaleBox() {
     const std::int32_t best = read ? BestOf(key) : -1;
     const std::int32_t par = read ? ShippedPar(key) : -1;
     std::string line = LevelTitle(n, key) + ": ";
-    line += best < 0 ? std::string("not solved") : std::to_string(best) + " moves";
+    line += best < 0 ? std::string("not solved")
+                     : std::to_string(best) + (best == 1 ? " move" : " moves");
     if (par >= 0) line += ", par " + std::to_string(par);
     box.lines.push_back(line);
     all = all && best >= 0 && par >= 0;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/settings.h"
+#include "app/version.h"
 #include "input/actions.h"
 
 namespace {
@@ -99,5 +100,6 @@ std::vector<std::string> HowToPlayLines() {
 }
 
 void ShowHowToPlay(platform::Window window) {
-  platform::DialogBox(window, {"How to play", HowToPlayLines()}, HelpDialogProc);
+  const std::string caption = std::string("How to play Yelko ") + GameVersion();
+  platform::DialogBox(window, {caption.c_str(), HowToPlayLines()}, HelpDialogProc);
 }

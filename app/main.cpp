@@ -112,7 +112,11 @@ int Replay(const Options& options) {
   platform::UseBackend(headless::GetBackend());
   const int exitCode = RunReplay(std::move(script), options.screenshot, &error);
   std::printf("%s\n", ReplayReportJson(exitCode).c_str());
-  if (!error.empty()) std::fprintf(stderr, "yelko: %s\n", error.c_str());
+  if (!error.empty()) {
+    // The game ran, but what was asked of the run was not done.
+    std::fprintf(stderr, "yelko: %s\n", error.c_str());
+    return exitCode != 0 ? exitCode : 2;
+  }
   return exitCode;
 }
 #endif
@@ -175,6 +179,7 @@ int main(int argc, char** argv) {
   // What saves that were killed half-way left behind.
   platform::RemoveStaleTemporaryFiles(platform::GameDataDirectory());
   platform::RemoveStaleTemporaryFiles(platform::UserDataDirectory());
+  platform::RemoveStaleTemporaryFiles(platform::UserConfigDirectory());
 #if defined(YELKO_HAVE_WEB)
   // The page has no command line, so no replay runner either.
   return Play();

@@ -175,8 +175,8 @@ int RunReplay(std::vector<headless::ScriptEvent> script, const std::string& scre
     const platform::Surface* frame = headless::LastFrame();
     if (frame == nullptr) {
       *error = "no frame was shown, so there is no screenshot";
-    } else if (!platform::WriteBmp24(screenshotPath.c_str(), *frame)) {
-      *error = "cannot write the screenshot " + screenshotPath;
+    } else if (std::string why; !platform::WriteBmp24(screenshotPath.c_str(), *frame, &why)) {
+      *error = "cannot write the screenshot " + screenshotPath + ": " + why;
     }
   }
   return exitCode;

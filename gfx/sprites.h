@@ -14,7 +14,7 @@ extern BitmapFile BoatsBitmap;   // "boats.bmp": the nine platforms, 120 x 120 c
 extern Bob LandTileBob;
 extern Bob WaterTileBob;
 extern Bob BallBobs[BallSlots];
-extern Bob PlayerBob;  // its x and y are the Player's position
+extern Bob PlayerBob;  // drawn where the state in play puts the Player
 extern Bob PlatformBobs[PlatformTypes];
 extern Bob BannerBobs[BannerImages + 1];  // images 1..7; index 0 unused
 

@@ -6,7 +6,7 @@
 #include "platform/files.h"
 
 namespace platform {
-bool WriteBmp24(const char* path, const Surface& image) {
+bool WriteBmp24(const char* path, const Surface& image, std::string* why) {
   if (image.width <= 0 || image.height <= 0 ||
       image.pixels.size() != std::size_t(image.width) * std::size_t(image.height)) {
     return false;
@@ -41,7 +41,7 @@ bool WriteBmp24(const char* path, const Surface& image) {
     for (std::uint32_t pad = std::uint32_t(image.width) * 3; pad < rowBytes; ++pad)
       out.push_back(0);
   }
-  return ReplaceFileAtomically(path, out.data(), out.size());
+  return ReplaceFileAtomically(path, out.data(), out.size(), why);
 }
 
 }  // namespace platform
