@@ -231,7 +231,7 @@ await accessible(page, 'the About box');
 await press(page, 'Escape');
 if (await gameOver(page)) fail('Escape closing the About box ended the game');
 await page.keyboard.down('Shift');
-for (const key of ['Tab', 'Shift', 'ArrowLeft', 'Enter', 'ArrowUp', 'Enter']) await page.keyboard[key === 'Shift' ? 'up' : 'press'](key);
+for (const key of ['Tab', 'Shift', 'ArrowLeft', 'ArrowLeft', 'Enter', 'ArrowUp', 'Enter']) await page.keyboard[key === 'Shift' ? 'up' : 'press'](key);
 if ((await text(page, 'box-caption')) !== 'Leave Yelko?') fail('File > Exit did not ask first');
 await press(page, 'Escape');
 if (await gameOver(page) || !(await page.evaluate(() => document.activeElement === YelkoPage.canvas))) {
