@@ -158,6 +158,11 @@ std::string LevelFileProblem(const std::uint8_t* bytes, std::size_t size) {
   return "";
 }
 
+// TODO puzzle code
+std::string PuzzleCodeInPlay() {
+  return "";
+}
+
 }  // namespace
 
 platform::web::GameQuestions WebGameQuestions() {
@@ -167,5 +172,6 @@ platform::web::GameQuestions WebGameQuestions() {
   questions.nextLevel = NextLevelAfterSolve;
   questions.levelProblem = LevelFileProblem;
   questions.framesBeforeRest = FramesBeforeRest;
+  questions.puzzleCode = PuzzleCodeInPlay;
   return questions;
 }

@@ -231,7 +231,7 @@ await accessible(page, 'the About box');
 await press(page, 'Escape');
 if (await gameOver(page)) fail('Escape closing the About box ended the game');
 await page.keyboard.down('Shift');
-for (const key of ['Tab', 'Shift', 'ArrowLeft', 'Enter', 'ArrowUp', 'Enter']) await page.keyboard[key === 'Shift' ? 'up' : 'press'](key);
+for (const key of ['Tab', 'Shift', 'ArrowLeft', 'ArrowLeft', 'Enter', 'ArrowUp', 'Enter']) await page.keyboard[key === 'Shift' ? 'up' : 'press'](key);
 if ((await text(page, 'box-caption')) !== 'Leave Yelko?') fail('File > Exit did not ask first');
 await press(page, 'Escape');
 if (await gameOver(page) || !(await page.evaluate(() => document.activeElement === YelkoPage.canvas))) {
@@ -310,6 +310,14 @@ for (let i = 0; i < 50 && !existsSync(file); ++i) await sleep(100);
 if (saved.length !== 300 || !existsSync(file) || !readFileSync(file).equals(saved)) {
   fail('Download level.dat did not give the saved 300-byte level');
 }
+// Share, where the browser has no share sheet, copies the page's address and says so.
+await browser.defaultBrowserContext().overridePermissions(
+  new URL(origin).origin, ['clipboard-read', 'clipboard-write', 'clipboard-sanitized-write']);
+await page.evaluate(() => { delete Navigator.prototype.share; });
+await page.click('#share');
+await page.waitForFunction(() => document.getElementById('say').textContent.startsWith('Link copied'));
+const link = await page.evaluate(() => navigator.clipboard.readText());
+if (link !== page.url()) fail('Share copied ' + link + ', not ' + page.url());
 // Escape means nothing in the editor; tapped there, it must not end the game once play resumes.
 await press(page, 'Escape', 5);
 await press(page, 'Enter');

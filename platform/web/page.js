@@ -26,7 +26,7 @@ const YelkoScanCodes = (function () {
   return codes;
 })();
 
-const YelkoCommand = { exit: 2, reset: 5 };
+const YelkoCommand = { exit: 2, reset: 5, copyCode: 47, pasteCode: 48 };
 const YelkoBoardPixels = 560;
 const $ = (id) => document.getElementById(id);
 
@@ -136,6 +136,7 @@ const YelkoPage = {
       this.say(news);
       $('board-text').textContent = UTF8ToString(_yelko_web_describe());
     }
+    this.showPuzzle(UTF8ToString(_yelko_web_puzzle_code()));
     const next = _yelko_web_next_level();
     const button = $('next');
     if (button.hidden !== !next) {
@@ -155,6 +156,103 @@ const YelkoPage = {
     const text = UTF8ToString(_yelko_web_describe());
     $('board-text').textContent = text;
     this.say(text);
+  },
+
+  // ---- The puzzle in play: its code in the address (#p=CODE), so that the address is the
+  // puzzle; a shipped level leaves the address bare.
+
+  showPuzzle(code) {
+    const hash = code ? '#p=' + code : '';
+    if (location.hash === hash) return;
+    history.replaceState(history.state, '', location.pathname + location.search + hash);
+  },
+
+  async share() {
+    const link = location.href;
+    if (navigator.share) {
+      try {
+        await navigator.share({ title: document.title, url: link });
+      } catch (error) { /* the player chose not to */ }
+      return;
+    }
+    const button = $('share');
+    try {
+      await navigator.clipboard.writeText(link);
+    } catch (error) {
+      this.notify('The link could not be copied: ' + link);
+      return;
+    }
+    this.say('Link copied');
+    button.textContent = 'Link copied';
+    clearTimeout(this.shareTimer);
+    this.shareTimer = setTimeout(() => { button.textContent = 'Share'; }, 2000);
+  },
+  shareTimer: 0,
+
+  // ---- Clipboard: the page cannot read the clipboard when the game asks, only in a paste
+  // event. Ctrl+V on the board lets the browser paste, and the text pasted is kept for the game's
+  // Paste command; where no paste comes (a menu's Paste, a browser that sends none), the player
+  // is asked to paste into a prompt. Copies are written as the browser allows, after the fact.
+
+  pasted: null,
+  pasteTimer: 0,
+
+  onPaste(e) {
+    if (!this.started || this.modal || this.menuOpen || this.gameOver) return;
+    const target = e.target;
+    if (target !== this.canvas && target !== document.body && target !== document.documentElement) return;
+    e.preventDefault();
+    clearTimeout(this.pasteTimer);
+    this.pasted = e.clipboardData ? e.clipboardData.getData('text/plain') : '';
+    this.command(YelkoCommand.pasteCode);
+  },
+
+  // Ctrl+V on the board: the paste event follows (onPaste); without one, the command goes on.
+  pasteKey() {
+    clearTimeout(this.pasteTimer);
+    this.pasteTimer = setTimeout(() => {
+      this.pasted = null;
+      this.command(YelkoCommand.pasteCode);
+    }, 200);
+  },
+
+  // Text for the game: made with malloc, freed by the game; 0 for none.
+  gameText(text) {
+    if (text === null || text === undefined) return 0;
+    const size = lengthBytesUTF8(text) + 1;
+    const copy = _malloc(size);
+    if (copy) stringToUTF8(text, copy, size);
+    return copy;
+  },
+
+  clipboardText() {
+    let text = this.pasted;
+    this.pasted = null;
+    if (text === null) text = this.prompt('Paste the puzzle\'s code here:');
+    return this.gameText(text || '');
+  },
+
+  setClipboardText(text) {
+    if (!navigator.clipboard || !navigator.clipboard.writeText) return 0;
+    navigator.clipboard.writeText(text).catch(
+      (error) => this.notify('The browser did not let the page copy: ' + error.message));
+    return 1;
+  },
+
+  askForText(caption, prompt) {
+    return this.gameText(this.prompt(prompt || caption));
+  },
+
+  // The browser's own box; null when cancelled or when the browser shows none.
+  prompt(text) {
+    this.closeMenus();
+    this.releaseAll();
+    let answer = null;
+    try {
+      answer = window.prompt(text, '');
+    } catch (error) { /* no box here */ }
+    this.focusBoard();
+    return answer;
   },
 
   // ---- Boxes
@@ -464,6 +562,18 @@ const YelkoPage = {
     if (e.target !== this.canvas) {
       if (e.target.closest && e.target.closest('#menubar')) this.barKey(e);
       return;  // the page's own controls take their keys
+    }
+    // Ctrl+C and Ctrl+V (Cmd on a Mac) are the game's Copy and Paste, never the C or V key.
+    if ((e.ctrlKey || e.metaKey) && !e.altKey && !e.shiftKey && /^[cv]$/i.test(e.key)) {
+      if (e.repeat) {
+        e.preventDefault();
+      } else if (e.key.toLowerCase() === 'c') {
+        e.preventDefault();
+        if (this.started) this.command(YelkoCommand.copyCode);
+      } else if (this.started) {
+        this.pasteKey();  // (not prevented: the browser pastes)
+      }
+      return;
     }
     if (e.ctrlKey || e.metaKey || e.altKey) return;
     if (e.key === '?') {
@@ -874,6 +984,15 @@ const YelkoPage = {
     $('download').addEventListener('click', () => {
       this.focusBoard();
       this.downloadLevel();
+    });
+    $('share').addEventListener('click', () => {
+      this.focusBoard();
+      this.share();
+    });
+    document.addEventListener('paste', (e) => this.onPaste(e));
+    // A new puzzle's address, typed or followed, starts the game again with it.
+    addEventListener('hashchange', () => {
+      if (/^#p=/.test(location.hash)) location.reload();
     });
     const chooser = $('chooser');
     $('open').addEventListener('click', () => chooser.click());

@@ -4,6 +4,7 @@
 #include <emscripten.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/files.h"
@@ -50,6 +51,14 @@ EM_JS(int, JsPlaySound, (int id), { return YelkoPage.playSound(id); });
 EM_JS(void, JsStopSound, (int id), { YelkoPage.stopSound(id); });
 EM_JS(void, JsReleaseSound, (int id), { YelkoPage.releaseSound(id); });
 EM_JS(void, JsBeep, (), { YelkoPage.beep(); });
+// Texts the page hands over are made with malloc, for the game to free.
+EM_JS(char*, JsAskForText, (const char* caption, const char* prompt), {
+  return YelkoPage.askForText(UTF8ToString(caption), UTF8ToString(prompt));
+});
+EM_JS(char*, JsClipboardText, (), { return YelkoPage.clipboardText(); });
+EM_JS(int, JsSetClipboardText, (const char* text), {
+  return YelkoPage.setClipboardText(UTF8ToString(text));
+});
 EM_JS(int, JsOnScreenButtons, (), { return document.getElementById('touchkeys').hidden ? 0 : 1; });
 // clang-format on
 
@@ -153,6 +162,27 @@ class WebBackend final : public Backend {
       proc(dialog, WM_COMMAND, std::uint64_t(answer), 0);
     }
     AfterModal();
+  }
+
+  bool AskForText(const char* caption, const char* prompt, std::string* text) override {
+    char* answer = JsAskForText(caption, prompt);
+    AfterModal();
+    if (answer == nullptr) return false;
+    *text = answer;
+    std::free(answer);
+    return true;
+  }
+
+  std::string ClipboardText() override {
+    char* held = JsClipboardText();
+    if (held == nullptr) return {};
+    std::string text = held;
+    std::free(held);
+    return text;
+  }
+
+  bool SetClipboardText(const std::string& text) override {
+    return JsSetClipboardText(text.c_str()) != 0;
   }
 
   bool AsyncKeyDown(int virtualKey) override {
@@ -499,6 +529,12 @@ EMSCRIPTEN_KEEPALIVE const char* yelko_web_level_problem(const std::uint8_t* byt
   Answer = Questions.levelProblem != nullptr && size >= 0
                ? Questions.levelProblem(bytes, std::size_t(size))
                : std::string();
+  return Answer.c_str();
+}
+
+EMSCRIPTEN_KEEPALIVE const char* yelko_web_puzzle_code() {
+  using namespace platform::web;
+  Answer = Questions.puzzleCode != nullptr ? Questions.puzzleCode() : std::string();
   return Answer.c_str();
 }
 

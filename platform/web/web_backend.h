@@ -22,6 +22,8 @@ struct GameQuestions {
   std::string (*levelProblem)(const std::uint8_t* bytes, std::size_t size) = nullptr;
   // Frames a picture must stand still, with nobody acting, before nothing can change any more.
   int (*framesBeforeRest)() = nullptr;
+  // The code of the puzzle in play, kept in the page's address; "" for a shipped level.
+  std::string (*puzzleCode)() = nullptr;
 };
 void SetGameQuestions(const GameQuestions& questions);
 
