@@ -10,12 +10,14 @@
 
 #include "app/notices.h"
 #include "app/progress.h"
+#include "app/puzzles.h"
 #include "app/status.h"
 #include "board/level.h"
 #include "editor/editor.h"
 #include "midend/game.h"
 #include "midend/hint.h"
 #include "midend/history.h"
+#include "midend/puzzle.h"
 #include "midend/question.h"
 #include "play/movement.h"
 
@@ -64,7 +66,9 @@ std::string Neighbour(const Board& board, std::int32_t direction, std::int64_t c
 std::string DescribeBoard() {
   if (EditorMode) return "The level editor.";
   if (!LevelProblem.empty()) return LevelProblem + ".";
-  std::string text = LevelInPlay > 0 ? "Level " + std::to_string(LevelInPlay) : "level.dat";
+  std::string text = PuzzleInPlay()    ? "Puzzle " + PuzzleTitle
+                     : LevelInPlay > 0 ? "Level " + std::to_string(LevelInPlay)
+                                       : "level.dat";
   if (PlayState.solved) return text + ", solved.";
   const std::int64_t column = CellOf(PlayState.playerX), row = CellOf(PlayState.playerY);
   if (!AtCellBoundary(PlayState) || !OnBoard(column, row)) {
@@ -158,9 +162,9 @@ std::string LevelFileProblem(const std::uint8_t* bytes, std::size_t size) {
   return "";
 }
 
-// TODO puzzle code
+// The code the address carries: a puzzle's, none for the five levels and level.dat.
 std::string PuzzleCodeInPlay() {
-  return "";
+  return PuzzleInPlay() ? CodeInPlay() : std::string();
 }
 
 }  // namespace

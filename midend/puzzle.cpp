@@ -90,6 +90,11 @@ std::string DailyTitle(int year, int month, int day) {
 
 PuzzleText ReadPuzzleText(const std::string& text) {
   PuzzleText out;
+  // A level's text is a few hundred bytes; a clipboard may hold anything.
+  if (text.size() > MaxPuzzleTextBytes) {
+    out.why = "Not a puzzle code or a level: the text is far too long";
+    return out;
+  }
   const std::string given = Trimmed(text);
   if (given.empty()) {
     out.why = "Nothing to play: no puzzle code or level";

@@ -39,6 +39,7 @@ struct PuzzleText {
   std::string title;                          // Level and Name: what the status line shows
   std::string why;                            // Refused: "Not a puzzle code: ..."
 };
+inline constexpr std::size_t MaxPuzzleTextBytes = 64 * 1024;
 PuzzleText ReadPuzzleText(const std::string& text);
 
 // Making a puzzle beside the frames: on a thread of its own where the platform allows, else in

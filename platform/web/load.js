@@ -49,7 +49,7 @@ const YelkoLoad = {
 };
 
 // The address may ask for a level, as the desktop's command line does ("?start-level=0" plays
-// level.dat, "#p=CODE" a puzzle).
+// level.dat, "#p=CODE" a puzzle, "#puzzle=hard-7Q3K2" a puzzle made by its name).
 Module.arguments = [];
 (function () {
   const level = new URLSearchParams(location.search).get('start-level');
@@ -57,6 +57,8 @@ Module.arguments = [];
   // A shared puzzle: "#p=CODE" (a puzzle code is at most 88 of A-Z a-z 0-9 - _).
   const puzzle = /^#p=([A-Za-z0-9_-]{1,88})$/.exec(location.hash);
   if (puzzle) Module.arguments.push('--code', puzzle[1]);
+  const named = /^#puzzle=((easy|medium|hard|expert)-[0-9A-Za-z]{5})$/.exec(location.hash);
+  if (named) Module.arguments.push('--puzzle', named[1]);
 })();
 Module.preRun = Module.preRun || [];
 Module.print = function (text) { console.log(text); };
