@@ -142,12 +142,15 @@ std::string GameNews() {
 // Half a second of a still picture; five while a solved level's banner and fanfare may still
 // come by the game's clock; never while a search runs between frames.
 int FramesBeforeRest() {
-  if (Asking() != QuestionKind::None) return std::numeric_limits<int>::max();
+  if (Asking() != QuestionKind::None || MakingPuzzle() || StuckQuestionOpen()) {
+    return std::numeric_limits<int>::max();
+  }
   return PlayState.solved != 0 ? 300 : 30;
 }
 
 int NextLevelAfterSolve() {
-  return PlayState.solved && SolveEarned && !EditorMode && CurrentLevel != LevelInPlay
+  return PlayState.solved && SolveEarned && !EditorMode && !PuzzleInPlay() &&
+                 CurrentLevel != LevelInPlay
              ? CurrentLevel
              : 0;
 }

@@ -452,6 +452,7 @@ for (const line of readFileSync(join(work, 'puzzle_codes.txt'), 'utf8').split('\
   const [name, code] = line.split(' ');
   if (!/^(easy|medium|hard)-/.test(name ?? '')) continue;
   const start = Date.now();
+  await phone.goto('about:blank');  // a new hash alone would not load the page again
   await phone.goto(origin + 'index.html#puzzle=' + name);
   try {
     await phone.waitForFunction((c) => location.hash === '#p=' + c, { timeout: 30000 }, code);
