@@ -1,6 +1,7 @@
 // The player's settings: read at the start, changed from the keys and the View menu, saved.
 #include "app/settings.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -24,13 +25,23 @@ bool KeysFileLooked;
 bool KeysNoticeStands;
 std::uint32_t KeysNoticeSince;
 
+// The switches whose saved value exists but cannot be read: kept as they are, never written over.
+std::vector<std::string> Unreadable;
+
 // A saved on/off setting: absent, unreadable or not one byte of 0 or 1 reads as off.
 bool ReadSwitch(const char* name) {
   std::vector<std::uint8_t> bytes;
-  return platform::ReadUserValue(name, 1, &bytes) && bytes.size() == 1 && bytes[0] == 1;
+  const platform::ReadOutcome read = platform::ReadUserValue(name, 1, &bytes);
+  if (read.status == platform::ReadStatus::Unreadable) {
+    Unreadable.push_back(name);
+    Notify(NoticeTopic::Settings, std::string("Your settings cannot be read (") + name + ": " +
+                                      read.why + "); changes to it are not saved");
+  }
+  return read && bytes.size() == 1 && bytes[0] == 1;
 }
 
 void SaveSwitch(const char* name, bool on) {
+  if (std::find(Unreadable.begin(), Unreadable.end(), name) != Unreadable.end()) return;
   const std::uint8_t byte = on ? 1 : 0;
   std::string why;
   if (platform::WriteUserValue(name, &byte, 1, &why)) {
@@ -112,5 +123,6 @@ void ShowSettingsInMenu(platform::Window window) {
 
 void ResetSettingsState() {
   WholePixels = KeysFileLooked = KeysNoticeStands = false;
+  Unreadable.clear();
   KeysNoticeSince = 0;
 }

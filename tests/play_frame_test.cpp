@@ -2,8 +2,10 @@
 // block, and what happens around a solved level.
 #include "app/play_frame.h"
 
+#include <filesystem>
 #include <vector>
 
+#include "app/notices.h"
 #include "app/progress.h"
 #include "app/scene.h"
 #include "app/settings.h"
@@ -248,6 +250,14 @@ TEST_F(PlayFrames, TheKeysFileRemapsActionsAndABrokenOneChangesNothing) {
   for (unsigned a = 0; a < unsigned(Action::Count); ++a) {
     EXPECT_EQ(ActionKeyNames(Action(a)), before[a]) << ActionName(Action(a));
   }
+
+  // A switch that cannot be read is said, and never written over.
+  const std::string muted = platform::UserDataDirectory() + "/Muted";
+  std::filesystem::create_directories(muted);
+  LoadPlayerSettings(false);
+  ToggleMute();
+  EXPECT_TRUE(std::filesystem::is_directory(muted));
+  EXPECT_NE(CurrentNotice().find("Your settings cannot be read (Muted"), std::string::npos);
 }
 
 TEST_F(PlayFrames, WithoutAKeyboardEveryBoundaryFrameSaysSo) {
