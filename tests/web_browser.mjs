@@ -462,6 +462,7 @@ for (const line of readFileSync(join(work, 'puzzle_codes.txt'), 'utf8').split('\
   made.push(`${name} ${((Date.now() - start) / 1000).toFixed(1)} s`);
 }
 if (!(await phone.$('#touchkeys button[data-code="KeyN"]'))) fail('no New puzzle button');
+if (!/^Yelko \d+\.\d+\.\d+$/.test(await text(phone, 'version'))) fail('the footer names no version');
 report.push('made in the page (with its loading): ' + made.join(', '));
 noProblems('making puzzles');
 console.log('all passed; ' + report.join(', '));
