@@ -199,7 +199,9 @@ TEST_F(Shell, PastedCodesPlayAndAStuckPositionIsSaid) {
   EXPECT_EQ(platform::ClipboardText(), code);
   TearDown();
   SetUp();
-  platform::SetClipboardText("Y" + code.substr(2));
+  std::string typo = code;
+  typo[2] = typo[2] == 'A' ? 'B' : 'A';
+  platform::SetClipboardText(typo);
   Run({FramesOf(1), MenuCommand(CmdLevelBase + 1), MenuCommand(CmdPasteCode), FramesOf(1)});
   EXPECT_EQ(LevelInPlay, 1);
   EXPECT_NE(StatusLine().find("is mistyped"), std::string::npos) << StatusLine();
