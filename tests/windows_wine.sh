@@ -167,7 +167,7 @@ tap Return 0.5
 # Enter; Escape then ends the game, which remembers its window's place.
 tap alt+h 0.3
 tap Return 0.8
-grep -q 'set_window_text L"How to play"' "$work/game.log" || fail "no How to play box"
+grep -q 'set_window_text L"How to play Yelko ' "$work/game.log" || fail "no How to play box"
 tap Return 0.5
 tap alt+h 0.3
 tap Down 0.15
