@@ -110,6 +110,10 @@ TEST_F(Puzzles, SeedsGiveTheSameFairPuzzlesEverywhere) {
     Grade grade;
     std::uint64_t seed;
     ASSERT_TRUE(ParsePuzzleName(golden.name, &grade, &seed));
+#if defined(__SANITIZE_ADDRESS__)
+    if (grade == Grade::Expert)
+      continue;  // minutes in an unoptimised build; the rest is the same code
+#endif
     EXPECT_EQ(PuzzleName(grade, seed), golden.name);
     const Puzzle puzzle = GeneratePuzzle(grade, seed);
     const Bytes record(puzzle.record, puzzle.record + LevelRecordSize);
