@@ -84,7 +84,11 @@ shot_2x() {  # shot_2x NAME REF: shoots NAME until its board_1x equals REF_1x (u
 # grow with it. Then down to 1x for the checks below.
 read -r _ _ width height < <(geometry)
 [ "$width" -eq 1120 ] || fail "the first window is $width pixels wide, not 1120 (2x)"
-caption=$(xdotool getwindowname "$wid")
+for _ in $(seq 50); do  # the first frame names the level: up to 10 s on a slow build
+  caption=$(xdotool getwindowname "$wid")
+  [ "$caption" = "Yelko - Level 1: First crossing" ] && break
+  sleep 0.2
+done
 [ "$caption" = "Yelko - Level 1: First crossing" ] || fail "the window's title is '$caption'"
 bar2=$(((height - 1120) / 2))  # the menu bar and the status line are of one height
 [ "$bar2" -ge 32 ] && [ "$bar2" -le 80 ] || fail "menu bar of $bar2 pixels at 2x (window $height high)"
