@@ -1,5 +1,6 @@
 #include "board/level_record.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -121,6 +122,18 @@ bool EncodeLevelRecord(const LevelLayout& layout, std::uint8_t record[LevelRecor
   }
   record[at] = ListEnd;
   return true;
+}
+
+void LeaveOutObject(LevelLayout* layout, int n) {
+  if (n < layout->ballCount) {
+    std::copy(layout->balls + n + 1, layout->balls + layout->ballCount, layout->balls + n);
+    --layout->ballCount;
+    return;
+  }
+  n -= layout->ballCount;
+  std::copy(layout->platforms + n + 1, layout->platforms + layout->platformCount,
+            layout->platforms + n);
+  --layout->platformCount;
 }
 
 void ClearLevelObjects(std::uint8_t record[LevelRecordSize]) {

@@ -71,6 +71,10 @@ bool EncodeLevelRecord(const LevelLayout& layout, std::uint8_t record[LevelRecor
 // platforms); terrain and the rest of the platform area are left as they were.
 void ClearLevelObjects(std::uint8_t record[LevelRecordSize]);
 
+// Leaves out one of the layout's objects, counted balls first, then platforms (0 .. ballCount +
+// platformCount - 1); the others keep their order.
+void LeaveOutObject(LevelLayout* layout, int n);
+
 // A name for a level's content: a 64-bit FNV-1a hash of its 300 bytes. Par and best records
 // belong to a level's bytes, so that a changed level file never shows a stale record.
 std::uint64_t LevelKey(const std::uint8_t record[LevelRecordSize]);

@@ -309,9 +309,7 @@ bool Mutate(Prng& prng, const GradeBand& band, const std::vector<int>& way, Leve
       return false;
     }
     if (l->platformCount <= band.platformsLow) return false;
-    const int n = NextInt(prng, l->platformCount);
-    std::copy(l->platforms + n + 1, l->platforms + l->platformCount, l->platforms + n);
-    --l->platformCount;
+    LeaveOutObject(l, l->ballCount + NextInt(prng, l->platformCount));
     return true;
   }
   if (kind < 80) {
@@ -322,9 +320,7 @@ bool Mutate(Prng& prng, const GradeBand& band, const std::vector<int>& way, Leve
       return false;
     }
     if (l->ballCount <= band.ballsLow) return false;
-    const int n = NextInt(prng, l->ballCount);
-    std::copy(l->balls + n + 1, l->balls + l->ballCount, l->balls + n);
-    --l->ballCount;
+    LeaveOutObject(l, NextInt(prng, l->ballCount));
     return true;
   }
   if (kind < 88) return PlacePlayer(prng, l);
@@ -620,18 +616,8 @@ void Generator::Impl::Answered(Asked what, const SearchResult& r) {
       return;
     case Asked::Without:
       if (solved && int(r.moves.size()) == currentMeasures.par) {
-        // The object left out does not matter: it goes, and the climb goes on from there.
-        if (without < current.ballCount) {
-          std::copy(current.balls + without + 1, current.balls + current.ballCount,
-                    current.balls + without);
-          --current.ballCount;
-        } else {
-          const int n = without - current.ballCount;
-          std::copy(current.platforms + n + 1, current.platforms + current.platformCount,
-                    current.platforms + n);
-          --current.platformCount;
-        }
-        Take(current, r);
+        // The object left out does not matter: the level without it (the trial) goes on climbing.
+        Take(trial, r);
         phase = Phase::Climb;
         return;
       }
@@ -656,15 +642,7 @@ void Generator::Impl::BeginChecks() {
 void Generator::Impl::NextCheck() {
   if (without < current.ballCount + current.platformCount) {
     trial = current;
-    if (without < current.ballCount) {
-      std::copy(trial.balls + without + 1, trial.balls + trial.ballCount, trial.balls + without);
-      --trial.ballCount;
-    } else {
-      const int n = without - current.ballCount;
-      std::copy(trial.platforms + n + 1, trial.platforms + trial.platformCount,
-                trial.platforms + n);
-      --trial.platformCount;
-    }
+    LeaveOutObject(&trial, without);
     Ask(trial, Asked::Without);
     return;
   }

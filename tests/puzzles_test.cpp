@@ -40,15 +40,7 @@ std::vector<Golden> GoldenCodes() {
 Bytes Without(const Bytes& record, int n) {
   LevelLayout layout;
   DecodeLevelRecord(record.data(), record.size(), &layout);
-  if (n < layout.ballCount) {
-    std::copy(layout.balls + n + 1, layout.balls + layout.ballCount, layout.balls + n);
-    --layout.ballCount;
-  } else {
-    n -= layout.ballCount;
-    std::copy(layout.platforms + n + 1, layout.platforms + layout.platformCount,
-              layout.platforms + n);
-    --layout.platformCount;
-  }
+  LeaveOutObject(&layout, n);
   Bytes out(LevelRecordSize, ListEnd);
   EncodeLevelRecord(layout, out.data());
   return out;
