@@ -8,6 +8,7 @@
 #include <cstring>
 #include <new>
 
+#include "midend/search_table.h"
 #include "play/movement.h"
 #include "play/rules.h"
 
@@ -52,19 +53,6 @@ std::uint64_t HashKey(const Key& k) {
   h ^= h >> 31;
   h *= 0xD6E8FEB86659FD93ull;
   return h ^ (h >> 29);
-}
-
-// A platform's corner is its box's top-left cell. One that has a cell on the board has it in
-// columns and rows -2..13, and a move keeps it there; it is stored as (column + 2) * 16 + row + 2.
-// A platform with its corner elsewhere has no cell on the board: it never moves, and stays out of
-// the key.
-constexpr int CornerLow = -2;
-constexpr int CornerHigh = BoardCells - 1;
-bool CornerFits(std::int64_t column, std::int64_t row) {
-  return column >= CornerLow && column <= CornerHigh && row >= CornerLow && row <= CornerHigh;
-}
-std::uint8_t PackCorner(std::int64_t column, std::int64_t row) {
-  return std::uint8_t((column - CornerLow) * 16 + (row - CornerLow));
 }
 
 // A stored state: its key, the moves it was reached in, and how: enough to find the state it

@@ -7,7 +7,23 @@
 #include <cstring>
 #include <utility>
 
+#include "board/level_file.h"
 #include "platform/memory.h"
+
+// A platform's position in a key is its box's top-left cell. One that has a cell on the board has
+// its corner in columns and rows -2..13, and a move keeps it there; such a corner is stored as
+// (column + 2) * 16 + row + 2. A platform with its corner elsewhere has no cell on the board: it
+// is never stepped on and never moves, and stays out of the key.
+inline constexpr int CornerLow = -2;
+inline constexpr int CornerHigh = BoardCells - 1;
+
+inline bool CornerFits(std::int64_t column, std::int64_t row) {
+  return column >= CornerLow && column <= CornerHigh && row >= CornerLow && row <= CornerHigh;
+}
+
+inline std::uint8_t PackCorner(std::int64_t column, std::int64_t row) {
+  return std::uint8_t((column - CornerLow) * 16 + (row - CornerLow));
+}
 
 // A state in 16 bytes; all zero is no state (a search's first byte is never 0).
 struct SearchKey {

@@ -39,21 +39,6 @@ constexpr int PlayerByte = 0;
 constexpr int BallsByte = 1;
 constexpr int FirstPlatformByte = 2;
 
-// A platform's position is its box's top-left cell. One that has a cell on the board has its
-// corner in columns and rows -2..13, and a move keeps it there; such a corner is stored as
-// (column + 2) * 16 + row + 2. A platform with its corner elsewhere has no cell on the board:
-// it is never stepped on and never moves, and stays out of the key.
-constexpr int CornerLow = -2;
-constexpr int CornerHigh = BoardCells - 1;
-
-bool CornerFits(std::int64_t column, std::int64_t row) {
-  return column >= CornerLow && column <= CornerHigh && row >= CornerLow && row <= CornerHigh;
-}
-
-std::uint8_t PackCorner(std::int64_t column, std::int64_t row) {
-  return std::uint8_t((column - CornerLow) * 16 + (row - CornerLow));
-}
-
 // What the search needs to know of the level besides the level itself.
 struct SearchLevel {
   GameState base;                      // the start, with the platforms kept out of the key
