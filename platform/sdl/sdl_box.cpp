@@ -24,6 +24,31 @@ bool Inside(const SDL_Rect& r, int x, int y) {
   return x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h;
 }
 
+// The button held down in a box: an index into its buttons, or one of these.
+constexpr int NotPressed = -1, ClosePressed = -2;
+
+// A left press or release in a box: a button acts when released over itself, as desktop buttons
+// do, the close box as Cancel. The answer (0: none yet); *pressed follows the button held.
+int Clicked(const SDL_Event& e, const Box& box, const std::vector<DialogButton>& buttons,
+            int* pressed) {
+  if (e.button.button != SDL_BUTTON_LEFT) return 0;
+  const int x = e.button.x, y = e.button.y;
+  if (e.type == SDL_MOUSEBUTTONDOWN) {
+    for (std::size_t i = 0; i < box.buttons.size(); ++i) {
+      if (Inside(box.buttons[i], x, y)) *pressed = int(i);
+    }
+    if (Inside(box.close, x, y)) *pressed = ClosePressed;
+    return 0;
+  }
+  int answer = 0;
+  if (*pressed >= 0 && Inside(box.buttons[std::size_t(*pressed)], x, y)) {
+    answer = buttons[std::size_t(*pressed)].id;
+  }
+  if (*pressed == ClosePressed && Inside(box.close, x, y)) answer = BoxCancel;
+  *pressed = NotPressed;
+  return answer;
+}
+
 Box Layout(const Screen& screen, const std::vector<std::string>& lines,
            const std::vector<DialogButton>& buttons, bool low, bool withField = false) {
   Box b;
@@ -45,10 +70,9 @@ Box Layout(const Screen& screen, const std::vector<std::string>& lines,
   const int areaHeight = screen.height - screen.barHeight - screen.statusHeight;
   b.panel.w =
       std::min(screen.width - 8, std::max({Scaled(screen, 220), widest + 2 * pad, row + 2 * pad}));
-  b.panel.h =
-      std::min(std::max(areaHeight, 120) - 8,
-               captionHeight + pad + int(lines.size()) * b.lineHeight +
-                   (withField ? pad / 2 + fieldHeight : 0) + pad + buttonHeight + pad);
+  b.panel.h = std::min(std::max(areaHeight, 120) - 8,
+                       captionHeight + pad + int(lines.size()) * b.lineHeight +
+                           (withField ? pad / 2 + fieldHeight : 0) + pad + buttonHeight + pad);
   b.panel.x = (screen.width - b.panel.w) / 2;
   b.panel.y = screen.barHeight + std::max(0, (areaHeight - b.panel.h) / 2);
   if (low) {
@@ -95,7 +119,7 @@ int PlainWidth(const Screen& screen, const std::string& text) {
 // Where the part of the field's text that fits begins: its end is always shown, as the caret
 // stands there.
 std::size_t VisibleFrom(const Screen& screen, const std::string& text, int width) {
-  std::size_t low = 0;  // a start that may not fit
+  std::size_t low = 0;             // a start that may not fit
   std::size_t high = text.size();  // one that does
   while (low < high) {
     std::size_t mid = low + (high - low) / 2;
@@ -191,8 +215,7 @@ int RunBox(Screen& screen, const std::string& caption, const std::vector<std::st
   }
   const std::vector<DialogButton> buttons =
       given.empty() ? std::vector<DialogButton>{{"OK", BoxOk}} : given;
-  constexpr int None = -1, Close = -2;
-  int pressed = None;
+  int pressed = NotPressed;
   int answer = 0;
   BeginOverlay(screen);  // reads the window's size for the layout
   Box box = Layout(screen, lines, buttons, low);
@@ -215,20 +238,8 @@ int RunBox(Screen& screen, const std::string& caption, const std::vector<std::st
         }
         break;
       case SDL_MOUSEBUTTONDOWN:
-        if (e.button.button != SDL_BUTTON_LEFT) break;
-        for (std::size_t i = 0; i < box.buttons.size(); ++i) {
-          if (Inside(box.buttons[i], e.button.x, e.button.y)) pressed = int(i);
-        }
-        if (Inside(box.close, e.button.x, e.button.y)) pressed = Close;
-        break;
       case SDL_MOUSEBUTTONUP:
-        if (e.button.button != SDL_BUTTON_LEFT) break;
-        // A button acts when released over itself, as desktop buttons do.
-        if (pressed >= 0 && Inside(box.buttons[std::size_t(pressed)], e.button.x, e.button.y)) {
-          answer = buttons[std::size_t(pressed)].id;
-        }
-        if (pressed == Close && Inside(box.close, e.button.x, e.button.y)) answer = BoxCancel;
-        pressed = None;
+        answer = Clicked(e, box, buttons, &pressed);
         break;
       default:
         break;
@@ -255,8 +266,7 @@ bool RunTextBox(Screen& screen, const std::string& caption, const std::string& p
   };
   const bool wasTyping = SDL_IsTextInputActive() == SDL_TRUE;
   SDL_StartTextInput();
-  constexpr int None = -1, Close = -2;
-  int pressed = None;
+  int pressed = NotPressed;
   int answer = 0;
   BeginOverlay(screen);
   Box box = Layout(screen, lines, buttons, false, true);
@@ -295,19 +305,8 @@ bool RunTextBox(Screen& screen, const std::string& caption, const std::string& p
         break;
       }
       case SDL_MOUSEBUTTONDOWN:
-        if (e.button.button != SDL_BUTTON_LEFT) break;
-        for (std::size_t i = 0; i < box.buttons.size(); ++i) {
-          if (Inside(box.buttons[i], e.button.x, e.button.y)) pressed = int(i);
-        }
-        if (Inside(box.close, e.button.x, e.button.y)) pressed = Close;
-        break;
       case SDL_MOUSEBUTTONUP:
-        if (e.button.button != SDL_BUTTON_LEFT) break;
-        if (pressed >= 0 && Inside(box.buttons[std::size_t(pressed)], e.button.x, e.button.y)) {
-          answer = buttons[std::size_t(pressed)].id;
-        }
-        if (pressed == Close && Inside(box.close, e.button.x, e.button.y)) answer = BoxCancel;
-        pressed = None;
+        answer = Clicked(e, box, buttons, &pressed);
         break;
       default:
         break;
