@@ -1,10 +1,12 @@
 // The program's entry: the desktop game, or the replay runner on the headless backend.
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "app/collections.h"
 #include "app/progress.h"
 #include "app/puzzles.h"
 #include "app/replay.h"
@@ -30,13 +32,16 @@ namespace window_backend = platform::web;
 namespace {
 
 constexpr const char* Usage =
-    "usage: yelko [--start-level N] [--code CODE | --puzzle NAME]\n"
+    "usage: yelko [--start-level N] [--code CODE | --puzzle NAME | COLLECTION]\n"
     "       yelko --replay SCRIPT [--screenshot FILE.bmp] [--start-level N]\n"
-    "             [--code CODE | --puzzle NAME]\n"
+    "             [--code CODE | --puzzle NAME | --collection FILE]\n"
     "       yelko --version\n"
     "\n"
     "  --start-level N      start at level N (0 plays level.dat) without reading or\n"
-    "                       writing the saved progress\n"
+    "                       writing the saved progress; with a collection, its\n"
+    "                       level N (counted from 1)\n"
+    "  --collection FILE    play a collection of levels (or a level's text file);\n"
+    "                       the file may also be given on its own\n"
     "  --code CODE          play the level of a puzzle code\n"
     "  --puzzle NAME        play a generated puzzle by its name (hard-7Q3K2)\n"
     "  --replay SCRIPT      run SCRIPT headless and print the end state as JSON\n"
@@ -46,7 +51,8 @@ struct Options {
   std::string replay;
   std::string screenshot;
   int startLevel = -1;
-  std::string puzzle;  // a code or a puzzle's name
+  std::string puzzle;      // a code or a puzzle's name
+  std::string collection;  // a collection file
 };
 
 int Fail(const std::string& message) {
@@ -85,10 +91,17 @@ int ParseArguments(int argc, char** argv, Options* options) {
         return Fail("--start-level takes a level number from 0 to 255, not '" + v + "'");
       }
       options->startLevel = level;
+    } else if (arg == "--collection" && hasValue) {
+      options->collection = argv[++i];
+    } else if (!arg.empty() && arg[0] != '-' && options->collection.empty()) {
+      options->collection = arg;  // a collection opened with the game (a file dropped on it)
     } else {
       std::fputs(Usage, stderr);
       return 2;
     }
+  }
+  if (!options->collection.empty() && !options->puzzle.empty()) {
+    return Fail("a collection and a puzzle cannot both be played at the start");
   }
   if (!options->screenshot.empty() && options->replay.empty()) {
     return Fail("--screenshot goes with --replay");
@@ -174,7 +187,12 @@ int main(int argc, char** argv) {
   Options options;
   const int early = ParseArguments(argc, argv, &options);
   if (early >= 0) return early;
-  if (options.startLevel >= 0) SetProgressOverride(true, std::uint8_t(options.startLevel));
+  if (!options.collection.empty()) {
+    // The collection's levels never touch the saved progress: the level is one of its own.
+    SetStartCollection(options.collection, std::max(options.startLevel, 0));
+  } else if (options.startLevel >= 0) {
+    SetProgressOverride(true, std::uint8_t(options.startLevel));
+  }
   SetStartPuzzle(options.puzzle, !options.replay.empty());
   // What saves that were killed half-way left behind.
   platform::RemoveStaleTemporaryFiles(platform::GameDataDirectory());

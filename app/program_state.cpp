@@ -17,6 +17,7 @@
 #include "input/actions.h"
 #include "input/clock.h"
 #include "input/input.h"
+#include "midend/collection.h"
 #include "midend/game.h"
 #include "midend/hint.h"
 #include "midend/history.h"
@@ -45,6 +46,7 @@ void ResetProgramState() {
   ResetHintState();
   ResetQuestionState();
   ResetPuzzleState();
+  ResetCollectionState();
   ResetPuzzleCommandsState();
   ResetRecordsState();
   ResetNoticeState();

@@ -4,13 +4,16 @@
 #include <chrono>
 #include <ctime>
 
+#include "app/collections.h"
 #include "app/notices.h"
 #include "app/shell.h"
 #include "board/level_code.h"
+#include "board/level_collection.h"
 #include "board/level_file.h"
 #include "editor/editor.h"
 #include "gfx/display.h"
 #include "input/clock.h"
+#include "midend/collection.h"
 #include "midend/game.h"
 #include "midend/hint.h"
 #include "midend/history.h"
@@ -40,8 +43,8 @@ void ShowMenuForPuzzle() {
   platform::EnableMenuItem(window, CmdCancelPuzzle, MakingPuzzle());
 }
 
-// What a puzzle put in play does to the rest of the game: a fresh history and no hint; the
-// editor, if open, shows it.
+}  // namespace
+
 void PuzzleStarted() {
   ClearHistory();
   ForgetHint();
@@ -49,6 +52,8 @@ void PuzzleStarted() {
   ShowMenuForPuzzle();
   if (EditorMode) EditorShowBoard(PlayLevel, PlayState);
 }
+
+namespace {
 
 void Play(const std::uint8_t record[LevelRecordSize], const std::string& title) {
   for (int unknown = PlayPuzzle(record, title); unknown > 0; --unknown) ShowMessage("Hov!");
@@ -109,7 +114,12 @@ void CopyPuzzleCode() {
 }
 
 void PastePuzzle() {
-  PlayPuzzleText(platform::ClipboardText());
+  const std::string text = platform::ClipboardText();
+  if (LooksLikeCollection(text)) {
+    OpenCollectionTextAndPlay(text, "pasted collection");
+  } else {
+    PlayPuzzleText(text);
+  }
 }
 
 void StopMakingPuzzle() {
@@ -120,6 +130,7 @@ void StopMakingPuzzle() {
 void LeavePuzzle() {
   CancelMakingPuzzle();
   PuzzleTitle.clear();
+  CollectionPlace = -1;
   if (LevelInPlay == PuzzleLevel) LevelInPlay = 0;  // StartLevel marks the level chosen
   ShowMenuForPuzzle();
 }

@@ -20,6 +20,9 @@ void StopMakingPuzzle();
 // Plays (or starts making) what the text names: a code, a puzzle's name or a level's text.
 // False, with the reason on the status line, when it is none of them.
 bool PlayPuzzleText(const std::string& text);
+// What a puzzle (or a collection's level) put in play does to the rest of the game: a fresh
+// history and no hint; the editor, if open, shows it.
+void PuzzleStarted();
 // The level in play leaves for one of the five (a level chosen in the menu).
 void LeavePuzzle();
 

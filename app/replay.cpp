@@ -5,11 +5,13 @@
 #include <optional>
 #include <sstream>
 
+#include "app/level_names.h"
 #include "app/progress.h"
 #include "app/puzzles.h"
 #include "app/shell.h"
 #include "editor/editor.h"
 #include "input/actions.h"
+#include "midend/collection.h"
 #include "midend/game.h"
 #include "midend/history.h"
 #include "midend/puzzle.h"
@@ -221,13 +223,25 @@ std::string ReplayReportJson(int exitCode) {
   AppendStrings(out, headless::SoundsStarted());
   field("moves");
   out += std::to_string(MoveCount);
-  // The level's code, the puzzle's name (null for the five levels and level.dat), and whether
-  // the stuck watch found no solution left.
+  // The level's code; its name (a collection level's, a puzzle's, a shipped level's; null for
+  // level.dat) and the collection it is of (null for none); and whether the stuck watch found
+  // no solution left.
   field("code");
   AppendString(out, CodeInPlay());
+  const bool ofCollection = PuzzleInPlay() && CollectionPlace >= 0;
+  const std::string name = ofCollection ? OpenedCollection.levels[std::size_t(CollectionPlace)].name
+                           : PuzzleInPlay()  ? PuzzleTitle
+                           : LevelInPlay > 0 ? LevelName(LevelInPlayKey)
+                                             : std::string();
   field("name");
-  if (PuzzleInPlay()) {
-    AppendString(out, PuzzleTitle);
+  if (name.empty()) {
+    out += "null";
+  } else {
+    AppendString(out, name);
+  }
+  field("collection");
+  if (ofCollection) {
+    AppendString(out, OpenedCollection.title);
   } else {
     out += "null";
   }

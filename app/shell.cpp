@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "app/assets.h"
+#include "app/collections.h"
 #include "app/finale.h"
 #include "app/help.h"
 #include "app/play_frame.h"
@@ -90,6 +91,7 @@ int WinMain(std::uintptr_t, std::uintptr_t, const char*, int) {
   GameInit();
   StartLevel();
   StartAskedPuzzle();
+  StartAskedCollection();
 
   // At most one message is handled per turn, and a frame runs in every turn while the game
   // window is active. When a frame leaves nothing to do, the loop waits for the player (or for

@@ -134,10 +134,11 @@ bool CheckCell(int column, int row, const std::string& where, std::string* error
   return false;
 }
 
-bool ParseLines(const std::string& text, const std::string& name, Parsed* out, std::string* error) {
+bool ParseLines(const std::string& text, const std::string& name, int firstLine, Parsed* out,
+                std::string* error) {
   std::istringstream in(text);
   std::string line;
-  int lineNumber = 0;
+  int lineNumber = firstLine - 1;
   int mapRowsLeft = 0;
   while (std::getline(in, line)) {
     ++lineNumber;
@@ -264,9 +265,9 @@ bool ParseLines(const std::string& text, const std::string& name, Parsed* out, s
 
 bool CompileLevelText(const std::string& text, const std::string& name,
                       std::uint8_t record[LevelRecordSize], std::string* error,
-                      std::vector<std::string>* warnings) {
+                      std::vector<std::string>* warnings, int firstLine) {
   Parsed parsed;
-  if (!ParseLines(text, name, &parsed, error)) return false;
+  if (!ParseLines(text, name, firstLine, &parsed, error)) return false;
   if (!parsed.haveMap) {
     *error = name + ": no map: a level needs 'map' followed by its 14 rows";
     return false;

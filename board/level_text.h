@@ -13,10 +13,11 @@
 // Turns level text into the 300-byte record. `name` is the source's name as messages show it
 // ("name:line: ..."). On failure returns false with one message in *error and the record
 // in no particular state. Warnings (legal but odd levels) are appended to *warnings, which may be
-// null.
+// null. `firstLine` is the number messages give the text's first line (a level inside a
+// collection file starts further down).
 bool CompileLevelText(const std::string& text, const std::string& name,
                       std::uint8_t record[LevelRecordSize], std::string* error,
-                      std::vector<std::string>* warnings);
+                      std::vector<std::string>* warnings, int firstLine = 1);
 
 // Level text for any bytes: a record of exactly 300 bytes, or a shorter or longer file. Values
 // the game would not expect (terrain bytes other than 1 and 2, off-board coordinates, unknown

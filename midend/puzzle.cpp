@@ -10,6 +10,7 @@
 #include "board/level_code.h"
 #include "board/level_file.h"
 #include "board/level_text.h"
+#include "midend/collection.h"
 #include "midend/game.h"
 #include "midend/question.h"
 #include "midend/search.h"
@@ -69,6 +70,7 @@ std::string Trimmed(const std::string& text) {
 int PlayPuzzle(const std::uint8_t record[LevelRecordSize], const std::string& title) {
   std::memmove(PuzzleRecord, record, LevelRecordSize);
   PuzzleTitle = title;
+  CollectionPlace = -1;  // a collection's level in play sets it again
   return ReplayPuzzle();
 }
 
