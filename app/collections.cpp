@@ -1,6 +1,9 @@
 // The collection commands of the command line, the menu, dropped files and the clipboard.
 #include "app/collections.h"
 
+#include <algorithm>
+#include <set>
+
 #include "app/notices.h"
 #include "app/puzzles.h"
 #include "editor/editor.h"
@@ -10,11 +13,36 @@
 #include "midend/hint.h"
 #include "midend/history.h"
 #include "midend/puzzle.h"
+#include "platform/files.h"
 
 namespace {
 
 std::string StartPath;
 int StartIndex;
+std::vector<FoundCollection> Found;
+bool Looked;
+
+// A collection's title line, read from the start of its file; "" when it has none there.
+std::string TitleLine(const std::string& path) {
+  std::uint8_t head[4096];
+  const long count = platform::ReadFilePrefix(path.c_str(), head, sizeof head);
+  const std::string text(head, head + std::max(count, 0L));
+  for (std::size_t at = 0; at < text.size();) {
+    std::size_t end = text.find('\n', at);
+    if (end == std::string::npos) break;  // a line cut by the 4 KiB read is not trusted
+    const std::string line = text.substr(at, end - at);
+    if (line.rfind("level", 0) == 0) break;
+    if (line.rfind("title ", 0) == 0) return CleanLevelName(line.substr(6, line.find('#') - 6));
+    at = end + 1;
+  }
+  return "";
+}
+
+// Menu texts live as long as the program (the window's menu points at them).
+const char* Kept(const std::string& text) {
+  static std::set<std::string> kept;
+  return kept.insert(text).first->c_str();
+}
 
 // The broken levels of the collection just opened, in one notice.
 void SayBrokenLevels() {
@@ -35,10 +63,10 @@ bool Opened(bool opened, const std::string& why) {
     Notify(NoticeTopic::Level, why);
     return false;
   }
-  ClearNotice(NoticeTopic::Level);
-  SayBrokenLevels();
   const int first = NextPlayableLevel(-1);
-  return first >= 0 && PlayCollectionAt(first);
+  const bool playing = first >= 0 && PlayCollectionAt(first);
+  SayBrokenLevels();  // after the level's start, which clears what was said of the last
+  return playing;
 }
 
 }  // namespace
@@ -87,11 +115,57 @@ bool StartAskedCollection() {
     Notify(NoticeTopic::Level, why);
     return false;
   }
-  SayBrokenLevels();
-  return PlayCollectionAt(StartIndex);
+  const bool playing = PlayCollectionAt(StartIndex);
+  if (playing) SayBrokenLevels();
+  return playing;
+}
+
+std::string PlayerCollectionsFolder() {
+  const std::string data = platform::UserDataDirectory();
+  return data.empty() ? "" : data + "/collections";
+}
+
+const std::vector<FoundCollection>& FoundCollections() {
+  if (Looked) return Found;
+  Looked = true;
+  for (const std::string& folder :
+       {platform::GameDataPath("collections"), PlayerCollectionsFolder()}) {
+    if (folder.empty() || folder == "collections") continue;
+    for (const std::string& path :
+         platform::FilesInFolder(folder, ".txt", MaxListedCollections - Found.size())) {
+      std::string title = TitleLine(path);
+      if (title.empty()) title = path.substr(path.find_last_of("/\\") + 1);
+      Found.push_back({path, Kept(title)});
+    }
+  }
+  return Found;
+}
+
+void ChooseCollectionFile(platform::Window window) {
+  if (!platform::ChooseFile(window, "Open collection")) {
+    Notify(NoticeTopic::Level,
+           "There is no file dialog here: put collections in " + PlayerCollectionsFolder());
+  }
+}
+
+void OpenFoundCollection(std::size_t n) {
+  if (n < FoundCollections().size()) OpenCollectionAndPlay(Found[n].path);
+}
+
+void OpenGivenFiles() {
+  platform::GivenFile file;
+  while (platform::TakeGivenFile(&file)) {
+    if (file.hasText) {
+      OpenCollectionTextAndPlay(file.text, file.name);
+    } else {
+      OpenCollectionAndPlay(file.path);
+    }
+  }
 }
 
 void ResetCollectionCommandsState() {
   StartPath.clear();
   StartIndex = 0;
+  Found.clear();
+  Looked = false;
 }

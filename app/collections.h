@@ -2,7 +2,12 @@
 // file dropped on the window or text pasted; a level of it played; the next one after a solve.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
+#include <vector>
+
+#include "platform/platform.h"
 
 // Opens the collection (or single level) file and plays its first level that can be played.
 // False, with the reason on the status line, when it cannot be read; its broken levels are
@@ -21,5 +26,25 @@ bool PlayNextCollectionLevel();
 void SetStartCollection(const std::string& path, int level);
 // At the game's start; false when what was asked could not be opened or played.
 bool StartAskedCollection();
+
+// File > Open collection: "Choose a file…" where the system has a file dialog, and the
+// collections found in the game's and the player's collections folders (files ending in .txt),
+// named by their title lines.
+inline constexpr std::uint16_t CmdChooseCollection = 70;
+inline constexpr std::uint16_t CmdFoundCollectionBase = 71;
+inline constexpr std::size_t MaxListedCollections = 19;
+struct FoundCollection {
+  std::string path;
+  const char* title;  // kept for the program's life: the menu points at it
+};
+// Looked for once, at the first call.
+const std::vector<FoundCollection>& FoundCollections();
+// The player's collections folder ("" when there is no data folder).
+std::string PlayerCollectionsFolder();
+// The menu's commands: the dialog asked for, a found collection opened.
+void ChooseCollectionFile(platform::Window window);
+void OpenFoundCollection(std::size_t n);
+// The files given to the game (dropped on it, chosen in a dialog): each opened in turn.
+void OpenGivenFiles();
 
 void ResetCollectionCommandsState();

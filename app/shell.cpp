@@ -37,7 +37,7 @@ std::vector<platform::MenuEntry> GameMenu() {
     const char* name = ActionKeyName(action, false);
     return name[0] != '\0' ? name : nullptr;
   };
-  return {
+  std::vector<platform::MenuEntry> menu = {
       {"&File", 0, 0, true},
       {"Reset", CmdReset, 1, true, false, key(Action::Restart)},
       {"Levels", 0, 1, true},
@@ -67,6 +67,20 @@ std::vector<platform::MenuEntry> GameMenu() {
       {"How to play", CmdHowToPlay, 1, true, false, key(Action::Help)},
       {"&About Yelko", CmdAbout, 1, true},
   };
+  // File > Open collection, after Paste: the system's dialog and the collections found.
+  std::vector<platform::MenuEntry> open = {{"Open collection", 0, 1, true}};
+  if (platform::HasFileDialog()) {
+    open.push_back({"Choose a file\xE2\x80\xA6", CmdChooseCollection, 2, true});
+  }
+  for (std::size_t i = 0; i < FoundCollections().size(); ++i) {
+    open.push_back(
+        {FoundCollections()[i].title, std::uint16_t(CmdFoundCollectionBase + i), 2, true});
+  }
+  if (open.size() == 1) open.push_back({"None found", CmdFoundCollectionBase, 2, false});
+  const auto paste = std::find_if(
+      menu.begin(), menu.end(), [](const platform::MenuEntry& e) { return e.id == CmdPasteCode; });
+  menu.insert(paste + 1, open.begin(), open.end());
+  return menu;
 }
 
 namespace {
@@ -158,6 +172,9 @@ std::int64_t WindowProc(platform::Window window, std::uint32_t message, std::uin
       ClickX = LowWordSigned(lParam);
       ClickY = HighWordSigned(lParam);
       return 0;
+    case platform::WM_DROPFILES:
+      OpenGivenFiles();
+      return 0;
     case platform::WM_RBUTTONDOWN:
       RightClickPending = 1;
       ClickX = LowWordSigned(lParam);
@@ -212,12 +229,19 @@ void OnMenuCommand(platform::Window window, std::uint16_t id, std::int64_t contr
     case CmdWarnStuck:
       ToggleStuckWarning();
       return;
+    case CmdChooseCollection:
+      ChooseCollectionFile(window);
+      return;
     default:
       if (id > CmdLevelBase && id <= CmdLevelBase + LevelCount) {
         // Choosing a level leaves the saved progress as it is, and any puzzle.
         CurrentLevel = std::uint8_t(id - CmdLevelBase);
         LeavePuzzle();
         ResetLevel();
+        return;
+      }
+      if (id >= CmdFoundCollectionBase && id < CmdFoundCollectionBase + MaxListedCollections) {
+        OpenFoundCollection(std::size_t(id - CmdFoundCollectionBase));
         return;
       }
       if (id >= CmdNewPuzzleBase && id < CmdNewPuzzleBase + GradeCount) {

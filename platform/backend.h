@@ -35,6 +35,9 @@ class Backend {
   }
   virtual std::string ClipboardText() { return {}; }
   virtual bool SetClipboardText(const std::string&) { return false; }
+  // platform::HasFileDialog and ChooseFile: the choice goes to platform::GiveFile.
+  virtual bool HasFileDialog() { return false; }
+  virtual bool ChooseFile(const char* /*caption*/) { return false; }
   virtual bool AsyncKeyDown(int virtualKey) = 0;
   virtual void Beep() = 0;
 

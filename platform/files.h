@@ -52,6 +52,11 @@ void SetFileKeeper(FileKeeper keeper);
 // True when something (a file, a folder, a link) stands at path.
 bool PathExists(const std::string& path);
 
+// The paths of the regular files in the folder whose names end in `suffix`, sorted by name, at
+// most `limit` of them; none when the folder is missing or cannot be read.
+std::vector<std::string> FilesInFolder(const std::string& folder, const std::string& suffix,
+                                       std::size_t limit);
+
 // The temporary files of saves that never finished (the game was killed) are named so that they
 // are known for the game's: removes those in the folder that are older than a minute.
 void RemoveStaleTemporaryFiles(const std::string& folder);

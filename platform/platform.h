@@ -40,6 +40,9 @@ inline constexpr std::uint32_t WM_LBUTTONDOWN = 0x0201;
 inline constexpr std::uint32_t WM_LBUTTONDBLCLK = 0x0203;
 inline constexpr std::uint32_t WM_RBUTTONDOWN = 0x0204;
 inline constexpr std::uint32_t WM_RBUTTONDBLCLK = 0x0206;
+// A file was given to the game (dropped on its window, or chosen in a file dialog): the game
+// takes it with TakeGivenFile.
+inline constexpr std::uint32_t WM_DROPFILES = 0x0233;
 
 // Virtual keys the game asks of the asynchronous key test.
 inline constexpr int VK_RETURN = 13;
@@ -133,6 +136,23 @@ bool AskForText(Window owner, const char* caption, const char* prompt, std::stri
 std::string ClipboardText();
 // Puts the text on the clipboard; false when it cannot.
 bool SetClipboardText(const std::string& text);
+// A file given to the game from outside: its path, or where there is none (the page) its name
+// and the text it holds.
+struct GivenFile {
+  std::string path;
+  std::string name;
+  std::string text;
+  bool hasText = false;
+};
+// Backends: queues the file (at most a few wait) and posts WM_DROPFILES to the game window.
+void GiveFile(GivenFile file);
+// The oldest file given and not yet taken; false when none waits.
+bool TakeGivenFile(GivenFile* out);
+// True where the system has a dialog to choose a file with (Windows, the page).
+bool HasFileDialog();
+// Opens that dialog; the file chosen arrives as a WM_DROPFILES, now or later (the page asks
+// without waiting). False where there is no dialog.
+bool ChooseFile(Window owner, const char* caption);
 // Runs a modal dialog: the procedure gets WM_INITDIALOG, then a WM_COMMAND for each button
 // press, until it calls EndDialog. Messages for other windows keep being dispatched meanwhile.
 void DialogBox(Window owner, const DialogTemplate& dialog, DialogProcFn proc);

@@ -29,6 +29,7 @@ struct WindowSystem {
   std::vector<Window> endedDialogs;
   std::string status;
   std::vector<std::string> shorterStatus;
+  std::vector<GivenFile> givenFiles;
 };
 
 WindowSystem& State() {
@@ -240,6 +241,29 @@ std::string ClipboardText() {
 }
 bool SetClipboardText(const std::string& text) {
   return B().SetClipboardText(text);
+}
+
+void GiveFile(GivenFile file) {
+  WindowSystem& s = State();
+  constexpr std::size_t MaxWaiting = 8;  // a drop of hundreds of files opens the first few
+  if (s.givenFiles.size() >= MaxWaiting) return;
+  s.givenFiles.push_back(std::move(file));
+  if (s.gameWindow != 0) PostMessage(s.gameWindow, WM_DROPFILES, 0, 0);
+}
+
+bool TakeGivenFile(GivenFile* out) {
+  WindowSystem& s = State();
+  if (s.givenFiles.empty()) return false;
+  *out = std::move(s.givenFiles.front());
+  s.givenFiles.erase(s.givenFiles.begin());
+  return true;
+}
+
+bool HasFileDialog() {
+  return B().HasFileDialog();
+}
+bool ChooseFile(Window, const char* caption) {
+  return B().ChooseFile(caption != nullptr ? caption : "");
 }
 
 std::string OneLineOfText(std::string_view text, std::size_t maxChars) {

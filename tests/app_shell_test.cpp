@@ -4,7 +4,9 @@
 #include <tuple>
 
 #include "app/assets.h"
+#include "app/collections.h"
 #include "app/finale.h"
+#include "app/notices.h"
 #include "app/program_state.h"
 #include "app/progress.h"
 #include "app/puzzles.h"
@@ -12,10 +14,12 @@
 #include "app/shell.h"
 #include "app/status.h"
 #include "board/level_code.h"
+#include "board/level_text.h"
 #include "fuzz/targets.h"
 #include "gfx/display.h"
 #include "gfx/sprites.h"
 #include "input/input.h"
+#include "midend/collection.h"
 #include "midend/game.h"
 #include "midend/puzzle.h"
 #include "midend/records.h"
@@ -205,6 +209,30 @@ TEST_F(Shell, PastedCodesPlayAndAStuckPositionIsSaid) {
   Run({FramesOf(1), MenuCommand(CmdLevelBase + 1), MenuCommand(CmdPasteCode), FramesOf(1)});
   EXPECT_EQ(LevelInPlay, 1);
   EXPECT_NE(StatusLine().find("is mistyped"), std::string::npos) << StatusLine();
+}
+
+// A collection in the player's folder is listed under File > Open collection; its broken level
+// is said and skipped, its others play as puzzles do, leaving the levels' progress alone.
+TEST_F(Shell, ACollectionPlaysItsGoodLevels) {
+  StoreProgress(2);
+  const std::vector<std::uint8_t> one = testing_support::LevelBytes({Island, {4, 4}, {{5, 4}}, {}});
+  const std::vector<std::uint8_t> three =
+      testing_support::LevelBytes({Island, {3, 5}, {{5, 6}}, {}});
+  std::filesystem::create_directories("data/yelko/collections");
+  const std::string text =
+      "title Tiny # three levels\nlevel One\n" + DecompileLevelBytes(one.data(), one.size()) +
+      "level Broken\nmap\nlevel Three\n" + DecompileLevelBytes(three.data(), three.size());
+  testing_support::WriteBytes("data/yelko/collections/tiny.txt",
+                              std::vector<std::uint8_t>(text.begin(), text.end()));
+  Run({FramesOf(1), MenuCommand(CmdFoundCollectionBase), FramesOf(10, {DIK_RIGHT}), FramesOf(2)});
+  EXPECT_EQ(std::tuple(OpenedCollection.title, CollectionPlace, PlayState.solved),
+            std::tuple("Tiny", 0, 1));
+  EXPECT_EQ(BestOf(LevelInPlayKey), 1);
+  EXPECT_NE(CurrentNotice().find("tiny.txt:"), std::string::npos) << CurrentNotice();
+  EXPECT_FALSE(PlayCollectionAt(1));
+  EXPECT_TRUE(PlayNextCollectionLevel());
+  EXPECT_EQ(std::tuple(CollectionPlace, PuzzleTitle), std::tuple(2, "Tiny 3: Three"));
+  EXPECT_EQ(testing_support::ReadBytes("data/yelko/Level"), std::vector<std::uint8_t>{2});
 }
 
 TEST_F(Shell, MouseButtonsSetTheirLatchWithSignedClientCoordinates) {

@@ -477,6 +477,12 @@ class SdlBackend final : public Backend {
           stickX_ = stickY_ = 0;  // a stick still pushed counts again when it next moves
         }
         break;
+      case SDL_DROPFILE:  // a file dropped on the window, or given to the running game
+        if (e.drop.file != nullptr) {
+          GiveFile({e.drop.file, "", "", false});
+          SDL_free(e.drop.file);
+        }
+        break;
       case SDL_RENDER_TARGETS_RESET:
       case SDL_RENDER_DEVICE_RESET:  // the textures are gone: make them again
         ReleaseScene(screen_);

@@ -810,6 +810,35 @@ const YelkoPage = {
 
   // A level file from disk becomes level.dat and is played, as "--start-level 0" does: only a
   // file the game can play, and a saved level.dat is replaced only when the player says so.
+  // File > Open collection > Choose a file…: the page's own file dialog.
+  chooseFile() {
+    $('collection-chooser').click();
+    return 1;
+  },
+
+  // A collection (or a level's text) chosen or dropped: its text goes to the game.
+  async giveFile(file) {
+    if (!file || !this.started) return;
+    if (file.size > 4 * 1024 * 1024) {
+      this.notify('"' + file.name + '" is over 4 MiB: not a collection.');
+      return;
+    }
+    let text;
+    try {
+      text = await file.text();
+    } catch (error) {
+      this.notify('"' + file.name + '" could not be read: ' + error.message);
+      return;
+    }
+    const name = this.gameText(file.name);
+    const copy = this.gameText(text);
+    if (name && copy) _yelko_web_give_file(name, copy);
+    _free(name);
+    _free(copy);
+    this.wakeUp();
+    this.focusBoard();
+  },
+
   async openLevel(file) {
     if (!file || !this.started) return;
     const bytes = new Uint8Array(await file.slice(0, 65536).arrayBuffer());
@@ -1000,6 +1029,19 @@ const YelkoPage = {
       this.focusBoard();
       this.openLevel(chooser.files[0]);
       chooser.value = '';
+    });
+    const collections = $('collection-chooser');
+    collections.addEventListener('change', () => {
+      this.giveFile(collections.files[0]);
+      collections.value = '';
+    });
+    // A file dropped on the board: a level file (.dat) as Open level does, any other as text.
+    canvas.addEventListener('dragover', (e) => e.preventDefault());
+    canvas.addEventListener('drop', (e) => {
+      e.preventDefault();
+      const file = e.dataTransfer && e.dataTransfer.files[0];
+      if (file && /\.dat$/i.test(file.name)) this.openLevel(file);
+      else this.giveFile(file);
     });
     // Starting again starts from the saved progress, also after an opened level.
     $('again').addEventListener('click', () => location.assign(location.pathname));

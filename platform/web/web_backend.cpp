@@ -59,6 +59,7 @@ EM_JS(char*, JsClipboardText, (), { return YelkoPage.clipboardText(); });
 EM_JS(int, JsSetClipboardText, (const char* text), {
   return YelkoPage.setClipboardText(UTF8ToString(text));
 });
+EM_JS(int, JsChooseFile, (), { return YelkoPage.chooseFile(); });
 EM_JS(int, JsOnScreenButtons, (), { return document.getElementById('touchkeys').hidden ? 0 : 1; });
 // clang-format on
 
@@ -173,6 +174,8 @@ class WebBackend final : public Backend {
     return true;
   }
 
+  bool HasFileDialog() override { return true; }
+  bool ChooseFile(const char*) override { return JsChooseFile() != 0; }
   std::string ClipboardText() override {
     char* held = JsClipboardText();
     if (held == nullptr) return {};
@@ -391,6 +394,13 @@ class WebBackend final : public Backend {
     if (open_ && id > 0 && id <= 0xFFFF) Post(WM_COMMAND, std::uint64_t(id), 0);
   }
 
+  // A file chosen in the page's dialog or dropped on the board, with its text.
+  void GiveText(const char* name, const char* text) {
+    if (!open_ || name == nullptr || text == nullptr) return;
+    heard_ = true;
+    GiveFile({"", name, text, true});
+  }
+
  private:
   void Post(std::uint32_t id, std::uint64_t wParam, std::int64_t lParam) {
     heard_ = true;
@@ -504,6 +514,10 @@ EMSCRIPTEN_KEEPALIVE void yelko_web_click(int right, int doubleClick, int x, int
 
 EMSCRIPTEN_KEEPALIVE void yelko_web_command(int id) {
   if (platform::web::Current != nullptr) platform::web::Current->Command(id);
+}
+
+EMSCRIPTEN_KEEPALIVE void yelko_web_give_file(const char* name, const char* text) {
+  if (platform::web::Current != nullptr) platform::web::Current->GiveText(name, text);
 }
 
 // The page's questions to the game (GameQuestions); a text stays valid until the next question.

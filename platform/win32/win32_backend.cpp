@@ -23,7 +23,9 @@
 // clang-format off
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+#include <commdlg.h>
 #include <mmsystem.h>
+#include <shellapi.h>
 // clang-format on
 
 // The platform functions of the same names, not the Win32 macros.
@@ -68,8 +70,7 @@ std::wstring Wide(const std::string& text) {
 
 std::string Narrow(const wchar_t* text, std::size_t length) {
   if (length == 0) return {};
-  const int n =
-      ::WideCharToMultiByte(CP_UTF8, 0, text, int(length), nullptr, 0, nullptr, nullptr);
+  const int n = ::WideCharToMultiByte(CP_UTF8, 0, text, int(length), nullptr, 0, nullptr, nullptr);
   std::string out(std::size_t(std::max(n, 0)), '\0');
   if (n > 0) {
     ::WideCharToMultiByte(CP_UTF8, 0, text, int(length), out.data(), n, nullptr, nullptr);
@@ -254,8 +255,8 @@ std::vector<WORD> TextDialogInMemory(const std::string& caption, const std::stri
   AppendText(t, L"MS Shell Dlg");
   AppendItem(t, SS_LEFT | SS_NOPREFIX, Margin, Margin, short(Width - 2 * Margin), textHeight,
              WORD(0xFFFF), 0x0082, text);
-  AppendItem(t, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, Margin, fieldY,
-             short(Width - 2 * Margin), FieldHeight, IdTextField, 0x0081, L"");
+  AppendItem(t, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, Margin, fieldY, short(Width - 2 * Margin),
+             FieldHeight, IdTextField, 0x0081, L"");
   const short okX = short(Width - Margin - 2 * ButtonWidth - Gap);
   AppendItem(t, WS_TABSTOP | BS_DEFPUSHBUTTON, okX, buttonY, ButtonWidth, ButtonHeight, IDOK,
              0x0080, L"OK");
@@ -341,7 +342,8 @@ class Win32Backend final : public Backend {
       return false;
     }
     windowed_ = place.rect;
-    hdc_ = ::GetDC(hwnd_);  // the class's own device context (CS_OWNDC), kept for its life
+    ::DragAcceptFiles(hwnd_, TRUE);  // a collection dropped on the window opens
+    hdc_ = ::GetDC(hwnd_);           // the class's own device context (CS_OWNDC), kept for its life
     FitFont(1);
     ::ShowWindow(hwnd_, SW_SHOW);
     if (place.fullScreen) SetFullScreen(true);
@@ -427,6 +429,24 @@ class Win32Backend final : public Backend {
     AfterModal();
     if (answer != IDOK) return false;
     *text = typed;
+    return true;
+  }
+
+  bool HasFileDialog() override { return true; }
+  bool ChooseFile(const char* caption) override {
+    wchar_t path[4096] = L"";
+    const std::wstring title = Wide(caption);
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = hwnd_;
+    ofn.lpstrFilter = L"Collections and levels (*.txt)\0*.txt\0All files\0*.*\0";
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = DWORD(std::size(path));
+    ofn.lpstrTitle = title.c_str();
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    const BOOL chosen = ::GetOpenFileNameW(&ofn);
+    AfterModal();
+    if (chosen) GiveFile({Narrow(path, std::wcslen(path)), "", "", false});
     return true;
   }
 
@@ -741,6 +761,17 @@ class Win32Backend final : public Backend {
       case WM_COMMAND:
         if (HIWORD(wParam) == 0 && lParam == 0) Post(WM_COMMAND, LOWORD(wParam), 0);
         return 0;
+      case WM_DROPFILES: {
+        const auto drop = reinterpret_cast<HDROP>(wParam);
+        const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+        for (UINT i = 0; i < count; ++i) {
+          std::wstring path(::DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+          const UINT length = ::DragQueryFileW(drop, i, path.data(), UINT(path.size()));
+          if (length > 0) GiveFile({Narrow(path.data(), length), "", "", false});
+        }
+        ::DragFinish(drop);
+        return 0;
+      }
       default:
         break;
     }
@@ -889,8 +920,8 @@ class Win32Backend final : public Backend {
     }
     // Ctrl+C and Ctrl+V are the clipboard's commands, never the C or V key (Ctrl with Alt is
     // AltGr on many layouts, typing a character).
-    if (msg == WM_KEYDOWN && (vk == 'C' || vk == 'V') && (::GetKeyState(VK_CONTROL) & 0x8000) != 0 &&
-        (::GetKeyState(VK_MENU) & 0x8000) == 0) {
+    if (msg == WM_KEYDOWN && (vk == 'C' || vk == 'V') &&
+        (::GetKeyState(VK_CONTROL) & 0x8000) != 0 && (::GetKeyState(VK_MENU) & 0x8000) == 0) {
       if (!repeat) Post(WM_COMMAND, vk == 'C' ? CmdCopyCode : CmdPasteCode, 0);
       return true;
     }

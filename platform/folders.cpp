@@ -1,0 +1,42 @@
+// Listing a folder's files, the same on every platform.
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/files.h"
+
+namespace platform {
+
+namespace {
+
+// Paths are UTF-8 in the game; std::filesystem speaks char8_t.
+std::filesystem::path PathOf(const std::string& text) {
+  return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+std::string TextOf(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+}  // namespace
+
+std::vector<std::string> FilesInFolder(const std::string& folder, const std::string& suffix,
+                                       std::size_t limit) {
+  namespace fs = std::filesystem;
+  std::vector<std::string> found;
+  std::error_code ec;
+  fs::directory_iterator it(PathOf(folder), ec);
+  // A folder of thousands of files gives the first it meets; the listing stays small.
+  for (std::size_t seen = 0; !ec && it != fs::directory_iterator() && seen < 10'000;
+       it.increment(ec), ++seen) {
+    const std::string name = TextOf(it->path().filename());
+    if (name.size() <= suffix.size() || !name.ends_with(suffix)) continue;
+    if (IsTemporaryFileName(name) || !it->is_regular_file(ec)) continue;
+    found.push_back(TextOf(it->path()));
+  }
+  std::sort(found.begin(), found.end());
+  if (found.size() > limit) found.resize(limit);
+  return found;
+}
+
+}  // namespace platform
