@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "app/notices.h"
 #include "app/progress.h"
 #include "board/level_file.h"
 #include "gfx/bitmap.h"
@@ -86,6 +87,26 @@ TEST_F(RobustFiles, AtomicReplaceReplacesARegularFileOrNothing) {
   EXPECT_FALSE(std::filesystem::exists(".level.dat.yelko-tmp-old"));
   EXPECT_TRUE(std::filesystem::exists(".level.dat.yelko-tmp-new") &&
               std::filesystem::exists("keep"));
+}
+
+// A failed write of the progress is said once and the stored value stands; the game tries again
+// only for a new value, not in every frame.
+TEST_F(RobustFiles, AFailedProgressSaveIsSaidAndTheOldValueStands) {
+  const std::string data = "data/yelko/";
+  std::filesystem::create_directories(data);
+  testing_support::WriteBytes(data + "Level", {1});
+  platform::FailNextFileOp(platform::FaultOp::Write, platform::FileFault::DiskFull);
+  SaveProgress(2);
+  EXPECT_EQ(CurrentNotice(), "Could not save your progress: the disk is full");
+  EXPECT_EQ(testing_support::ReadBytes(data + "Level"), std::vector<std::uint8_t>{1});
+  EXPECT_EQ(testing_support::ReadBytes(data + "Reached"), std::vector<std::uint8_t>{2});
+  platform::FailNextFileOp(platform::FaultOp::Write, platform::FileFault::DiskFull);
+  SaveProgress(2);
+  EXPECT_NE(platform::TakeFileFault(platform::FaultOp::Write), 0);  // nothing was written
+  SaveProgress(3);
+  EXPECT_EQ(testing_support::ReadBytes(data + "Level"), std::vector<std::uint8_t>{3});
+  EXPECT_EQ(testing_support::ReadBytes(data + "Reached"), std::vector<std::uint8_t>{3});
+  EXPECT_EQ(CurrentNotice(), "");
 }
 
 }  // namespace
