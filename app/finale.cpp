@@ -1,8 +1,7 @@
 // The closing screen after the last level: the levels' bests against par, and what comes next.
 #include "app/finale.h"
 
-#include <cstring>
-
+#include "app/collections.h"
 #include "app/level_names.h"
 #include "app/scene.h"
 #include "app/shell.h"
@@ -18,17 +17,6 @@
 namespace {
 
 bool Shown;  // for the solve standing now
-
-// The command of the File menu's item whose text starts so, or 0 when the menu has none.
-std::uint16_t MenuCommand(const char* start) {
-  const platform::Window window = platform::FindWindow("WINXCLASS", nullptr);
-  for (const platform::MenuEntry& e : platform::GetMenu(window)) {
-    if (e.id > 2 && e.text != nullptr && std::strncmp(e.text, start, std::strlen(start)) == 0) {
-      return e.id;
-    }
-  }
-  return 0;
-}
 
 std::int64_t FinaleProc(platform::Window dialog, std::uint32_t message, std::uint64_t wParam,
                         std::int64_t) {
@@ -85,9 +73,12 @@ platform::DialogTemplate FinaleBox() {
   }
   box.lines.push_back("");
   const std::uint16_t fresh = CmdNewPuzzleBase + std::uint16_t(Grade::Hard);
-  const std::uint16_t collection = MenuCommand("Open collection");
   if (fresh != 0) box.buttons.push_back({"New puzzle", fresh});
-  if (collection != 0) box.buttons.push_back({"Open collection\xE2\x80\xA6", collection});
+  // The first collection found: the one that ships with the game, when it is there.
+  if (!FoundCollections().empty()) {
+    box.buttons.push_back(
+        {std::string("Play ") + FoundCollections()[0].title, CmdFoundCollectionBase});
+  }
   box.lines.push_back(box.buttons.empty()
                           ? "Make levels of your own in the editor: press " +
                                 std::string(ActionKeyName(Action::Editor, false)) + "."

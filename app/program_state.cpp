@@ -1,6 +1,7 @@
 #include "app/program_state.h"
 
 #include "app/assets.h"
+#include "app/collections.h"
 #include "app/finale.h"
 #include "app/level_names.h"
 #include "app/notices.h"
@@ -48,6 +49,7 @@ void ResetProgramState() {
   ResetPuzzleState();
   ResetCollectionState();
   ResetPuzzleCommandsState();
+  ResetCollectionCommandsState();
   ResetRecordsState();
   ResetNoticeState();
   ResetDisplayState();

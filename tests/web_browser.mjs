@@ -376,6 +376,32 @@ await load(old, origin);
 if (!(await status(old)).startsWith('Level 3')) fail('the old saved level was lost: ' + (await status(old)));
 await fresh.close();
 
+// ---- Two tabs over one store, each solving twenty levels of its own in turn (pasted as text,
+// each solved by one step right): every record of both survives, and the higher Reached.
+const stored = (tab, name) => tab.evaluate((n) => YelkoStore.lock(n).then(() => {
+  YelkoStore.unlock(n);
+  const value = YelkoStore.values.get(n);
+  return value ? new TextDecoder('latin1').decode(value) : '';
+}), name);
+const tabs = [await openPage({ width: 800, height: 700 }), await openPage({ width: 800, height: 700 })];
+for (const tab of tabs) await load(tab, origin);
+const reachedBefore = (await stored(tabs[0], 'Reached')).charCodeAt(0);
+for (let i = 0; i < 20; ++i) {
+  for (const [t, tab] of tabs.entries()) {
+    const [column, row] = [4 * t + 2 * (i % 2), i >> 1];
+    await tab.bringToFront();
+    await tab.evaluate((level) => { YelkoPage.pasted = level; YelkoPage.command(YelkoCommand.pasteCode); },
+                       'map\n' + '##############\n'.repeat(14) + `player ${column} ${row}\nball ${column + 1} ${row}\n`);
+    await waitFrames(tab, 3);
+    await move(tab, 'R', 20);
+  }
+}
+const records = (await stored(tabs[1], 'Best')).split('\n').filter((line) => / 1$/.test(line)).length;
+if (records !== 40) fail(`two tabs solving twenty levels each kept ${records} of their 40 records`);
+if ((await stored(tabs[1], 'Reached')).charCodeAt(0) !== reachedBefore) fail('the two tabs lost the level reached');
+for (const tab of tabs) await tab.close();
+noProblems('two tabs solving in turn');
+
 // ---- A browser that refuses storage: the game says once, in the page and not in a box, that
 // it cannot keep the progress. Its speed follows the game's clock: 60 frames a second on a
 // 120 Hz display, and on a 30 Hz one too (several frames at one refresh, a cell walked in 1/6 s).
