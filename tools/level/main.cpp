@@ -288,13 +288,13 @@ int Pack(const std::string& title, const std::string& author, const char* out,
              DecompileLevelBytes(bytes.data(), std::min(bytes.size(), std::size_t(LevelRecordSize)),
                                  bytes.size());
     }
-    Collection read_;
+    Collection given;
     std::string error;
-    if (!ReadCollection(text, file, &read_, &error)) {
+    if (!ReadCollection(text, file, &given, &error)) {
       std::fprintf(stderr, "%s\n", error.c_str());
       return 1;
     }
-    for (CollectionLevel& level : read_.levels) {
+    for (CollectionLevel& level : given.levels) {
       if (!level.problem.empty()) {
         std::fprintf(stderr, "%s (level '%s'): not packed\n", level.problem.c_str(),
                      level.name.c_str());
