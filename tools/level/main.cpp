@@ -12,10 +12,10 @@
 // the line that carries the name into the game's par.txt: "# name KEY First crossing", KEY being
 // the compiled level's LevelKey in 16 hex digits. The game shows the name of the level in play.
 //
-// `check` reads a collection (or a single level's text) and prints one line per level: its place,
-// its name, "ok" and its par with its measures, or what is wrong with it. The par is the solver's
-// shortest solution, played again frame by frame by the game's rules, which must solve the level
-// on its last frame and not before. With --par it prints instead the lines the game's par.txt
+// `check` reads a collection (or a single level's text or file) and prints one line per level: its
+// place, its name, "ok" and its par with its measures, or what is wrong with it. The par is the
+// solver's shortest solution, played again frame by frame by the game's rules, which must solve the
+// level on its last frame and not before. With --par it prints instead the lines the game's par.txt
 // holds for the levels (their par and their name), and the report's complaints go to standard
 // error. `pack` puts level texts, level files (decompiled) and collections into one collection,
 // naming each single level from its first comment line ("# Level 1: First crossing." gives
@@ -165,7 +165,18 @@ int Names(int count, char** sources) {
   return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
-// Reads a collection file (or a single level's); false with a message on standard error.
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// "packs/Levels.txt" gives "Levels".
+std::string StemOf(const std::string& path) {
+  std::string stem = std::filesystem::path(path).stem().string();
+  return CleanLevelName(stem);
+}
+
+// Reads a collection file, a single level's text or a level file (a name ending in .dat, read as
+// its text and named by the file); false with a message on standard error.
 bool ReadCollectionFile(const char* path, Collection* out) {
   std::vector<std::uint8_t> bytes;
   const platform::ReadOutcome read = platform::ReadWholeFile(path, MaxCollectionBytes, &bytes);
@@ -173,8 +184,16 @@ bool ReadCollectionFile(const char* path, Collection* out) {
     std::fprintf(stderr, "%s: cannot read it: %s\n", path, read.why.c_str());
     return false;
   }
+  std::string text(bytes.begin(), bytes.end());
+  std::string lower = path;
+  for (char& c : lower) c = char(std::tolower(static_cast<unsigned char>(c)));
+  if (EndsWith(lower, ".dat")) {
+    text = "# " + StemOf(path) + "\n" +
+           DecompileLevelBytes(bytes.data(), std::min(bytes.size(), std::size_t(LevelRecordSize)),
+                               bytes.size());
+  }
   std::string error;
-  if (!ReadCollection(std::string(bytes.begin(), bytes.end()), path, out, &error)) {
+  if (!ReadCollection(text, path, out, &error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return false;
   }
@@ -251,16 +270,6 @@ int Check(const char* path, bool parLines, std::uint64_t maxStates) {
   return std::fflush(stdout) != 0 || failed ? 1 : 0;
 }
 
-bool EndsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
-// "packs/Levels.txt" gives "Levels".
-std::string StemOf(const std::string& path) {
-  std::string stem = std::filesystem::path(path).stem().string();
-  return CleanLevelName(stem);
-}
-
 // A level's name as a `level` line keeps it: a '#' would start a comment there.
 std::string LineSafeName(const std::string& name, std::size_t place) {
   const std::string safe = CleanLevelName(name.substr(0, name.find('#')));
@@ -273,27 +282,8 @@ int Pack(const std::string& title, const std::string& author, const char* out,
   pack.title = CleanLevelName(title.empty() ? StemOf(out) : title);
   pack.author = CleanLevelName(author);
   for (const char* file : files) {
-    std::vector<std::uint8_t> bytes;
-    const platform::ReadOutcome read = platform::ReadWholeFile(file, MaxCollectionBytes, &bytes);
-    if (!read) {
-      std::fprintf(stderr, "%s: cannot read it: %s\n", file, read.why.c_str());
-      return 1;
-    }
-    std::string text(bytes.begin(), bytes.end());
-    std::string lower = file;
-    for (char& c : lower) c = char(std::tolower(static_cast<unsigned char>(c)));
-    if (EndsWith(lower, ".dat")) {
-      // A level file: its text, named by the file.
-      text = "# " + StemOf(file) + "\n" +
-             DecompileLevelBytes(bytes.data(), std::min(bytes.size(), std::size_t(LevelRecordSize)),
-                                 bytes.size());
-    }
     Collection given;
-    std::string error;
-    if (!ReadCollection(text, file, &given, &error)) {
-      std::fprintf(stderr, "%s\n", error.c_str());
-      return 1;
-    }
+    if (!ReadCollectionFile(file, &given)) return 1;
     for (CollectionLevel& level : given.levels) {
       if (!level.problem.empty()) {
         std::fprintf(stderr, "%s (level '%s'): not packed\n", level.problem.c_str(),
