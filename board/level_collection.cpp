@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr const char* Blanks = " \t\r";
+constexpr const char* Blanks = " \t\r\n";
 
 std::string Trimmed(const std::string& text) {
   const std::size_t from = text.find_first_not_of(Blanks);

@@ -1,5 +1,5 @@
 // Level text and level files: the shipped sources, compile and decompile round trips, the
-// format's limits, and decompiling whatever bytes a file may hold.
+// format's limits, decompiling whatever bytes a file may hold, and the shipped collection.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,8 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "board/level.h"
+#include "board/level_code.h"
+#include "board/level_collection.h"
 #include "board/level_record.h"
 #include "board/level_text.h"
+#include "test_support.h"
 
 namespace {
 
@@ -122,6 +126,89 @@ TEST(ContentLevel, DecompilesAnyBytesAndNeverMisstatesThem) {
     ASSERT_TRUE(SameLevel(read, meant)) << text;
   }
   EXPECT_GT(recompiled, 50);
+}
+
+// What a player sees of a level at its start, turned or mirrored by one of the square's eight
+// symmetries: the land, the Player's cell, the balls' cells and the cells each platform covers.
+using Cell = std::pair<int, int>;
+struct Look {
+  std::vector<int> land;
+  Cell player;
+  std::vector<Cell> balls;
+  std::vector<std::vector<Cell>> platforms;
+  bool operator==(const Look&) const = default;
+};
+
+Look LookOf(const Level& level, int symmetry) {
+  auto turned = [symmetry](int c, int r) {
+    if (symmetry & 4) std::swap(c, r);
+    return Cell{symmetry & 1 ? BoardCells - 1 - c : c, symmetry & 2 ? BoardCells - 1 - r : r};
+  };
+  Look look;
+  look.land.assign(BoardCells * BoardCells, 0);
+  for (int c = 0; c < BoardCells; ++c) {
+    for (int r = 0; r < BoardCells; ++r) {
+      const Cell t = turned(c, r);
+      look.land[std::size_t(t.first * BoardCells + t.second)] = level.terrain[c][r] == CellLand;
+    }
+  }
+  look.player = turned(CellOf(level.startX), CellOf(level.startY));
+  for (int b = 0; b < level.ballCount; ++b) {
+    look.balls.push_back(turned(CellOf(level.ballX[b]), CellOf(level.ballY[b])));
+  }
+  std::sort(look.balls.begin(), look.balls.end());
+  for (int n = 0; n < level.platformCount; ++n) {
+    std::vector<Cell> cells;
+    for (int dx = 0; dx < 3; ++dx) {
+      for (int dy = 0; dy < 3; ++dy) {
+        if (level.platform[n].shape[dx][dy]) {
+          cells.push_back(
+              turned(CellOf(level.platformStartX[n]) + dx, CellOf(level.platformStartY[n]) + dy));
+        }
+      }
+    }
+    std::sort(cells.begin(), cells.end());
+    look.platforms.push_back(cells);
+  }
+  std::sort(look.platforms.begin(), look.platforms.end());
+  return look;
+}
+
+// The collection that ships with the game: at least 40 levels, each playable, and no two alike
+// (nor like one of the five levels): no code twice, and no level another turned or mirrored.
+TEST(ContentLevel, TheShippedCollectionHasNoTwoLevelsAlike) {
+  std::vector<CollectionLevel> levels;
+  for (const char* file :
+       {"islands.txt", "level1.txt", "level2.txt", "level3.txt", "level4.txt", "level5.txt"}) {
+    const std::vector<std::uint8_t> bytes =
+        testing_support::ReadBytes(testing_support::SourceDir() + "/levels/" + file);
+    Collection read;
+    std::string error;
+    ASSERT_TRUE(ReadCollection(std::string(bytes.begin(), bytes.end()), file, &read, &error))
+        << error;
+    if (levels.empty()) {
+      ASSERT_GE(read.levels.size(), 40u);
+    }
+    levels.insert(levels.end(), read.levels.begin(), read.levels.end());
+  }
+  std::vector<std::string> codes;
+  std::vector<Look> looks;
+  static Level level;
+  for (const CollectionLevel& entry : levels) {
+    ASSERT_EQ(entry.problem, "") << entry.name;
+    const std::string code = LevelCode(entry.record);
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), code), 0) << entry.name << ": " << code;
+    codes.push_back(code);
+    ASSERT_EQ(SetUpLevel(entry.record, &level), 0) << entry.name;
+    for (int symmetry = 0; symmetry < 8; ++symmetry) {
+      const Look look = LookOf(level, symmetry);
+      for (std::size_t other = 0; other < looks.size(); ++other) {
+        EXPECT_FALSE(look == looks[other]) << entry.name << " is " << levels[other].name
+                                           << " turned or mirrored (" << symmetry << ")";
+      }
+    }
+    looks.push_back(LookOf(level, 0));
+  }
 }
 
 }  // namespace

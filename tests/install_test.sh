@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The game installed into a fresh prefix (cmake --install): started from another folder, it
-# finds its data in share/yelko beside bin/, solves level 1 with its pictures and keeps the
-# player's best result in the XDG data folder; every program tells the build's version; the desktop
-# entry and AppStream file are valid and name a program and icons that were installed.
+# finds its data in share/yelko beside bin/, solves level 1 with its pictures, keeps the player's
+# best result in the XDG data folder and opens the shipped collection; every program tells the
+# build's version; the desktop entry and AppStream file are valid and name a program and icons
+# that were installed.
 #
 # Usage: install_test.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
@@ -28,6 +29,11 @@ json=$(cd "$work/elsewhere" && "$prefix/bin/yelko" --replay script.txt --screens
 expect "$json" solved 1
 cmp -s "$work/elsewhere/shot.bmp" "$work/build.bmp" || fail "the installed game's last frame differs"
 [ -s "$XDG_DATA_HOME/yelko/Best" ] || fail "the best result was not kept in \$XDG_DATA_HOME/yelko"
+# The shipped collection lies in the data folder's collections/, where the game opens it.
+json=$(cd "$work/elsewhere" && "$prefix/bin/yelko" --replay script.txt \
+  --collection "$prefix/share/yelko/collections/islands.txt" 2>"$work/stderr") ||
+  fail "the installed game did not open the collection"
+expect "$json" collection '"Islands"'
 
 desktop=$prefix/share/applications/yelko.desktop
 desktop-file-validate "$desktop" >"$work/check.log" 2>&1 || fail "$(cat "$work/check.log")"

@@ -28,6 +28,26 @@ for n in 1 2 3 4 5; do
   grep -qF '"solved":0' "$work/short.json" || fail "level $n: solved before the last move"
 done
 
+# Every level of the shipped collection, opened by the game as a player opens it, is solved by
+# the solver's moves in exactly its par (the build's, in par.txt) under its own name.
+"$game/yelko-level" unpack "$game/collections/islands.txt" "$work/islands" >/dev/null ||
+  fail "unpacking the collection"
+mkdir "$work/play" && cp "$game"/*.{bmp,wav,dat,txt} "$work/play"
+n=0
+while read -r name; do
+  n=$((n + 1))
+  "$game/yelko-level" compile "$(ls "$work/islands"/*.txt | sed -n ${n}p)" "$work/l.dat" ||
+    fail "collection level $n"
+  "$solve" --script "$work/l.dat" >"$work/play/s.txt" || fail "collection level $n: no solution"
+  par=$(awk -v n=$n '$4 == "levels/islands.txt" && $5 == n { print $2 }' "$game/par.txt")
+  json=$(cd "$work/play" && "$game/yelko" --replay s.txt --collection \
+    "$game/collections/islands.txt" --start-level $n) || fail "collection level $n: replay"
+  expect "$json" solved 1
+  expect "$json" moves "${par:-none}"
+  expect "$json" name "\"$name\""
+done < <(sed -n 's/^level //p' "$game/collections/islands.txt")
+[ $n -ge 40 ] || fail "the collection has $n levels"
+
 # An unsolvable level (level 1 without its ball), a file that is not a level, and a missing
 # one: the worst decides the exit status, one line per file.
 cp "$game/level1.dat" "$work/noball.dat"

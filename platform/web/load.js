@@ -1,5 +1,5 @@
 // How the page gets the game: index.html has fetched the code (index.wasm, compiled as it
-// arrives) and the data files (index.data: levels, image sheets, sounds), unpacked from gzip;
+// arrives) and the data files (index.data: levels, image sheets, sounds, the collections), unpacked from gzip;
 // here the data files are laid out for the program and the program is started once the
 // player's store has been read as well. Runs before the program.
 'use strict';
@@ -17,7 +17,7 @@ const YelkoLoad = {
       const stride = bytes[at + 1 + nameLength];
       const size = view.getUint32(at + 2 + nameLength, true);
       const start = at + 6 + nameLength;
-      if (start + size > bytes.length || !/^[\w.-]+$/.test(name)) throw new Error('index.data is damaged');
+      if (start + size > bytes.length || !/^(collections\/)?[\w.-]+$/.test(name)) throw new Error('index.data is damaged');
       const file = bytes.slice(start, start + size);
       if (stride > 0) for (let i = stride; i < size; ++i) file[i] += file[i - stride];
       files.set(name, file);
@@ -39,6 +39,7 @@ const YelkoLoad = {
       addRunDependency('yelko-data');
       data.then((files) => {
         FS.mkdir('/game');
+        FS.mkdir('/game/collections');
         files.forEach((bytes, name) => FS.writeFile('/game/' + name, bytes));
         removeRunDependency('yelko-data');
       }, failed);

@@ -7,7 +7,7 @@
 //   node pack.mjs OUT_DIR SW_TEMPLATE ICON.png... -- DATA_FILE...
 import { createHash } from 'node:crypto';
 import { readFileSync, writeFileSync } from 'node:fs';
-import { basename, join } from 'node:path';
+import { basename, dirname, join } from 'node:path';
 import zlib from 'node:zlib';
 
 const args = process.argv.slice(2);
@@ -31,7 +31,9 @@ function delta(bytes, stride) {
 const parts = [];
 for (const file of dataFiles) {
   const bytes = readFileSync(file);
-  const name = Buffer.from(basename(file));
+  // The collections keep their folder: the game opens them as collections/NAME.
+  const inCollections = basename(dirname(file)) === 'collections';
+  const name = Buffer.from((inCollections ? 'collections/' : '') + basename(file));
   const stride = [0, 1, 3].reduce((best, s) =>
     deflate(delta(bytes, s)).length < deflate(delta(bytes, best)).length ? s : best, 0);
   const head = Buffer.alloc(6 + name.length);

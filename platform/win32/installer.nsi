@@ -74,6 +74,10 @@ Section
   SetShellVarContext current
   SetOutPath "$INSTDIR"
   !insertmacro ProgramFiles Put
+  ; The collections of levels that ship with the game.
+  SetOutPath "$INSTDIR\collections"
+  File "${STAGE}\collections\islands.txt"
+  SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortcut "$SMPROGRAMS\Yelko.lnk" "$INSTDIR\yelko.exe" "" "$INSTDIR\yelko.exe" 0
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Yelko"
@@ -92,6 +96,8 @@ SectionEnd
 Section "Uninstall"
   SetShellVarContext current
   !insertmacro ProgramFiles Remove
+  Delete "$INSTDIR\collections\islands.txt"
+  RMDir "$INSTDIR\collections"
   Delete "$INSTDIR\uninstall.exe"
   Delete "$SMPROGRAMS\Yelko.lnk"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
