@@ -3,6 +3,7 @@
 #include "app/assets.h"
 #include "app/finale.h"
 #include "app/level_names.h"
+#include "app/level_select.h"
 #include "app/notices.h"
 #include "app/play_frame.h"
 #include "app/progress.h"
@@ -41,6 +42,7 @@ void ResetProgramState() {
   ResetFinaleState();
   ResetStatusState();
   ResetLevelNamesState();
+  ResetLevelSelectState();
   ResetEditorState();
   ResetHistoryState();
   ResetHintState();
