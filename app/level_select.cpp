@@ -296,7 +296,7 @@ std::string ChoiceLine(const Tile& t, std::uint32_t* colour) {
 }
 
 void Draw() {
-  if (BackBuffer == nullptr || Tiles.empty()) return;
+  if (BackBuffer == nullptr) return;
   platform::Surface& frame = *BackBuffer;
   FillBox(frame, 0, 0, frame.width, frame.height, Background);
   const int page = Choice / PerPage;
@@ -401,9 +401,14 @@ void LevelSelectFrame() {
       CloseLevelSelect();
     }
   }
-  // A screen just closed shows its last picture once more; play draws from the next frame on.
-  Draw();
-  PresentFrame(MainWindow);
+  // A screen closed in this frame gives it to play at once: showing its last picture again would
+  // let the game rest on it.
+  if (Open) {
+    Draw();
+    PresentFrame(MainWindow);
+  } else {
+    PlayFrame();
+  }
 }
 
 bool CollectionLevelInPlay() {
