@@ -22,7 +22,7 @@ constexpr const char* Text[] = {
     "    {left}, {up}, {right}, {down}: walk one cell (hold to keep walking)",
     "    {undo}: undo a move        {redo}: redo",
     "    {hint}: a hint        {restart}: restart, or after a solve the next level",
-    "    {editor}: the level editor        Esc: quit",
+    "    {editor}: the level editor        {levels}: level select        Esc: quit",
     "    {fullscreen} or Alt+Enter: full screen        {mute}: sound off and on",
     "    {help}: this help        Alt+F, Alt+V, Alt+H or F10: the menus",
     "",
@@ -36,7 +36,7 @@ constexpr const char* Text[] = {
     "    {play}: back to play",
     "",
     "Gamepad: D-pad or left stick to walk, {pad:hint} hint, {pad:undo} undo, {pad:redo} redo, {pad:restart} restart,",
-    "    {pad:newpuzzle} new puzzle",
+    "    {pad:newpuzzle} new puzzle, {pad:levels} level select ({pad:choose} plays the level chosen)",
     "Touch screen (in a browser): swipe to walk, keep the finger down to keep",
     "walking; in the editor a tap is a left click, a long press a right click",
 };

@@ -1,4 +1,4 @@
-// Starting a level: its file read, its level put in play, the menu marking it; and a restart.
+// Starting a level: its file read and its level put in play; and a restart.
 #include "app/level_start.h"
 
 #include <string>
@@ -24,8 +24,6 @@ void StartLevel() {
   const platform::Window window = platform::FindWindow("WINXCLASS", "Yelko");
   if (window != 0) {
     platform::EnableMenuItem(window, LevelCommandBase + 1, true);
-    platform::CheckMenuItem(window, std::uint16_t(LevelCommandBase + LevelInPlay), false);
-    platform::CheckMenuItem(window, std::uint16_t(LevelCommandBase + CurrentLevel), true);
   }
   std::string problem;
   if (LoadLevelFile(CurrentLevel, &problem)) {

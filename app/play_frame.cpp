@@ -2,6 +2,7 @@
 #include "app/play_frame.h"
 
 #include "app/level_start.h"
+#include "app/progress.h"
 #include "app/puzzles.h"
 #include "app/scene.h"
 #include "editor/editor.h"
@@ -120,7 +121,10 @@ std::int32_t PlayFrame() {
   DrawHint(PlayState);
   HandleSolvedLevel(before.solved);
   SoundCollectedBalls(events);
-  if (PlayState.solved && !wasSolved) RecordSolve(MoveCount);
+  if (PlayState.solved && !wasSolved) {
+    RecordSolve(MoveCount);
+    MarkSolvedLevels();
+  }
   // The terrain is the record's again from the next frame on (the editor may have painted it).
   SetTerrain(LevelRecord, &PlayLevel);
   PresentFrame(MainWindow);

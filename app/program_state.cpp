@@ -4,6 +4,7 @@
 #include "app/collections.h"
 #include "app/finale.h"
 #include "app/level_names.h"
+#include "app/level_select.h"
 #include "app/notices.h"
 #include "app/play_frame.h"
 #include "app/progress.h"
@@ -42,6 +43,7 @@ void ResetProgramState() {
   ResetFinaleState();
   ResetStatusState();
   ResetLevelNamesState();
+  ResetLevelSelectState();
   ResetEditorState();
   ResetHistoryState();
   ResetHintState();

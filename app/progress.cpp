@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/notices.h"
+#include "board/level_record.h"
 #include "midend/records.h"
 #include "platform/files.h"
 #include "platform/platform.h"
@@ -26,6 +27,10 @@ constexpr const char* ReachedName = "Reached";
 std::uint8_t AskedLevel, AskedReached;
 // A value found unreadable is never written over this run.
 bool LevelUnreadable, ReachedUnreadable;
+
+// The keys of the level files 1..LevelCount, read once a run (0: the file cannot be read whole).
+std::uint64_t FileKeys[LevelCount + 1];
+bool FileKeysRead;
 
 // A stored byte is a level only when it is one of the game's levels.
 int AsLevel(const std::vector<std::uint8_t>& bytes) {
@@ -84,6 +89,28 @@ void EnableLevelMenu(std::int32_t level) {
   }
 }
 
+std::uint64_t LevelFileKey(std::int32_t level) {
+  if (level < 1 || level > LevelCount) return 0;
+  if (!FileKeysRead) {
+    FileKeysRead = true;
+    for (int n = 1; n <= LevelCount; ++n) {
+      std::uint8_t record[LevelRecordSize];
+      const long read = platform::ReadFilePrefix(LevelFilePath(n).c_str(), record, sizeof record);
+      FileKeys[n] = read == long(sizeof record) ? LevelKey(record) : 0;
+    }
+  }
+  return FileKeys[level];
+}
+
+void MarkSolvedLevels() {
+  const platform::Window window = platform::FindWindow("WINXCLASS", nullptr);
+  if (window == 0) return;
+  for (std::int32_t n = 1; n <= LevelCount; ++n) {
+    const std::uint64_t key = LevelFileKey(n);
+    platform::CheckMenuItem(window, std::uint16_t(20 + n), key != 0 && BestOf(key) >= 0);
+  }
+}
+
 std::uint8_t LoadReachedLevel() {
   if (OverrideActive) return 0;
   const int stored = ReadStoredLevel(ReachedName, &ReachedUnreadable);
@@ -129,4 +156,5 @@ void ResetProgressState() {
   OverrideLevel = 0;
   AskedLevel = AskedReached = 0;
   LevelUnreadable = ReachedUnreadable = false;
+  FileKeysRead = false;
 }

@@ -1,4 +1,4 @@
-// The level to resume between runs, and the level menu.
+// The level to resume between runs, and the level menu with its solved marks.
 //
 // The saved progress is one byte in the file "Level" of the player's data directory
 // ($XDG_DATA_HOME/yelko/Level, by default ~/.local/share/yelko/Level).
@@ -11,6 +11,11 @@
 
 extern std::uint8_t CurrentLevel;
 
+// The LevelKey of level n's file (1..LevelCount), read once a run; 0 when it cannot be read.
+std::uint64_t LevelFileKey(std::int32_t level);
+// The Levels menu's check marks: beside each level the player has solved (has a best for the
+// content of its file).
+void MarkSolvedLevels();
 // The stored level, or 1 when there is none, it cannot be read or it is not one of the levels
 // 1..LevelCount.
 std::uint8_t LoadProgress();

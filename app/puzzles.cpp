@@ -37,9 +37,6 @@ std::uint64_t FreshSeed() {
 void ShowMenuForPuzzle() {
   const platform::Window window = platform::FindWindow("WINXCLASS", nullptr);
   if (window == 0) return;
-  for (int n = 1; n <= LevelCount; ++n) {
-    platform::CheckMenuItem(window, std::uint16_t(CmdLevelBase + n), false);
-  }
   platform::EnableMenuItem(window, CmdCancelPuzzle, MakingPuzzle());
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "app/finale.h"
+#include "app/level_select.h"
 #include "app/play_frame.h"
 #include "app/scene.h"
 #include "app/settings.h"
@@ -32,7 +33,7 @@ std::uint32_t RestAfterFrame() {
   // A puzzle being made, or the stuck watch's question, shows its answer when it comes.
   if (MakingPuzzle() || StuckQuestionOpen()) return 0;
   if (LastFrameChanged || LastFrameInput().held != 0) return 0;
-  if (EditorMode) {
+  if (EditorMode || LevelSelectOpen()) {
     if (LeftClickPending || RightClickPending) return 0;
   } else if (PlayState.movement.moving || !AtCellBoundary(PlayState) || PlayFrameWaiting()) {
     return 0;

@@ -7,6 +7,7 @@
 #include "app/collections.h"
 #include "app/finale.h"
 #include "app/help.h"
+#include "app/level_select.h"
 #include "app/play_frame.h"
 #include "app/progress.h"
 #include "app/puzzles.h"
@@ -46,6 +47,7 @@ std::vector<platform::MenuEntry> GameMenu() {
       {"Level 3", CmdLevelBase + 3, 2, false},
       {"Level 4", CmdLevelBase + 4, 2, false},
       {"Level 5", CmdLevelBase + 5, 2, false},
+      {"Level select\xE2\x80\xA6", CmdLevelSelect, 1, true, false, key(Action::Levels)},
       {"New puzzle", 0, 1, true},
       {"Easy", CmdNewPuzzleBase + int(Grade::Easy), 2, true},
       {"Medium", CmdNewPuzzleBase + int(Grade::Medium), 2, true},
@@ -122,16 +124,15 @@ int WinMain(std::uintptr_t, std::uintptr_t, const char*, int) {
     if (platform::GetActiveWindow() == MainWindow) {
       if (EditorMode) {
         EditorFrame();
+      } else if (LevelSelectOpen()) {
+        LevelSelectFrame();
       } else {
         PlayFrame();
       }
       HandleWindowKeys(window);
       const bool statusChanged = UpdateStatusLine();
-      // After a solve that earned it, the level to play is the next one.
-      platform::EnableMenuItem(window, CmdNextLevel,
-                               !EditorMode && PlayState.solved && CurrentLevel != LevelInPlay &&
-                                   CurrentLevel > 0 && !PuzzleInPlay());
-      if (FinaleDue()) ShowFinale(window);
+      platform::EnableMenuItem(window, CmdNextLevel, NextLevelOffered());
+      if (FinaleDue() && !LevelSelectOpen()) ShowFinale(window);
       const std::uint32_t rest = statusChanged ? 0 : RestAfterFrame();
       if (rest > 0) platform::WaitForInput(rest);
     }
@@ -146,7 +147,11 @@ void HandleWindowKeys(platform::Window window) {
   if (input.Pressed(Action::FullScreen)) platform::ToggleFullScreen();
   if (input.Pressed(Action::Mute)) ToggleMute();
   if (input.Pressed(Action::Help)) ShowHowToPlay(window);
-  if (input.Pressed(Action::NewPuzzle) && !EditorMode) NewPuzzle(Grade::Hard);
+  if (input.Pressed(Action::Levels) && !EditorMode && !LevelSelectOpen()) OpenLevelSelect();
+  // After a solve N goes on to the next level, if there is one.
+  if (input.Pressed(Action::NewPuzzle) && !EditorMode && !LevelSelectOpen() && !PlayNextLevel()) {
+    NewPuzzle(Grade::Hard);
+  }
 }
 
 std::int64_t WindowProc(platform::Window window, std::uint32_t message, std::uint64_t wParam,
@@ -155,6 +160,7 @@ std::int64_t WindowProc(platform::Window window, std::uint32_t message, std::uin
     case platform::WM_CREATE:
       CurrentLevel = LoadProgress();
       EnableLevelMenu(std::max<std::int32_t>(CurrentLevel, LoadReachedLevel()));
+      MarkSolvedLevels();
       return 0;
     case platform::WM_DESTROY:
       platform::PostQuitMessage(0);
@@ -196,8 +202,13 @@ void OnMenuCommand(platform::Window window, std::uint16_t id, std::int64_t contr
       ShowAboutBox(window);
       return;
     case CmdReset:
-    case CmdNextLevel:  // after a solve, the level to play is already the next one
       ResetLevel();
+      return;
+    case CmdNextLevel:
+      if (!PlayNextLevel()) ResetLevel();
+      return;
+    case CmdLevelSelect:
+      OpenLevelSelect();
       return;
     case CmdFullScreen:
       platform::ToggleFullScreen();

@@ -17,6 +17,7 @@ inline constexpr std::uint16_t CmdFullScreen = 61;
 inline constexpr std::uint16_t CmdWholePixels = 62;
 inline constexpr std::uint16_t CmdMute = 63;
 inline constexpr std::uint16_t CmdHowToPlay = 64;
+inline constexpr std::uint16_t CmdLevelSelect = 65;
 // File > New puzzle > Easy .. Expert: CmdNewPuzzleBase + grade.
 inline constexpr std::uint16_t CmdNewPuzzleBase = 40;
 inline constexpr std::uint16_t CmdDailyPuzzle = 44;
@@ -27,9 +28,9 @@ inline constexpr std::uint16_t CmdCopyCode = platform::CmdCopyCode;
 inline constexpr std::uint16_t CmdPasteCode = platform::CmdPasteCode;
 inline constexpr std::uint16_t CmdWarnStuck = 49;
 
-// The window's menu: "&File" (Reset, Levels > Level 1..5, Next level, Exit), "&View" (Full
-// screen, Whole pixels only, Mute) and "&Help" (How to play, About), with the keys that do the
-// same as their items.
+// The window's menu: "&File" (Reset, Levels > Level 1..5, Level select..., Next level, Exit),
+// "&View" (Full screen, Whole pixels only, Mute) and "&Help" (How to play, About), with the keys
+// that do the same as their items.
 std::vector<platform::MenuEntry> GameMenu();
 
 int WinMain(std::uintptr_t instance, std::uintptr_t previousInstance, const char* commandLine,

@@ -5,11 +5,13 @@
 #include <string_view>
 
 #include "app/level_names.h"
+#include "app/level_select.h"
 #include "app/notices.h"
 #include "app/progress.h"
 #include "app/puzzles.h"
 #include "editor/editor.h"
 #include "input/actions.h"
+#include "midend/collection.h"
 #include "midend/game.h"
 #include "midend/hint.h"
 #include "midend/history.h"
@@ -107,10 +109,23 @@ std::vector<Part> PlayParts() {
     // What R does now: the next level after a solve that earned it, else this one again.
     const std::string_view restart = buttons ? "Restart" : key(Action::Restart);
     const bool next = CurrentLevel != LevelInPlay && CurrentLevel > 0 && !PuzzleInPlay();
+    // A collection's level goes on with N; after its last, the line says so. L opens the level
+    // select (keys the on-screen buttons do not have).
+    const bool ofCollection = CollectionLevelInPlay();
+    const std::string_view levels = buttons ? "" : key(Action::Levels);
+    const std::string_view onward = buttons ? "" : key(Action::NewPuzzle);
     return {
         {Cat({"Solved in ", moves, worth}), Cat({"Solved: ", moves, shorter}), 2},
+        {ofCollection && !NextLevelOffered()
+             ? Cat({Dot, "the last level of ", OpenedCollection.title})
+             : "",
+         "", 1},
         {After(Gap, restart.empty() ? "" : Cat({restart, next ? " next level" : " play again"})),
          "", 3},
+        {ofCollection && NextLevelOffered() && !onward.empty() ? Cat({Dot, onward, " next level"})
+                                                               : "",
+         "", 0},
+        {levels.empty() ? "" : Cat({Dot, levels, " level select"}), "", 0},
         {notice, "", 1}};
   }
   const std::int32_t best = BestOf(LevelInPlayKey);

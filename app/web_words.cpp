@@ -8,12 +8,14 @@
 #include <limits>
 #include <string>
 
+#include "app/level_select.h"
 #include "app/notices.h"
 #include "app/progress.h"
 #include "app/puzzles.h"
 #include "app/status.h"
 #include "board/level.h"
 #include "editor/editor.h"
+#include "midend/collection.h"
 #include "midend/game.h"
 #include "midend/hint.h"
 #include "midend/history.h"
@@ -148,7 +150,11 @@ int FramesBeforeRest() {
   return PlayState.solved != 0 ? 300 : 30;
 }
 
+// A collection's level goes on to its next one that can be played (counted from 1).
 int NextLevelAfterSolve() {
+  if (CollectionLevelInPlay()) {
+    return NextLevelOffered() ? NextPlayableLevel(CollectionPlace) + 1 : 0;
+  }
   return PlayState.solved && SolveEarned && !EditorMode && !PuzzleInPlay() &&
                  CurrentLevel != LevelInPlay
              ? CurrentLevel

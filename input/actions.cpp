@@ -27,10 +27,12 @@ constexpr ActionCodes DefaultCodes[] = {
     {{DIK_M}},
     {{DIK_F1}},
     {{DIK_N, PAD_X}},
+    {{DIK_L, PAD_BACK}},
+    {{0x39, PAD_A}},
 };
 constexpr const char* ActionNames[] = {
     "left", "up", "right", "down", "restart", "editor", "undo", "redo", "hint", "save", "load",
-    "check", "play", "fullscreen", "mute", "help", "newpuzzle",
+    "check", "play", "fullscreen", "mute", "help", "newpuzzle", "levels", "choose",
 };
 // clang-format on
 static_assert(sizeof DefaultCodes / sizeof DefaultCodes[0] == unsigned(Action::Count));

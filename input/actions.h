@@ -26,6 +26,8 @@ enum class Action : std::uint8_t {
   Mute,
   Help,
   NewPuzzle,
+  Levels,  // the level-select screen, opened and closed
+  Choose,  // plays the level chosen there (as Enter does)
   Count,
 };
 

@@ -6,6 +6,7 @@
 #include "app/assets.h"
 #include "app/collections.h"
 #include "app/finale.h"
+#include "app/level_select.h"
 #include "app/notices.h"
 #include "app/program_state.h"
 #include "app/progress.h"
@@ -166,6 +167,62 @@ TEST_F(Shell, TheLastLevelEndsWithTheClosingScreen) {
   ASSERT_EQ(box.buttons.size(), 2u);
   EXPECT_EQ(box.buttons.front().text, "New puzzle");
   EXPECT_EQ(box.buttons.front().id, CmdNewPuzzleBase + int(Grade::Hard));
+}
+
+// L opens the level select on the level in play: a level not reached yet stays shut, Escape
+// closes the screen without ending the game, the arrows and Enter play an enabled level; a
+// solve puts its check mark in the Levels menu, which no longer marks the level in play.
+TEST_F(Shell, TheLevelSelectPlaysOnlyEnabledLevels) {
+  ScriptEvent escape = FramesOf(1);
+  escape.escape = true;
+  const std::vector<ScriptEvent> open = {FramesOf(1), FramesOf(1, {DIK_L}), FramesOf(1)};
+  StoreProgress(2);
+  std::vector<ScriptEvent> script = open;
+  script.insert(script.end(), {FramesOf(1, {DIK_RIGHT}), FramesOf(1, {DIK_RETURN}), FramesOf(2)});
+  Run(script);
+  EXPECT_EQ(std::tuple(LevelSelectOpen(), LevelSelectChoice(), LevelInPlay),
+            std::tuple(true, 2, 2));
+  TearDown();
+  SetUp();
+  StoreProgress(2);
+  script = open;
+  script.insert(script.end(), {escape, FramesOf(2)});
+  script.insert(script.end(), open.begin() + 1, open.end());
+  script.insert(script.end(), {FramesOf(1, {DIK_LEFT}), FramesOf(1, {DIK_RETURN}), FramesOf(2),
+                               FramesOf(10, {DIK_UP}), FramesOf(30, {DIK_RIGHT}), FramesOf(2)});
+  Run(script);
+  EXPECT_EQ(std::tuple(LevelSelectOpen(), LevelInPlay, PlayState.solved, CurrentLevel),
+            std::tuple(false, 1, 1, 2));
+  EXPECT_EQ(std::tuple(platform::IsMenuItemChecked(MainWindow, CmdLevelBase + 1),
+                       platform::IsMenuItemChecked(MainWindow, CmdLevelBase + 2)),
+            std::tuple(true, false));
+}
+
+// After a collection level's solve N (or File > Next level) plays its next level that can be
+// played, past a broken one; after its last the status line says so.
+TEST_F(Shell, ACollectionGoesOnLevelByLevel) {
+  std::string text = "title Test\n";
+  for (const auto& [name, ball] :
+       {std::pair{"A", "5 4"}, std::pair{"B", ""}, std::pair{"C", "5 5"}, std::pair{"D", "5 6"}}) {
+    text += std::string("level ") + name + "\nmap\n";
+    if (ball[0] == '\0') {  // a broken level
+      text += "####\n";
+      continue;
+    }
+    for (int row = 0; row < 14; ++row) text += (row < 8 ? Island[row] : "..............") + "\n";
+    text += std::string("player 2 5\nball ") + ball + "\n";
+  }
+  testing_support::WriteBytes("test.txt", std::vector<std::uint8_t>(text.begin(), text.end()));
+  SetStartCollection("test.txt", 0);
+  Run({FramesOf(1), FramesOf(10, {DIK_UP}), FramesOf(30, {DIK_RIGHT}), FramesOf(2),
+       FramesOf(1, {DIK_N}), FramesOf(1), FramesOf(30, {DIK_RIGHT}), FramesOf(2),
+       MenuCommand(CmdNextLevel), FramesOf(1), FramesOf(10, {DIK_DOWN}), FramesOf(30, {DIK_RIGHT}),
+       FramesOf(2)});
+  EXPECT_EQ(std::tuple(CollectionPlace, PlayState.solved), std::tuple(3, 1));
+  EXPECT_EQ(StatusLine(),
+            "Solved in 4 moves: a new best! \xC2\xB7 the last level of Test        R play again "
+            "\xC2\xB7 L level select");
+  EXPECT_FALSE(platform::IsMenuItemEnabled(MainWindow, CmdNextLevel));
 }
 
 // A puzzle plays beside the five levels: solved, it keeps its best by its content and moves

@@ -154,9 +154,9 @@ TEST_F(History, FollowingTheHintSolvesEveryLevelInPar) {
     EXPECT_EQ(PlayState.solved, 1);
     EXPECT_EQ(MoveCount, pars[level - 1]);
     // What to press next: the next level, or after the last one the same again.
-    EXPECT_EQ(platform::StatusText(), "Solved in " + std::to_string(pars[level - 1]) +
-                                          " moves: a new best!        R " +
-                                          (level < 5 ? "next level" : "play again"));
+    EXPECT_EQ(platform::StatusText(),
+              "Solved in " + std::to_string(pars[level - 1]) + " moves: a new best!        R " +
+                  (level < 5 ? "next level" : "play again") + " \xC2\xB7 L level select");
   }
   // Two islands and no platform: no solution, and the status line says what to do.
   ResetProgramState();
@@ -195,7 +195,8 @@ TEST_F(History, ParAndBestBelongToTheLevelsBytesAndSurviveBadFiles) {
   std::filesystem::create_directories(data + "/Best");  // unreadable: a directory
   std::string json = Replay(-1, solve1);
   EXPECT_EQ(Field(json, "progress"), "\"progress\":2");
-  EXPECT_NE(json.find("\"status\":\"Solved in 8 moves: a new best!        R next level        "
+  EXPECT_NE(json.find("\"status\":\"Solved in 8 moves: a new best!        R next level \xC2\xB7 L "
+                      "level select        "
                       "Your records cannot be read (Best: it is a folder, not a file); new ones "
                       "are not saved\""),
             std::string::npos);
@@ -228,7 +229,11 @@ TEST_F(History, TheMenuKeepsEveryLevelReachedAcrossRuns) {
   EXPECT_EQ(CurrentLevel, 2);
   for (std::uint16_t id = 21; id <= 25; ++id)
     EXPECT_TRUE(platform::IsMenuItemEnabled(MainWindow, id)) << id;
-  EXPECT_TRUE(platform::IsMenuItemChecked(MainWindow, 22));
+  // The solved levels are checked, not the one to resume.
+  EXPECT_EQ(std::tuple(platform::IsMenuItemChecked(MainWindow, 21),
+                       platform::IsMenuItemChecked(MainWindow, 22),
+                       platform::IsMenuItemChecked(MainWindow, 24)),
+            std::tuple(true, false, true));
   const std::uint8_t damaged = 200;  // no solve stores this: ignored
   ASSERT_TRUE(platform::WriteUserValue("Reached", &damaged, 1));
   ResetProgramState();
@@ -262,7 +267,8 @@ TEST_F(History, FailedSavesAreSaidAndOnlyEarnedSolvesCount) {
   play(moves.substr(moves.size() - 1));
   Frames(30);
   EXPECT_EQ(platform::StatusText(),
-            "Solved in 8 moves: a new best!        R next level        Could not save your "
+            "Solved in 8 moves: a new best!        R next level \xC2\xB7 L level select        "
+            "Could not save your "
             "records: the disk is full");
   EXPECT_FALSE(std::filesystem::exists(data + "/Best"));
   EXPECT_EQ(testing_support::ReadBytes(data + "/Level"), std::vector<std::uint8_t>{2});
@@ -294,7 +300,8 @@ TEST_F(History, FailedSavesAreSaidAndOnlyEarnedSolvesCount) {
   Frames(1);
   play(SolveLevelFile("level2.dat").moves);
   Frames(2);
-  EXPECT_EQ(platform::StatusText(), "Solved in 24 moves: a new best!        R next level");
+  EXPECT_EQ(platform::StatusText(),
+            "Solved in 24 moves: a new best!        R next level \xC2\xB7 L level select");
   ResetRecordsState();
   EXPECT_EQ(BestOf(LevelInPlayKey), 24);
   EXPECT_EQ(BestOf(LevelKey(testing_support::ReadBytes("level1.dat").data())), 8);

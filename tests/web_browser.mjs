@@ -218,7 +218,7 @@ await accessible(page, 'the open menu');
 await page.click('#menubar [data-id="21"]');
 await waitFrames(page, 10);
 await expectFrame(page, 'start1.bmp', 'level 1 chosen from the menu');
-if (!(await menuItem(page, 21, 'aria-checked'))) fail('Level 1 is not checked in the menu while played');
+if (!(await menuItem(page, 21, 'aria-checked'))) fail('Level 1, solved, is not checked in the menu');
 await page.click('#menubar > .entry:nth-child(3) > .title');  // Help, after File and View
 await page.click('#menubar [data-id="4"]');
 await page.waitForSelector('#shade:not([hidden])');

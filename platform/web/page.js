@@ -26,7 +26,7 @@ const YelkoScanCodes = (function () {
   return codes;
 })();
 
-const YelkoCommand = { exit: 2, reset: 5, copyCode: 47, pasteCode: 48 };
+const YelkoCommand = { exit: 2, reset: 5, copyCode: 47, pasteCode: 48, nextLevel: 60 };
 const YelkoBoardPixels = 560;
 const $ = (id) => document.getElementById(id);
 
@@ -337,8 +337,8 @@ const YelkoPage = {
       item.textContent = text;
       item.tabIndex = -1;
       item.dataset.id = id;
-      // The levels, the one submenu, are a choice of one.
-      item.setAttribute('role', depth >= 2 ? 'menuitemradio' : 'menuitem');
+      // The submenus' items: the levels are checked once solved.
+      item.setAttribute('role', depth >= 2 ? 'menuitemcheckbox' : 'menuitem');
       if (depth >= 2) item.setAttribute('aria-checked', checked ? 'true' : 'false');
       if (!enabled) item.setAttribute('aria-disabled', 'true');
       if (depth === 0) item.dataset.key = (rawText.match(/&(.)/) || [, text[0]])[1].toLowerCase();
@@ -1007,7 +1007,7 @@ const YelkoPage = {
 
     // The page's own buttons give the keyboard back to the game once pressed.
     $('next').addEventListener('click', () => {
-      this.command(YelkoCommand.reset);
+      this.command(YelkoCommand.nextLevel);
       this.focusBoard();
     });
     $('download').addEventListener('click', () => {
