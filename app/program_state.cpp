@@ -1,6 +1,7 @@
 #include "app/program_state.h"
 
 #include "app/assets.h"
+#include "app/editor_play.h"
 #include "app/finale.h"
 #include "app/level_names.h"
 #include "app/notices.h"
@@ -42,6 +43,7 @@ void ResetProgramState() {
   ResetStatusState();
   ResetLevelNamesState();
   ResetEditorState();
+  ResetEditorPlayState();
   ResetHistoryState();
   ResetHintState();
   ResetQuestionState();

@@ -26,6 +26,11 @@ enum class Action : std::uint8_t {
   Mute,
   Help,
   NewPuzzle,
+  Cursor,    // the editor's keyboard cursor: on and off
+  Paint,     // ... land or water under it, as a left click
+  Place,     // ... the next object under it, as a right click
+  Erase,     // ... no object under it
+  TestPlay,  // the editor: save and play level.dat
   Count,
 };
 

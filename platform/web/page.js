@@ -61,7 +61,30 @@ const YelkoPage = {
   },
 
   setStatus(text) {
-    $('status').textContent = text;
+    $('status-text').textContent = text;
+  },
+
+  // The editor's next object, drawn before the status line's text (none: null).
+  setStatusPicture(rgba, width, height) {
+    const canvas = $('status-picture');
+    canvas.hidden = !rgba;
+    if (!rgba) return;
+    canvas.width = width;
+    canvas.height = height;
+    canvas.getContext('2d').putImageData(new ImageData(new Uint8ClampedArray(rgba), width, height),
+                                         0, 0);
+  },
+
+  // The editor's buttons for the mode the game is in: 0 play, 1 the editor, 2 testing its level.
+  editing: -1,
+  showEditKeys() {
+    const mode = _yelko_web_editing();
+    if (mode === this.editing) return;
+    this.editing = mode;
+    for (const button of document.querySelectorAll('#editkeys button')) {
+      button.hidden = !button.dataset.when.includes(String(mode));
+    }
+    this.layout();
   },
 
   present(rgba, width, height) {
@@ -137,6 +160,7 @@ const YelkoPage = {
       $('board-text').textContent = UTF8ToString(_yelko_web_describe());
     }
     this.showPuzzle(UTF8ToString(_yelko_web_puzzle_code()));
+    this.showEditKeys();
     const next = _yelko_web_next_level();
     const button = $('next');
     if (button.hidden !== !next) {
@@ -611,10 +635,21 @@ const YelkoPage = {
             Math.floor((clientY - r.top) * YelkoBoardPixels / r.height)];
   },
 
-  click(right, clicks, clientX, clientY) {
+  click(right, clicks, clientX, clientY, shift) {
     if (this.modal || this.gameOver || !this.started) return;
     const point = this.boardPoint(clientX, clientY);
-    _yelko_web_click(right ? 1 : 0, clicks >= 2 && clicks % 2 === 0 ? 1 : 0, point[0], point[1]);
+    _yelko_web_click(right ? 1 : 0, clicks >= 2 && clicks % 2 === 0 ? 1 : 0, point[0], point[1],
+                     shift ? 1 : 0);
+    this.dragging = !right;
+    this.wakeUp();
+  },
+
+  // A left press on the board held and moved: the editor paints every cell on the way.
+  dragging: false,
+  drag(clientX, clientY) {
+    if (!this.dragging || this.modal || this.gameOver || !this.started) return;
+    const point = this.boardPoint(clientX, clientY);
+    _yelko_web_drag(point[0], point[1]);
     this.wakeUp();
   },
 
@@ -660,6 +695,17 @@ const YelkoPage = {
     if (!t || touch.long) return;
     const dx = t.clientX - touch.x;
     const dy = t.clientY - touch.y;
+    // In the editor a finger that moves paints, as a left drag does.
+    if (this.editing === 1) {
+      if (!touch.painting && Math.max(Math.abs(dx), Math.abs(dy)) < this.swipeDistance / 2) return;
+      if (!touch.painting) {
+        clearTimeout(touch.timer);
+        touch.painting = true;
+        this.click(false, 1, touch.startX, touch.startY);
+      }
+      this.drag(t.clientX, t.clientY);
+      return;
+    }
     if (Math.max(Math.abs(dx), Math.abs(dy)) < this.swipeDistance) return;
     const arrow = Math.abs(dx) > Math.abs(dy) ? (dx > 0 ? 'ArrowRight' : 'ArrowLeft')
                                               : (dy > 0 ? 'ArrowDown' : 'ArrowUp');
@@ -680,7 +726,8 @@ const YelkoPage = {
     if (!touch || ![...e.changedTouches].some((c) => c.identifier === touch.id)) return;
     this.stopHolding(touch);
     this.touch = null;
-    if (!touch.arrow && !touch.long && e.type === 'touchend') {
+    this.dragging = false;
+    if (!touch.arrow && !touch.long && !touch.painting && e.type === 'touchend') {
       this.click(false, 1, touch.startX, touch.startY);
     }
   },
@@ -914,9 +961,15 @@ const YelkoPage = {
     addEventListener('mousedown', (e) => { this.pointer = [e.clientX, e.clientY]; }, true);
     canvas.addEventListener('mousedown', (e) => {
       this.focusBoard();
-      if (e.button === 0 || e.button === 2) this.click(e.button === 2, e.detail, e.clientX, e.clientY);
+      if (e.button === 0 || e.button === 2) {
+        this.click(e.button === 2, e.detail, e.clientX, e.clientY, e.shiftKey);
+      }
       e.preventDefault();
     });
+    addEventListener('mousemove', (e) => {
+      if (this.dragging && (e.buttons & 1)) this.drag(e.clientX, e.clientY);
+    });
+    addEventListener('mouseup', (e) => { if (e.button === 0) this.dragging = false; });
     canvas.addEventListener('contextmenu', (e) => e.preventDefault());
     canvas.addEventListener('touchstart', (e) => this.onTouchStart(e), { passive: false });
     canvas.addEventListener('touchmove', (e) => this.onTouchMove(e), { passive: false });
@@ -958,7 +1011,13 @@ const YelkoPage = {
     }, true);
 
     // Buttons that stand for keys (touch screens): held while pressed.
-    for (const button of document.querySelectorAll('#touchkeys button')) {
+    for (const button of document.querySelectorAll('#editkeys button[data-command]')) {
+      button.addEventListener('click', () => {
+        this.command(Number(button.dataset.command));
+        this.focusBoard();
+      });
+    }
+    for (const button of document.querySelectorAll('#touchkeys button, #editkeys button[data-code]')) {
       const code = button.dataset.code;
       const up = () => { if (this.held.has(code)) this.key(code, false); };
       button.addEventListener('pointerdown', (e) => {

@@ -68,8 +68,7 @@ std::wstring Wide(const std::string& text) {
 
 std::string Narrow(const wchar_t* text, std::size_t length) {
   if (length == 0) return {};
-  const int n =
-      ::WideCharToMultiByte(CP_UTF8, 0, text, int(length), nullptr, 0, nullptr, nullptr);
+  const int n = ::WideCharToMultiByte(CP_UTF8, 0, text, int(length), nullptr, 0, nullptr, nullptr);
   std::string out(std::size_t(std::max(n, 0)), '\0');
   if (n > 0) {
     ::WideCharToMultiByte(CP_UTF8, 0, text, int(length), out.data(), n, nullptr, nullptr);
@@ -254,8 +253,8 @@ std::vector<WORD> TextDialogInMemory(const std::string& caption, const std::stri
   AppendText(t, L"MS Shell Dlg");
   AppendItem(t, SS_LEFT | SS_NOPREFIX, Margin, Margin, short(Width - 2 * Margin), textHeight,
              WORD(0xFFFF), 0x0082, text);
-  AppendItem(t, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, Margin, fieldY,
-             short(Width - 2 * Margin), FieldHeight, IdTextField, 0x0081, L"");
+  AppendItem(t, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, Margin, fieldY, short(Width - 2 * Margin),
+             FieldHeight, IdTextField, 0x0081, L"");
   const short okX = short(Width - Margin - 2 * ButtonWidth - Gap);
   AppendItem(t, WS_TABSTOP | BS_DEFPUSHBUTTON, okX, buttonY, ButtonWidth, ButtonHeight, IDOK,
              0x0080, L"OK");
@@ -736,7 +735,15 @@ class Win32Backend final : public Backend {
       case WM_RBUTTONDOWN:
       case WM_LBUTTONDBLCLK:
       case WM_RBUTTONDBLCLK:
-        MouseDown(msg, lParam);
+        MouseDown(msg, wParam, lParam);
+        return 0;
+      case WM_MOUSEMOVE:
+        if (dragging_ && (wParam & MK_LBUTTON) != 0) MouseMoved(lParam);
+        return 0;
+      case WM_LBUTTONUP:
+      case WM_CAPTURECHANGED:
+        if (dragging_ && ::GetCapture() == hwnd) ::ReleaseCapture();
+        dragging_ = false;
         return 0;
       case WM_COMMAND:
         if (HIWORD(wParam) == 0 && lParam == 0) Post(WM_COMMAND, LOWORD(wParam), 0);
@@ -889,8 +896,8 @@ class Win32Backend final : public Backend {
     }
     // Ctrl+C and Ctrl+V are the clipboard's commands, never the C or V key (Ctrl with Alt is
     // AltGr on many layouts, typing a character).
-    if (msg == WM_KEYDOWN && (vk == 'C' || vk == 'V') && (::GetKeyState(VK_CONTROL) & 0x8000) != 0 &&
-        (::GetKeyState(VK_MENU) & 0x8000) == 0) {
+    if (msg == WM_KEYDOWN && (vk == 'C' || vk == 'V') &&
+        (::GetKeyState(VK_CONTROL) & 0x8000) != 0 && (::GetKeyState(VK_MENU) & 0x8000) == 0) {
       if (!repeat) Post(WM_COMMAND, vk == 'C' ? CmdCopyCode : CmdPasteCode, 0);
       return true;
     }
@@ -899,14 +906,31 @@ class Win32Backend final : public Backend {
     return msg == WM_KEYDOWN;
   }
 
-  void MouseDown(UINT msg, LPARAM lParam) {
+  void MouseDown(UINT msg, WPARAM wParam, LPARAM lParam) {
     const int x = short(LOWORD(lParam));
     const int y = short(HIWORD(lParam));
     const Viewport view = Layout().board;
     int bx = 0, by = 0;
     // The letterbox and the status line send nothing.
     if (!ViewportToBoard(view, x, y, &bx, &by)) return;
-    Post(msg, 0, PackPoint(bx, by));
+    if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK) {
+      dragging_ = true;
+      ::SetCapture(hwnd_);  // the drag goes on outside the window until the button is let go
+    }
+    Post(msg, (wParam & MK_SHIFT) != 0 ? MK_SHIFT : 0, PackPoint(bx, by));
+  }
+
+  // A drag that began on the board: the pointer in board pixels, beyond its edges outside it.
+  void MouseMoved(LPARAM lParam) {
+    const Viewport view = Layout().board;
+    if (view.width <= 0 || view.height <= 0) return;
+    const auto board = [](int at, int origin, int size) {
+      const long long p = (static_cast<long long>(at) - origin) * 560 / size;
+      return int(p < -1 ? -1 : p > 560 ? 560 : p);
+    };
+    Post(WM_MOUSEMOVE, MK_LBUTTON,
+         PackPoint(board(short(LOWORD(lParam)), view.x, view.width),
+                   board(short(HIWORD(lParam)), view.y, view.height)));
   }
 
   // After a box or a menu: nothing held counts until pressed again, so that Escape closing a
@@ -1040,6 +1064,7 @@ class Win32Backend final : public Backend {
   KeyLatch latch_;
   bool keyboardOpen_ = false;
   bool gamepadInUse_ = false;
+  bool dragging_ = false;  // the left button went down on the board and is still held
   Gamepads pads_;
   FramePacer pacer_;
   Audio audio_;
