@@ -91,7 +91,8 @@ std::vector<Part> EditorParts(const std::string& notice) {
       Cat({"   Balls ", std::to_string(n.balls), "/", std::to_string(n.maxBalls), "   Platforms ",
            std::to_string(n.platforms), "/", std::to_string(n.maxPlatforms)});
   if (n.players != 1) counts += n.players == 0 ? "   No Player" : "   Players 2+";
-  std::string keys, shorter;
+  // The cursor's keys, last, go first when the line is narrow, then the others' long names.
+  std::string cursorKeys, keys, shorter;
   const auto add = [&](Action action, std::string_view what) {
     if (key(action).empty()) return;
     keys += Cat({keys.empty() ? "" : Dot, key(action), what});
@@ -100,6 +101,8 @@ std::vector<Part> EditorParts(const std::string& notice) {
   if (EditorFocus.shown) {
     add(Action::Paint, " land");
     add(Action::Erase, " empty");
+    cursorKeys = std::move(keys);
+    keys.clear();
   }
   if (!buttons) {
     add(Action::Save, " save");
@@ -109,10 +112,12 @@ std::vector<Part> EditorParts(const std::string& notice) {
     add(Action::Play, " play");
   }
   const std::string said = EditorCheckText.empty() ? notice : After(Gap, EditorCheckText);
+  if (!said.empty()) cursorKeys = keys = shorter = "";
   return {{Cat({placer, ": ", next}), Cat({"Next: ", next}), 4},
           {counts, "", 3},
           {said, "", 5},
-          {said.empty() ? After(Gap, keys) : "", said.empty() ? After(Gap, shorter) : "", 0}};
+          {After(Gap, keys), After(Gap, shorter), 1},
+          {After(keys.empty() ? Gap : Dot, cursorKeys), "", 0}};
 }
 
 std::vector<Part> PlayParts() {
