@@ -166,6 +166,7 @@ std::int64_t WindowProc(platform::Window window, std::uint32_t message, std::uin
     case platform::WM_RBUTTONDBLCLK:
       RightClickPending = 1;
       RightClickShift = (wParam & platform::MK_SHIFT) != 0;
+      RightClickObject = std::uint8_t(wParam >> 16);
       ClickX = LowWordSigned(lParam);
       ClickY = HighWordSigned(lParam);
       return 0;

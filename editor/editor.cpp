@@ -267,7 +267,13 @@ void HandleRightClick() {
   StartClock();
   int c, r;
   if (CellAt(ClickX, ClickY, &c, &r)) {
-    if (RightClickShift) {
+    const std::int32_t picked = RightClickObject;
+    const bool known = picked == EditorEmpty || picked == EditorPlayer || picked == EditorBall ||
+                       IsPlatformCode(picked);
+    if (picked != 0) {
+      if (known) EditorSetObject(c, r, picked);  // an unknown code from outside sets nothing
+      if (known && picked != EditorEmpty) LastPlaced = picked;
+    } else if (RightClickShift) {
       EditorSetObject(c, r, LastPlaced);
     } else {
       EditorStepObject(c, r);
@@ -276,7 +282,7 @@ void HandleRightClick() {
     EditorFocus.row = r;
   }
   WaitClock(ClickHoldMs);
-  RightClickPending = RightClickShift = 0;
+  RightClickPending = RightClickShift = RightClickObject = 0;
 }
 
 // The keyboard's cursor: Tab turns it on and off, an arrow moves it (and turns it on), and the

@@ -43,7 +43,8 @@ inline constexpr std::uint32_t WM_LBUTTONDOWN = 0x0201;
 inline constexpr std::uint32_t WM_LBUTTONDBLCLK = 0x0203;
 inline constexpr std::uint32_t WM_RBUTTONDOWN = 0x0204;
 inline constexpr std::uint32_t WM_RBUTTONDBLCLK = 0x0206;
-// A mouse message's wParam: the left button is held; Shift was held at the press.
+// A mouse message's wParam: the left button is held; Shift was held at the press. A right
+// press picked from the page's palette carries the object to set in bits 16 to 23.
 inline constexpr std::uint64_t MK_LBUTTON = 0x0001;
 inline constexpr std::uint64_t MK_SHIFT = 0x0004;
 

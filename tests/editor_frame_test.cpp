@@ -257,12 +257,13 @@ TEST_F(Editor, CheckSearchesThePaintedLevelOncePerPress) {
 
 // A left drag paints every cell it crosses with the colour its first cell took, whatever those
 // cells held; the window procedure takes a double click's second press as a press, so two quick
-// right clicks on an empty cell make a ball; Shift+right click sets the last object placed.
+// right clicks on an empty cell make a ball; Shift+right click sets the last object placed, a
+// palette's pick the object picked.
 TEST_F(Editor, DragsPaintTheirCellsAndEveryPressCounts) {
   Enter();
   EditorTerrain[3][2] = CellLand;  // crossed by the stroke: stays land
   EditorTerrain[5][2] = CellLand;
-  Paint(1, 2);  // water to land: the stroke paints land
+  Paint(1, 2);                                            // water to land: the stroke paints land
   for (auto [x, y] : {std::pair{230, 90}, {230, 130}}) {  // (1, 2) to (5, 2), then down to (5, 3)
     DragPending = 1, DragX = x, DragY = y;
     Frame();
@@ -285,6 +286,12 @@ TEST_F(Editor, DragsPaintTheirCellsAndEveryPressCounts) {
   WindowProc(0, platform::WM_RBUTTONDOWN, platform::MK_SHIFT, platform::PackPoint(20, 20));
   Frame();
   EXPECT_EQ(EditorGrid[0][0], EditorPlatformFirst + 2);
+  // A pick from the touch screen's palette sets its object; a code no object has sets nothing.
+  for (std::uint64_t code : {25u, 99u}) {
+    WindowProc(0, platform::WM_RBUTTONDOWN, code << 16, platform::PackPoint(20, 20));
+    Frame();
+  }
+  EXPECT_EQ(EditorGrid[0][0], EditorPlatformFirst + 5);
 }
 
 // S and V say whether the level can be solved; what they said goes once the board changes.

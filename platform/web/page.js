@@ -62,6 +62,7 @@ const YelkoPage = {
 
   setStatus(text) {
     $('status-text').textContent = text;
+    this.changed = true;  // the mode may have changed with a frame like the last (tellNews)
   },
 
   // The editor's next object, drawn before the status line's text (none: null).
@@ -77,10 +78,13 @@ const YelkoPage = {
 
   // The editor's buttons for the mode the game is in: 0 play, 1 the editor, 2 testing its level.
   editing: -1,
+  coarse: false,
   showEditKeys() {
     const mode = _yelko_web_editing();
     if (mode === this.editing) return;
     this.editing = mode;
+    if (mode !== 1) this.showPalette(null);
+    $('touchkeys').hidden = !this.coarse || mode === 1;  // play's buttons do nothing in the editor
     for (const button of document.querySelectorAll('#editkeys button')) {
       button.hidden = !button.dataset.when.includes(String(mode));
     }
@@ -129,6 +133,7 @@ const YelkoPage = {
   async nextFrame(deadlineMs, rest) {
     ++this.frames;
     if (rest) {
+      this.tellNews();  // what the last frame changed is told before the page waits
       this.resting = true;
       await new Promise((resolve) => { this.wake = resolve; });
     }
@@ -644,6 +649,15 @@ const YelkoPage = {
     this.wakeUp();
   },
 
+  // The palette of objects a long press in the editor offers for its cell (none: null).
+  paletteAt: null,
+  showPalette(point) {
+    this.paletteAt = point;
+    if ($('palette').hidden === !point) return;
+    $('palette').hidden = !point;
+    this.layout();
+  },
+
   // A left press on the board held and moved: the editor paints every cell on the way.
   dragging: false,
   drag(clientX, clientY) {
@@ -675,9 +689,12 @@ const YelkoPage = {
   startTouch(t) {
     const touch = { id: t.identifier, x: t.clientX, y: t.clientY, startX: t.clientX,
                     startY: t.clientY, arrow: null, holding: false, long: false, timer: 0 };
+    this.showPalette(null);
     touch.timer = setTimeout(() => {
       touch.long = true;
       this.click(true, 1, touch.startX, touch.startY);
+      // In the editor a long press steps the object, and offers every object to pick instead.
+      if (this.editing === 1) this.showPalette(this.boardPoint(touch.startX, touch.startY));
     }, this.longPressMs);
     this.touch = touch;
   },
@@ -883,6 +900,7 @@ const YelkoPage = {
     }
     const url = new URL(location.href);
     url.searchParams.set('start-level', '0');
+    url.hash = '';  // a puzzle's address would play the puzzle again, not the level opened
     location.assign(url.href);
   },
 
@@ -1011,8 +1029,24 @@ const YelkoPage = {
     }, true);
 
     // Buttons that stand for keys (touch screens): held while pressed.
-    for (const button of document.querySelectorAll('#editkeys button[data-command]')) {
+    for (const button of document.querySelectorAll('#palette button')) {
       button.addEventListener('click', () => {
+        const at = this.paletteAt;
+        this.showPalette(null);
+        if (!at || this.editing !== 1 || this.modal || this.gameOver) return;
+        _yelko_web_set_object(at[0], at[1], Number(button.dataset.object));
+        this.wakeUp();
+        this.focusBoard();
+      });
+    }
+    // A button that appears where another was pressed (the editor's row changes with the mode)
+    // takes no click it was not pressed for.
+    for (const button of document.querySelectorAll('#editkeys button[data-command]')) {
+      button.addEventListener('pointerdown', () => { this.pressedButton = button; });
+      button.addEventListener('click', (e) => {
+        const mine = e.detail === 0 || this.pressedButton === button;
+        this.pressedButton = null;
+        if (!mine) return;
         this.command(Number(button.dataset.command));
         this.focusBoard();
       });
@@ -1022,6 +1056,7 @@ const YelkoPage = {
       const up = () => { if (this.held.has(code)) this.key(code, false); };
       button.addEventListener('pointerdown', (e) => {
         e.preventDefault();
+        this.pressedButton = button;
         if (!this.modal && !this.menuOpen && !this.gameOver) this.key(code, true);
       });
       for (const type of ['pointerup', 'pointerleave', 'pointercancel']) {
@@ -1033,6 +1068,7 @@ const YelkoPage = {
       button.addEventListener('contextmenu', (e) => e.preventDefault());
     }
     const coarse = matchMedia('(pointer: coarse)').matches || navigator.maxTouchPoints > 0;
+    this.coarse = coarse;
     $('touchkeys').hidden = !coarse;
 
     // The page's own buttons give the keyboard back to the game once pressed.

@@ -65,7 +65,7 @@ EM_JS(char*, JsClipboardText, (), { return YelkoPage.clipboardText(); });
 EM_JS(int, JsSetClipboardText, (const char* text), {
   return YelkoPage.setClipboardText(UTF8ToString(text));
 });
-EM_JS(int, JsOnScreenButtons, (), { return document.getElementById('touchkeys').hidden ? 0 : 1; });
+EM_JS(int, JsOnScreenButtons, (), { return YelkoPage.coarse ? 1 : 0; });
 // clang-format on
 
 namespace platform::web {
@@ -397,11 +397,11 @@ class WebBackend final : public Backend {
     KeyLatchClear(latch_);
   }
 
-  void Click(bool right, bool doubleClick, int x, int y, bool shift) {
+  void Click(bool right, bool doubleClick, int x, int y, bool shift, std::uint64_t more = 0) {
     if (!open_ || x < 0 || y < 0 || x >= 560 || y >= 560) return;
     std::uint32_t id = right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN;
     if (doubleClick) id = right ? WM_RBUTTONDBLCLK : WM_LBUTTONDBLCLK;
-    Post(id, shift ? MK_SHIFT : 0, PackPoint(x, y));
+    Post(id, (shift ? MK_SHIFT : 0) | more, PackPoint(x, y));
   }
 
   // The pointer (or finger) moved on from a left press on the board, still held; the page
@@ -524,6 +524,13 @@ EMSCRIPTEN_KEEPALIVE void yelko_web_blur() {
 EMSCRIPTEN_KEEPALIVE void yelko_web_click(int right, int doubleClick, int x, int y, int shift) {
   if (platform::web::Current != nullptr) {
     platform::web::Current->Click(right != 0, doubleClick != 0, x, y, shift != 0);
+  }
+}
+
+// A pick from the page's palette: the object (an editor code) set on the cell at (x, y).
+EMSCRIPTEN_KEEPALIVE void yelko_web_set_object(int x, int y, int code) {
+  if (platform::web::Current != nullptr && code > 0 && code < 256) {
+    platform::web::Current->Click(true, false, x, y, false, std::uint64_t(code) << 16);
   }
 }
 

@@ -1024,6 +1024,22 @@ class Win32Backend final : public Backend {
     ::SetTextColor(mem, RGB(220, 220, 220));
     r.left += int(8.0f * layout.uiScale) * dpi_ / 96;
     r.right -= int(8.0f * layout.uiScale) * dpi_ / 96;
+    // The picture (the editor's next object), as tall as the line less a margin, then the text.
+    const Surface& picture = StatusPicture();
+    if (picture.width > 0 && picture.height > 0) {
+      const int side = std::max(1, h - 4 * dpi_ / 96);
+      BITMAPINFO info{};
+      info.bmiHeader.biSize = sizeof info.bmiHeader;
+      info.bmiHeader.biWidth = picture.width;
+      info.bmiHeader.biHeight = -picture.height;  // rows top down
+      info.bmiHeader.biPlanes = 1;
+      info.bmiHeader.biBitCount = 32;
+      info.bmiHeader.biCompression = BI_RGB;
+      ::SetStretchBltMode(mem, COLORONCOLOR);
+      ::StretchDIBits(mem, r.left, (h - side) / 2, side, side, 0, 0, picture.width, picture.height,
+                      picture.pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+      r.left += side + 6 * dpi_ / 96;
+    }
     // The whole line, or the first shorter form that fits.
     std::wstring text = Wide(StatusText());
     for (const std::string& shorter : StatusShorterTexts()) {
