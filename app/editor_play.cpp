@@ -47,11 +47,11 @@ void LeaveEditor(EditorLeave leave) {
 }
 
 bool TestPlaying() {
-  return Testing;
+  return Testing && LevelInPlay == 0;
 }
 
 void BackToEditor() {
-  if (!Testing) return;
+  if (!TestPlaying()) return;
   // The Player back on the saved start (a save without a Player stores where he stands).
   StartLevel();
   EndTestPlay();
@@ -62,7 +62,8 @@ void BackToEditor() {
 void EndTestPlay() {
   if (!Testing) return;
   Testing = false;
-  CurrentLevel = LevelBefore;
+  // A level chosen meanwhile (the menu, the next level after a solve) stays chosen.
+  if (CurrentLevel == 0) CurrentLevel = LevelBefore;
   SetProgressOverride(OverriddenBefore, OverrideBefore);
 }
 

@@ -11,6 +11,7 @@ inline constexpr std::uint16_t CmdEditorBack = 67;
 // Acts on what the editor's frame asked for.
 void LeaveEditor(EditorLeave leave);
 // "level.dat" is in play as a test of the editor's level: the saved progress is left alone.
+// Once another level or a puzzle is in play the test is over (EndTestPlay).
 bool TestPlaying();
 // From a test back to the editor, with the board as it was saved.
 void BackToEditor();

@@ -63,7 +63,9 @@ std::int32_t DirectionOf(Action arrow) {
 }  // namespace
 
 std::int32_t PlayFrame() {
-  // Escape ends the game; in a test of the editor's level it goes back to the editor.
+  // Escape ends the game; in a test of the editor's level it goes back to the editor. A test
+  // left for another level or a puzzle gives the progress back.
+  if (!TestPlaying()) EndTestPlay();
   if (platform::AsyncKeyDown(platform::VK_ESCAPE)) {
     if (TestPlaying()) {
       BackToEditor();
