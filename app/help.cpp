@@ -31,14 +31,19 @@ constexpr const char* Text[] = {
     "    Ctrl+C: copy the puzzle's code        Ctrl+V: play a code or a level's text",
     "",
     "In the editor",
-    "    Left click: land or water        Right click: Player, ball, platforms",
+    "    Left click or drag: land or water        Right click: Player, ball, platforms",
+    "    Shift+right click: the object placed last",
+    "    {cursor} (or an arrow): a cursor; {paint}: land or water, {place}: next object, {erase}: none",
     "    {save}: save level.dat        {load}: load it        {check}: can it be solved?",
-    "    {play}: back to play",
+    "    {test}: save and try level.dat (Esc: back to the editor)",
+    "    {play}: play the board as painted",
     "",
     "Gamepad: D-pad or left stick to walk, {pad:hint} hint, {pad:undo} undo, {pad:redo} redo, {pad:restart} restart,",
-    "    {pad:newpuzzle} new puzzle, {pad:levels} level select ({pad:choose} plays the level chosen)",
+    "    {pad:newpuzzle} new puzzle, {pad:levels} level select ({pad:choose} plays the level chosen),",
+    "    {pad:editor} editor; there D-pad moves the cursor, {pad:paint} land or water, {pad:place} object,",
+    "    {pad:erase} none, {pad:save} save, {pad:load} load, {pad:check} check, {pad:play} play",
     "Touch screen (in a browser): swipe to walk, keep the finger down to keep",
-    "walking; in the editor a tap is a left click, a long press a right click",
+    "walking; in the editor a tap or a drag paints, a long press places an object",
 };
 // clang-format on
 

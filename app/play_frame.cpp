@@ -1,6 +1,7 @@
 // One frame of play, in the order the game has always run it.
 #include "app/play_frame.h"
 
+#include "app/editor_play.h"
 #include "app/level_start.h"
 #include "app/progress.h"
 #include "app/puzzles.h"
@@ -63,7 +64,14 @@ std::int32_t DirectionOf(Action arrow) {
 }  // namespace
 
 std::int32_t PlayFrame() {
+  // Escape ends the game; in a test of the editor's level it goes back to the editor. A test
+  // left for another level or a puzzle gives the progress back.
+  if (!TestPlaying()) EndTestPlay();
   if (platform::AsyncKeyDown(platform::VK_ESCAPE)) {
+    if (TestPlaying()) {
+      BackToEditor();
+      return 1;
+    }
     platform::PostMessage(MainWindow, platform::WM_DESTROY, 0, 0);
   }
 
@@ -83,6 +91,7 @@ std::int32_t PlayFrame() {
   // boundary the restart puts him on is decided afresh from the arrows.
   if (input.Held(Action::Restart)) ResetLevel();
   if (input.Held(Action::Editor)) {
+    EndTestPlay();
     EditorMode = 1;
     EditorClearPending = 1;
     AttemptFromStart = 0;  // whatever play resumes with, it is no longer the level's own start

@@ -2,6 +2,7 @@
 
 #include "app/assets.h"
 #include "app/collections.h"
+#include "app/editor_play.h"
 #include "app/finale.h"
 #include "app/level_names.h"
 #include "app/level_select.h"
@@ -45,6 +46,7 @@ void ResetProgramState() {
   ResetLevelNamesState();
   ResetLevelSelectState();
   ResetEditorState();
+  ResetEditorPlayState();
   ResetHistoryState();
   ResetHintState();
   ResetQuestionState();

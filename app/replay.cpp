@@ -85,17 +85,22 @@ std::string ParseLine(const std::string& line, const std::vector<std::string>& w
     }
     return "";
   }
-  if (w[0] == "click") {
-    if (w.size() != 4 || (w[1] != "left" && w[1] != "right")) {
-      return "expected 'click left X Y' or 'click right X Y'";
+  if (w[0] == "click" || w[0] == "drag") {
+    const bool drag = w[0] == "drag";
+    const bool shift = !drag && w.size() == 5 && w[4] == "shift";
+    if (drag ? w.size() != 3 : (w.size() != 4 && !shift) || (w[1] != "left" && w[1] != "right")) {
+      return drag ? "expected 'drag X Y'"
+                  : "expected 'click left X Y' or 'click right X Y', then 'shift' if held";
     }
     long x = 0;
     long y = 0;
-    if (!ParseNumber(w[2], -32768, 32767, &x) || !ParseNumber(w[3], -32768, 32767, &y)) {
-      return "click coordinates must be whole numbers from -32768 to 32767";
+    if (!ParseNumber(w[drag ? 1 : 2], -32768, 32767, &x) ||
+        !ParseNumber(w[drag ? 2 : 3], -32768, 32767, &y)) {
+      return "click and drag coordinates must be whole numbers from -32768 to 32767";
     }
-    e->kind = Kind::Click;
-    e->right = w[1] == "right";
+    e->kind = drag ? Kind::Drag : Kind::Click;
+    e->right = !drag && w[1] == "right";
+    e->shift = shift;
     e->x = int(x);
     e->y = int(y);
     return "";
@@ -108,7 +113,7 @@ std::string ParseLine(const std::string& line, const std::vector<std::string>& w
     e->command = std::uint16_t(n);
     return "";
   }
-  return "unknown command '" + w[0] + "' (commands: frames, click, menu, text, clipboard)";
+  return "unknown command '" + w[0] + "' (commands: frames, click, drag, menu, text, clipboard)";
 }
 
 void AppendString(std::string& out, const std::string& s) {

@@ -5,6 +5,7 @@
 
 #include "app/assets.h"
 #include "app/collections.h"
+#include "app/editor_play.h"
 #include "app/finale.h"
 #include "app/help.h"
 #include "app/level_select.h"
@@ -123,7 +124,7 @@ int WinMain(std::uintptr_t, std::uintptr_t, const char*, int) {
     }
     if (platform::GetActiveWindow() == MainWindow) {
       if (EditorMode) {
-        EditorFrame();
+        LeaveEditor(EditorFrame());
       } else if (LevelSelectOpen()) {
         LevelSelectFrame();
       } else {
@@ -173,7 +174,10 @@ std::int64_t WindowProc(platform::Window window, std::uint32_t message, std::uin
       OnMenuCommand(window, std::uint16_t(wParam & 0xFFFF), lParam,
                     std::uint16_t((wParam >> 16) & 0xFFFF));
       return 0;
+    // A double click's second press is a press like the first: two quick right clicks step a
+    // cell twice (to a ball), two quick left ones paint it twice.
     case platform::WM_LBUTTONDOWN:
+    case platform::WM_LBUTTONDBLCLK:
       LeftClickPending = 1;
       ClickX = LowWordSigned(lParam);
       ClickY = HighWordSigned(lParam);
@@ -182,12 +186,21 @@ std::int64_t WindowProc(platform::Window window, std::uint32_t message, std::uin
       OpenGivenFiles();
       return 0;
     case platform::WM_RBUTTONDOWN:
+    case platform::WM_RBUTTONDBLCLK:
       RightClickPending = 1;
+      RightClickShift = (wParam & platform::MK_SHIFT) != 0;
+      RightClickObject = std::uint8_t(wParam >> 16);
       ClickX = LowWordSigned(lParam);
       ClickY = HighWordSigned(lParam);
       return 0;
+    case platform::WM_MOUSEMOVE:
+      if (wParam & platform::MK_LBUTTON) {
+        DragPending = 1;
+        DragX = LowWordSigned(lParam);
+        DragY = HighWordSigned(lParam);
+      }
+      return 0;
     default:
-      // Deliberate: a double click's second press (WM_xBUTTONDBLCLK) sets no latch.
       return platform::DefWindowProc(window, message, wParam, lParam);
   }
 }
@@ -233,6 +246,13 @@ void OnMenuCommand(platform::Window window, std::uint16_t id, std::int64_t contr
       return;
     case CmdPasteCode:
       PastePuzzle();
+      return;
+    case CmdEditorBack:
+      if (TestPlaying()) {
+        BackToEditor();
+      } else if (EditorMode) {
+        LeaveEditor(EditorLeave::Play);
+      }
       return;
     case CmdCancelPuzzle:
       StopMakingPuzzle();

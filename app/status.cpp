@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "app/editor_play.h"
 #include "app/level_names.h"
 #include "app/level_select.h"
 #include "app/notices.h"
@@ -76,19 +77,57 @@ std::string After(std::string_view gap, std::string_view what) {
   return what.empty() ? std::string() : Cat({gap, what});
 }
 
+// The editor's strip: what a right click places next (drawn beside the line), the objects
+// against their limits, what the last check or save found, and the keys.
+std::vector<Part> EditorParts(const std::string& notice) {
+  const bool pad = platform::GamepadInUse();
+  const bool buttons = platform::OnScreenButtons();
+  const auto key = [pad](Action action) -> std::string_view { return ActionKeyName(action, pad); };
+  const EditorCounts n = CountEditedObjects();
+  const int c = EditorFocus.column, r = EditorFocus.row;
+  const std::string next = EditorObjectName(EditorNextObject(EditorGrid[c][r]));
+  const std::string_view placer = EditorFocus.shown || pad ? key(Action::Place)
+                                  : buttons                ? "Long press"
+                                                           : "Right click";
+  std::string counts =
+      Cat({"   Balls ", std::to_string(n.balls), "/", std::to_string(n.maxBalls), "   Platforms ",
+           std::to_string(n.platforms), "/", std::to_string(n.maxPlatforms)});
+  if (n.players != 1) counts += n.players == 0 ? "   No Player" : "   Players 2+";
+  // The cursor's keys, last, go first when the line is narrow, then the others' long names.
+  std::string cursorKeys, keys, shorter;
+  const auto add = [&](Action action, std::string_view what) {
+    if (key(action).empty()) return;
+    keys += Cat({keys.empty() ? "" : Dot, key(action), what});
+    shorter += Cat({shorter.empty() ? "" : " ", key(action)});
+  };
+  if (EditorFocus.shown) {
+    add(Action::Paint, " land");
+    add(Action::Erase, " empty");
+    cursorKeys = std::move(keys);
+    keys.clear();
+  }
+  if (!buttons) {
+    add(Action::Save, " save");
+    add(Action::Load, " load");
+    add(Action::Check, " check");
+    add(Action::TestPlay, " test");
+    add(Action::Play, " play");
+  }
+  const std::string said = EditorCheckText.empty() ? notice : After(Gap, EditorCheckText);
+  if (!said.empty()) cursorKeys = keys = shorter = "";
+  return {{Cat({placer, ": ", next}), Cat({"Next: ", next}), 4},
+          {counts, "", 3},
+          {said, "", 5},
+          {After(Gap, keys), After(Gap, shorter), 1},
+          {After(keys.empty() ? Gap : Dot, cursorKeys), "", 0}};
+}
+
 std::vector<Part> PlayParts() {
   const bool pad = platform::GamepadInUse();
   const bool buttons = platform::OnScreenButtons();
   const std::string notice = After(Gap, CurrentNotice());
   const auto key = [pad](Action action) -> std::string_view { return ActionKeyName(action, pad); };
-  if (EditorMode) {
-    const std::string_view play = ActionKeyName(Action::Play, false);
-    return {{Cat({ActionKeyName(Action::Save, false), " save", Dot,
-                  ActionKeyName(Action::Load, false), " load", Dot,
-                  ActionKeyName(Action::Check, false), " check", Dot, play, " back to play"}),
-             Cat({play, " play"}), 0},
-            {EditorCheckText.empty() ? notice : After(Gap, EditorCheckText), "", 1}};
-  }
+  if (EditorMode) return EditorParts(notice);
   if (!LevelProblem.empty()) {
     return {
         {LevelProblem, "", 2},
@@ -137,6 +176,7 @@ std::vector<Part> PlayParts() {
   std::vector<Part> parts = {
       {PuzzleInPlay()    ? title
        : LevelInPlay > 0 ? Cat({"Level ", std::to_string(LevelInPlay)})
+       : TestPlaying()   ? "Testing level.dat"
                          : "level.dat",
        "", 5},
       {After(Dot, LevelInPlay > 0 ? LevelName(LevelInPlayKey) : ""), "", 2},
@@ -168,6 +208,7 @@ std::vector<Part> PlayParts() {
       keys += Cat({keys.empty() ? "" : Dot, key(action), what});
       shorter += Cat({shorter.empty() ? "" : " ", key(action)});
     }
+    if (TestPlaying()) keys += Cat({Dot, "Esc editor"});
     parts.push_back({After(Gap, keys), After(Gap, shorter), 0});
   }
   return parts;
@@ -207,6 +248,10 @@ bool UpdateStatusLine() {
   if (!lines.empty()) lines.erase(lines.begin());
   bool changed = full != platform::StatusText() || lines != platform::StatusShorterTexts();
   platform::SetStatusText(full, std::move(lines));
+  // In the editor, what a right click places next, drawn as it looks.
+  platform::Surface picture = EditorMode ? EditorToolPicture() : platform::Surface{};
+  changed = changed || picture.pixels != platform::StatusPicture().pixels;
+  platform::SetStatusPicture(picture);
   if (std::string caption = WindowCaption(); caption != ShownCaption) {
     ShownCaption = caption;
     platform::SetWindowCaption(caption);

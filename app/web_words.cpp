@@ -8,6 +8,7 @@
 #include <limits>
 #include <string>
 
+#include "app/editor_play.h"
 #include "app/level_select.h"
 #include "app/notices.h"
 #include "app/progress.h"
@@ -186,5 +187,6 @@ platform::web::GameQuestions WebGameQuestions() {
   questions.levelProblem = LevelFileProblem;
   questions.framesBeforeRest = FramesBeforeRest;
   questions.puzzleCode = PuzzleCodeInPlay;
+  questions.editing = [] { return EditorMode ? 1 : TestPlaying() ? 2 : 0; };
   return questions;
 }

@@ -1,6 +1,8 @@
 // The level editor's frame: painting, placing, saving, loading and checking a board.
 #include "editor/editor.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -20,10 +22,7 @@ std::uint8_t EditorClearPending;
 std::int32_t EditorTerrain[BoardCells][BoardCells];
 std::int32_t EditorGrid[BoardCells][BoardCells];
 std::string EditorCheckText;
-
-namespace {
-bool EditorCheckKeyHeld;
-}
+EditorCursor EditorFocus;
 
 namespace {
 
@@ -34,48 +33,54 @@ constexpr std::uint32_t ClickHoldMs = 150;
 // A record with platforms ends its ball list inside the ball area, so one pair fewer fits.
 constexpr int MaxBallsWithPlatforms = MaxBallsInRecord - 1;
 
+bool EditorCheckKeyHeld;
+bool EditorSaveKeyHeld;
+// The check under way was asked by a save: its answer is said as the save's.
+bool CheckAfterSave;
+// The stroke of a left drag: the colour its first cell was painted, and the last point it
+// reached (board pixels). No stroke: colour 0.
+std::int32_t StrokeColour;
+std::int32_t StrokeX, StrokeY;
+// The last object a right click, X or the cursor placed: what Shift+right click sets.
+std::int32_t LastPlaced = EditorPlayer;
+
 bool IsPlatformCode(std::int32_t code) {
   return code >= EditorPlatformFirst && code <= EditorPlatformLast;
 }
 
-// The right button's cycle: empty, Player, ball, the nine platforms, empty again. A code
-// outside the cycle is kept.
-std::int32_t NextObjectCode(std::int32_t code) {
-  if (code == EditorEmpty) return EditorPlayer;
-  if (code == EditorPlayer) return EditorBall;
-  if (code == EditorBall) return EditorPlatformFirst;
-  if (code >= EditorPlatformFirst && code < EditorPlatformLast) return code + 1;
-  if (code == EditorPlatformLast) return EditorEmpty;
-  return code;
+// The board changed: what the last check or save said of it no longer holds.
+void BoardChanged() {
+  if (EditorCheckText.empty()) return;
+  EditorCheckText.clear();
+  CheckAfterSave = false;
+  if (Asking() == QuestionKind::Check) CancelQuestion(QuestionKind::Check);
 }
 
-// The cell under the last press, or false for a press outside the board. The window system
-// hands the game presses in board pixels, whatever size the board is shown at.
-bool ClickedCell(int* column, int* row) {
-  if (ClickX < 0 || ClickY < 0 || ClickX >= BoardPixels || ClickY >= BoardPixels) return false;
-  *column = ClickX / CellPixels;
-  *row = ClickY / CellPixels;
+void SetTerrain(int c, int r, std::int32_t colour) {
+  if (!OnBoard(c, r) || EditorTerrain[c][r] == colour) return;
+  EditorTerrain[c][r] = colour;
+  BoardChanged();
+}
+
+// The cell under a point, or false for a point outside the board. The window system hands the
+// game presses in board pixels, whatever size the board is shown at.
+bool CellAt(std::int32_t x, std::int32_t y, int* column, int* row) {
+  if (x < 0 || y < 0 || x >= BoardPixels || y >= BoardPixels) return false;
+  *column = x / CellPixels;
+  *row = y / CellPixels;
   return true;
 }
 
 // Checks that the placed objects fit the record before anything is written. Returns the
 // refusal text, empty when they fit.
 std::string SaveRefusal() {
-  int balls = 0;
-  int platforms = 0;
-  for (const auto& column : EditorGrid) {
-    for (std::int32_t code : column) {
-      if (code == EditorBall) ++balls;
-      if (IsPlatformCode(code)) ++platforms;
-    }
-  }
+  const EditorCounts n = CountEditedObjects();
   std::string text;
-  if (platforms > MaxPlatformsInRecord) text = "Too many platforms: at most 9";
-  const int maxBalls = platforms > 0 ? MaxBallsWithPlatforms : MaxBallsInRecord;
-  if (balls > maxBalls) {
+  if (n.platforms > n.maxPlatforms) text = "Too many platforms: at most 9";
+  if (n.balls > n.maxBalls) {
     if (!text.empty()) text += "\n";
     text +=
-        platforms > 0 ? "Too many balls: at most 4 with platforms" : "Too many balls: at most 5";
+        n.platforms > 0 ? "Too many balls: at most 4 with platforms" : "Too many balls: at most 5";
   }
   return text;
 }
@@ -103,38 +108,56 @@ void EncodeEditedLevel(std::uint8_t record[LevelRecordSize]) {
   EncodeLevelRecord(level, record);
 }
 
-void SaveEditedLevel() {
-  if (const std::string refusal = SaveRefusal(); !refusal.empty()) {
-    ShowMessage(refusal.c_str());
-    return;
-  }
-  EncodeEditedLevel(LevelRecord);
-  std::string problem;
-  if (SaveLevelFile(&problem)) {
-    EditorCheckText.clear();
-  } else {
-    ShowMessage("INVALID_HANDLE_VALUE");
-    EditorCheckText = "Could not save level.dat: " + problem;
-  }
-}
-
-// V: whether the level as painted can be solved, and in how many moves, without saving it. The
-// search runs beside the editor; the status line says "Checking…" until it answers.
-void CheckEditedLevel() {
-  EditorCheckText = SaveRefusal();
-  if (!EditorCheckText.empty()) return;
+// Asks the search, beside the frames, whether the board as painted can be solved. False, with
+// EditorCheckText saying why, when it cannot even be set up.
+bool AskCheck() {
   std::uint8_t record[LevelRecordSize];
   std::memcpy(record, LevelRecord, sizeof record);
   EncodeEditedLevel(record);
   Level level;
   if (SetUpLevel(record, &level) != 0) {
     EditorCheckText = "Not a level: a platform of an unknown type";
-    return;
+    return false;
   }
   SearchOptions options;
   options.maxStates = 1'000'000;
   Ask(QuestionKind::Check, level, StartState(level), options);
-  EditorCheckText = "Checking\xE2\x80\xA6";
+  return true;
+}
+
+// S (and P): writes the board to "level.dat". A board that breaks a limit is refused with a box
+// and nothing is written; a save that fails says why. True when the file was written. `tell`:
+// the status line says what came of it (the first frame of a press; a held S saves quietly).
+bool SaveEditedLevel(bool tell) {
+  if (const std::string refusal = SaveRefusal(); !refusal.empty()) {
+    ShowMessage(refusal.c_str());
+    EditorCheckText = "Not saved: " + refusal.substr(0, refusal.find('\n'));
+    CheckAfterSave = false;
+    return false;
+  }
+  EncodeEditedLevel(LevelRecord);
+  std::string problem;
+  if (!SaveLevelFile(&problem)) {
+    ShowMessage("INVALID_HANDLE_VALUE");
+    EditorCheckText = "Could not save level.dat: " + problem;
+    CheckAfterSave = false;
+    return false;
+  }
+  if (tell) {
+    EditorCheckText = "Saved level.dat (checking whether it can be solved\xE2\x80\xA6)";
+    CheckAfterSave = AskCheck();
+    if (!CheckAfterSave) EditorCheckText = "Saved level.dat: not solvable yet";
+  }
+  return true;
+}
+
+// V: whether the level as painted can be solved, and in how many moves, without saving it. The
+// search runs beside the editor; the status line says "Checking…" until it answers.
+void CheckEditedLevel() {
+  CheckAfterSave = false;
+  EditorCheckText = SaveRefusal();
+  if (!EditorCheckText.empty()) return;
+  if (AskCheck()) EditorCheckText = "Checking\xE2\x80\xA6";
 }
 
 // The check's answer, once there.
@@ -143,11 +166,20 @@ void KeepChecking() {
   SearchResult answer;
   TakeAnswer(QuestionKind::Check, &answer);
   const std::size_t moves = answer.moves.size();
-  EditorCheckText = answer.outcome == SearchOutcome::Solved
-                        ? "Solvable in " + std::to_string(moves) + (moves == 1 ? " move" : " moves")
-                    : answer.outcome == SearchOutcome::Unsolvable
-                        ? std::string("No solution")
-                        : std::string("Too big to check here: try yelko-solve");
+  const std::string solvable = "in " + std::to_string(moves) + (moves == 1 ? " move" : " moves");
+  if (CheckAfterSave) {
+    EditorCheckText = answer.outcome == SearchOutcome::Solved
+                          ? "Saved level.dat (solvable " + solvable + ")"
+                      : answer.outcome == SearchOutcome::Unsolvable
+                          ? "Saved level.dat: not solvable yet"
+                          : "Saved level.dat (too big to check here: try yelko-solve)";
+  } else {
+    EditorCheckText = answer.outcome == SearchOutcome::Solved ? "Solvable " + solvable
+                      : answer.outcome == SearchOutcome::Unsolvable
+                          ? std::string("No solution")
+                          : std::string("Too big to check here: try yelko-solve");
+  }
+  CheckAfterSave = false;
 }
 
 void MarkLoadedCell(std::int32_t column, std::int32_t row, std::int32_t code) {
@@ -165,6 +197,7 @@ void LoadEditedLevel() {
     EditorCheckText = "Not loaded: " + problem;
     return;
   }
+  BoardChanged();
   EditorCheckText.clear();
   LevelLayout level;
   DecodeLevelRecord(LevelRecord, &level);
@@ -192,31 +225,114 @@ void ClearEditedLevel() {
   }
   ClearLevelObjects(LevelRecord);
   EditorClearPending = 0;
+  BoardChanged();
 }
 
 // Every handled click holds the frame, off-board ones included: the pacing of the mouse is
-// the same wherever the author clicks.
+// the same wherever the author clicks. A left press starts a stroke that a drag goes on with.
 void HandleLeftClick() {
   StartClock();
   int c, r;
-  if (ClickedCell(&c, &r)) {
-    EditorTerrain[c][r] = EditorTerrain[c][r] == CellWater ? CellLand : CellWater;
+  StrokeColour = 0;
+  if (CellAt(ClickX, ClickY, &c, &r)) {
+    EditorPaint(c, r);
+    StrokeColour = EditorTerrain[c][r];
+    StrokeX = ClickX;
+    StrokeY = ClickY;
+    EditorFocus.column = c;
+    EditorFocus.row = r;
   }
   WaitClock(ClickHoldMs);
   LeftClickPending = 0;
 }
 
+// A drag paints every cell on the way from the stroke's last point to the pointer, in steps of
+// a quarter cell, with the stroke's colour.
+void HandleDrag() {
+  DragPending = 0;
+  if (StrokeColour == 0) return;
+  const std::int32_t dx = DragX - StrokeX, dy = DragY - StrokeY;
+  const int steps = std::max(std::abs(dx), std::abs(dy)) / (CellPixels / 4) + 1;
+  for (int i = 1; i <= steps; ++i) {
+    int c, r;
+    if (CellAt(StrokeX + dx * i / steps, StrokeY + dy * i / steps, &c, &r)) {
+      SetTerrain(c, r, StrokeColour);
+    }
+  }
+  StrokeX = DragX;
+  StrokeY = DragY;
+}
+
 void HandleRightClick() {
   StartClock();
   int c, r;
-  if (ClickedCell(&c, &r)) EditorGrid[c][r] = NextObjectCode(EditorGrid[c][r]);
+  if (CellAt(ClickX, ClickY, &c, &r)) {
+    const std::int32_t picked = RightClickObject;
+    const bool known = picked == EditorEmpty || picked == EditorPlayer || picked == EditorBall ||
+                       IsPlatformCode(picked);
+    if (picked != 0) {
+      if (known) EditorSetObject(c, r, picked);  // an unknown code from outside sets nothing
+      if (known && picked != EditorEmpty) LastPlaced = picked;
+    } else if (RightClickShift) {
+      EditorSetObject(c, r, LastPlaced);
+    } else {
+      EditorStepObject(c, r);
+    }
+    EditorFocus.column = c;
+    EditorFocus.row = r;
+  }
   WaitClock(ClickHoldMs);
-  RightClickPending = 0;
+  RightClickPending = RightClickShift = RightClickObject = 0;
+}
+
+// The keyboard's cursor: Tab turns it on and off, an arrow moves it (and turns it on), and the
+// keys that stand for the buttons act on its cell with the very edits a click makes.
+void HandleCursorKeys(const FrameInput& input) {
+  if (input.Pressed(Action::Cursor)) EditorFocus.shown = !EditorFocus.shown;
+  const struct {
+    Action action;
+    int dc, dr;
+  } moves[] = {
+      {Action::Left, -1, 0}, {Action::Up, 0, -1}, {Action::Right, 1, 0}, {Action::Down, 0, 1}};
+  for (const auto& m : moves) {
+    if (!input.Pressed(m.action)) continue;
+    if (EditorFocus.shown) {
+      EditorFocus.column = std::clamp(EditorFocus.column + m.dc, 0, BoardCells - 1);
+      EditorFocus.row = std::clamp(EditorFocus.row + m.dr, 0, BoardCells - 1);
+    }
+    EditorFocus.shown = true;
+  }
+  if (!EditorFocus.shown) return;
+  const int c = EditorFocus.column, r = EditorFocus.row;
+  if (input.Pressed(Action::Paint)) EditorPaint(c, r);
+  if (input.Pressed(Action::Place)) EditorStepObject(c, r);
+  if (input.Pressed(Action::Erase)) EditorSetObject(c, r, EditorEmpty);
 }
 
 void DrawAt(Bob* bob, int column, int row) {
   SetBobPosition(bob, column * CellPixels, row * CellPixels);
   DrawBob(bob, BackBuffer);
+}
+
+// The keyboard's cursor: a frame two pixels wide, yellow, inside its cell.
+void DrawCursor() {
+  if (!EditorFocus.shown || BackBuffer == nullptr) return;
+  const int x = EditorFocus.column * CellPixels, y = EditorFocus.row * CellPixels;
+  const std::uint32_t yellow = 0x00FFD800;
+  for (int i = 0; i < CellPixels; ++i) {
+    for (int t = 0; t < 2; ++t) {
+      const auto put = [&](int px, int py) {
+        const std::size_t at = std::size_t(py) * std::size_t(BackBuffer->width) + std::size_t(px);
+        if (px < BackBuffer->width && py < BackBuffer->height && at < BackBuffer->pixels.size()) {
+          BackBuffer->pixels[at] = yellow;
+        }
+      };
+      put(x + i, y + t);
+      put(x + i, y + CellPixels - 1 - t);
+      put(x + t, y + i);
+      put(x + CellPixels - 1 - t, y + i);
+    }
+  }
 }
 
 // Tiles with the Player and balls, then the platforms over everything. Deliberate: play
@@ -246,44 +362,132 @@ void DrawEditedLevel() {
       }
     }
   }
+  DrawCursor();
 }
 
 }  // namespace
 
-void EditorFrame() {
+void EditorPaint(int column, int row) {
+  if (!OnBoard(column, row)) return;
+  SetTerrain(column, row, EditorTerrain[column][row] == CellWater ? CellLand : CellWater);
+}
+
+void EditorStepObject(int column, int row) {
+  if (!OnBoard(column, row)) return;
+  const std::int32_t next = EditorNextObject(EditorGrid[column][row]);
+  EditorSetObject(column, row, next);
+  if (next != EditorEmpty) LastPlaced = next;
+}
+
+void EditorSetObject(int column, int row, std::int32_t code) {
+  if (!OnBoard(column, row) || EditorGrid[column][row] == code) return;
+  EditorGrid[column][row] = code;
+  BoardChanged();
+}
+
+// The right button's cycle: empty, Player, ball, the nine platforms, empty again.
+std::int32_t EditorNextObject(std::int32_t code) {
+  if (code == EditorEmpty) return EditorPlayer;
+  if (code == EditorPlayer) return EditorBall;
+  if (code == EditorBall) return EditorPlatformFirst;
+  if (code >= EditorPlatformFirst && code < EditorPlatformLast) return code + 1;
+  if (code == EditorPlatformLast) return EditorEmpty;
+  return code;
+}
+
+std::string EditorObjectName(std::int32_t code) {
+  if (code == EditorPlayer) return "Player";
+  if (code == EditorBall) return "ball";
+  if (IsPlatformCode(code)) return "platform " + std::to_string(code - EditorPlatformFirst);
+  return "nothing";
+}
+
+EditorCounts CountEditedObjects() {
+  EditorCounts n;
+  for (const auto& column : EditorGrid) {
+    for (std::int32_t code : column) {
+      n.balls += code == EditorBall;
+      n.platforms += IsPlatformCode(code);
+      n.players += code == EditorPlayer;
+    }
+  }
+  n.maxPlatforms = MaxPlatformsInRecord;
+  n.maxBalls = n.platforms > 0 ? MaxBallsWithPlatforms : MaxBallsInRecord;
+  return n;
+}
+
+platform::Surface EditorToolPicture() {
+  platform::Surface picture;
+  picture.width = picture.height = CellPixels;
+  picture.pixels.assign(std::size_t(CellPixels) * CellPixels, 0);
+  const int c = std::clamp(EditorFocus.column, 0, BoardCells - 1);
+  const int r = std::clamp(EditorFocus.row, 0, BoardCells - 1);
+  const std::int32_t next = EditorNextObject(EditorGrid[c][r]);
+  const auto draw = [&picture](Bob* bob, int size) {
+    SetBobPosition(bob, 0, 0);
+    DrawBobScaled(bob, size, size, &picture);
+  };
+  draw(next == EditorPlayer || EditorTerrain[c][r] == CellLand ? &LandTileBob : &WaterTileBob,
+       CellPixels);
+  if (next == EditorPlayer) draw(&PlayerBob, CellPixels);
+  if (next == EditorBall) draw(&BallBobs[0], CellPixels);
+  if (IsPlatformCode(next)) draw(&PlatformBobs[next - EditorPlatformFirst], CellPixels);
+  return picture;
+}
+
+bool EditedRecord(std::uint8_t record[LevelRecordSize], std::string* refusal) {
+  *refusal = SaveRefusal();
+  if (!refusal->empty()) return false;
+  std::memcpy(record, LevelRecord, LevelRecordSize);
+  EncodeEditedLevel(record);
+  return true;
+}
+
+EditorLeave EditorFrame() {
   const FrameInput input = ReadFrameInput();
-  // Deliberate: S and L act in every frame they are held; a held L reloads again and again.
-  if (input.Held(Action::Save)) SaveEditedLevel();
+  // Deliberate: S acts in every frame it is held, saving again and again; what came of it is
+  // said once a press. A held L reloads again and again.
+  const bool savePressed = input.Held(Action::Save) && !EditorSaveKeyHeld;
+  EditorSaveKeyHeld = input.Held(Action::Save);
+  if (input.Held(Action::Save)) SaveEditedLevel(savePressed);
   if (input.Held(Action::Load)) LoadEditedLevel();
   // V checks once a press: a search is no thing to repeat in every frame.
   if (input.Held(Action::Check) && !EditorCheckKeyHeld) CheckEditedLevel();
   EditorCheckKeyHeld = input.Held(Action::Check);
   KeepChecking();
+  EditorLeave leave = EditorLeave::Stay;
   // Enter is asked of the window system on its own, however short the tap; other keys the player
-  // gave "play" come with the frame's keys.
+  // gave "play" come with the frame's keys. The board as painted goes into play; one that breaks
+  // a limit cannot be, and the editor stays.
   const bool enter =
       ActionHasCode(Action::Play, DIK_RETURN) || ActionHasCode(Action::Play, DIK_NUMPADENTER);
   if ((enter && platform::AsyncKeyDown(platform::VK_RETURN)) || input.Held(Action::Play)) {
-    EditorMode = 0;
-    // Deliberate: the first frame of play still decides on the board as painted; it takes the
-    // record's terrain again at its end, so terrain painted but not saved is dropped.
-    for (int c = 0; c < BoardCells; ++c) {
-      for (int r = 0; r < BoardCells; ++r) {
-        PlayLevel.terrain[c][r] = EditorTerrain[c][r] == CellLand ? CellLand : CellWater;
-      }
+    if (const std::string refusal = SaveRefusal(); refusal.empty()) {
+      leave = EditorLeave::Play;
+    } else {
+      EditorCheckText = "Cannot play this board: " + refusal.substr(0, refusal.find('\n'));
     }
   }
+  if (input.Pressed(Action::TestPlay) && SaveEditedLevel(false)) leave = EditorLeave::TestPlay;
   if (EditorClearPending) ClearEditedLevel();
+  HandleCursorKeys(input);
   if (LeftClickPending) HandleLeftClick();
+  if (DragPending) HandleDrag();
   if (RightClickPending) HandleRightClick();
   DrawEditedLevel();
   PresentFrame(MainWindow);
+  if (leave != EditorLeave::Stay) {
+    EditorMode = 0;
+    StrokeColour = 0;
+  }
+  return leave;
 }
 
 void EditorShowBoard(const Level& level, const GameState& state) {
   Board board;
   BuildBoard(level, state, &board);
   std::memcpy(EditorTerrain, board.cell, sizeof EditorTerrain);
+  BoardChanged();
 }
 
 void ResetEditorState() {
@@ -291,5 +495,8 @@ void ResetEditorState() {
   std::memset(EditorTerrain, 0, sizeof EditorTerrain);
   std::memset(EditorGrid, 0, sizeof EditorGrid);
   EditorCheckText.clear();
-  EditorCheckKeyHeld = false;
+  EditorFocus = {};
+  EditorCheckKeyHeld = EditorSaveKeyHeld = CheckAfterSave = false;
+  StrokeColour = StrokeX = StrokeY = 0;
+  LastPlaced = EditorPlayer;
 }

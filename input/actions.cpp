@@ -15,24 +15,30 @@ constexpr ActionCodes DefaultCodes[] = {
     {{DIK_RIGHT, PAD_RIGHT}},
     {{DIK_DOWN, PAD_DOWN}},
     {{DIK_R, PAD_START}},
-    {{DIK_D}},
+    {{DIK_D, PAD_BACK}},
     {{DIK_Z, DIK_U, DIK_BACK, PAD_B}},
     {{DIK_Y, PAD_Y}},
     {{DIK_H, PAD_A}},
-    {{DIK_S}},
-    {{DIK_L}},
-    {{DIK_V}},
-    {{DIK_RETURN, DIK_NUMPADENTER}},
+    {{DIK_S, PAD_RIGHT_SHOULDER}},
+    {{DIK_L, PAD_LEFT_SHOULDER}},
+    {{DIK_V, PAD_Y}},
+    {{DIK_RETURN, DIK_NUMPADENTER, PAD_START}},
     {{DIK_F11}},
     {{DIK_M}},
     {{DIK_F1}},
     {{DIK_N, PAD_X}},
-    {{DIK_L, PAD_BACK}},
+    {{DIK_L, PAD_LEFT_SHOULDER}},  // in play; in the editor the same keys load
     {{0x39, PAD_A}},
+    {{DIK_TAB}},
+    {{0x39, PAD_A}},  // Space
+    {{0x2D, PAD_X}},  // X
+    {{0xD3, PAD_B}},  // Delete
+    {{0x19}},         // P
 };
 constexpr const char* ActionNames[] = {
     "left", "up", "right", "down", "restart", "editor", "undo", "redo", "hint", "save", "load",
-    "check", "play", "fullscreen", "mute", "help", "newpuzzle", "levels", "choose",
+    "check", "play", "fullscreen", "mute", "help", "newpuzzle", "levels", "choose", "cursor",
+    "paint", "place", "erase", "test",
 };
 // clang-format on
 static_assert(sizeof DefaultCodes / sizeof DefaultCodes[0] == unsigned(Action::Count));

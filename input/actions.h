@@ -28,6 +28,11 @@ enum class Action : std::uint8_t {
   NewPuzzle,
   Levels,  // the level-select screen, opened and closed
   Choose,  // plays the level chosen there (as Enter does)
+  Cursor,    // the editor's keyboard cursor: on and off
+  Paint,     // ... land or water under it, as a left click
+  Place,     // ... the next object under it, as a right click
+  Erase,     // ... no object under it
+  TestPlay,  // the editor: save and play level.dat
   Count,
 };
 

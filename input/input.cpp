@@ -10,6 +10,11 @@ std::uint8_t LeftClickPending;
 std::uint8_t RightClickPending;
 std::int32_t ClickX;
 std::int32_t ClickY;
+std::uint8_t RightClickShift;
+std::uint8_t RightClickObject;
+std::uint8_t DragPending;
+std::int32_t DragX;
+std::int32_t DragY;
 
 namespace {
 // The devices, as far as the game needs to know them: open or not.
@@ -57,6 +62,6 @@ void InputShutdown() {}
 void ResetInputState() {
   std::memset(KeyboardState, 0, sizeof KeyboardState);
   InputObject = KeyboardDevice = MouseDevice = false;
-  LeftClickPending = RightClickPending = 0;
-  ClickX = ClickY = 0;
+  LeftClickPending = RightClickPending = RightClickShift = RightClickObject = DragPending = 0;
+  ClickX = ClickY = DragX = DragY = 0;
 }

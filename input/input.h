@@ -23,5 +23,14 @@ extern std::uint8_t LeftClickPending;
 extern std::uint8_t RightClickPending;
 extern std::int32_t ClickX;
 extern std::int32_t ClickY;
+// The right press came with Shift held: the editor sets the object instead of stepping it.
+extern std::uint8_t RightClickShift;
+// ... or came with the object to set (a pick from the touch screen's palette); 0: none.
+extern std::uint8_t RightClickObject;
+// The pointer moved, with the left button that pressed on the board still held: where to, in
+// board pixels (the editor paints every cell from the last point to this one).
+extern std::uint8_t DragPending;
+extern std::int32_t DragX;
+extern std::int32_t DragY;
 
 void ResetInputState();

@@ -36,6 +36,9 @@ inline constexpr std::uint32_t WM_QUIT = 0x0012;
 inline constexpr std::uint32_t WM_KEYDOWN = 0x0100;
 inline constexpr std::uint32_t WM_INITDIALOG = 0x0110;
 inline constexpr std::uint32_t WM_COMMAND = 0x0111;
+// The pointer moved over the board with the left button held since a press on it (wParam
+// MK_LBUTTON). Queued moves are merged: only the last position of a run waits in the queue.
+inline constexpr std::uint32_t WM_MOUSEMOVE = 0x0200;
 inline constexpr std::uint32_t WM_LBUTTONDOWN = 0x0201;
 inline constexpr std::uint32_t WM_LBUTTONDBLCLK = 0x0203;
 inline constexpr std::uint32_t WM_RBUTTONDOWN = 0x0204;
@@ -43,6 +46,10 @@ inline constexpr std::uint32_t WM_RBUTTONDBLCLK = 0x0206;
 // A file was given to the game (dropped on its window, or chosen in a file dialog): the game
 // takes it with TakeGivenFile.
 inline constexpr std::uint32_t WM_DROPFILES = 0x0233;
+// A mouse message's wParam: the left button is held; Shift was held at the press. A right
+// press picked from the page's palette carries the object to set in bits 16 to 23.
+inline constexpr std::uint64_t MK_LBUTTON = 0x0001;
+inline constexpr std::uint64_t MK_SHIFT = 0x0004;
 
 // Virtual keys the game asks of the asynchronous key test.
 inline constexpr int VK_RETURN = 13;
@@ -124,6 +131,10 @@ const std::vector<MenuEntry>& GetMenu(Window window);
 void SetStatusText(const std::string& text, std::vector<std::string> shorter = {});
 const std::string& StatusText();
 const std::vector<std::string>& StatusShorterTexts();
+// A small picture shown before the status line's text, as tall as the line (the editor's next
+// object, drawn as it looks); an empty surface shows none.
+void SetStatusPicture(const Surface& picture);
+const Surface& StatusPicture();
 // A modal box with the text and an OK button; returns when dismissed. Owner 0: no owner.
 void MessageBox(Window owner, const char* text, const char* caption);
 // A small modal box asking for one line of text (up to MaxAskedTextChars characters), with OK

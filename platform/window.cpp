@@ -30,6 +30,7 @@ struct WindowSystem {
   std::string status;
   std::vector<std::string> shorterStatus;
   std::vector<GivenFile> givenFiles;
+  Surface statusPicture;
 };
 
 WindowSystem& State() {
@@ -101,7 +102,14 @@ std::int64_t DispatchMessage(const Message& message) {
 }
 
 void PostMessage(Window window, std::uint32_t id, std::uint64_t wParam, std::int64_t lParam) {
-  State().queue.push_back({window, id, wParam, lParam});
+  auto& queue = State().queue;
+  // A drag is a line from point to point: a move still waiting is only overtaken by the next.
+  if (id == WM_MOUSEMOVE && !queue.empty() && queue.back().id == WM_MOUSEMOVE &&
+      queue.back().window == window) {
+    queue.back() = {window, id, wParam, lParam};
+    return;
+  }
+  queue.push_back({window, id, wParam, lParam});
 }
 
 void PostQuitMessage(int exitCode) {
@@ -190,6 +198,20 @@ const std::string& StatusText() {
 
 const std::vector<std::string>& StatusShorterTexts() {
   return State().shorterStatus;
+}
+
+void SetStatusPicture(const Surface& picture) {
+  Surface& shown = State().statusPicture;
+  if (shown.width == picture.width && shown.height == picture.height &&
+      shown.pixels == picture.pixels) {
+    return;
+  }
+  shown = picture;
+  B().StatusChanged();
+}
+
+const Surface& StatusPicture() {
+  return State().statusPicture;
 }
 
 const std::vector<MenuEntry>& GetMenu(Window window) {

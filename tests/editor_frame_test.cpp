@@ -255,4 +255,61 @@ TEST_F(Editor, CheckSearchesThePaintedLevelOncePerPress) {
   EXPECT_FALSE(std::filesystem::exists("level.dat"));
 }
 
+// A left drag paints every cell it crosses with the colour its first cell took, whatever those
+// cells held; the window procedure takes a double click's second press as a press, so two quick
+// right clicks on an empty cell make a ball; Shift+right click sets the last object placed, a
+// palette's pick the object picked.
+TEST_F(Editor, DragsPaintTheirCellsAndEveryPressCounts) {
+  Enter();
+  EditorTerrain[3][2] = CellLand;  // crossed by the stroke: stays land
+  EditorTerrain[5][2] = CellLand;
+  Paint(1, 2);                                            // water to land: the stroke paints land
+  for (auto [x, y] : {std::pair{230, 90}, {230, 130}}) {  // (1, 2) to (5, 2), then down to (5, 3)
+    DragPending = 1, DragX = x, DragY = y;
+    Frame();
+  }
+  std::vector<std::int32_t> row;
+  for (int c = 0; c <= 6; ++c) row.push_back(EditorTerrain[c][2]);
+  EXPECT_EQ(row, (std::vector<std::int32_t>{2, 1, 1, 1, 1, 1, 2}));
+  EXPECT_EQ(EditorTerrain[5][3], CellLand);
+  Paint(5, 3);  // land to water: a new stroke paints water
+  DragPending = 1, DragX = 20, DragY = 130;
+  Frame();
+  for (int c = 0; c <= 5; ++c) EXPECT_EQ(EditorTerrain[c][3], CellWater) << c;
+
+  for (std::uint32_t message : {platform::WM_RBUTTONDOWN, platform::WM_RBUTTONDBLCLK}) {
+    WindowProc(0, message, 0, platform::PackPoint(300, 300));
+    Frame();
+  }
+  EXPECT_EQ(EditorGrid[7][7], EditorBall);
+  Place(8, 8, 5);  // platform 2
+  WindowProc(0, platform::WM_RBUTTONDOWN, platform::MK_SHIFT, platform::PackPoint(20, 20));
+  Frame();
+  EXPECT_EQ(EditorGrid[0][0], EditorPlatformFirst + 2);
+  // A pick from the touch screen's palette sets its object; a code no object has sets nothing.
+  for (std::uint64_t code : {25u, 99u}) {
+    WindowProc(0, platform::WM_RBUTTONDOWN, code << 16, platform::PackPoint(20, 20));
+    Frame();
+  }
+  EXPECT_EQ(EditorGrid[0][0], EditorPlatformFirst + 5);
+}
+
+// S and V say whether the level can be solved; what they said goes once the board changes.
+TEST_F(Editor, TheSaveSaysWhetherTheLevelCanBeSolvedUntilTheBoardChanges) {
+  Enter();
+  Paint(1, 1);
+  Place(1, 1, 1);
+  Place(2, 1, 2);
+  Save();
+  EXPECT_EQ(EditorCheckText, "Saved level.dat: not solvable yet");
+  Paint(2, 1);
+  EXPECT_EQ(EditorCheckText, "");
+  Frame();
+  Save();
+  EXPECT_EQ(EditorCheckText, "Saved level.dat (solvable in 1 move)");
+  Frame({DIK_V});
+  Place(5, 5, 1);
+  EXPECT_EQ(EditorCheckText, "");
+}
+
 }  // namespace

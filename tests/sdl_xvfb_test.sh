@@ -215,9 +215,12 @@ settle
 # the clicked one.
 land=$(od -An -v -tu1 -w1 -N 196 level.dat | awk '$1 == 1 { printf "%d ", NR - 1 }')
 [ "$land" = "$((12 * 14 + 13)) " ] || fail "the clicks on the sharp board made land of cells ${land:-none}"
-hold Return
+hold Return  # plays the painted board
 settle
-tap r 0.5  # level 1 again, as its file has it
+tap alt+f 0.3  # File > Levels > Level 1: level 1 again, as its file has it
+tap Down 0.15
+tap Right 0.3
+tap Return 0.5
 
 # --- View > Whole pixels only: the board at exactly 2x, the very 1x picture with each pixel
 # doubled (Player, ball, everything), in a dark letterbox.

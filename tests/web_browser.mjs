@@ -472,6 +472,41 @@ await sleep(800);
 await phone.touchscreen.touchEnd();
 await waitFrames(phone, 10);
 await expectFrame(phone, 'touched.bmp', 'the editor after a tap and a long press');
+// The editor's buttons and the fingers make, check, save, test and play a level: a finger drawn
+// over a row paints it, long presses place the Player and (two on one cell) a ball.
+const waitStatus = (start) => phone.waitForFunction((s) => document.getElementById('status')
+  .textContent.startsWith(s), { timeout: 20000 }, start).catch(async () =>
+  fail(`the status line says "${await status(phone)}", not "${start}…"`));
+const button = async (label) => {
+  const b = await phone.$$(`#editkeys button:not([hidden])`);
+  const names = await Promise.all(b.map((e) => e.evaluate((n) => n.textContent)));
+  if (!names.includes(label)) fail(`no ${label} button beside ${names.join(', ')}`);
+  await b[names.indexOf(label)].tap();
+  await waitFrames(phone, 10);
+};
+const cell = (c, r) => at(c * 40 + 20, r * 40 + 20);
+await button('Back');
+await waitStatus('Your level');
+await button('Editor');
+await phone.touchscreen.touchStart(...cell(2, 6));
+await phone.touchscreen.touchMove(...cell(5, 6));
+await phone.touchscreen.touchEnd();
+for (const c of [2, 5, 5]) {
+  await phone.touchscreen.touchStart(...cell(c, 6));
+  await sleep(700);
+  await phone.touchscreen.touchEnd();
+  await waitFrames(phone, 5);
+}
+await button('Check');
+await waitStatus('Long press: platform 0   Balls 1/5   Platforms 0/9        Solvable in 3 moves');
+await button('Save');
+await waitStatus('Long press: platform 0   Balls 1/5   Platforms 0/9        Saved level.dat (solvable in 3 moves)');
+await button('Play');
+await waitStatus('Testing level.dat');
+await button('Back');
+await waitStatus('Long press:');
+await button('Back');
+await waitStatus('Your level');
 noProblems('playing on a phone');
 
 // ---- Puzzles: a name in the address makes the very level it makes natively and under Wine

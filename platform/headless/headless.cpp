@@ -101,7 +101,10 @@ class HeadlessBackend final : public platform::Backend {
       const ScriptEvent& e = s.script[s.cursor];
       if (e.kind == ScriptEvent::Kind::Frames) break;
       if (e.kind == ScriptEvent::Kind::Click) {
-        platform::PostMessage(w, e.right ? platform::WM_RBUTTONDOWN : platform::WM_LBUTTONDOWN, 0,
+        platform::PostMessage(w, e.right ? platform::WM_RBUTTONDOWN : platform::WM_LBUTTONDOWN,
+                              e.shift ? platform::MK_SHIFT : 0, platform::PackPoint(e.x, e.y));
+      } else if (e.kind == ScriptEvent::Kind::Drag) {
+        platform::PostMessage(w, platform::WM_MOUSEMOVE, platform::MK_LBUTTON,
                               platform::PackPoint(e.x, e.y));
       } else if (e.kind == ScriptEvent::Kind::Menu) {
         platform::PostMessage(w, platform::WM_COMMAND, e.command, 0);

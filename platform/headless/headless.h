@@ -18,16 +18,17 @@ struct ScriptEvent {
   // Close is the window's close box; the text format has no line for it. Answer and Clipboard
   // take effect when the script reaches them: the next text box's answer is queued
   // (QueueTextAnswers), or the clipboard set.
-  enum class Kind { Frames, Click, Menu, Close, Answer, Clipboard };
+  enum class Kind { Frames, Click, Menu, Close, Answer, Clipboard, Drag };
   Kind kind = Kind::Frames;
   int count = 0;                   // Frames: how many
   std::vector<std::uint8_t> keys;  // Frames: scan codes held
   bool escape = false;             // Frames: Escape held
   bool enter = false;              // Frames: Enter held
   bool right = false;              // Click: right button
-  int x = 0;                       // Click: client position
+  bool shift = false;              // Click: with Shift held
+  int x = 0;                       // Click, Drag: client position
   int y = 0;
-  std::uint16_t command = 0;  // Menu: command id
+  std::uint16_t command = 0;        // Menu: command id
   std::optional<std::string> text;  // Answer: the text OK'd, none for Cancel; Clipboard: its text
 };
 

@@ -307,6 +307,7 @@ class SdlBackend final : public Backend {
 
   // The text is drawn with the next frame; without frames (no focus) at once.
   void StatusChanged() override {
+    screen_.chromeDirty = true;  // the picture may change with the text unchanged
     if (!HasFocus()) Repaint();
   }
 
@@ -503,6 +504,12 @@ class SdlBackend final : public Backend {
         gamepadInUse_ = false;
         MouseDown(e.button);
         break;
+      case SDL_MOUSEBUTTONUP:
+        if (e.button.button == SDL_BUTTON_LEFT) dragging_ = false;
+        break;
+      case SDL_MOUSEMOTION:
+        if (dragging_ && (e.motion.state & SDL_BUTTON_LMASK) != 0) MouseMoved(e.motion);
+        break;
       case SDL_CONTROLLERDEVICEADDED:
         if (SDL_GameController* pad = SDL_GameControllerOpen(e.cdevice.which)) {
           pads_.push_back(pad);
@@ -672,7 +679,22 @@ class SdlBackend final : public Backend {
     std::uint32_t id = 0;
     if (button.button == SDL_BUTTON_LEFT) id = doubleClick ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN;
     if (button.button == SDL_BUTTON_RIGHT) id = doubleClick ? WM_RBUTTONDBLCLK : WM_RBUTTONDOWN;
-    if (id != 0) Post(id, 0, PackPoint(x, y));
+    if (button.button == SDL_BUTTON_LEFT) dragging_ = true;
+    const std::uint64_t shift = (SDL_GetModState() & KMOD_SHIFT) != 0 ? MK_SHIFT : 0;
+    if (id != 0) Post(id, shift, PackPoint(x, y));
+  }
+
+  // A drag that began on the board goes on wherever the pointer goes: the game keeps what
+  // lies on the board. Outside the board's picture the point is beyond its edges.
+  void MouseMoved(const SDL_MouseMotionEvent& motion) {
+    const Viewport view = BoardView(screen_);
+    if (view.width <= 0 || view.height <= 0) return;
+    const auto board = [](int at, int origin, int size) {
+      const long long p = (static_cast<long long>(at) - origin) * BoardPixels / size;
+      return int(std::clamp<long long>(p, -1, BoardPixels));
+    };
+    Post(WM_MOUSEMOVE, MK_LBUTTON,
+         PackPoint(board(motion.x, view.x, view.width), board(motion.y, view.y, view.height)));
   }
 
   void RunMenuOf(int title, bool fromKeyboard) {
@@ -775,8 +797,9 @@ class SdlBackend final : public Backend {
   int stickX_ = 0;
   int stickY_ = 0;
   bool gamepadInUse_ = false;
-  float fontRatio_ = 1;  // the size of the text against FontPixels
-  float textScale_ = 1;  // the X11 desktop's own scale for text
+  bool dragging_ = false;  // the left button went down on the board and is still held
+  float fontRatio_ = 1;    // the size of the text against FontPixels
+  float textScale_ = 1;    // the X11 desktop's own scale for text
   WindowPlace normalPlace_;
   int frameLeft_ = 0;  // the window manager's frame, as last seen with the window not full screen
   int frameTop_ = 0;

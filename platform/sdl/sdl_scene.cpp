@@ -9,9 +9,16 @@ namespace {
 
 constexpr int StatusPad = 8;
 
+// The status picture's side: the line's height less a margin; 0 without a picture.
+int PictureSide(const Screen& screen) {
+  return StatusPicture().width > 0 ? std::max(1, screen.statusHeight - Scaled(screen, 4)) : 0;
+}
+
 // The status line's text: the whole of it, or the first shorter form that fits the window.
 std::string StatusToShow(const Screen& screen) {
-  const int room = screen.width - 2 * Scaled(screen, StatusPad);
+  const int side = PictureSide(screen);
+  const int room =
+      screen.width - 2 * Scaled(screen, StatusPad) - (side > 0 ? side + Scaled(screen, 6) : 0);
   if (TextWidth(screen, StatusText()) <= room) return StatusText();
   for (const std::string& shorter : StatusShorterTexts()) {
     if (TextWidth(screen, shorter) <= room) return shorter;
@@ -70,7 +77,24 @@ void DrawChrome(Screen& screen) {
   if (status != nullptr) {
     FillRect(status, 0, 0, status->w, status->h, ColorFace);
     FillRect(status, 0, 0, status->w, 1, ColorBorder);
-    DrawText(screen, status, Scaled(screen, StatusPad),
+    // The picture, scaled by nearest pixel to the line's height, then the text after it.
+    const Surface& picture = StatusPicture();
+    const int side = PictureSide(screen);
+    const int top = (screen.statusHeight - side + 1) / 2;
+    const int left = Scaled(screen, StatusPad);
+    if (side > 0 && SDL_LockSurface(status) == 0) {
+      for (int y = 0; y < side && top + y < status->h; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(status->pixels) +
+                                                     std::ptrdiff_t(top + y) * status->pitch);
+        const int sy = y * picture.height / side;
+        for (int x = 0; x < side && left + x < status->w; ++x) {
+          const int sx = x * picture.width / side;
+          row[left + x] = 0xFF000000u | picture.pixels[std::size_t(sy * picture.width + sx)];
+        }
+      }
+      SDL_UnlockSurface(status);
+    }
+    DrawText(screen, status, left + (side > 0 ? side + Scaled(screen, 6) : 0),
              (screen.statusHeight - screen.lineHeight) / 2, StatusToShow(screen), ColorText, false);
   }
   screen.statusTexture = Replace(screen, screen.statusTexture, status);

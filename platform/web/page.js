@@ -61,7 +61,34 @@ const YelkoPage = {
   },
 
   setStatus(text) {
-    $('status').textContent = text;
+    $('status-text').textContent = text;
+    this.changed = true;  // the mode may have changed with a frame like the last (tellNews)
+  },
+
+  // The editor's next object, drawn before the status line's text (none: null).
+  setStatusPicture(rgba, width, height) {
+    const canvas = $('status-picture');
+    canvas.hidden = !rgba;
+    if (!rgba) return;
+    canvas.width = width;
+    canvas.height = height;
+    canvas.getContext('2d').putImageData(new ImageData(new Uint8ClampedArray(rgba), width, height),
+                                         0, 0);
+  },
+
+  // The editor's buttons for the mode the game is in: 0 play, 1 the editor, 2 testing its level.
+  editing: -1,
+  coarse: false,
+  showEditKeys() {
+    const mode = _yelko_web_editing();
+    if (mode === this.editing) return;
+    this.editing = mode;
+    if (mode !== 1) this.showPalette(null);
+    $('touchkeys').hidden = !this.coarse || mode === 1;  // play's buttons do nothing in the editor
+    for (const button of document.querySelectorAll('#editkeys button')) {
+      button.hidden = !button.dataset.when.includes(String(mode));
+    }
+    this.layout();
   },
 
   present(rgba, width, height) {
@@ -106,6 +133,7 @@ const YelkoPage = {
   async nextFrame(deadlineMs, rest) {
     ++this.frames;
     if (rest) {
+      this.tellNews();  // what the last frame changed is told before the page waits
       this.resting = true;
       await new Promise((resolve) => { this.wake = resolve; });
     }
@@ -137,6 +165,7 @@ const YelkoPage = {
       $('board-text').textContent = UTF8ToString(_yelko_web_describe());
     }
     this.showPuzzle(UTF8ToString(_yelko_web_puzzle_code()));
+    this.showEditKeys();
     const next = _yelko_web_next_level();
     const button = $('next');
     if (button.hidden !== !next) {
@@ -611,10 +640,30 @@ const YelkoPage = {
             Math.floor((clientY - r.top) * YelkoBoardPixels / r.height)];
   },
 
-  click(right, clicks, clientX, clientY) {
+  click(right, clicks, clientX, clientY, shift) {
     if (this.modal || this.gameOver || !this.started) return;
     const point = this.boardPoint(clientX, clientY);
-    _yelko_web_click(right ? 1 : 0, clicks >= 2 && clicks % 2 === 0 ? 1 : 0, point[0], point[1]);
+    _yelko_web_click(right ? 1 : 0, clicks >= 2 && clicks % 2 === 0 ? 1 : 0, point[0], point[1],
+                     shift ? 1 : 0);
+    this.dragging = !right;
+    this.wakeUp();
+  },
+
+  // The palette of objects a long press in the editor offers for its cell (none: null).
+  paletteAt: null,
+  showPalette(point) {
+    this.paletteAt = point;
+    if ($('palette').hidden === !point) return;
+    $('palette').hidden = !point;
+    this.layout();
+  },
+
+  // A left press on the board held and moved: the editor paints every cell on the way.
+  dragging: false,
+  drag(clientX, clientY) {
+    if (!this.dragging || this.modal || this.gameOver || !this.started) return;
+    const point = this.boardPoint(clientX, clientY);
+    _yelko_web_drag(point[0], point[1]);
     this.wakeUp();
   },
 
@@ -640,9 +689,12 @@ const YelkoPage = {
   startTouch(t) {
     const touch = { id: t.identifier, x: t.clientX, y: t.clientY, startX: t.clientX,
                     startY: t.clientY, arrow: null, holding: false, long: false, timer: 0 };
+    this.showPalette(null);
     touch.timer = setTimeout(() => {
       touch.long = true;
       this.click(true, 1, touch.startX, touch.startY);
+      // In the editor a long press steps the object, and offers every object to pick instead.
+      if (this.editing === 1) this.showPalette(this.boardPoint(touch.startX, touch.startY));
     }, this.longPressMs);
     this.touch = touch;
   },
@@ -660,6 +712,17 @@ const YelkoPage = {
     if (!t || touch.long) return;
     const dx = t.clientX - touch.x;
     const dy = t.clientY - touch.y;
+    // In the editor a finger that moves paints, as a left drag does.
+    if (this.editing === 1) {
+      if (!touch.painting && Math.max(Math.abs(dx), Math.abs(dy)) < this.swipeDistance / 2) return;
+      if (!touch.painting) {
+        clearTimeout(touch.timer);
+        touch.painting = true;
+        this.click(false, 1, touch.startX, touch.startY);
+      }
+      this.drag(t.clientX, t.clientY);
+      return;
+    }
     if (Math.max(Math.abs(dx), Math.abs(dy)) < this.swipeDistance) return;
     const arrow = Math.abs(dx) > Math.abs(dy) ? (dx > 0 ? 'ArrowRight' : 'ArrowLeft')
                                               : (dy > 0 ? 'ArrowDown' : 'ArrowUp');
@@ -680,7 +743,8 @@ const YelkoPage = {
     if (!touch || ![...e.changedTouches].some((c) => c.identifier === touch.id)) return;
     this.stopHolding(touch);
     this.touch = null;
-    if (!touch.arrow && !touch.long && e.type === 'touchend') {
+    this.dragging = false;
+    if (!touch.arrow && !touch.long && !touch.painting && e.type === 'touchend') {
       this.click(false, 1, touch.startX, touch.startY);
     }
   },
@@ -865,6 +929,7 @@ const YelkoPage = {
     }
     const url = new URL(location.href);
     url.searchParams.set('start-level', '0');
+    url.hash = '';  // a puzzle's address would play the puzzle again, not the level opened
     location.assign(url.href);
   },
 
@@ -943,9 +1008,15 @@ const YelkoPage = {
     addEventListener('mousedown', (e) => { this.pointer = [e.clientX, e.clientY]; }, true);
     canvas.addEventListener('mousedown', (e) => {
       this.focusBoard();
-      if (e.button === 0 || e.button === 2) this.click(e.button === 2, e.detail, e.clientX, e.clientY);
+      if (e.button === 0 || e.button === 2) {
+        this.click(e.button === 2, e.detail, e.clientX, e.clientY, e.shiftKey);
+      }
       e.preventDefault();
     });
+    addEventListener('mousemove', (e) => {
+      if (this.dragging && (e.buttons & 1)) this.drag(e.clientX, e.clientY);
+    });
+    addEventListener('mouseup', (e) => { if (e.button === 0) this.dragging = false; });
     canvas.addEventListener('contextmenu', (e) => e.preventDefault());
     canvas.addEventListener('touchstart', (e) => this.onTouchStart(e), { passive: false });
     canvas.addEventListener('touchmove', (e) => this.onTouchMove(e), { passive: false });
@@ -987,11 +1058,34 @@ const YelkoPage = {
     }, true);
 
     // Buttons that stand for keys (touch screens): held while pressed.
-    for (const button of document.querySelectorAll('#touchkeys button')) {
+    for (const button of document.querySelectorAll('#palette button')) {
+      button.addEventListener('click', () => {
+        const at = this.paletteAt;
+        this.showPalette(null);
+        if (!at || this.editing !== 1 || this.modal || this.gameOver) return;
+        _yelko_web_set_object(at[0], at[1], Number(button.dataset.object));
+        this.wakeUp();
+        this.focusBoard();
+      });
+    }
+    // A button that appears where another was pressed (the editor's row changes with the mode)
+    // takes no click it was not pressed for.
+    for (const button of document.querySelectorAll('#editkeys button[data-command]')) {
+      button.addEventListener('pointerdown', () => { this.pressedButton = button; });
+      button.addEventListener('click', (e) => {
+        const mine = e.detail === 0 || this.pressedButton === button;
+        this.pressedButton = null;
+        if (!mine) return;
+        this.command(Number(button.dataset.command));
+        this.focusBoard();
+      });
+    }
+    for (const button of document.querySelectorAll('#touchkeys button, #editkeys button[data-code]')) {
       const code = button.dataset.code;
       const up = () => { if (this.held.has(code)) this.key(code, false); };
       button.addEventListener('pointerdown', (e) => {
         e.preventDefault();
+        this.pressedButton = button;
         if (!this.modal && !this.menuOpen && !this.gameOver) this.key(code, true);
       });
       for (const type of ['pointerup', 'pointerleave', 'pointercancel']) {
@@ -1003,6 +1097,7 @@ const YelkoPage = {
       button.addEventListener('contextmenu', (e) => e.preventDefault());
     }
     const coarse = matchMedia('(pointer: coarse)').matches || navigator.maxTouchPoints > 0;
+    this.coarse = coarse;
     $('touchkeys').hidden = !coarse;
 
     // The page's own buttons give the keyboard back to the game once pressed.

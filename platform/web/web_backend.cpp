@@ -4,6 +4,7 @@
 #include <emscripten.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -17,6 +18,11 @@
 EM_JS(void, JsOpenWindow, (), { YelkoPage.openWindow(); });
 EM_JS(void, JsSetMenu, (const char* json), { YelkoPage.setMenu(JSON.parse(UTF8ToString(json))); });
 EM_JS(void, JsSetStatus, (const char* text), { YelkoPage.setStatus(UTF8ToString(text)); });
+EM_JS(void, JsSetStatusPicture, (const void* rgba, int width, int height), {
+  YelkoPage.setStatusPicture(
+      width > 0 ? new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4) : null, width,
+      height);
+});
 EM_ASYNC_JS(int, JsBox, (const char* caption, const char* text), {
   return await YelkoPage.box(UTF8ToString(caption), UTF8ToString(text));
 });
@@ -60,7 +66,7 @@ EM_JS(int, JsSetClipboardText, (const char* text), {
   return YelkoPage.setClipboardText(UTF8ToString(text));
 });
 EM_JS(int, JsChooseFile, (), { return YelkoPage.chooseFile(); });
-EM_JS(int, JsOnScreenButtons, (), { return document.getElementById('touchkeys').hidden ? 0 : 1; });
+EM_JS(int, JsOnScreenButtons, (), { return YelkoPage.coarse ? 1 : 0; });
 // clang-format on
 
 namespace platform::web {
@@ -148,7 +154,18 @@ class WebBackend final : public Backend {
   void PumpEvents() override {}
   bool HasFocus() override { return open_; }
   void MenuChanged() override { SendMenu(GameWindowMenu()); }
-  void StatusChanged() override { JsSetStatus(StatusText().c_str()); }
+  void StatusChanged() override {
+    JsSetStatus(StatusText().c_str());
+    const Surface& picture = StatusPicture();
+    if (picture.pixels == statusPicture_) return;
+    statusPicture_ = picture.pixels;
+    std::vector<std::uint32_t> rgba(picture.pixels.size());
+    for (std::size_t i = 0; i < rgba.size(); ++i) {
+      const std::uint32_t p = picture.pixels[i];
+      rgba[i] = 0xFF000000u | (p & 0xFFu) << 16 | (p & 0xFF00u) | (p >> 16 & 0xFFu);
+    }
+    JsSetStatusPicture(rgba.data(), picture.width, picture.height);
+  }
 
   void MessageBox(const char* text, const char* caption) override {
     JsBox(caption, text);
@@ -383,11 +400,18 @@ class WebBackend final : public Backend {
     KeyLatchClear(latch_);
   }
 
-  void Click(bool right, bool doubleClick, int x, int y) {
+  void Click(bool right, bool doubleClick, int x, int y, bool shift, std::uint64_t more = 0) {
     if (!open_ || x < 0 || y < 0 || x >= 560 || y >= 560) return;
     std::uint32_t id = right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN;
     if (doubleClick) id = right ? WM_RBUTTONDBLCLK : WM_LBUTTONDBLCLK;
-    Post(id, 0, PackPoint(x, y));
+    Post(id, (shift ? MK_SHIFT : 0) | more, PackPoint(x, y));
+  }
+
+  // The pointer (or finger) moved on from a left press on the board, still held; the page
+  // keeps the point within a pixel beyond the board's edges.
+  void Drag(int x, int y) {
+    if (!open_) return;
+    Post(WM_MOUSEMOVE, MK_LBUTTON, PackPoint(std::clamp(x, -1, 560), std::clamp(y, -1, 560)));
   }
 
   void Command(int id) {
@@ -454,8 +478,9 @@ class WebBackend final : public Backend {
   std::vector<std::uint32_t> rgba_;
   std::vector<std::uint32_t> shown_;  // the frame on the canvas
   int shownWidth_ = 0;
-  int unchangedFrames_ = 0;  // frames since the picture last changed
-  bool heard_ = false;       // the player acted since the last frame
+  std::vector<std::uint32_t> statusPicture_;  // the picture last given the status line
+  int unchangedFrames_ = 0;                   // frames since the picture last changed
+  bool heard_ = false;                        // the player acted since the last frame
   bool open_ = false;
   bool keyboardOpen_ = false;
   bool displayOpen_ = false;
@@ -506,10 +531,26 @@ EMSCRIPTEN_KEEPALIVE void yelko_web_blur() {
   if (platform::web::Current != nullptr) platform::web::Current->LoseFocus();
 }
 
-EMSCRIPTEN_KEEPALIVE void yelko_web_click(int right, int doubleClick, int x, int y) {
+EMSCRIPTEN_KEEPALIVE void yelko_web_click(int right, int doubleClick, int x, int y, int shift) {
   if (platform::web::Current != nullptr) {
-    platform::web::Current->Click(right != 0, doubleClick != 0, x, y);
+    platform::web::Current->Click(right != 0, doubleClick != 0, x, y, shift != 0);
   }
+}
+
+// A pick from the page's palette: the object (an editor code) set on the cell at (x, y).
+EMSCRIPTEN_KEEPALIVE void yelko_web_set_object(int x, int y, int code) {
+  if (platform::web::Current != nullptr && code > 0 && code < 256) {
+    platform::web::Current->Click(true, false, x, y, false, std::uint64_t(code) << 16);
+  }
+}
+
+EMSCRIPTEN_KEEPALIVE void yelko_web_drag(int x, int y) {
+  if (platform::web::Current != nullptr) platform::web::Current->Drag(x, y);
+}
+
+EMSCRIPTEN_KEEPALIVE int yelko_web_editing() {
+  using namespace platform::web;
+  return Questions.editing != nullptr ? Questions.editing() : 0;
 }
 
 EMSCRIPTEN_KEEPALIVE void yelko_web_command(int id) {

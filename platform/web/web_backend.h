@@ -24,6 +24,8 @@ struct GameQuestions {
   int (*framesBeforeRest)() = nullptr;
   // The code of the puzzle in play, kept in the page's address; "" for a shipped level.
   std::string (*puzzleCode)() = nullptr;
+  // 1 in the editor, 2 while its level.dat is tested, else 0: which buttons the page shows.
+  int (*editing)() = nullptr;
 };
 void SetGameQuestions(const GameQuestions& questions);
 

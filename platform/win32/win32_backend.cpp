@@ -756,7 +756,15 @@ class Win32Backend final : public Backend {
       case WM_RBUTTONDOWN:
       case WM_LBUTTONDBLCLK:
       case WM_RBUTTONDBLCLK:
-        MouseDown(msg, lParam);
+        MouseDown(msg, wParam, lParam);
+        return 0;
+      case WM_MOUSEMOVE:
+        if (dragging_ && (wParam & MK_LBUTTON) != 0) MouseMoved(lParam);
+        return 0;
+      case WM_LBUTTONUP:
+      case WM_CAPTURECHANGED:
+        if (dragging_ && ::GetCapture() == hwnd) ::ReleaseCapture();
+        dragging_ = false;
         return 0;
       case WM_COMMAND:
         if (HIWORD(wParam) == 0 && lParam == 0) Post(WM_COMMAND, LOWORD(wParam), 0);
@@ -930,14 +938,31 @@ class Win32Backend final : public Backend {
     return msg == WM_KEYDOWN;
   }
 
-  void MouseDown(UINT msg, LPARAM lParam) {
+  void MouseDown(UINT msg, WPARAM wParam, LPARAM lParam) {
     const int x = short(LOWORD(lParam));
     const int y = short(HIWORD(lParam));
     const Viewport view = Layout().board;
     int bx = 0, by = 0;
     // The letterbox and the status line send nothing.
     if (!ViewportToBoard(view, x, y, &bx, &by)) return;
-    Post(msg, 0, PackPoint(bx, by));
+    if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK) {
+      dragging_ = true;
+      ::SetCapture(hwnd_);  // the drag goes on outside the window until the button is let go
+    }
+    Post(msg, (wParam & MK_SHIFT) != 0 ? MK_SHIFT : 0, PackPoint(bx, by));
+  }
+
+  // A drag that began on the board: the pointer in board pixels, beyond its edges outside it.
+  void MouseMoved(LPARAM lParam) {
+    const Viewport view = Layout().board;
+    if (view.width <= 0 || view.height <= 0) return;
+    const auto board = [](int at, int origin, int size) {
+      const long long p = (static_cast<long long>(at) - origin) * 560 / size;
+      return int(p < -1 ? -1 : p > 560 ? 560 : p);
+    };
+    Post(WM_MOUSEMOVE, MK_LBUTTON,
+         PackPoint(board(short(LOWORD(lParam)), view.x, view.width),
+                   board(short(HIWORD(lParam)), view.y, view.height)));
   }
 
   // After a box or a menu: nothing held counts until pressed again, so that Escape closing a
@@ -1031,6 +1056,22 @@ class Win32Backend final : public Backend {
     ::SetTextColor(mem, RGB(220, 220, 220));
     r.left += int(8.0f * layout.uiScale) * dpi_ / 96;
     r.right -= int(8.0f * layout.uiScale) * dpi_ / 96;
+    // The picture (the editor's next object), as tall as the line less a margin, then the text.
+    const Surface& picture = StatusPicture();
+    if (picture.width > 0 && picture.height > 0) {
+      const int side = std::max(1, h - 4 * dpi_ / 96);
+      BITMAPINFO info{};
+      info.bmiHeader.biSize = sizeof info.bmiHeader;
+      info.bmiHeader.biWidth = picture.width;
+      info.bmiHeader.biHeight = -picture.height;  // rows top down
+      info.bmiHeader.biPlanes = 1;
+      info.bmiHeader.biBitCount = 32;
+      info.bmiHeader.biCompression = BI_RGB;
+      ::SetStretchBltMode(mem, COLORONCOLOR);
+      ::StretchDIBits(mem, r.left, (h - side) / 2, side, side, 0, 0, picture.width, picture.height,
+                      picture.pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+      r.left += side + 6 * dpi_ / 96;
+    }
     // The whole line, or the first shorter form that fits.
     std::wstring text = Wide(StatusText());
     for (const std::string& shorter : StatusShorterTexts()) {
@@ -1071,6 +1112,7 @@ class Win32Backend final : public Backend {
   KeyLatch latch_;
   bool keyboardOpen_ = false;
   bool gamepadInUse_ = false;
+  bool dragging_ = false;  // the left button went down on the board and is still held
   Gamepads pads_;
   FramePacer pacer_;
   Audio audio_;
