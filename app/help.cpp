@@ -22,6 +22,7 @@ constexpr const char* Text[] = {
     "    {left}, {up}, {right}, {down}: walk one cell (hold to keep walking)",
     "    {undo}: undo a move        {redo}: redo",
     "    {hint}: a hint        {restart}: restart, or after a solve the next level",
+    "    Shift+{hint}: show the solution, played from where you stand (any key stops it)",
     "    {editor}: the level editor        Esc: quit",
     "    {fullscreen} or Alt+Enter: full screen        {mute}: sound off and on",
     "    {help}: this help        Alt+F, Alt+V, Alt+H or F10: the menus",
@@ -36,7 +37,7 @@ constexpr const char* Text[] = {
     "    {play}: back to play",
     "",
     "Gamepad: D-pad or left stick to walk, {pad:hint} hint, {pad:undo} undo, {pad:redo} redo, {pad:restart} restart,",
-    "    {pad:newpuzzle} new puzzle",
+    "    {pad:newpuzzle} new puzzle, {pad:solution} show the solution",
     "Touch screen (in a browser): swipe to walk, keep the finger down to keep",
     "walking; in the editor a tap is a left click, a long press a right click",
 };

@@ -2,6 +2,7 @@
 #include "app/shell.h"
 
 #include <algorithm>
+#include <string>
 
 #include "app/assets.h"
 #include "app/collections.h"
@@ -37,6 +38,10 @@ std::vector<platform::MenuEntry> GameMenu() {
     const char* name = ActionKeyName(action, false);
     return name[0] != '\0' ? name : nullptr;
   };
+  // Show solution's key: Shift with the hint's, or a key of its own.
+  static std::string solutionKey;
+  solutionKey = key(Action::Hint) != nullptr ? std::string("Shift+") + key(Action::Hint) : "";
+  if (key(Action::Solution) != nullptr) solutionKey = key(Action::Solution);
   return {
       {"&File", 0, 0, true},
       {"Reset", CmdReset, 1, true, false, key(Action::Restart)},
@@ -57,6 +62,8 @@ std::vector<platform::MenuEntry> GameMenu() {
       {"Paste code or level", CmdPasteCode, 1, true, false, "Ctrl+V"},
       {"Stop making the puzzle", CmdCancelPuzzle, 1, false},
       {"Next level", CmdNextLevel, 1, false, false, key(Action::Restart)},
+      {"Show solution", CmdShowSolution, 1, true, false,
+       solutionKey.empty() ? nullptr : solutionKey.c_str()},
       {"Exit", CmdExit, 1, true, false, "Esc"},
       {"&View", 0, 0, true},
       {"Full screen", CmdFullScreen, 1, true, false, key(Action::FullScreen)},
@@ -154,11 +161,13 @@ std::int64_t WindowProc(platform::Window window, std::uint32_t message, std::uin
                     std::uint16_t((wParam >> 16) & 0xFFFF));
       return 0;
     case platform::WM_LBUTTONDOWN:
+      StopSolution();  // a click or a tap stops a solution being shown, as a key does
       LeftClickPending = 1;
       ClickX = LowWordSigned(lParam);
       ClickY = HighWordSigned(lParam);
       return 0;
     case platform::WM_RBUTTONDOWN:
+      StopSolution();
       RightClickPending = 1;
       ClickX = LowWordSigned(lParam);
       ClickY = HighWordSigned(lParam);
@@ -211,6 +220,9 @@ void OnMenuCommand(platform::Window window, std::uint16_t id, std::int64_t contr
       return;
     case CmdWarnStuck:
       ToggleStuckWarning();
+      return;
+    case CmdShowSolution:
+      if (!EditorMode) ShowSolutionAtBoundary();
       return;
     default:
       if (id > CmdLevelBase && id <= CmdLevelBase + LevelCount) {

@@ -27,10 +27,11 @@ constexpr ActionCodes DefaultCodes[] = {
     {{DIK_M}},
     {{DIK_F1}},
     {{DIK_N, PAD_X}},
+    {{PAD_BACK}},
 };
 constexpr const char* ActionNames[] = {
     "left", "up", "right", "down", "restart", "editor", "undo", "redo", "hint", "save", "load",
-    "check", "play", "fullscreen", "mute", "help", "newpuzzle",
+    "check", "play", "fullscreen", "mute", "help", "newpuzzle", "solution",
 };
 // clang-format on
 static_assert(sizeof DefaultCodes / sizeof DefaultCodes[0] == unsigned(Action::Count));
@@ -151,6 +152,14 @@ FrameInput ActionsOf(const std::uint8_t state[256]) {
       input.held |= bit;
       if ((v & KeyLetGo) == 0) input.down |= bit;
       if (v & KeyPressed) input.pressed |= bit;
+    }
+  }
+  // Shift with a hint key shows the whole solution instead of a hint.
+  if (state[DIK_LSHIFT] != 0 || state[DIK_RSHIFT] != 0) {
+    const std::uint32_t hint = 1u << unsigned(Action::Hint);
+    const std::uint32_t solution = 1u << unsigned(Action::Solution);
+    for (std::uint32_t* bits : {&input.held, &input.down, &input.pressed}) {
+      if (*bits & hint) *bits = (*bits & ~hint) | solution;
     }
   }
   return input;

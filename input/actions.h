@@ -26,6 +26,7 @@ enum class Action : std::uint8_t {
   Mute,
   Help,
   NewPuzzle,
+  Solution,  // Show solution; also Shift with a hint key
   Count,
 };
 
