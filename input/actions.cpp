@@ -41,6 +41,7 @@ ActionCodes Codes[unsigned(Action::Count)];
 bool CodesSet;
 FrameInput Last;
 std::uint32_t PreviousDown;
+bool ShiftBefore;  // a Shift key was held at the last read
 
 struct KeyName {
   std::uint8_t code;
@@ -107,6 +108,19 @@ std::string Folded(const std::string& name) {
   return out;
 }
 
+bool ShiftHeld(const std::uint8_t state[256]) {
+  return state[DIK_LSHIFT] != 0 || state[DIK_RSHIFT] != 0;
+}
+
+// Shift with a hint key shows the whole solution instead of a hint.
+void HintBecomesSolution(FrameInput& input) {
+  const std::uint32_t hint = 1u << unsigned(Action::Hint);
+  const std::uint32_t solution = 1u << unsigned(Action::Solution);
+  for (std::uint32_t* bits : {&input.held, &input.down, &input.pressed}) {
+    if (*bits & hint) *bits = (*bits & ~hint) | solution;
+  }
+}
+
 }  // namespace
 
 const ActionCodes& CodesOf(Action action) {
@@ -129,6 +143,9 @@ bool ActionHasCode(Action action, std::uint8_t code) {
 FrameInput ReadFrameInput() {
   const bool keyboard = ReadKeyboard() != 0;
   FrameInput input = ActionsOf(KeyboardState);
+  // A quick Shift+H may let Shift go before the frame that sees H go down.
+  if (ShiftBefore && (input.pressed >> unsigned(Action::Hint) & 1u)) HintBecomesSolution(input);
+  ShiftBefore = ShiftHeld(KeyboardState);
   input.keyboard = keyboard;
   // A backend that only tells what is down (the replay runner, a polled gamepad) presses a key
   // when it goes down.
@@ -154,14 +171,7 @@ FrameInput ActionsOf(const std::uint8_t state[256]) {
       if (v & KeyPressed) input.pressed |= bit;
     }
   }
-  // Shift with a hint key shows the whole solution instead of a hint.
-  if (state[DIK_LSHIFT] != 0 || state[DIK_RSHIFT] != 0) {
-    const std::uint32_t hint = 1u << unsigned(Action::Hint);
-    const std::uint32_t solution = 1u << unsigned(Action::Solution);
-    for (std::uint32_t* bits : {&input.held, &input.down, &input.pressed}) {
-      if (*bits & hint) *bits = (*bits & ~hint) | solution;
-    }
-  }
+  if (ShiftHeld(state)) HintBecomesSolution(input);
   return input;
 }
 
@@ -217,4 +227,5 @@ void ResetActionState() {
   CodesSet = true;
   Last = FrameInput{};
   PreviousDown = 0;
+  ShiftBefore = false;
 }
