@@ -6,7 +6,6 @@
 #include "app/scene.h"
 #include "app/shell.h"
 #include "board/level_file.h"
-#include "board/level_record.h"
 #include "editor/editor.h"
 #include "input/actions.h"
 #include "input/clock.h"
@@ -50,10 +49,8 @@ platform::DialogTemplate FinaleBox() {
   std::int32_t moves = 0, pars = 0;
   bool all = true;
   for (int n = 1; n <= LevelCount; ++n) {
-    std::uint8_t record[LevelRecordSize];
-    const bool read = platform::ReadFilePrefix(LevelFilePath(n).c_str(), record, sizeof record) ==
-                      long(sizeof record);
-    const std::uint64_t key = read ? LevelKey(record) : 0;
+    const std::uint64_t key = ShippedLevelKey(n);
+    const bool read = key != 0;
     const std::int32_t best = read ? BestOf(key) : -1;
     const std::int32_t par = read ? ShippedPar(key) : -1;
     std::string line = LevelTitle(n, key) + ": ";

@@ -43,7 +43,8 @@ void ResetLevel() {
   // A restart is a step of its own, which undo takes back.
   const GameState before = PlayState;
   const std::uint64_t beforeKey = LevelInPlayKey;
+  const std::uint8_t helpedBefore = AttemptHelped;
   StartLevel();
-  RecordRestart(before, beforeKey);
+  RecordRestart(before, beforeKey, helpedBefore);
   ForgetHint();
 }

@@ -33,7 +33,7 @@ namespace {
 
 constexpr const char* Usage =
     "usage: yelko [--start-level N] [--code CODE | --puzzle NAME | COLLECTION]\n"
-    "       yelko --replay SCRIPT [--screenshot FILE.bmp] [--start-level N]\n"
+    "       yelko --replay SCRIPT [--watch] [--screenshot FILE.bmp] [--start-level N]\n"
     "             [--code CODE | --puzzle NAME | --collection FILE]\n"
     "       yelko --version\n"
     "\n"
@@ -45,6 +45,8 @@ constexpr const char* Usage =
     "  --code CODE          play the level of a puzzle code\n"
     "  --puzzle NAME        play a generated puzzle by its name (hard-7Q3K2)\n"
     "  --replay SCRIPT      run SCRIPT headless and print the end state as JSON\n"
+    "  --watch              with --replay: play SCRIPT in a window at the game's speed,\n"
+    "                       then go on playing there until it is closed\n"
     "  --screenshot FILE    with --replay: write the last frame as a 24-bit BMP\n";
 
 struct Options {
@@ -53,6 +55,7 @@ struct Options {
   int startLevel = -1;
   std::string puzzle;      // a code or a puzzle's name
   std::string collection;  // a collection file
+  bool watch = false;      // the replay in a window
 };
 
 int Fail(const std::string& message) {
@@ -70,6 +73,8 @@ int ParseArguments(int argc, char** argv, Options* options) {
       return 0;
     } else if (arg == "--replay" && hasValue) {
       options->replay = argv[++i];
+    } else if (arg == "--watch") {
+      options->watch = true;
     } else if (arg == "--screenshot" && hasValue) {
       options->screenshot = argv[++i];
     } else if ((arg == "--code" || arg == "--puzzle") && hasValue) {
@@ -106,10 +111,36 @@ int ParseArguments(int argc, char** argv, Options* options) {
   if (!options->screenshot.empty() && options->replay.empty()) {
     return Fail("--screenshot goes with --replay");
   }
+  if (options->watch && options->replay.empty()) return Fail("--watch goes with --replay");
   return -1;
 }
 
 #if !defined(YELKO_HAVE_WEB)
+// The desktop's window backend, for a replay watched; null with the reason in *error.
+platform::Backend* OpenWindowBackend(std::string* error) {
+#if defined(YELKO_HAVE_WIN32)
+  bool alreadyRunning = false;
+  platform::Backend* backend = platform::win32::CreateBackend(error, &alreadyRunning);
+  if (alreadyRunning) *error = "Yelko is running already: close it to watch a replay";
+  return backend;
+#elif defined(YELKO_HAVE_SDL)
+  return window_backend::CreateBackend(error);
+#else
+  *error = "built without the desktop backend: --watch cannot open a window";
+  return nullptr;
+#endif
+}
+
+void CloseWindowBackend(platform::Backend* backend) {
+#if defined(YELKO_HAVE_WIN32)
+  platform::win32::DestroyBackend(backend);
+#elif defined(YELKO_HAVE_SDL)
+  window_backend::DestroyBackend(backend);
+#else
+  (void)backend;
+#endif
+}
+
 int Replay(const Options& options) {
   std::vector<std::uint8_t> bytes;
   if (const platform::ReadOutcome read =
@@ -122,9 +153,18 @@ int Replay(const Options& options) {
   if (!ParseReplayScript(std::string(bytes.begin(), bytes.end()), &script, &error)) {
     return Fail(options.replay + ": " + error);
   }
-  platform::UseBackend(headless::GetBackend());
+  platform::Backend* window = nullptr;
+  if (options.watch) {
+    window = OpenWindowBackend(&error);
+    if (window == nullptr) return Fail(error);
+  }
+  platform::UseBackend(window != nullptr ? headless::WatchIn(window) : headless::GetBackend());
   const int exitCode = RunReplay(std::move(script), options.screenshot, &error);
   std::printf("%s\n", ReplayReportJson(exitCode).c_str());
+  if (window != nullptr) {
+    platform::UseBackend(nullptr);
+    CloseWindowBackend(window);
+  }
   if (!error.empty()) {
     // The game ran, but what was asked of the run was not done.
     std::fprintf(stderr, "yelko: %s\n", error.c_str());

@@ -9,6 +9,7 @@
 #include "editor/editor.h"
 #include "gfx/display.h"
 #include "input/actions.h"
+#include "input/input.h"
 #include "input/move_keys.h"
 #include "midend/game.h"
 #include "midend/hint.h"
@@ -19,9 +20,9 @@
 
 namespace {
 
-// Undo, redo and hint act on presses, one step a press, on a cell boundary: a press seen
-// between boundaries waits for the next one.
-constexpr std::uint8_t UndoKey = 1, RedoKey = 2, HintKey = 4;
+// Undo, redo, hint and Show solution act on presses, one step a press, on a cell boundary: a
+// press seen between boundaries waits for the next one.
+constexpr std::uint8_t UndoKey = 1, RedoKey = 2, HintKey = 4, SolutionKey = 8;
 std::uint8_t HistoryKeysHeld;     // as of the last frame
 std::uint8_t HistoryKeysPressed;  // since the last boundary
 
@@ -30,6 +31,7 @@ std::uint8_t HeldHistoryKeys(const FrameInput& input) {
   if (input.Held(Action::Undo)) held |= UndoKey;
   if (input.Held(Action::Redo)) held |= RedoKey;
   if (input.Held(Action::Hint)) held |= HintKey;
+  if (input.Held(Action::Solution)) held |= SolutionKey;
   return held;
 }
 
@@ -40,6 +42,7 @@ bool HandleHistoryKeys() {
   if ((pressed & UndoKey) && UndoStep()) return true;
   if (!(pressed & UndoKey) && (pressed & RedoKey) && RedoStep()) return true;
   if (pressed == HintKey) ShowHint();
+  if (pressed == SolutionKey) ShowSolution();
   return false;
 }
 
@@ -80,6 +83,8 @@ std::int32_t PlayFrame() {
   // and only there is a missing keyboard reported.
   const FrameInput input = ReadFrameInput();
   if (!input.keyboard && AtCellBoundary(PlayState)) ShowMessage("No keyboard!");
+  // Any key stops a solution being shown, and then does what it does.
+  if (ShowingSolution() && AnyKeyPressed()) StopSolution();
 
   const bool wasSolved = PlayState.solved;
   const std::uint8_t historyKeys = HeldHistoryKeys(input);
@@ -109,7 +114,8 @@ std::int32_t PlayFrame() {
       ForgetHint();
       PlayState.movement.direction = 0;
     } else {
-      PlayState.movement.direction = DirectionOf(TakeMove(Moves, input));
+      const std::int32_t direction = DirectionOf(TakeMove(Moves, input));
+      PlayState.movement.direction = direction != 0 ? direction : SolutionMove();
     }
   }
 
@@ -142,6 +148,10 @@ std::int32_t PlayFrame() {
 
 bool PlayFrameWaiting() {
   return Moves.pending != Action::Count || HistoryKeysPressed != 0;
+}
+
+void ShowSolutionAtBoundary() {
+  HistoryKeysPressed |= SolutionKey;
 }
 
 void ForgetPressedMoves() {

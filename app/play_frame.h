@@ -5,9 +5,11 @@
 #include <cstdint>
 
 std::int32_t PlayFrame();
-// True while a key pressed between boundaries waits for the next one (an arrow, undo, redo or
-// hint).
+// True while a key pressed between boundaries waits for the next one (an arrow, undo, redo,
+// hint or Show solution).
 bool PlayFrameWaiting();
+// Show solution asked by other means than its keys (the menu): at the next boundary, as a press.
+void ShowSolutionAtBoundary();
 // A level was started or the board changed hands: an arrow pressed before is not walked.
 void ForgetPressedMoves();
 

@@ -13,8 +13,10 @@
 #include "input/actions.h"
 #include "midend/collection.h"
 #include "midend/game.h"
+#include "midend/hint.h"
 #include "midend/history.h"
 #include "midend/puzzle.h"
+#include "midend/records.h"
 #include "platform/files.h"
 #include "platform/image_write.h"
 
@@ -134,7 +136,7 @@ void AppendString(std::string& out, const std::string& s) {
   out += '"';
 }
 
-void AppendNumbers(std::string& out, std::initializer_list<std::int32_t> numbers) {
+void AppendNumbers(std::string& out, const std::vector<std::int32_t>& numbers) {
   out += '[';
   for (std::int32_t v : numbers) {
     if (out.back() != '[') out += ',';
@@ -250,6 +252,29 @@ std::string ReplayReportJson(int exitCode) {
   } else {
     out += "null";
   }
+  // The player's best and the level's par (null when there is none or it is not known yet), the
+  // hint's arrow as its move's letter, the Levels menu's items enabled, the shipped levels with
+  // a best.
+  const auto number = [&out](std::int32_t n) { out += n < 0 ? "null" : std::to_string(n); };
+  field("best");
+  number(BestOf(LevelInPlayKey));
+  field("par");
+  number(KnownPar(LevelInPlayKey));
+  field("hint");
+  const bool arrow = Hint == HintKind::Move && HintDirection >= DirLeft && HintDirection <= DirDown;
+  out += arrow ? std::string("\"") + "LURD"[HintDirection - DirLeft] + '"' : "null";
+  std::vector<std::int32_t> enabled, solved;
+  for (std::int32_t n = 1; n <= LevelCount; ++n) {
+    for (const platform::MenuEntry& e : platform::GameWindowMenu()) {
+      if (e.id == CmdLevelBase + n && e.enabled) enabled.push_back(n);
+    }
+    const std::uint64_t key = ShippedLevelKey(n);
+    if (key != 0 && BestOf(key) >= 0) solved.push_back(n);
+  }
+  field("levels_enabled");
+  AppendNumbers(out, enabled);
+  field("levels_solved");
+  AppendNumbers(out, solved);
   field("stuck");
   out += Stuck() ? "true" : "false";
   field("status");

@@ -2,6 +2,7 @@
 #include "app/shell.h"
 
 #include <algorithm>
+#include <string>
 
 #include "app/assets.h"
 #include "app/collections.h"
@@ -39,6 +40,10 @@ std::vector<platform::MenuEntry> GameMenu() {
     const char* name = ActionKeyName(action, false);
     return name[0] != '\0' ? name : nullptr;
   };
+  // Show solution's key: Shift with the hint's, or a key of its own.
+  static std::string solutionKey;
+  solutionKey = key(Action::Hint) != nullptr ? std::string("Shift+") + key(Action::Hint) : "";
+  if (key(Action::Solution) != nullptr) solutionKey = key(Action::Solution);
   std::vector<platform::MenuEntry> menu = {
       {"&File", 0, 0, true},
       {"Reset", CmdReset, 1, true, false, key(Action::Restart)},
@@ -60,6 +65,8 @@ std::vector<platform::MenuEntry> GameMenu() {
       {"Paste code or level", CmdPasteCode, 1, true, false, "Ctrl+V"},
       {"Stop making the puzzle", CmdCancelPuzzle, 1, false},
       {"Next level", CmdNextLevel, 1, false, false, key(Action::Restart)},
+      {"Show solution", CmdShowSolution, 1, true, false,
+       solutionKey.empty() ? nullptr : solutionKey.c_str()},
       {"Exit", CmdExit, 1, true, false, "Esc"},
       {"&View", 0, 0, true},
       {"Full screen", CmdFullScreen, 1, true, false, key(Action::FullScreen)},
@@ -178,6 +185,7 @@ std::int64_t WindowProc(platform::Window window, std::uint32_t message, std::uin
     // cell twice (to a ball), two quick left ones paint it twice.
     case platform::WM_LBUTTONDOWN:
     case platform::WM_LBUTTONDBLCLK:
+      StopSolution();  // a click or a tap stops a solution being shown, as a key does
       LeftClickPending = 1;
       ClickX = LowWordSigned(lParam);
       ClickY = HighWordSigned(lParam);
@@ -187,6 +195,7 @@ std::int64_t WindowProc(platform::Window window, std::uint32_t message, std::uin
       return 0;
     case platform::WM_RBUTTONDOWN:
     case platform::WM_RBUTTONDBLCLK:
+      StopSolution();
       RightClickPending = 1;
       RightClickShift = (wParam & platform::MK_SHIFT) != 0;
       RightClickObject = std::uint8_t(wParam >> 16);
@@ -262,6 +271,9 @@ void OnMenuCommand(platform::Window window, std::uint16_t id, std::int64_t contr
       return;
     case CmdChooseCollection:
       ChooseCollectionFile(window);
+      return;
+    case CmdShowSolution:
+      if (!EditorMode) ShowSolutionAtBoundary();
       return;
     default:
       if (id > CmdLevelBase && id <= CmdLevelBase + LevelCount) {

@@ -27,6 +27,7 @@ inline constexpr std::uint16_t CmdCancelPuzzle = 46;
 inline constexpr std::uint16_t CmdCopyCode = platform::CmdCopyCode;
 inline constexpr std::uint16_t CmdPasteCode = platform::CmdPasteCode;
 inline constexpr std::uint16_t CmdWarnStuck = 49;
+inline constexpr std::uint16_t CmdShowSolution = 68;
 
 // The window's menu: "&File" (Reset, Levels > Level 1..5, Level select..., Next level, Exit),
 // "&View" (Full screen, Whole pixels only, Mute) and "&Help" (How to play, About), with the keys

@@ -138,7 +138,8 @@ std::vector<Part> PlayParts() {
     const std::string moves =
         Cat({std::to_string(LastSolve.moves), LastSolve.moves == 1 ? " move" : " moves"});
     const std::string best = Cat({" (best ", std::to_string(LastSolve.best), ")"});
-    const std::string_view worth = !LastSolve.counted
+    const std::string_view worth = LastSolve.helped ? " (not counted: the solution was shown)"
+                                   : !LastSolve.counted
                                        ? " (not counted: the board was changed in the editor)"
                                    : LastSolve.newBest ? ": a new best!"
                                                        : std::string_view(best);

@@ -34,11 +34,12 @@ constexpr ActionCodes DefaultCodes[] = {
     {{0x2D, PAD_X}},  // X
     {{0xD3, PAD_B}},  // Delete
     {{0x19}},         // P
+    {{PAD_RIGHT_SHOULDER}},  // in play; in the editor the same button saves
 };
 constexpr const char* ActionNames[] = {
     "left", "up", "right", "down", "restart", "editor", "undo", "redo", "hint", "save", "load",
     "check", "play", "fullscreen", "mute", "help", "newpuzzle", "levels", "choose", "cursor",
-    "paint", "place", "erase", "test",
+    "paint", "place", "erase", "test", "solution",
 };
 // clang-format on
 static_assert(sizeof DefaultCodes / sizeof DefaultCodes[0] == unsigned(Action::Count));
@@ -48,6 +49,7 @@ ActionCodes Codes[unsigned(Action::Count)];
 bool CodesSet;
 FrameInput Last;
 std::uint32_t PreviousDown;
+bool ShiftBefore;  // a Shift key was held at the last read
 
 struct KeyName {
   std::uint8_t code;
@@ -114,6 +116,19 @@ std::string Folded(const std::string& name) {
   return out;
 }
 
+bool ShiftHeld(const std::uint8_t state[256]) {
+  return state[DIK_LSHIFT] != 0 || state[DIK_RSHIFT] != 0;
+}
+
+// Shift with a hint key shows the whole solution instead of a hint.
+void HintBecomesSolution(FrameInput& input) {
+  const std::uint32_t hint = 1u << unsigned(Action::Hint);
+  const std::uint32_t solution = 1u << unsigned(Action::Solution);
+  for (std::uint32_t* bits : {&input.held, &input.down, &input.pressed}) {
+    if (*bits & hint) *bits = (*bits & ~hint) | solution;
+  }
+}
+
 }  // namespace
 
 const ActionCodes& CodesOf(Action action) {
@@ -136,6 +151,9 @@ bool ActionHasCode(Action action, std::uint8_t code) {
 FrameInput ReadFrameInput() {
   const bool keyboard = ReadKeyboard() != 0;
   FrameInput input = ActionsOf(KeyboardState);
+  // A quick Shift+H may let Shift go before the frame that sees H go down.
+  if (ShiftBefore && (input.pressed >> unsigned(Action::Hint) & 1u)) HintBecomesSolution(input);
+  ShiftBefore = ShiftHeld(KeyboardState);
   input.keyboard = keyboard;
   // A backend that only tells what is down (the replay runner, a polled gamepad) presses a key
   // when it goes down.
@@ -161,6 +179,7 @@ FrameInput ActionsOf(const std::uint8_t state[256]) {
       if (v & KeyPressed) input.pressed |= bit;
     }
   }
+  if (ShiftHeld(state)) HintBecomesSolution(input);
   return input;
 }
 
@@ -216,4 +235,5 @@ void ResetActionState() {
   CodesSet = true;
   Last = FrameInput{};
   PreviousDown = 0;
+  ShiftBefore = false;
 }

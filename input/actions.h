@@ -26,13 +26,14 @@ enum class Action : std::uint8_t {
   Mute,
   Help,
   NewPuzzle,
-  Levels,  // the level-select screen, opened and closed
-  Choose,  // plays the level chosen there (as Enter does)
+  Levels,    // the level-select screen, opened and closed
+  Choose,    // plays the level chosen there (as Enter does)
   Cursor,    // the editor's keyboard cursor: on and off
   Paint,     // ... land or water under it, as a left click
   Place,     // ... the next object under it, as a right click
   Erase,     // ... no object under it
   TestPlay,  // the editor: save and play level.dat
+  Solution,  // Show solution; also Shift with a hint key
   Count,
 };
 

@@ -49,6 +49,13 @@ std::int32_t ReadKeyboard() {
   return platform::KeyboardRead(KeyboardState) ? 1 : 0;
 }
 
+bool AnyKeyPressed() {
+  for (std::uint8_t v : KeyboardState) {
+    if (v & KeyPressed) return true;
+  }
+  return false;
+}
+
 void KeyboardRelease() {
   if (KeyboardDevice) platform::KeyboardClose();
 }

@@ -13,6 +13,8 @@ std::int32_t KeyboardInit();
 std::int32_t MouseInit();
 // Fills KeyboardState; 0 when there is no keyboard (state cleared) or it cannot be read.
 std::int32_t ReadKeyboard();
+// Whether a key or button of KeyboardState went down since the read before it.
+bool AnyKeyPressed();
 void KeyboardRelease();
 void MouseRelease();
 void InputShutdown();

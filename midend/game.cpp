@@ -13,6 +13,7 @@ std::uint64_t LevelInPlayKey;
 std::string LevelProblem;
 std::uint8_t AttemptFromStart;
 std::uint8_t SolveEarned;
+std::uint8_t AttemptHelped;
 
 int PlayRecord(const std::uint8_t record[LevelRecordSize], std::int32_t number) {
   const int unknown = SetUpLevel(record, &PlayLevel);
@@ -21,7 +22,7 @@ int PlayRecord(const std::uint8_t record[LevelRecordSize], std::int32_t number) 
   LevelInPlayKey = LevelKey(record);
   LevelProblem.clear();
   AttemptFromStart = 1;
-  SolveEarned = 0;
+  SolveEarned = AttemptHelped = 0;
   return unknown;
 }
 
@@ -44,5 +45,5 @@ void ResetGameState() {
   LevelInPlay = 0;
   LevelInPlayKey = 0;
   LevelProblem.clear();
-  AttemptFromStart = SolveEarned = 0;
+  AttemptFromStart = SolveEarned = AttemptHelped = 0;
 }

@@ -21,6 +21,8 @@ extern std::string LevelProblem;
 extern std::uint8_t AttemptFromStart;
 // Set at the solve: the solve came from such an attempt.
 extern std::uint8_t SolveEarned;
+// 1 once Show solution has played a move of the attempt in play: it earns no best record.
+extern std::uint8_t AttemptHelped;
 
 // Puts the level of the record in play at its start, keeping the movement as it was (a restart
 // does not touch it). Returns how many platforms have an unknown type.

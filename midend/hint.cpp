@@ -17,6 +17,7 @@ constexpr std::uint64_t HintStateLimit = 1'000'000;
 // The rest of the last solution found, while the Player keeps to it.
 std::string Remembered;
 bool RememberedValid;
+bool Showing;  // Show solution is playing it
 
 }  // namespace
 
@@ -67,8 +68,10 @@ void NoteMoveForHint(std::int32_t direction) {
   Hint = HintKind::None;
   if (RememberedValid && !Remembered.empty() && MoveDirection(Remembered[0]) == direction) {
     Remembered.erase(0, 1);
+    if (Showing) AttemptHelped = 1;
   } else {
     RememberedValid = false;
+    Showing = false;
   }
 }
 
@@ -76,9 +79,33 @@ void ForgetHint() {
   CancelQuestion(QuestionKind::Hint);
   Hint = HintKind::None;
   RememberedValid = false;
+  Showing = false;
+}
+
+void ShowSolution() {
+  Showing = true;
+  ShowHint();
+}
+
+bool ShowingSolution() {
+  return Showing;
+}
+
+std::int32_t SolutionMove() {
+  if (!Showing) return 0;
+  if (Hint == HintKind::None && RememberedValid && !PlayState.solved) ShowRemembered();
+  if (Hint == HintKind::Move) return HintDirection;
+  // Over: solved, or no solution to be had (the hint's text says so).
+  if (Hint != HintKind::Thinking) Showing = false;
+  return 0;
+}
+
+void StopSolution() {
+  Showing = false;
 }
 
 std::string HintText() {
+  if (Showing) return "Showing the solution \xC2\xB7 any key stops";
   switch (Hint) {
     case HintKind::Move: {
       const char* names[] = {"", "left", "up", "right", "down"};
@@ -100,4 +127,5 @@ void ResetHintState() {
   HintDirection = 0;
   Remembered.clear();
   RememberedValid = false;
+  Showing = false;
 }

@@ -31,4 +31,15 @@ void ForgetHint();
 // "Hint: left", "No solution from here: Z to undo", "Thinking…" ... ("" with no hint).
 std::string HintText();
 
+// Show solution: a shortest solution from where the Player stands, asked as a hint is (on a cell
+// boundary) and then played a move per boundary, as the player's own moves are (they count, and
+// undo takes them back), marking the attempt helped (AttemptHelped). A move of another way, an
+// undo, a restart or StopSolution ends it; so does the solve, or a search that finds none.
+void ShowSolution();
+bool ShowingSolution();
+// On a boundary with no move of the player's: the move to start now, or 0 (while the solution is
+// searched for, and once it is over).
+std::int32_t SolutionMove();
+void StopSolution();
+
 void ResetHintState();

@@ -15,10 +15,11 @@ extern std::int32_t MoveCount;
 
 // A move is starting from `before`, the state at its boundary.
 void RecordMove(const GameState& before);
-// A restart took the game from `before` (of the level named by beforeKey) to the level's start.
+// A restart took the game from `before` (of the level named by beforeKey, AttemptHelped then
+// helpedBefore) to the level's start.
 // A restart that changed nothing (R held for several frames) is no step; one that set up another
 // level, or one from a solved level, starts a new history.
-void RecordRestart(const GameState& before, std::uint64_t beforeKey);
+void RecordRestart(const GameState& before, std::uint64_t beforeKey, std::uint8_t helpedBefore);
 // Forgets every step; the move count starts again at 0.
 void ClearHistory();
 

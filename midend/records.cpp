@@ -168,10 +168,17 @@ std::int32_t BestOf(std::uint64_t key) {
   return found == Bests.end() ? -1 : found->second;
 }
 
+std::int32_t KnownPar(std::uint64_t key) {
+  LoadPars();
+  const auto found = Pars.find(key);
+  return found == Pars.end() || found->second < 0 ? -1 : found->second;
+}
+
 void RecordSolve(std::int32_t moves) {
   const std::uint64_t key = LevelInPlayKey;
-  LastSolve = {key, moves, BestOf(key), false, SolveEarned != 0};
-  // Only an attempt from the level's own start earns a record.
+  LastSolve = {
+      key, moves, BestOf(key), false, SolveEarned != 0 && AttemptHelped == 0, AttemptHelped != 0};
+  // Only an attempt from the level's own start, played by the player, earns a record.
   if (!LastSolve.counted) return;
   if (LastSolve.best >= 0 && LastSolve.best <= moves) return;
   LastSolve.newBest = true;

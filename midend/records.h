@@ -30,6 +30,8 @@ inline constexpr std::int32_t ParSearching = -2;
 std::int32_t ParOfLevelInPlay();
 // The player's best for a level, or -1 when he has not solved it.
 std::int32_t BestOf(std::uint64_t key);
+// The par par.txt gives the level or a search of this run found, without asking; else -1.
+std::int32_t KnownPar(std::uint64_t key);
 
 // What the last solve was worth.
 struct SolveNote {
@@ -38,13 +40,15 @@ struct SolveNote {
   std::int32_t best = -1;  // the best before this solve
   bool newBest = false;
   bool counted = false;  // the attempt began at the level's start (not from an edited board)
+                         // and no move of it was played by Show solution
+  bool helped = false;   // Show solution played moves of it
 };
 extern SolveNote LastSolve;
 
 // The level in play was solved in `moves`. Counted only for an attempt that began at the level's
-// own start (SolveEarned); a new best is saved unless RecordsSaved is off, merged with what
-// another copy of the game saved. A failed save, or a records file that cannot be read, leaves
-// RecordsProblem saying so; a save that works clears it.
+// own start (SolveEarned) and was not helped (AttemptHelped); a new best is saved unless
+// RecordsSaved is off, merged with what another copy of the game saved. A failed save, or a records
+// file that cannot be read, leaves RecordsProblem saying so; a save that works clears it.
 void RecordSolve(std::int32_t moves);
 extern std::string RecordsProblem;
 // Off for runs that leave the player's saved values alone (--start-level).

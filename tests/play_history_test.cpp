@@ -168,6 +168,33 @@ TEST_F(History, FollowingTheHintSolvesEveryLevelInPar) {
   EXPECT_NE(platform::StatusText().find("No solution from here: Z to undo"), std::string::npos);
 }
 
+// Shift+H (or File > Show solution) plays a shortest solution at game speed, its moves the
+// attempt's own (undo takes them back); any key stops it; a solve it helped earns no best. The
+// replay's JSON tells the best, par, hint and levels.
+TEST_F(History, ShowSolutionPlaysAShortestSolutionThatEarnsNoBest) {
+  const auto fields = [](const std::string& json, std::initializer_list<const char*> names) {
+    std::string out;
+    for (const char* name : names) out += Field(json, name) + " ";
+    return out;
+  };
+  const std::string show = "frames 1\nframes 1 LEFTSHIFT H\n";
+  EXPECT_EQ(fields(Replay(1, show + "frames 82\n"), {"solved", "moves", "best", "status"}),
+            "\"solved\":1 \"moves\":8 \"best\":null \"status\":\"Solved in 8 moves (not counted: "
+            "the solution was shown)        R next level\" ");
+  // The menu, and a quick Shift+H whose Shift is let go before the frame that sees H, do the same.
+  for (const char* start : {"frames 1\nmenu 68\n", "frames 1 LEFTSHIFT\nframes 1 H\n"}) {
+    EXPECT_EQ(Field(Replay(1, std::string(start) + "frames 82\n"), "solved"), "\"solved\":1");
+  }
+  const std::string stopped = show + "frames 30\nframes 1 Q\nframes 60\n";
+  EXPECT_EQ(fields(Replay(1, stopped), {"solved", "moves"}), "\"solved\":0 \"moves\":4 ");
+  EXPECT_EQ(Field(Replay(1, stopped + Press("Z")), "moves"), "\"moves\":3");
+  // Played by the player, the same solve is a best; a hint is its move's letter.
+  EXPECT_EQ(fields(Replay(1, SolutionScript("RRRRRRDR") + "frames 1\n"),
+                   {"best", "par", "hint", "levels_enabled", "levels_solved"}),
+            "\"best\":8 \"par\":8 \"hint\":null \"levels_enabled\":[1,2] \"levels_solved\":[1] ");
+  EXPECT_EQ(Field(Replay(1, Press("H")), "hint"), "\"hint\":\"R\"");
+}
+
 // The level's name, from the build's par.txt, heads the status line and the caption; a narrow
 // window gets the line without what the keys do first, and always one with the moves.
 TEST_F(History, TheStatusLineNamesTheLevelAndShortensTheKeysFirst) {

@@ -7,8 +7,9 @@
 # short tap of Escape with exit code 0. Started again it comes back at the size and place it had;
 # resized it fills the window with a sharp board and maps editor clicks back to cells (and none
 # from the menu bar, the status line or the letterbox); with whole pixels only it shows the
-# board at exactly 2x; F11 and Alt+Enter make it full screen and back; the start-up sound
-# reaches the audio device. What it shows is checked on screenshots.
+# board at exactly 2x; F11 and Alt+Enter make it full screen and back; a replay watched plays
+# in a window at the game's speed and stays until closed; the start-up sound reaches the audio
+# device. What it shows is checked on screenshots.
 #
 # Usage: sdl_xvfb_test.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
@@ -250,6 +251,34 @@ for key in F11 alt+Return; do
 done
 escape_ends
 
+# --- A replay watched: level 1's solution and then R play in the window at the game's speed
+# (82 frames, about 1.4 s, before the caption names level 2); the window then stays and is the
+# player's (D opens the editor) until it is closed, and the replay's JSON tells where it stood.
+"$game/yelko-solve" --script level1.dat >"$work/watch.txt"
+echo "frames 1 R" >>"$work/watch.txt"
+began=$(date +%s%N)
+./yelko --replay "$work/watch.txt" --watch --start-level 1 >"$work/watch.json" 2>"$work/stderr" &
+game_pid=$!
+started+=("$game_pid")
+find_window "$game_pid"
+for _ in $(seq 100); do
+  case $(xdotool getwindowname "$wid") in *"Level 2"*) break ;; esac
+  sleep 0.05
+done
+took=$((($(date +%s%N) - began) / 1000000))
+[ "$took" -ge 1300 ] && [ "$took" -lt 15000 ] || fail "the watched replay reached level 2 after $took ms"
+timeout 10 xdotool windowfocus --sync "$wid" || fail "the watched window did not take the focus"
+hold d 0.3
+settle
+kill -TERM "$game_pid"  # on X11 a request to end comes as the close box's does
+for _ in $(seq 100); do kill -0 "$game_pid" 2>/dev/null || break; sleep 0.1; done
+wait "$game_pid" || fail "the watched replay ended with exit code $?"
+json=$(cat "$work/watch.json")
+expect "$json" level 2
+expect "$json" editor 1
+expect "$json" name '"The canal"'
+expect "$json" exit_code 0
+
 # --- The start-up thump was mixed into the device's output: 16-bit samples, not all silent
 # (read as a grey image of 4410 samples a row, whose brightest pixel is 0 only for silence).
 bytes=$(stat -c %s "$work/audio1.raw" 2>/dev/null || echo 0)
@@ -258,4 +287,4 @@ rows=$((bytes / 8820))
 peak=$(head -c $((rows * 8820)) "$work/audio1.raw" |
   convert -size "4410x$rows" -depth 16 -endian LSB gray:- -format '%[max]' info:)
 [ "${peak%.*}" -gt 0 ] || fail "the audio device played only silence"
-echo "all passed: 1x, sharp, 2x and full screen, taps, menus, About box, rest, editor clicks, restart, sound"
+echo "all passed: 1x, sharp, 2x and full screen, taps, menus, About box, rest, editor clicks, restart, a watched replay, sound"

@@ -18,6 +18,7 @@ struct Sound final : platform::SoundBuffer {
   std::string name;
   std::vector<std::uint8_t> samples;
   platform::PcmFormat format;
+  platform::SoundBuffer* shown = nullptr;  // the window's own, while a replay is watched
 };
 
 struct State {
@@ -26,6 +27,7 @@ struct State {
   std::size_t cursor = 0;
   int framesDone = 0;  // of the Frames event under the cursor
   bool endPosted = false;
+  platform::Backend* window = nullptr;  // the window a replay is watched in
 
   std::vector<std::uint8_t> heldKeys;
   platform::KeyLatch latch;
@@ -84,7 +86,7 @@ const ScriptEvent* CurrentFrames() {
   return e.kind == ScriptEvent::Kind::Frames ? &e : nullptr;
 }
 
-class HeadlessBackend final : public platform::Backend {
+class HeadlessBackend : public platform::Backend {
  public:
   bool OpenWindow(const char*, const std::vector<platform::MenuEntry>&) override {
     S().windowOpen = true;
@@ -118,7 +120,8 @@ class HeadlessBackend final : public platform::Backend {
       s.framesDone = 0;
     }
     SkipEmpty();
-    if (s.cursor >= s.script.size() && !s.endPosted) {
+    // A replay watched goes on in its window once the script is used up.
+    if (s.cursor >= s.script.size() && !s.endPosted && s.window == nullptr) {
       s.endPosted = true;
       platform::PostMessage(w, 0xFFFFFFFFu, 0, 0);
     }
@@ -247,7 +250,153 @@ class HeadlessBackend final : public platform::Backend {
   }
 };
 
+// A replay watched: the headless machine's script and records, shown and heard in a window.
+// While the script lasts its keys, clicks and commands drive the game, boxes are answered at once
+// and the game never rests, as in a replay, but at the window's pace and on its clock; once the
+// script is used up, the window's own keys, mouse, boxes and rests take over.
+class WatchBackend final : public HeadlessBackend {
+ public:
+  bool OpenWindow(const char* title, const std::vector<platform::MenuEntry>& menu) override {
+    HeadlessBackend::OpenWindow(title, menu);
+    return W().OpenWindow(title, menu);
+  }
+  void CloseWindow() override {
+    W().CloseWindow();
+    HeadlessBackend::CloseWindow();
+  }
+  void PumpEvents() override {
+    HeadlessBackend::PumpEvents();
+    W().PumpEvents();
+  }
+  bool HasFocus() override { return Scripted() ? HeadlessBackend::HasFocus() : W().HasFocus(); }
+  bool BackgroundThreads() override {
+    return Scripted() ? HeadlessBackend::BackgroundThreads() : W().BackgroundThreads();
+  }
+  bool OnScreenButtons() override { return !Scripted() && W().OnScreenButtons(); }
+  bool GamepadInUse() override { return !Scripted() && W().GamepadInUse(); }
+  void MenuChanged() override { W().MenuChanged(); }
+  void StatusChanged() override { W().StatusChanged(); }
+  void MessageBox(const char* text, const char* caption) override {
+    HeadlessBackend::MessageBox(text, caption);
+    if (!Scripted()) W().MessageBox(text, caption);
+  }
+  void RunDialog(platform::Window dialog, const platform::DialogTemplate& content,
+                 platform::DialogProcFn proc) override {
+    if (Scripted()) {
+      HeadlessBackend::RunDialog(dialog, content, proc);
+    } else {
+      W().RunDialog(dialog, content, proc);
+    }
+  }
+  bool AskForText(const char* caption, const char* prompt, std::string* text) override {
+    return Scripted() ? HeadlessBackend::AskForText(caption, prompt, text)
+                      : W().AskForText(caption, prompt, text);
+  }
+  std::string ClipboardText() override {
+    return Scripted() ? HeadlessBackend::ClipboardText() : W().ClipboardText();
+  }
+  bool SetClipboardText(const std::string& text) override {
+    return Scripted() ? HeadlessBackend::SetClipboardText(text) : W().SetClipboardText(text);
+  }
+  bool AsyncKeyDown(int virtualKey) override {
+    return Scripted() ? HeadlessBackend::AsyncKeyDown(virtualKey) : W().AsyncKeyDown(virtualKey);
+  }
+  void Beep() override {
+    HeadlessBackend::Beep();
+    W().Beep();
+  }
+
+  platform::ReadOutcome ReadUserValue(const char* name, std::size_t limit,
+                                      std::vector<std::uint8_t>* out) override {
+    return W().ReadUserValue(name, limit, out);
+  }
+  bool WriteUserValue(const char* name, const std::uint8_t* data, std::size_t size,
+                      std::string* why) override {
+    return W().WriteUserValue(name, data, size, why);
+  }
+  bool UpdateUserValue(const char* name, std::size_t limit, const platform::ValueMerge& merge,
+                       std::string* why) override {
+    return W().UpdateUserValue(name, limit, merge, why);
+  }
+
+  bool KeyboardOpen() override { return HeadlessBackend::KeyboardOpen() && W().KeyboardOpen(); }
+  bool KeyboardRead(std::uint8_t state[256]) override {
+    // The window's keys are read all along, so that none pressed while the script played is
+    // taken once it is over.
+    const bool read = W().KeyboardRead(state);
+    return Scripted() ? HeadlessBackend::KeyboardRead(state) : read;
+  }
+  void KeyboardClose() override {
+    W().KeyboardClose();
+    HeadlessBackend::KeyboardClose();
+  }
+  bool MouseOpen() override { return W().MouseOpen(); }
+  void MouseClose() override { W().MouseClose(); }
+
+  std::uint32_t Ticks() override { return W().Ticks(); }
+  void SpinPause() override { W().SpinPause(); }
+
+  bool DisplayOpen(int width, int height, int bits) override {
+    return HeadlessBackend::DisplayOpen(width, height, bits) &&
+           W().DisplayOpen(width, height, bits);
+  }
+  void DisplayClose() override {
+    W().DisplayClose();
+    HeadlessBackend::DisplayClose();
+  }
+  void WaitVerticalBlank() override {
+    W().WaitVerticalBlank();
+    HeadlessBackend::WaitVerticalBlank();
+  }
+  bool Present(const platform::Surface& frame) override {
+    HeadlessBackend::Present(frame);
+    return W().Present(frame);
+  }
+  void SetWindowCaption(const std::string& caption) override { W().SetWindowCaption(caption); }
+  void ToggleFullScreen() override { W().ToggleFullScreen(); }
+  void SetWholePixels(bool on) override { W().SetWholePixels(on); }
+  void WaitForInput(std::uint32_t timeoutMs) override {
+    if (!Scripted()) W().WaitForInput(timeoutMs);
+  }
+
+  bool AudioOpen() override { return HeadlessBackend::AudioOpen() && W().AudioOpen(); }
+  void AudioClose() override {
+    W().AudioClose();
+    HeadlessBackend::AudioClose();
+  }
+  platform::SoundBuffer* CreateSoundBuffer(const std::uint8_t* data, std::uint32_t bytes,
+                                           platform::PcmFormat format, const char* name) override {
+    auto* sound =
+        static_cast<Sound*>(HeadlessBackend::CreateSoundBuffer(data, bytes, format, name));
+    if (sound != nullptr) sound->shown = W().CreateSoundBuffer(data, bytes, format, name);
+    return sound;
+  }
+  bool PlaySoundBuffer(platform::SoundBuffer* buffer) override {
+    HeadlessBackend::PlaySoundBuffer(buffer);
+    auto* shown = static_cast<Sound*>(buffer)->shown;
+    return shown == nullptr || W().PlaySoundBuffer(shown);
+  }
+  void StopSoundBuffer(platform::SoundBuffer* buffer) override {
+    if (auto* shown = static_cast<Sound*>(buffer)->shown) W().StopSoundBuffer(shown);
+  }
+  void ReleaseSoundBuffer(platform::SoundBuffer* buffer) override {
+    if (auto* shown = static_cast<Sound*>(buffer)->shown) W().ReleaseSoundBuffer(shown);
+    HeadlessBackend::ReleaseSoundBuffer(buffer);
+  }
+
+ private:
+  static platform::Backend& W() { return *S().window; }
+  // The script still plays.
+  static bool Scripted() { return !ScriptFinished(); }
+};
+
 }  // namespace
+
+platform::Backend* WatchIn(platform::Backend* window) {
+  static WatchBackend backend;
+  S().window = window;
+  return &backend;
+}
 
 platform::Backend* GetBackend() {
   static HeadlessBackend backend;

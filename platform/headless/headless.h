@@ -33,6 +33,12 @@ struct ScriptEvent {
 };
 
 platform::Backend* GetBackend();
+// The same machine, watched (yelko --replay SCRIPT --watch): what the game shows and plays goes to
+// `window` (a desktop backend) too, at its pace and on its clock. While the script lasts it
+// drives the game as in a replay (boxes answered at once, recorded, not shown); once it is used
+// up the window's own keys, mouse, boxes and rests take over, and the game goes on until the
+// window is closed. Reset() forgets the window.
+platform::Backend* WatchIn(platform::Backend* window);
 
 // Forgets everything: script, held keys, records, failures; the clock starts again.
 void Reset();

@@ -1057,7 +1057,6 @@ const YelkoPage = {
       e.stopPropagation();
     }, true);
 
-    // Buttons that stand for keys (touch screens): held while pressed.
     for (const button of document.querySelectorAll('#palette button')) {
       button.addEventListener('click', () => {
         const at = this.paletteAt;
@@ -1080,19 +1079,24 @@ const YelkoPage = {
         this.focusBoard();
       });
     }
+    // Buttons that stand for keys (touch screens): held while pressed. A button of two keys
+    // (Shift and H for Show solution) holds both.
     for (const button of document.querySelectorAll('#touchkeys button, #editkeys button[data-code]')) {
-      const code = button.dataset.code;
-      const up = () => { if (this.held.has(code)) this.key(code, false); };
+      const codes = button.dataset.code.split(' ');
+      const up = () => { for (const code of codes) if (this.held.has(code)) this.key(code, false); };
       button.addEventListener('pointerdown', (e) => {
         e.preventDefault();
         this.pressedButton = button;
-        if (!this.modal && !this.menuOpen && !this.gameOver) this.key(code, true);
+        if (!this.modal && !this.menuOpen && !this.gameOver) for (const code of codes) this.key(code, true);
       });
       for (const type of ['pointerup', 'pointerleave', 'pointercancel']) {
         button.addEventListener(type, up);
       }
       button.addEventListener('click', (e) => {  // from the keyboard (a pointer's is taken above)
-        if (e.detail === 0) this.tap(code);
+        if (e.detail === 0) {
+          for (const code of codes) this.key(code, true);
+          up();
+        }
       });
       button.addEventListener('contextmenu', (e) => e.preventDefault());
     }
