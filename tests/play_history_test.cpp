@@ -180,7 +180,7 @@ TEST_F(History, ShowSolutionPlaysAShortestSolutionThatEarnsNoBest) {
   const std::string show = "frames 1\nframes 1 LEFTSHIFT H\n";
   EXPECT_EQ(fields(Replay(1, show + "frames 82\n"), {"solved", "moves", "best", "status"}),
             "\"solved\":1 \"moves\":8 \"best\":null \"status\":\"Solved in 8 moves (not counted: "
-            "the solution was shown)        R next level\" ");
+            "the solution was shown)        R next level \xC2\xB7 L level select\" ");
   // The menu, and a quick Shift+H whose Shift is let go before the frame that sees H, do the same.
   for (const char* start : {"frames 1\nmenu 68\n", "frames 1 LEFTSHIFT\nframes 1 H\n"}) {
     EXPECT_EQ(Field(Replay(1, std::string(start) + "frames 82\n"), "solved"), "\"solved\":1");
