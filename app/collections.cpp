@@ -130,7 +130,7 @@ const std::vector<FoundCollection>& FoundCollections() {
   Looked = true;
   for (const std::string& folder :
        {platform::GameDataPath("collections"), PlayerCollectionsFolder()}) {
-    if (folder.empty() || folder == "collections") continue;
+    if (folder.empty()) continue;  // no player's folder
     for (const std::string& path :
          platform::FilesInFolder(folder, ".txt", MaxListedCollections - Found.size())) {
       std::string title = TitleLine(path);

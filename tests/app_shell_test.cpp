@@ -268,18 +268,18 @@ TEST_F(Shell, PastedCodesPlayAndAStuckPositionIsSaid) {
   EXPECT_NE(StatusLine().find("is mistyped"), std::string::npos) << StatusLine();
 }
 
-// A collection in the player's folder is listed under File > Open collection; its broken level
+// A collection in the game's folder is listed under File > Open collection; its broken level
 // is said and skipped, its others play as puzzles do, leaving the levels' progress alone.
 TEST_F(Shell, ACollectionPlaysItsGoodLevels) {
   StoreProgress(2);
   const std::vector<std::uint8_t> one = testing_support::LevelBytes({Island, {4, 4}, {{5, 4}}, {}});
   const std::vector<std::uint8_t> three =
       testing_support::LevelBytes({Island, {3, 5}, {{5, 6}}, {}});
-  std::filesystem::create_directories("data/yelko/collections");
+  std::filesystem::create_directories("collections");
   const std::string text =
       "title Tiny # three levels\nlevel One\n" + DecompileLevelBytes(one.data(), one.size()) +
       "level Broken\nmap\nlevel Three\n" + DecompileLevelBytes(three.data(), three.size());
-  testing_support::WriteBytes("data/yelko/collections/tiny.txt",
+  testing_support::WriteBytes("collections/tiny.txt",
                               std::vector<std::uint8_t>(text.begin(), text.end()));
   Run({FramesOf(1), MenuCommand(CmdFoundCollectionBase), FramesOf(10, {DIK_RIGHT}), FramesOf(2)});
   EXPECT_EQ(std::tuple(OpenedCollection.title, CollectionPlace, PlayState.solved),

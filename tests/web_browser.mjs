@@ -405,6 +405,19 @@ if ((await stored(tabs[1], 'Reached')).charCodeAt(0) !== reachedBefore) fail('th
 for (const tab of tabs) await tab.close();
 noProblems('two tabs solving in turn');
 
+// ---- File > Open collection > Choose a file… opens the page's file dialog; the collection
+// chosen plays from its first level.
+const reader = await openPage({ width: 1280, height: 800 });
+await load(reader, origin);
+await reader.click('#menubar > .entry:nth-child(1) > .title');
+await reader.hover('#menubar ::-p-text(Open collection)');
+const [dialog] = await Promise.all([reader.waitForFileChooser(), reader.click('#menubar [data-id="70"]')]);
+await dialog.accept([join(work, 'islands.txt')]);
+await reader.waitForFunction(() => document.getElementById('status').textContent.startsWith('Islands 1'),
+                             { timeout: 10000 }).catch(async () => fail('the chosen collection did not open: ' + (await status(reader))));
+await reader.close();
+noProblems('opening a collection');
+
 // ---- A browser that refuses storage: the game says once, in the page and not in a box, that
 // it cannot keep the progress. Its speed follows the game's clock: 60 frames a second on a
 // 120 Hz display, and on a 30 Hz one too (several frames at one refresh, a cell walked in 1/6 s).

@@ -23,6 +23,7 @@ need "$game/yelko" "$game/yelko-solve" "$page/index.html" "$page/index.wasm"
 declare -A name=([L]=LEFT [R]=RIGHT [U]=UP [D]=DOWN)
 first=${name[$(cut -c1 "$work/solution.txt")]}
 cp "$game/level3.dat" "$work/opened.dat"
+cp "$game/collections/islands.txt" "$work/"
 cp "$source/tests/puzzle_codes.txt" "$work/"
 replay "$game/level1.dat" 'frames 30\n' start1
 replay "$game/level2.dat" 'frames 30\n' start2
