@@ -39,7 +39,7 @@ desktop=$prefix/share/applications/yelko.desktop
 desktop-file-validate "$desktop" >"$work/check.log" 2>&1 || fail "$(cat "$work/check.log")"
 appstreamcli validate --no-net "$prefix"/share/metainfo/*.metainfo.xml >"$work/check.log" 2>&1 ||
   fail "$(cat "$work/check.log")"
-[ -x "$prefix/bin/$(sed -n 's/^Exec=//p' "$desktop")" ] || fail "the desktop entry's Exec is not installed"
+[ -x "$prefix/bin/$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")" ] || fail "the desktop entry's Exec is not installed"
 icon=$(sed -n 's/^Icon=//p' "$desktop")
 for side in 16 22 24 32 48 64 128 256 512; do
   size=$(identify -format %wx%h "$prefix/share/icons/hicolor/${side}x$side/apps/$icon.png" 2>&1)
