@@ -58,14 +58,18 @@ void SayBrokenLevels() {
                                                "the first: " + first);
 }
 
-bool Opened(bool opened, const std::string& why) {
+// After a collection was opened (or not): its level at `index` played, or its first that can
+// be played for -1, and its broken levels said.
+bool PlayOpened(bool opened, const std::string& why, int index) {
   if (!opened) {
     Notify(NoticeTopic::Level, why);
     return false;
   }
-  const int first = NextPlayableLevel(-1);
-  const bool playing = first >= 0 && PlayCollectionAt(first);
-  SayBrokenLevels();  // after the level's start, which clears what was said of the last
+  const int level = index >= 0 ? index : NextPlayableLevel(-1);
+  const bool playing = level >= 0 && PlayCollectionAt(level);
+  // After the level's start, which clears what was said of the last; a level asked for that
+  // cannot be played keeps its own reason.
+  if (playing || index < 0) SayBrokenLevels();
   return playing;
 }
 
@@ -74,13 +78,13 @@ bool Opened(bool opened, const std::string& why) {
 bool OpenCollectionAndPlay(const std::string& path) {
   std::string why;
   const bool opened = OpenCollectionFile(path, &why);
-  return Opened(opened, why);
+  return PlayOpened(opened, why, -1);
 }
 
 bool OpenCollectionTextAndPlay(const std::string& text, const std::string& name) {
   std::string why;
   const bool opened = OpenCollectionText(text, name, &why);
-  return Opened(opened, why);
+  return PlayOpened(opened, why, -1);
 }
 
 bool PlayCollectionAt(int index) {
@@ -109,15 +113,9 @@ void SetStartCollection(const std::string& path, int level) {
 
 bool StartAskedCollection() {
   if (StartPath.empty()) return true;
-  if (StartIndex < 0) return OpenCollectionAndPlay(StartPath);
   std::string why;
-  if (!OpenCollectionFile(StartPath, &why)) {
-    Notify(NoticeTopic::Level, why);
-    return false;
-  }
-  const bool playing = PlayCollectionAt(StartIndex);
-  if (playing) SayBrokenLevels();
-  return playing;
+  const bool opened = OpenCollectionFile(StartPath, &why);
+  return PlayOpened(opened, why, StartIndex);
 }
 
 std::string PlayerCollectionsFolder() {

@@ -3,14 +3,21 @@
 
 #include <vector>
 
-#include "board/level_record.h"
 #include "midend/puzzle.h"
-#include "midend/records.h"
 #include "platform/files.h"
 
 Collection OpenedCollection;
-std::string CollectionSource;
 int CollectionPlace = -1;
+
+namespace {
+
+// What the status line calls the level: "Islands 3: First steps".
+std::string CollectionLevelTitle(int index) {
+  return OpenedCollection.title + " " + std::to_string(index + 1) + ": " +
+         OpenedCollection.levels[std::size_t(index)].name;
+}
+
+}  // namespace
 
 bool OpenCollectionFile(const std::string& path, std::string* why) {
   std::vector<std::uint8_t> bytes;
@@ -31,7 +38,6 @@ bool OpenCollectionText(const std::string& text, const std::string& name, std::s
     return false;
   }
   OpenedCollection = std::move(read);
-  CollectionSource = name;
   CollectionPlace = -1;
   return true;
 }
@@ -59,20 +65,7 @@ int NextPlayableLevel(int index) {
   return -1;
 }
 
-std::string CollectionLevelTitle(int index) {
-  if (index < 0 || std::size_t(index) >= OpenedCollection.levels.size()) return "";
-  return OpenedCollection.title + " " + std::to_string(index + 1) + ": " +
-         OpenedCollection.levels[std::size_t(index)].name;
-}
-
-std::int32_t CollectionLevelBest(int index) {
-  if (index < 0 || std::size_t(index) >= OpenedCollection.levels.size()) return -1;
-  const CollectionLevel& level = OpenedCollection.levels[std::size_t(index)];
-  return level.problem.empty() ? BestOf(LevelKey(level.record)) : -1;
-}
-
 void ResetCollectionState() {
   OpenedCollection = {};
-  CollectionSource.clear();
   CollectionPlace = -1;
 }

@@ -10,9 +10,8 @@
 
 #include "board/level_collection.h"
 
-// The open collection (none: no levels) and where it was read from.
+// The open collection (none: no levels).
 extern Collection OpenedCollection;
-extern std::string CollectionSource;
 // The index of the collection's level in play, or -1 when the level in play is not one of it.
 extern int CollectionPlace;
 
@@ -28,9 +27,5 @@ bool OpenCollectionText(const std::string& text, const std::string& name, std::s
 bool PlayCollectionLevel(int index, std::string* why, int* unknown = nullptr);
 // The first level after `index` that can be played, or -1.
 int NextPlayableLevel(int index);
-// What the status line calls the level: "Islands 3: First steps".
-std::string CollectionLevelTitle(int index);
-// The player's best of the level, -1 when not solved (or no such level).
-std::int32_t CollectionLevelBest(int index);
 
 void ResetCollectionState();
