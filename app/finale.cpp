@@ -3,6 +3,7 @@
 
 #include "app/collections.h"
 #include "app/level_names.h"
+#include "app/progress.h"
 #include "app/scene.h"
 #include "app/shell.h"
 #include "board/level_file.h"
@@ -49,7 +50,7 @@ platform::DialogTemplate FinaleBox() {
   std::int32_t moves = 0, pars = 0;
   bool all = true;
   for (int n = 1; n <= LevelCount; ++n) {
-    const std::uint64_t key = ShippedLevelKey(n);
+    const std::uint64_t key = LevelFileKey(n);
     const bool read = key != 0;
     const std::int32_t best = read ? BestOf(key) : -1;
     const std::int32_t par = read ? ShippedPar(key) : -1;

@@ -4,8 +4,6 @@
 #include <cstdlib>
 #include <vector>
 
-#include "board/level_file.h"
-#include "board/level_record.h"
 #include "midend/records.h"
 #include "platform/files.h"
 
@@ -83,13 +81,6 @@ std::string LevelName(std::uint64_t key) {
 std::int32_t ShippedPar(std::uint64_t key) {
   const Named* n = Find(key, true);
   return n == nullptr ? -1 : n->par;
-}
-
-std::uint64_t ShippedLevelKey(std::int32_t number) {
-  std::uint8_t record[LevelRecordSize];
-  const bool read = platform::ReadFilePrefix(LevelFilePath(number).c_str(), record,
-                                             sizeof record) == long(sizeof record);
-  return read ? LevelKey(record) : 0;
 }
 
 std::string LevelTitle(std::int32_t number, std::uint64_t key, const char* between) {

@@ -10,8 +10,6 @@
 std::string LevelName(std::uint64_t key);
 // The par par.txt gives the level, or -1.
 std::int32_t ShippedPar(std::uint64_t key);
-// The key of shipped level N's file as it stands (0 when it cannot be read).
-std::uint64_t ShippedLevelKey(std::int32_t number);
 // "Level 2", with its name when it has one ("Level 2 · The canal"); "level.dat" for level 0.
 std::string LevelTitle(std::int32_t number, std::uint64_t key, const char* between = " \xC2\xB7 ");
 

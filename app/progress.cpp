@@ -102,12 +102,16 @@ std::uint64_t LevelFileKey(std::int32_t level) {
   return FileKeys[level];
 }
 
+bool LevelSolved(std::int32_t level) {
+  const std::uint64_t key = LevelFileKey(level);
+  return key != 0 && BestOf(key) >= 0;
+}
+
 void MarkSolvedLevels() {
   const platform::Window window = platform::FindWindow("WINXCLASS", nullptr);
   if (window == 0) return;
   for (std::int32_t n = 1; n <= LevelCount; ++n) {
-    const std::uint64_t key = LevelFileKey(n);
-    platform::CheckMenuItem(window, std::uint16_t(20 + n), key != 0 && BestOf(key) >= 0);
+    platform::CheckMenuItem(window, std::uint16_t(20 + n), LevelSolved(n));
   }
 }
 

@@ -13,8 +13,9 @@ extern std::uint8_t CurrentLevel;
 
 // The LevelKey of level n's file (1..LevelCount), read once a run; 0 when it cannot be read.
 std::uint64_t LevelFileKey(std::int32_t level);
-// The Levels menu's check marks: beside each level the player has solved (has a best for the
-// content of its file).
+// Level n (1..LevelCount) is solved: the player has a best for the content of its file.
+bool LevelSolved(std::int32_t level);
+// The Levels menu's check marks: beside each level solved.
 void MarkSolvedLevels();
 // The stored level, or 1 when there is none, it cannot be read or it is not one of the levels
 // 1..LevelCount.

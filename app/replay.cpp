@@ -268,8 +268,7 @@ std::string ReplayReportJson(int exitCode) {
     for (const platform::MenuEntry& e : platform::GameWindowMenu()) {
       if (e.id == CmdLevelBase + n && e.enabled) enabled.push_back(n);
     }
-    const std::uint64_t key = ShippedLevelKey(n);
-    if (key != 0 && BestOf(key) >= 0) solved.push_back(n);
+    if (LevelSolved(n)) solved.push_back(n);
   }
   field("levels_enabled");
   AppendNumbers(out, enabled);
