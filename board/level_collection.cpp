@@ -32,17 +32,10 @@ std::string Stem(const std::string& fileName) {
   return stem;
 }
 
-// A single level's name: its first line when that is a comment ("# Level 1: First crossing."
-// gives "First crossing"), else the file's name.
+// A single level's name: its title (LevelSourceTitle), else the file's name.
 std::string SingleLevelName(const std::string& text, const std::string& fileName) {
-  std::string line = text.substr(0, text.find('\n'));
-  while (!line.empty() && std::strchr(" \r.", line.back()) != nullptr) line.pop_back();
-  if (line.rfind("# ", 0) != 0) return CleanLevelName(Stem(fileName));
-  line.erase(0, 2);
-  if (line.rfind("Level ", 0) == 0 && line.find(": ") != std::string::npos) {
-    line.erase(0, line.find(": ") + 2);
-  }
-  return CleanLevelName(line);
+  const std::string title = LevelSourceTitle(text);
+  return title.empty() ? CleanLevelName(Stem(fileName)) : title;
 }
 
 // Compiles the level's text and sets it up; what stops it from being played goes to `problem`.
@@ -71,6 +64,17 @@ std::string CleanLevelName(std::string name) {
     name.erase(cut);
   }
   return name;
+}
+
+std::string LevelSourceTitle(const std::string& text) {
+  std::string line = text.substr(0, text.find('\n'));
+  while (!line.empty() && std::strchr(" \r.", line.back()) != nullptr) line.pop_back();
+  if (line.rfind("# ", 0) != 0) return "";
+  line.erase(0, 2);
+  if (line.rfind("Level ", 0) == 0 && line.find(": ") != std::string::npos) {
+    line.erase(0, line.find(": ") + 2);
+  }
+  return CleanLevelName(line);
 }
 
 bool LooksLikeCollection(const std::string& text) {

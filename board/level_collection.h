@@ -52,6 +52,10 @@ std::string CollectionText(const Collection& collection);
 // True when the text holds a `level` line: it is a collection, not a single level.
 bool LooksLikeCollection(const std::string& text);
 
+// The title of a level's source: its first line when that is a comment ("# Level 1: First
+// crossing." gives "First crossing"), as a clean name; "" when the first line is no comment.
+std::string LevelSourceTitle(const std::string& text);
+
 // A name made safe to show on one line: control characters become blanks, blanks at the ends
 // go, and it is cut to MaxCollectionNameBytes (never inside a UTF-8 character).
 std::string CleanLevelName(std::string name);

@@ -125,24 +125,6 @@ int Decompile(const char* level, const char* target) {
   return 0;
 }
 
-// The title of a level source: its first line, "# Level 1: First crossing." gives
-// "First crossing"; "" when the first line is no comment.
-std::string TitleOf(const std::string& text) {
-  std::string line = text.substr(0, text.find('\n'));
-  while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '.')) {
-    line.pop_back();
-  }
-  if (line.rfind("# ", 0) != 0) return "";
-  line.erase(0, 2);
-  if (line.rfind("Level ", 0) == 0 && line.find(": ") != std::string::npos) {
-    line.erase(0, line.find(": ") + 2);
-  }
-  for (char& c : line) {
-    if (static_cast<unsigned char>(c) < 0x20) c = ' ';
-  }
-  return line;
-}
-
 int Names(int count, char** sources) {
   for (int i = 0; i < count; ++i) {
     std::vector<std::uint8_t> bytes;
@@ -157,7 +139,7 @@ int Names(int count, char** sources) {
       std::fprintf(stderr, "%s\n", error.c_str());
       return 1;
     }
-    const std::string title = TitleOf(text);
+    const std::string title = LevelSourceTitle(text);
     if (title.empty()) continue;
     std::printf("# name %016llx %s\n", static_cast<unsigned long long>(LevelKey(record)),
                 title.c_str());
