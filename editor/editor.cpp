@@ -10,6 +10,7 @@
 #include "gfx/bob.h"
 #include "gfx/display.h"
 #include "gfx/sprites.h"
+#include "gfx/text.h"
 #include "input/actions.h"
 #include "input/clock.h"
 #include "input/input.h"
@@ -317,22 +318,8 @@ void DrawAt(Bob* bob, int column, int row) {
 // The keyboard's cursor: a frame two pixels wide, yellow, inside its cell.
 void DrawCursor() {
   if (!EditorFocus.shown || BackBuffer == nullptr) return;
-  const int x = EditorFocus.column * CellPixels, y = EditorFocus.row * CellPixels;
-  const std::uint32_t yellow = 0x00FFD800;
-  for (int i = 0; i < CellPixels; ++i) {
-    for (int t = 0; t < 2; ++t) {
-      const auto put = [&](int px, int py) {
-        const std::size_t at = std::size_t(py) * std::size_t(BackBuffer->width) + std::size_t(px);
-        if (px < BackBuffer->width && py < BackBuffer->height && at < BackBuffer->pixels.size()) {
-          BackBuffer->pixels[at] = yellow;
-        }
-      };
-      put(x + i, y + t);
-      put(x + i, y + CellPixels - 1 - t);
-      put(x + t, y + i);
-      put(x + CellPixels - 1 - t, y + i);
-    }
-  }
+  FrameBox(*BackBuffer, EditorFocus.column * CellPixels, EditorFocus.row * CellPixels, CellPixels,
+           CellPixels, 2, 0x00FFD800);
 }
 
 // Tiles with the Player and balls, then the platforms over everything. Deliberate: play
