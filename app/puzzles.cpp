@@ -2,7 +2,6 @@
 #include "app/puzzles.h"
 
 #include <chrono>
-#include <ctime>
 
 #include "app/collections.h"
 #include "app/notices.h"
@@ -26,11 +25,12 @@ std::string StartText;
 bool StartAtOnce;
 std::uint64_t SeedsDrawn;
 
-// A seed for a new puzzle: the clock and a count, mixed, so that two in one millisecond differ.
+// A seed for a new puzzle: the platform's clock and a count, mixed, so that two in one
+// millisecond differ. Only the platform's clock: a replay's is its script's, so a replay that
+// makes a new puzzle makes the same one every time.
 std::uint64_t FreshSeed() {
-  Prng prng =
-      SeededPrng((std::uint64_t(platform::Ticks()) << 20) ^ std::uint64_t(GetClock()) ^
-                 (++SeedsDrawn * 0x9E3779B97F4A7C15ull) ^ std::uint64_t(std::time(nullptr)));
+  Prng prng = SeededPrng((std::uint64_t(platform::Ticks()) << 20) ^ std::uint64_t(GetClock()) ^
+                         (++SeedsDrawn * 0x9E3779B97F4A7C15ull));
   return NextBits(prng) & MaxSeed;
 }
 
