@@ -63,6 +63,14 @@ int Score(const GradeBand& b, const LevelMeasures& m) {
          std::min(m.platformsMoved, b.platformsMovedHigh) * 8;
 }
 
+// The longest par a climbing step can have and still be kept: past the band's highest par each
+// move costs more score than anything else can give, so a longer solution scores below `least`.
+// A step's search need not look further; what it would have found is dropped all the same.
+std::uint32_t LongestKept(const GradeBand& b, int least) {
+  const int most = b.parHigh + b.carriesHigh + b.platformsMovedHigh * 8;  // Score's ceiling
+  return std::uint32_t(b.parHigh + std::max(0, most - least) / 128);
+}
+
 bool IsLand(const LevelLayout& l, int cell) {
   return l.terrain[cell / BoardCells][cell % BoardCells] == TerrainLand;
 }
@@ -484,12 +492,13 @@ struct Generator::Impl {
   int bestScore = 0;
   Puzzle best;
 
-  void Ask(const LevelLayout& l, Asked what, bool allowCarry = true) {
+  void Ask(const LevelLayout& l, Asked what, bool allowCarry = true, std::uint32_t maxMoves = 0) {
     Level level;
     MakeLevel(l, &level);
     SearchOptions options;
     options.maxStates = effort.searchStates;
     options.allowCarry = allowCarry;
+    options.maxMoves = maxMoves;
     search.Start(level, StartState(level), options);
     expandedBefore = 0;
     asked = what;
@@ -568,7 +577,7 @@ void Generator::Impl::Decide() {
       trial = current;
       while (!Mutate(prng, aim, way, &trial)) {
       }
-      Ask(trial, Asked::Climb);
+      Ask(trial, Asked::Climb, true, LongestKept(aim, currentScore));
       return;
     case Phase::Check:
       NextCheck();
@@ -643,7 +652,7 @@ void Generator::Impl::NextCheck() {
   if (without < current.ballCount + current.platformCount) {
     trial = current;
     LeaveOutObject(&trial, without);
-    Ask(trial, Asked::Without);
+    Ask(trial, Asked::Without, true, std::uint32_t(currentMeasures.par));
     return;
   }
   Finish();

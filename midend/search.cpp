@@ -464,8 +464,10 @@ void Search::Impl::MakeEstimate() {
     return std::abs(a / BoardCells - b / BoardCells) + std::abs(a % BoardCells - b % BoardCells);
   };
   // fromBall[mask][b]: the shortest walk from ball b through the other balls of mask.
+  // Only sets of the level's own balls are ever asked for.
   int fromBall[1 << MaxBallsInRecord][MaxBallsInRecord];
   for (int m = 0; m < (1 << MaxBallsInRecord); ++m) {
+    if ((m & ~allBalls) != 0) continue;
     for (int b = 0; b < MaxBallsInRecord; ++b) {
       int best = 0;
       const int rest = m & ~(1 << b);
@@ -481,6 +483,7 @@ void Search::Impl::MakeEstimate() {
   }
   for (int cell = 0; cell < Cells; ++cell) {
     for (int m = 0; m < (1 << MaxBallsInRecord); ++m) {
+      if ((m & ~allBalls) != 0) continue;
       int best = m == 0 ? 0 : 1 << 20;
       for (int b = 0; b < MaxBallsInRecord; ++b) {
         if (!(m & (1 << b)) || ballCell[b] < 0) continue;
@@ -756,13 +759,22 @@ bool Search::Impl::Expand(std::uint32_t index, SearchResult* result) {
   // sooner than he could from another cell of it, walking over the platform, leads nowhere new
   // (unless one of the two steps takes a ball: the states then differ).
   const std::int8_t* owners = &board.owner[0][0];
+  Bits starts[4], anyStart;
   for (int d = 0; d < 4; ++d) {
-    const Bits from = CarryStarts(region, d);
+    starts[d] = CarryStarts(region, d);
+    for (int i = 0; i < 4; ++i) anyStart.w[i] |= starts[d].w[i];
+  }
+  // Their distances, a layer at a time.
+  for (int k = 0; k < layerCount; ++k) {
+    Bits at;
+    for (int i = 0; i < 4; ++i) at.w[i] = layers[k].w[i] & anyStart.w[i];
+    EachCell(at, [&](int c) { dist[c] = std::uint16_t(k); });
+  }
+  for (int d = 0; d < 4; ++d) {
     int candidates[MaxPlatformsInRecord][9], count[MaxPlatformsInRecord] = {};
-    EachCell(from, [&](int c) {
+    EachCell(starts[d], [&](int c) {
       const int owner = owners[c];
       if (count[owner] == 9) return;
-      dist[c] = std::uint16_t(DistOf(c));
       candidates[owner][count[owner]++] = c;
     });
     for (int owner = 0; owner < level.platformCount; ++owner) {
@@ -1035,7 +1047,9 @@ void Search::Start(const Level& level, const GameState& from, const SearchOption
     return;
   }
   s.shown = s.base;
-  if (s.allBalls == 0 || (s.options.unreachableBalls && s.UnreachableBall())) {
+  // A ball the level does not have can never be taken.
+  if (s.allBalls == 0 || (from.ballsLying & ~s.allBalls) != 0 ||
+      (s.options.unreachableBalls && s.UnreachableBall())) {
     result_.outcome = SearchOutcome::Unsolvable;
     result_.states = 1;
     return;
@@ -1066,6 +1080,12 @@ bool Search::Run(std::uint64_t budget) {
     }
     if (s.bucket == s.buckets.size()) {
       result_.outcome = SearchOutcome::Unsolvable;
+      break;
+    }
+    if (s.options.maxMoves != 0 && s.bucket > s.options.maxMoves) {
+      result_.outcome = SearchOutcome::GaveUp;
+      result_.why =
+          "gave up: no solution of " + std::to_string(s.options.maxMoves) + " moves or fewer";
       break;
     }
     // Last in, first out: among states of one sum the deepest come first, which reaches a

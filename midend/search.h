@@ -25,6 +25,9 @@
 struct SearchOptions {
   // Gives up (SearchOutcome::GaveUp) once it holds this many states.
   std::uint64_t maxStates = 16'000'000;
+  // Not 0: gives up (SearchOutcome::GaveUp) once every solution left is longer than this many
+  // moves, for a caller that wants no longer one.
+  std::uint32_t maxMoves = 0;
   // False: the Player may only walk.
   bool allowCarry = true;
   // The prunings, each on its own (the tests turn them off to show they cut no solution):

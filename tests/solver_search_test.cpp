@@ -12,6 +12,7 @@
 #include "app/replay.h"
 #include "board/level_record.h"
 #include "midend/game.h"
+#include "midend/search.h"
 #include "midend/solver.h"
 #include "play/rules.h"
 #include "tests/test_levels.h"
@@ -235,6 +236,14 @@ TEST_F(Solver, ShippedLevelsNeedACarryAndSolveInTheirListedLengths) {
     plain.breadthFirst = true;
     EXPECT_EQ(SolveLevelFile(path, plain).moves.size(), ShippedLengths[n - 1]);
     EXPECT_TRUE(testing_support::GameSolves(bytes, result.moves));
+    // A search told the longest solution wanted stops short of a longer one.
+    Level level;
+    SetUpLevel(bytes.data(), &level);
+    SearchOptions capped;
+    capped.maxMoves = std::uint32_t(ShippedLengths[n - 1]);
+    EXPECT_EQ(SearchToEnd(level, StartState(level), capped).moves.size(), ShippedLengths[n - 1]);
+    --capped.maxMoves;
+    EXPECT_EQ(SearchToEnd(level, StartState(level), capped).outcome, SearchOutcome::GaveUp);
     LevelLayout layout;
     DecodeLevelRecord(bytes.data(), &layout);
     for (int p = 0; p < layout.platformCount; ++p) typeUsed[layout.platforms[p].type] = true;
