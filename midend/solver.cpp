@@ -258,10 +258,10 @@ void BreadthFirst(const Level& level, const SearchLevel& described, const Search
   Board board;
   SearchKey shown;
   shown.bytes[PlayerByte] = 0;
-  // State i's successors are stored while state i + 1's are already found (when it is stored
-  // yet): the table's slots for them are then fetched from memory meanwhile, which is most of a
-  // search's time. Neither touches the table, so the order states are stored in is as if one
-  // state were taken at a time.
+  // State i + 1's successors (when it is stored already) are found before state i's are stored,
+  // so that the table's slots they will probe come from memory meanwhile: waiting for those is
+  // most of a search's time. Finding successors does not touch the table, so the states are
+  // stored in the same order as if one state were taken at a time.
   Successor next[2][4];
   int count[2];
   const auto expand = [&](std::uint64_t i) {
