@@ -127,12 +127,12 @@ bool DescribeLevel(const Level& level, const GameState& from, SearchLevel* searc
 }
 
 // The state a key stands for, its platforms placed on the board when they differ from the
-// ones the board shows (`shown`).
+// ones the board shows (`shown`): bytes 2..15, compared as two words that overlap.
 void Unpack(const Level& level, const SearchLevel& search, const SearchKey& key, GameState* state,
             Board* board, SearchKey* shown) {
   if (shown->bytes[PlayerByte] == 0 ||
-      std::memcmp(shown->bytes + FirstPlatformByte, key.bytes + FirstPlatformByte,
-                  sizeof key.bytes - FirstPlatformByte) != 0) {
+      KeyWord(*shown, FirstPlatformByte) != KeyWord(key, FirstPlatformByte) ||
+      KeyWord(*shown, 8) != KeyWord(key, 8)) {
     for (std::int32_t n = 0; n < level.platformCount; ++n) {
       const int at = search.slotByte[n];
       if (at < 0) continue;
