@@ -127,12 +127,12 @@ bool DescribeLevel(const Level& level, const GameState& from, SearchLevel* searc
 }
 
 // The state a key stands for, its platforms placed on the board when they differ from the
-// ones the board shows (`shown`).
+// ones the board shows (`shown`): bytes 2..15, compared as two words that overlap.
 void Unpack(const Level& level, const SearchLevel& search, const SearchKey& key, GameState* state,
             Board* board, SearchKey* shown) {
   if (shown->bytes[PlayerByte] == 0 ||
-      std::memcmp(shown->bytes + FirstPlatformByte, key.bytes + FirstPlatformByte,
-                  sizeof key.bytes - FirstPlatformByte) != 0) {
+      KeyWord(*shown, FirstPlatformByte) != KeyWord(key, FirstPlatformByte) ||
+      KeyWord(*shown, 8) != KeyWord(key, 8)) {
     for (std::int32_t n = 0; n < level.platformCount; ++n) {
       const int at = search.slotByte[n];
       if (at < 0) continue;
@@ -194,11 +194,12 @@ int Successors(const Level& level, const SearchLevel& search, const SearchKey& k
     k.bytes[BallsByte] = key.bytes[BallsByte] & moved.ballsLying;
     if (events.carried) SortGroups(search, &k);
     next[count].hash = HashKey(k);
-    PrefetchKey(seen, next[count].hash);
     next[count].carried = events.carried;
     next[count].direction = std::uint8_t(direction);
     ++count;
   }
+  // The slots are fetched together, while the caller works on an earlier state.
+  for (int m = 0; m < count; ++m) PrefetchKey(seen, next[m].hash);
   return count;
 }
 
@@ -257,33 +258,46 @@ void BreadthFirst(const Level& level, const SearchLevel& described, const Search
   Board board;
   SearchKey shown;
   shown.bytes[PlayerByte] = 0;
-  for (std::uint64_t i = 0; i < search.count; ++i) {
+  // State i + 1's successors (when it is stored already) are found before state i's are stored,
+  // so that the table's slots they will probe come from memory meanwhile: waiting for those is
+  // most of a search's time. Finding successors does not touch the table, so the states are
+  // stored in the same order as if one state were taken at a time.
+  Successor next[2][4];
+  int count[2];
+  const auto expand = [&](std::uint64_t i) {
     const SearchKey key = search.states.data[i];
     Unpack(level, described, key, &state, &board, &shown);
-    Successor next[4];
-    const int count = Successors(level, described, key, state, board, options, search.seen, next);
-    for (int m = 0; m < count; ++m) {
+    count[i & 1] =
+        Successors(level, described, key, state, board, options, search.seen, next[i & 1]);
+  };
+  expand(0);
+  for (std::uint64_t i = 0; i < search.count; ++i) {
+    const bool ahead = i + 1 < search.count;
+    if (ahead) expand(i + 1);
+    const Successor* now = next[i & 1];
+    for (int m = 0; m < count[i & 1]; ++m) {
       if (!RoomForOneMore(&search.seen)) {
         Finish(SolveOutcome::GaveUp, search, 0, result);
         return;
       }
-      const std::uint64_t slot = FindSlot(search.seen, next[m].key, next[m].hash);
+      const std::uint64_t slot = FindSlot(search.seen, now[m].key, now[m].hash);
       if (!EmptySlot(search.seen.slots.data[slot])) continue;
       if (search.count >= maxStates) {
         Finish(SolveOutcome::GaveUp, search, 0, result);
         return;
       }
       const std::uint64_t at = search.count++;
-      search.seen.slots.data[slot] = next[m].key;
+      search.seen.slots.data[slot] = now[m].key;
       ++search.seen.count;
-      search.states.data[at] = next[m].key;
-      search.parent.data[at] = std::uint32_t(i * 4 + next[m].direction - 1);
-      search.carried.data[at] = next[m].carried;
-      if (solved(next[m].key)) {
+      search.states.data[at] = now[m].key;
+      search.parent.data[at] = std::uint32_t(i * 4 + now[m].direction - 1);
+      search.carried.data[at] = now[m].carried;
+      if (solved(now[m].key)) {
         Finish(SolveOutcome::Solved, search, at, result);
         return;
       }
     }
+    if (!ahead && i + 1 < search.count) expand(i + 1);
   }
   Finish(SolveOutcome::Unsolvable, search, 0, result);
 }
