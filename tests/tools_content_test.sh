@@ -33,6 +33,11 @@ expect_exit 1 "^$work/bad.txt:17: platform type 4 at \(13, 2\) reaches off the b
 [ ! -e "$work/bad.dat" ] || fail "a refused level still wrote its file"
 expect_exit 1 . "$level" compile "$work/missing.txt" "$work/x.dat"
 expect_exit 2 . "$level" frobnicate
+# A puzzle is written where asked; a folder that is not there is said before any is made.
+"$game/yelko-generate" --difficulty easy --seed 1 --out "$work/out" >/dev/null ||
+  fail "yelko-generate failed"
+[ -s "$work/out/easy-00001.dat" ] || fail "yelko-generate wrote no level"
+expect_exit 2 "no folder $work/none" "$game/yelko-generate" --difficulty expert --seed 1 --out "$work/none"
 expect_exit 1 . "$level" decompile "$work"
 
 # Decompiling reads any file: each case is a file and what its text must say about it.

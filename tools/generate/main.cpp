@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "app/version.h"
@@ -68,6 +69,13 @@ int main(int argc, char** argv) {
     }
   }
   if (!haveGrade || !haveSeed) return Usage();
+  // Said before any puzzle is made: an Expert one takes a minute.
+  std::error_code error;
+  if (!std::filesystem::is_directory(out, error)) {
+    std::fprintf(stderr, "yelko-generate: there is no folder %s to write the puzzles into\n",
+                 out.c_str());
+    return 2;
+  }
   for (std::uint64_t n = 0; n < count; ++n) {
     const std::uint64_t s = (seed + n) & MaxSeed;
     const Puzzle puzzle = GeneratePuzzle(grade, s);
