@@ -149,10 +149,12 @@ async function board(page, least, what) {
   await page.screenshot({ path: join(work, `web-${view.width}x${view.height}.png`) });
   return r;
 }
-// The board where the page put it before its code arrived (with the loading picture), kept as
-// `boardAtFirst` of a page that watchFirstBoard was called for before it loaded.
+// The board where the page first showed it, before its code arrived (with the loading picture),
+// kept as `boardAtFirst` of a page that watchFirstBoard was called for before it loaded.
 const watchFirstBoard = (page) => page.evaluateOnNewDocument(() => addEventListener('DOMContentLoaded',
-  () => { window.boardAtFirst = document.getElementById('board')?.getBoundingClientRect().toJSON(); }));
+  () => requestAnimationFrame(() => {
+    window.boardAtFirst = document.getElementById('board')?.getBoundingClientRect().toJSON();
+  })));
 async function boardStayed(page, r, what) {
   const first = await page.evaluate(() => window.boardAtFirst);
   if (['x', 'y', 'width'].some((k) => Math.abs(first[k] - r[k]) > 0.5)) {

@@ -1,11 +1,12 @@
-// Packs the page for serving, after emscripten has written index.js and index.wasm: index.js
+// Packs the page for serving, after emscripten has written index.js and index.wasm: the page
+// (PAGE, index.html as configured) minified into OUT_DIR, index.js
 // minified (terser: names inside functions shortened, dead code dropped), the data files into
 // index.data, and the three gzipped by zopfli, which writes plain gzip a tenth smaller than
 // gzip -9 (index.js.pack, index.wasm.pack, index.data.pack); the art tool's icons in OUT_DIR
 // packed tighter, and sw.js with the SHA-256 of every file the service worker keeps, so that it
 // takes one build whole or not at all. Needs Debian's zopfli and node-terser (make web-deps).
 //
-//   node pack.mjs OUT_DIR SW_TEMPLATE ICON.png... -- DATA_FILE...
+//   node pack.mjs OUT_DIR SW_TEMPLATE PAGE ICON.png... -- DATA_FILE...
 import { spawnSync } from 'node:child_process';
 import { createHash } from 'node:crypto';
 import { readFileSync, writeFileSync } from 'node:fs';
@@ -14,9 +15,9 @@ import { basename, dirname, join } from 'node:path';
 import zlib from 'node:zlib';
 
 const args = process.argv.slice(2);
-const [out, template] = args;
+const [out, template, pageFile] = args;
 const split = args.indexOf('--');
-const icons = args.slice(2, split);
+const icons = args.slice(3, split);
 const dataFiles = args.slice(split + 1);
 const deflate = (bytes) => zlib.deflateRawSync(bytes, { level: 9, memLevel: 9 });
 function gzip(file) {
@@ -87,6 +88,19 @@ const minified = await terser.minify(code, { ecma: 2020, compress: { passes: 2 }
 if (!minified.code) throw new Error('terser could not minify index.js');
 writeFileSync(join(out, 'index.js'), minified.code);
 for (const name of ['index.wasm', 'index.js', 'index.data']) gzip(join(out, name));
+
+// The page itself, served as it is, made smaller the same way: its script minified, the comments
+// and runs of blanks of its style sheet dropped, and its lines' indentation.
+let page = readFileSync(pageFile, 'utf8');
+const script = /<script>([\s\S]*?)<\/script>/.exec(page);
+const style = /<style>([\s\S]*?)<\/style>/.exec(page);
+if (!script || !style) throw new Error('index.html has no <script> or <style>');
+const inline = await terser.minify(script[1], { ecma: 2020, compress: { passes: 2 }, mangle: true });
+if (!inline.code) throw new Error('terser could not minify the script of index.html');
+const sheet = style[1].replace(/\/\*[\s\S]*?\*\//g, '').replace(/\s+/g, ' ').replace(/\s*([{};])\s*/g, '$1').replace(/: /g, ':');
+page = page.replace(script[0], () => '<script>' + inline.code + '</script>')
+  .replace(style[0], () => '<style>' + sheet + '</style>').replace(/\n\s+/g, '\n');
+writeFileSync(join(out, 'index.html'), page);
 
 // The art tool's PNGs (RGBA, rows unfiltered, one fixed-code deflate block) packed again, the
 // same pixels: each row with the filter that leaves the smallest differences, deflated at level 9.
