@@ -29,9 +29,10 @@ PACKAGES = cmake make g++ pkg-config libgtest-dev libbenchmark-dev \
 # What the Debian package and its test add: CPack's helpers, lintian, and a fresh Debian root.
 DEB_PACKAGES = dpkg-dev lintian debootstrap
 
-# The browser build and its test: Debian's emscripten and Chromium, and puppeteer-core from npm
-# (driving that Chromium; it downloads no browser of its own).
-WEB_PACKAGES = emscripten chromium
+# The browser build and its test: Debian's emscripten, terser and zopfli (which make the page's
+# code and files smaller) and Chromium, and puppeteer-core from npm (driving that Chromium; it
+# downloads no browser of its own).
+WEB_PACKAGES = emscripten node-terser zopfli chromium
 # The newest puppeteer-core that runs on Debian 12's Node.js 18, and axe-core, which the test
 # runs inside the page to check its accessibility.
 PUPPETEER_VERSION = 24.43.1

@@ -1,9 +1,11 @@
 // Measures the web page in headless Chromium: the bytes of a first visit from a static server
 // without compression and with gzip, the time to the game's first frame on a cold visit
 // (median of five, each in a fresh browser profile), and the CPU that Chromium (all its
-// processes) uses over five seconds with the game at rest.
+// processes) uses over five seconds with the game at rest. Given several pages (this build and
+// an earlier one), it takes their cold visits in turn, so that the machine's load weighs on
+// each alike.
 //
-//   YELKO_WEB_TOOLS=build-web-tools node bench/web_page.mjs PAGE_DIR
+//   YELKO_WEB_TOOLS=build-web-tools node bench/web_page.mjs PAGE_DIR...
 import { createRequire } from 'node:module';
 import { existsSync, mkdtempSync, readFileSync, readdirSync, rmSync, statSync } from 'node:fs';
 import { createServer } from 'node:http';
@@ -12,7 +14,8 @@ import { extname, join, resolve } from 'node:path';
 import { pathToFileURL } from 'node:url';
 import zlib from 'node:zlib';
 
-const pageDir = process.argv[2];
+const pageDirs = process.argv.slice(2);
+let pageDir = pageDirs[0];
 const require = createRequire(resolve(process.env.YELKO_WEB_TOOLS, 'node_modules') + '/');
 const puppeteer = (await import(pathToFileURL(require.resolve('puppeteer-core')))).default;
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
@@ -104,13 +107,22 @@ async function visit(gzip, measureIdle) {
   return { bytes, firstFrame, idle };
 }
 
-const plain = [];
-for (let i = 0; i < 5; ++i) plain.push(await visit(false, i === 0));
-const gzipped = await visit(true, false);
-const times = plain.map((v) => v.firstFrame).sort((a, b) => a - b);
-console.log(JSON.stringify({
-  firstVisitBytes: plain[0].bytes, firstVisitBytesGzip: gzipped.bytes,
-  firstFrameMs: { median: Math.round(times[2]), all: times.map(Math.round) },
-  idleCpuPercent: Number(plain[0].idle.toFixed(1)),
-}));
+const results = pageDirs.map(() => ({ plain: [] }));
+for (let i = 0; i < 5; ++i) {
+  for (const [at, dir] of pageDirs.entries()) {
+    pageDir = dir;
+    results[at].plain.push(await visit(false, i === 0));
+  }
+}
+for (const [at, dir] of pageDirs.entries()) {
+  pageDir = dir;
+  const { plain } = results[at];
+  const gzipped = await visit(true, false);
+  const times = plain.map((v) => v.firstFrame).sort((a, b) => a - b);
+  console.log(JSON.stringify({
+    page: dir, firstVisitBytes: plain[0].bytes, firstVisitBytesGzip: gzipped.bytes,
+    firstFrameMs: { median: Math.round(times[2]), all: times.map(Math.round) },
+    idleCpuPercent: Number(plain[0].idle.toFixed(1)),
+  }));
+}
 server.close();

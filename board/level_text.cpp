@@ -19,9 +19,11 @@
 
 #include "board/level_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
-#include <sstream>
+#include <string_view>
+#include <type_traits>
 
 #include "board/level_record.h"
 #include "board/platform_shapes.h"
@@ -65,13 +67,38 @@ std::string Where(const std::string& name, int line) {
   return name + ":" + std::to_string(line) + ": ";
 }
 
+// The words of a line before its comment, split at blanks (the C locale's white space). No
+// string streams here: they would bring the C++ locales into the web page's program.
 std::vector<std::string> SplitWords(const std::string& line) {
+  constexpr std::string_view Blanks = " \t\n\v\f\r";
+  const std::string_view text = std::string_view(line).substr(0, line.find('#'));
   std::vector<std::string> words;
-  std::istringstream in(line.substr(0, line.find('#')));
-  std::string word;
-  while (in >> word) words.push_back(word);
+  for (std::size_t at = text.find_first_not_of(Blanks); at != std::string_view::npos;) {
+    const std::size_t end = text.find_first_of(Blanks, at);
+    words.emplace_back(text.substr(at, end - at));
+    at = end == std::string_view::npos ? end : text.find_first_not_of(Blanks, end);
+  }
   return words;
 }
+
+// The text written by DecompileLevelBytes: characters (of any char type) as they are, other
+// numbers in decimal, as an output stream writes them.
+struct TextOut {
+  std::string text;
+  TextOut& operator<<(std::string_view s) {
+    text += s;
+    return *this;
+  }
+  template <typename N, typename = std::enable_if_t<std::is_integral_v<N>>>
+  TextOut& operator<<(N n) {
+    if constexpr (sizeof(N) == 1 && !std::is_same_v<N, bool>) {
+      text += char(n);
+    } else {
+      text += std::to_string(n);
+    }
+    return *this;
+  }
+};
 
 bool ParseNumber(const std::string& word, int* value) {
   const char* end = word.data() + word.size();
@@ -136,11 +163,13 @@ bool CheckCell(int column, int row, const std::string& where, std::string* error
 
 bool ParseLines(const std::string& text, const std::string& name, int firstLine, Parsed* out,
                 std::string* error) {
-  std::istringstream in(text);
   std::string line;
   int lineNumber = firstLine - 1;
   int mapRowsLeft = 0;
-  while (std::getline(in, line)) {
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = std::min(text.find('\n', at), text.size());
+    line.assign(text, at, end - at);
+    at = end + 1;
     ++lineNumber;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     const std::string where = Where(name, lineNumber);
@@ -356,7 +385,7 @@ std::string CellNote(int column, int row) {
 }  // namespace
 
 std::string DecompileLevelBytes(const std::uint8_t* bytes, std::size_t size, std::size_t fileSize) {
-  std::ostringstream out;
+  TextOut out;
   if (fileSize < size) fileSize = size;
   LevelLayout level;
   DecodeLevelRecord(bytes, size, &level);
@@ -472,5 +501,5 @@ std::string DecompileLevelBytes(const std::uint8_t* bytes, std::size_t size, std
       out << "#   " << std::string(view[row], view[row] + BoardCells) << "\n";
     }
   }
-  return out.str();
+  return out.text;
 }

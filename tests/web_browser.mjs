@@ -149,12 +149,34 @@ async function board(page, least, what) {
   await page.screenshot({ path: join(work, `web-${view.width}x${view.height}.png`) });
   return r;
 }
+// The board where the page first showed it, before its code arrived (with the loading picture),
+// kept as `boardAtFirst` of a page that watchFirstBoard was called for before it loaded.
+const watchFirstBoard = (page) => page.evaluateOnNewDocument(() => addEventListener('DOMContentLoaded',
+  () => requestAnimationFrame(() => {
+    window.boardAtFirst = document.getElementById('board')?.getBoundingClientRect().toJSON();
+  })));
+async function boardStayed(page, r, what) {
+  const first = await page.evaluate(() => window.boardAtFirst);
+  if (['x', 'y', 'width'].some((k) => Math.abs(first[k] - r[k]) > 0.5)) {
+    fail(`${what}: the board moved from ${JSON.stringify(first)} while loading to ${JSON.stringify(r)}`);
+  }
+}
+// No button lies below the bottom of the screen (the page would have to scroll to reach it).
+async function allReachable(page, what) {
+  const below = await page.evaluate(() => [...document.querySelectorAll('button')]
+    .filter((b) => b.getBoundingClientRect().width > 0 && b.getBoundingClientRect().bottom > innerHeight)
+    .map((b) => b.textContent));
+  if (below.length) fail(`${what}: ${below.join(', ')} below the bottom of the screen`);
+}
 
 // ---- The first visit: the bytes it takes from a plain server (with the service worker's copy
-// of the build), level 1 as the replay shows it, no error, no touch buttons, installable; at
-// rest nothing is drawn.
+// of the build), the board where the loading picture stood, level 1 as the replay shows it, no
+// error, no touch buttons, installable; at rest nothing is drawn.
 const page = await openPage({ width: 1280, height: 800 });
+await watchFirstBoard(page);
 await load(page, origin);
+await boardStayed(page, await page.evaluate(() => YelkoPage.canvas.getBoundingClientRect().toJSON()),
+                  'the first visit');
 await page.evaluate(() => navigator.serviceWorker.ready);
 if (served > 350000) fail(`the first visit took ${served} bytes, more than 350 KB`);
 report.push(`first visit ${served} bytes`);
@@ -448,12 +470,14 @@ await fast.close();
 
 // ---- A phone held upright: the board fits, the touch buttons show, every touch target is
 // 44 pixels at least; a swipe, even held a moment, walks one cell; the Restart button restarts.
-// Held sideways, the board takes the height and the buttons stand beside it; in the editor a
-// tap paints and a long press places.
+// Held sideways, the board takes the height and the buttons stand beside it, all on the screen;
+// in the editor a tap paints and a long press places.
 const phone = await openPage({ width: 390, height: 844, isMobile: true, hasTouch: true,
                                deviceScaleFactor: 2 });
+await watchFirstBoard(phone);
 await load(phone, origin + '?start-level=1');
 const fit = await board(phone, 0.9, 'a phone held upright');
+await boardStayed(phone, fit, 'a phone held upright');
 if (!(await shown(phone, 'touchkeys'))) fail('no touch buttons on a touch screen');
 await phone.tap('#menubar .title');
 const small = await phone.evaluate(() => [...document.querySelectorAll('#menubar .title, #menubar .open .item, button')]
@@ -476,6 +500,7 @@ await sleep(300);
 const wide = await board(phone, 0.9, 'a phone held sideways');
 const keys = await phone.evaluate(() => document.getElementById('touchkeys').getBoundingClientRect().left);
 if (keys < wide.right) fail('the touch buttons are not beside the board on a phone held sideways');
+await allReachable(phone, 'a phone held sideways');
 await press(phone, 'KeyD');
 const at = (x, y) => [wide.left + x * wide.width / 560, wide.top + y * wide.width / 560];
 await phone.touchscreen.tap(...at(100, 100));
@@ -485,6 +510,7 @@ await sleep(800);
 await phone.touchscreen.touchEnd();
 await waitFrames(phone, 10);
 await expectFrame(phone, 'touched.bmp', 'the editor after a tap and a long press');
+await allReachable(phone, 'the editor with its palette on a phone held sideways');
 // The editor's buttons and the fingers make, check, save, test and play a level: a finger drawn
 // over a row paints it, long presses place the Player and (two on one cell) a ball.
 const waitStatus = (start) => phone.waitForFunction((s) => document.getElementById('status')

@@ -5,21 +5,43 @@
 'use strict';
 
 const YelkoLoad = {
-  // index.data is a list of files: a name's length (1 byte), the name, a delta stride (1 byte),
-  // the size (4 bytes, little-endian) and the bytes. A stride k > 0 means each byte was stored
-  // as its difference from the byte k before it, which packs images and sounds tighter.
+  // index.data is a list of files: a name's length (1 byte), the name, how it is packed (1
+  // byte), the size (4 bytes, little-endian) and the bytes. Packed as k < 128: each byte was
+  // stored as its difference from the byte k before it (0: as it is), which packs sounds
+  // tighter. Packed as 128 (a 24-bit BMP): the pixels from an offset (4 bytes, before the size)
+  // in rows of a length (4 bytes) were stored as their differences from PNG's Paeth guess.
   unpackData(bytes) {
     const files = new Map();
     const view = new DataView(bytes.buffer, bytes.byteOffset, bytes.byteLength);
     for (let at = 0; at < bytes.length;) {
       const nameLength = bytes[at];
       const name = new TextDecoder().decode(bytes.subarray(at + 1, at + 1 + nameLength));
-      const stride = bytes[at + 1 + nameLength];
-      const size = view.getUint32(at + 2 + nameLength, true);
-      const start = at + 6 + nameLength;
-      if (start + size > bytes.length || !/^(collections\/)?[\w.-]+$/.test(name)) throw new Error('index.data is damaged');
+      at += 1 + nameLength;
+      const packed = bytes[at++];
+      let begin = 0, row = 0;
+      if (packed === 128 && at + 8 <= bytes.length) {
+        begin = view.getUint32(at, true);
+        row = view.getUint32(at + 4, true);
+        at += 8;
+      }
+      const size = at + 4 <= bytes.length ? view.getUint32(at, true) : 0;
+      const start = at + 4;
+      if (start + size > bytes.length || !/^(collections\/)?[\w.-]+$/.test(name) ||
+          (packed > 128) || (packed === 128 && (row < 3 || begin > size))) {
+        throw new Error('index.data is damaged');
+      }
       const file = bytes.slice(start, start + size);
-      if (stride > 0) for (let i = stride; i < size; ++i) file[i] += file[i - stride];
+      if (packed === 128) {
+        for (let i = begin; i < size; ++i) {
+          const x = (i - begin) % row, up = i - begin >= row;
+          const a = x >= 3 ? file[i - 3] : 0, b = up ? file[i - row] : 0;
+          const c = x >= 3 && up ? file[i - row - 3] : 0;
+          const p = a + b - c, pa = Math.abs(p - a), pb = Math.abs(p - b), pc = Math.abs(p - c);
+          file[i] += pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+        }
+      } else if (packed > 0) {
+        for (let i = packed; i < size; ++i) file[i] += file[i - packed];
+      }
       files.set(name, file);
       at = start + size;
     }

@@ -1,22 +1,30 @@
-// Packs the page for serving, after emscripten has written index.js and index.wasm: the data
-// files into index.data (and gzipped, index.data.pack), index.wasm and index.js gzipped
-// (index.wasm.pack, index.js.pack), the art tool's icons in OUT_DIR packed tighter, and sw.js
-// with the SHA-256 of every file the service worker keeps, so that it takes one build whole or
-// not at all.
+// Packs the page for serving, after emscripten has written index.js and index.wasm: the page
+// (PAGE, index.html as configured) minified into OUT_DIR, index.js
+// minified (terser: names inside functions shortened, dead code dropped), the data files into
+// index.data, and the three gzipped by zopfli, which writes plain gzip a tenth smaller than
+// gzip -9 (index.js.pack, index.wasm.pack, index.data.pack); the art tool's icons in OUT_DIR
+// packed tighter, and sw.js with the SHA-256 of every file the service worker keeps, so that it
+// takes one build whole or not at all. Needs Debian's zopfli and node-terser (make web-deps).
 //
-//   node pack.mjs OUT_DIR SW_TEMPLATE ICON.png... -- DATA_FILE...
+//   node pack.mjs OUT_DIR SW_TEMPLATE PAGE ICON.png... -- DATA_FILE...
+import { spawnSync } from 'node:child_process';
 import { createHash } from 'node:crypto';
 import { readFileSync, writeFileSync } from 'node:fs';
+import { createRequire } from 'node:module';
 import { basename, dirname, join } from 'node:path';
 import zlib from 'node:zlib';
 
 const args = process.argv.slice(2);
-const [out, template] = args;
+const [out, template, pageFile] = args;
 const split = args.indexOf('--');
-const icons = args.slice(2, split);
+const icons = args.slice(3, split);
 const dataFiles = args.slice(split + 1);
-const gzip = (bytes) => zlib.gzipSync(bytes, { level: 9, memLevel: 9 });
 const deflate = (bytes) => zlib.deflateRawSync(bytes, { level: 9, memLevel: 9 });
+function gzip(file) {
+  const run = spawnSync('zopfli', ['-c', file], { maxBuffer: 64 << 20 });
+  if (run.status !== 0) throw new Error('zopfli failed on ' + file + ': ' + (run.error || run.stderr));
+  writeFileSync(file + '.pack', run.stdout);
+}
 
 // Each byte as its difference from the byte `stride` before it (0: as it is).
 function delta(bytes, stride) {
@@ -26,29 +34,73 @@ function delta(bytes, stride) {
   return out;
 }
 
-// The archive load.js reads: for each file its name, the stride that packs it best (images of
-// 3-byte pixels, 8-bit sounds), its size and its bytes.
+// The pixels of a 24-bit BMP (from `start`, rows of `row` bytes) as their differences from PNG's
+// Paeth guess (of the pixels left, above and above left), which packs drawn pictures tightest.
+const Paeth = 128;
+function paeth(bytes, start, row) {
+  const out = Buffer.from(bytes);
+  for (let i = start; i < bytes.length; ++i) {
+    const x = (i - start) % row, up = i - start >= row;
+    const a = x >= 3 ? bytes[i - 3] : 0, b = up ? bytes[i - row] : 0;
+    const c = x >= 3 && up ? bytes[i - row - 3] : 0;
+    const p = a + b - c, pa = Math.abs(p - a), pb = Math.abs(p - b), pc = Math.abs(p - c);
+    out[i] = (bytes[i] - (pa <= pb && pa <= pc ? a : pb <= pc ? b : c)) & 255;
+  }
+  return out;
+}
+function bmp24(bytes) {
+  if (bytes.length < 54 || bytes.toString('latin1', 0, 2) !== 'BM' || bytes.readUInt16LE(28) !== 24) return null;
+  const start = bytes.readUInt32LE(10), row = (bytes.readInt32LE(18) * 3 + 3) & ~3;
+  return start >= 54 && start <= bytes.length && row > 0 ? { start, row } : null;
+}
+
+// The archive load.js reads: for each file its name, how it is packed (a delta stride that packs
+// it best: 3-byte pixels, 8-bit sounds; or, for a 24-bit BMP, the Paeth guess, then followed by
+// where its pixels start and a row's length), its size and its bytes.
 const parts = [];
 for (const file of dataFiles) {
   const bytes = readFileSync(file);
   // The collections keep their folder: the game opens them as collections/NAME.
   const inCollections = basename(dirname(file)) === 'collections';
   const name = Buffer.from((inCollections ? 'collections/' : '') + basename(file));
-  const stride = [0, 1, 3].reduce((best, s) =>
-    deflate(delta(bytes, s)).length < deflate(delta(bytes, best)).length ? s : best, 0);
-  const head = Buffer.alloc(6 + name.length);
-  head[0] = name.length;
-  name.copy(head, 1);
-  head[1 + name.length] = stride;
-  head.writeUInt32LE(bytes.length, 2 + name.length);
-  parts.push(head, delta(bytes, stride));
+  const ways = [0, 1, 3].map((stride) => ({ method: [stride], body: delta(bytes, stride) }));
+  const picture = bmp24(bytes);
+  if (picture) {
+    const method = Buffer.alloc(9);
+    method[0] = Paeth;
+    method.writeUInt32LE(picture.start, 1);
+    method.writeUInt32LE(picture.row, 5);
+    ways.push({ method, body: paeth(bytes, picture.start, picture.row) });
+  }
+  const best = ways.reduce((a, b) => (deflate(b.body).length < deflate(a.body).length ? b : a));
+  const size = Buffer.alloc(4);
+  size.writeUInt32LE(bytes.length, 0);
+  parts.push(Buffer.from([name.length]), name, Buffer.from(best.method), size, best.body);
 }
-const data = Buffer.concat(parts);
-writeFileSync(join(out, 'index.data'), data);
-writeFileSync(join(out, 'index.data.pack'), gzip(data));
-for (const name of ['index.wasm', 'index.js']) {
-  writeFileSync(join(out, name + '.pack'), gzip(readFileSync(join(out, name))));
-}
+writeFileSync(join(out, 'index.data'), Buffer.concat(parts));
+
+// The code emscripten wrote, minified: only names local to a function change (the page's and
+// the runtime's global names stay, as the program's imports and the tests call them).
+const require = createRequire(import.meta.url);
+const terser = require(require.resolve('terser', { paths: [...(process.env.NODE_PATH || '').split(':'), '/usr/share/nodejs'] }));
+const code = readFileSync(join(out, 'index.js'), 'utf8');
+const minified = await terser.minify(code, { ecma: 2020, compress: { passes: 2 }, mangle: true });
+if (!minified.code) throw new Error('terser could not minify index.js');
+writeFileSync(join(out, 'index.js'), minified.code);
+for (const name of ['index.wasm', 'index.js', 'index.data']) gzip(join(out, name));
+
+// The page itself, served as it is, made smaller the same way: its script minified, the comments
+// and runs of blanks of its style sheet dropped, and its lines' indentation.
+let page = readFileSync(pageFile, 'utf8');
+const script = /<script>([\s\S]*?)<\/script>/.exec(page);
+const style = /<style>([\s\S]*?)<\/style>/.exec(page);
+if (!script || !style) throw new Error('index.html has no <script> or <style>');
+const inline = await terser.minify(script[1], { ecma: 2020, compress: { passes: 2 }, mangle: true });
+if (!inline.code) throw new Error('terser could not minify the script of index.html');
+const sheet = style[1].replace(/\/\*[\s\S]*?\*\//g, '').replace(/\s+/g, ' ').replace(/\s*([{};])\s*/g, '$1').replace(/: /g, ':');
+page = page.replace(script[0], () => '<script>' + inline.code + '</script>')
+  .replace(style[0], () => '<style>' + sheet + '</style>').replace(/\n\s+/g, '\n');
+writeFileSync(join(out, 'index.html'), page);
 
 // The art tool's PNGs (RGBA, rows unfiltered, one fixed-code deflate block) packed again, the
 // same pixels: each row with the filter that leaves the smallest differences, deflated at level 9.

@@ -94,6 +94,7 @@ const YelkoPage = {
   present(rgba, width, height) {
     if (width !== YelkoBoardPixels || height !== YelkoBoardPixels) return;
     this.frame.getContext('2d').putImageData(new ImageData(rgba, width, height), 0, 0);
+    this.pictured = true;
     this.show();
     ++this.drawn;
     this.changed = true;
@@ -109,7 +110,9 @@ const YelkoPage = {
     context.drawImage(this.frame, 0, 0, this.canvas.width, this.canvas.height);
   },
 
-  // The board before the game's first frame: water, with a word that the game is coming.
+  // The board before the game's first frame is the page's (index.html: water, with a word that
+  // the game is loading); a failure to load is said on the board like that.
+  pictured: false,  // the board shows a frame or a failure (else the page's loading picture)
   showLoading(text) {
     const context = this.frame.getContext('2d');
     context.fillStyle = '#1c6298';
@@ -118,6 +121,7 @@ const YelkoPage = {
     context.font = '24px system-ui, "DejaVu Sans", sans-serif';
     context.textAlign = 'center';
     context.fillText(text, YelkoBoardPixels / 2, YelkoBoardPixels / 2, YelkoBoardPixels - 40);
+    this.pictured = true;
     this.show();
   },
 
@@ -942,36 +946,15 @@ const YelkoPage = {
     $('again').focus();
   },
 
-  // ---- Layout: the board as large as the window allows, square; the menu bar, status line
-  // and buttons above and below it, or beside it when that makes the board a quarter larger (a
-  // phone held sideways).
+  // ---- Layout: yelkoLayout (index.html) places the board; its canvas holds the frame at the
+  // size it gives, drawn again when that changes.
 
   layout() {
+    const held = yelkoLayout();
     const canvas = this.canvas;
-    const view = document.documentElement;
-    const width = view.clientWidth, height = view.clientHeight, margin = 8, sideWidth = 240;
-    const body = document.body;
-    body.classList.remove('wide');
-    canvas.style.width = canvas.style.height = '0px';
-    $('page').style.width = Math.min(width, Math.max(280, height)) + 'px';
-    const around = $('page').offsetHeight;
-    const stacked = Math.min(width - 2 * margin, height - around - 2 * margin);
-    const beside = Math.min(height - 2 * margin, width - sideWidth - 3 * margin);
-    const wide = beside >= 1.25 * stacked;
-    body.classList.toggle('wide', wide);
-    // In the screen's own pixels: a whole multiple of the frame when one comes close.
-    const ratio = window.devicePixelRatio || 1;
-    let pixels = Math.max(140, Math.floor((wide ? beside : stacked) * ratio));
-    const whole = Math.floor(pixels / YelkoBoardPixels) * YelkoBoardPixels;
-    if (whole >= 0.9 * pixels) pixels = whole;
-    const side = pixels / ratio;
-    canvas.style.width = canvas.style.height = side + 'px';
-    $('page').style.width = wide ? '' : Math.max(side, 280) + 'px';
-    const held = Math.max(1, Math.ceil(pixels / YelkoBoardPixels)) * YelkoBoardPixels;
-    canvas.style.imageRendering = held === pixels ? 'pixelated' : 'auto';
     if (canvas.width !== held) {
       canvas.width = canvas.height = held;
-      this.show();
+      if (this.pictured) this.show();
     }
   },
 
@@ -1100,9 +1083,7 @@ const YelkoPage = {
       });
       button.addEventListener('contextmenu', (e) => e.preventDefault());
     }
-    const coarse = matchMedia('(pointer: coarse)').matches || navigator.maxTouchPoints > 0;
-    this.coarse = coarse;
-    $('touchkeys').hidden = !coarse;
+    this.coarse = yelkoCoarse;  // (index.html shows the touch buttons)
 
     // The page's own buttons give the keyboard back to the game once pressed.
     $('next').addEventListener('click', () => {
@@ -1148,7 +1129,6 @@ const YelkoPage = {
     YelkoStore.onNotice = (text) => this.notify(text);
     if (YelkoStore.notice) this.notify(YelkoStore.notice);
     this.layout();
-    this.showLoading('Loading Yelko…');
   },
 };
 
