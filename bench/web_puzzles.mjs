@@ -43,7 +43,14 @@ const making = [], visits = [];
 for (let seed = 0; seed < Number(seedText); ++seed) {
   await page.goto('about:blank');
   await page.goto(origin + 'index.html#puzzle=' + nameOf(seed));
-  await page.waitForFunction(() => /^#p=/.test(location.hash), { timeout: 120000, polling: 20 });
+  try {
+    await page.waitForFunction(() => /^#p=/.test(location.hash), { timeout: 120000, polling: 20 });
+  } catch (error) {
+    console.error(`${nameOf(seed)} not made in 120 s; the page says: ` +
+                  await page.evaluate(() => document.getElementById('status')?.textContent));
+    throw error;
+  }
+  if (process.env.YELKO_BENCH_VERBOSE) console.error(nameOf(seed), await page.evaluate(() => performance.now()));
   const madeAt = await page.evaluate(() => performance.now());
   const firstFrame = await page.evaluate(() => window.firstFrameAt ?? 0);
   making.push((madeAt - firstFrame) / 1000);

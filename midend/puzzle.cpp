@@ -23,11 +23,11 @@ bool WarnWhenStuck = true;
 
 namespace {
 
-// Without a thread the generator works in steps of a few states for up to 10 ms of each 16.7 ms
+// Without a thread the generator works in steps of a few states for up to 12 ms of each 16.7 ms
 // frame (or, where the clock stands still within a frame, as in the replay runner, a fixed
 // number of states).
 constexpr std::uint64_t MakingStepStates = 500;
-constexpr std::uint32_t MakingSliceMs = 10;
+constexpr std::uint32_t MakingSliceMs = 12;
 constexpr std::uint64_t MakingSliceStates = 20000;
 // A stuck question stops here and says nothing: the shipped levels need far fewer.
 constexpr std::uint64_t StuckStateLimit = 1'000'000;

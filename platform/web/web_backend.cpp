@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 #include "platform/files.h"
 #include "platform/key_latch.h"
@@ -444,8 +445,12 @@ class WebBackend final : public Backend {
 
   // Nothing can change until the player acts: the picture has stood still as long as the game
   // asks (GameQuestions), no key is held and the player has done nothing since the last frame.
-  bool AtRest() const {
+  // While the game works beside the frames (it asks never to rest) the still frames do not
+  // count: a puzzle made or a hint found is drawn in a frame after the one that finished it,
+  // and the count of still frames starts again from then.
+  bool AtRest() {
     const int needed = Questions.framesBeforeRest != nullptr ? Questions.framesBeforeRest() : 30;
+    if (needed == std::numeric_limits<int>::max()) unchangedFrames_ = 0;
     if (heard_ || unchangedFrames_ < needed) return false;
     for (int i = 0; i < 256; ++i) {
       if ((latch_.held[i] | latch_.pressed[i] | latch_.tapped[i] | latch_.recent[i]) != 0) {
