@@ -137,7 +137,7 @@ TEST_F(Puzzles, SeedsGiveTheSameFairPuzzlesEverywhere) {
 }
 
 // Over 50 seeds the medians of par, carries and platforms moved rise from grade to grade. An
-// Expert puzzle takes about a minute, so Expert is held to its band, which lies above Hard's.
+// Expert puzzle takes half a minute, so Expert is held to its band, which lies above Hard's.
 TEST(PuzzleGrades, RiseFromEasyToExpert) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "150 generations: the fair-puzzle test runs the same code under the sanitizer";
