@@ -94,11 +94,13 @@ done
 bar2=$(((height - 1120) / 2))  # the menu bar and the status line are of one height
 [ "$bar2" -ge 32 ] && [ "$bar2" -le 80 ] || fail "menu bar of $bar2 pixels at 2x (window $height high)"
 xdotool windowsize "$wid" 560 700
-for _ in $(seq 50); do  # the menu bar's height at 1x: the face colour down the window's right
+# The menu bar's height at 1x: the face colour down the window's right. Until the game has drawn
+# the smaller window, a shot shows the larger frame cut down (a bar of the 2x height, or nearly).
+for _ in $(seq 50); do
   shot small
   bar=$(convert "$work/small.png" -crop 1x60+550+0 +repage -depth 8 txt:- |
     awk '/#F0F0F0/ { n++ } !/#F0F0F0/ && NR > 1 { exit } END { print n + 0 }')
-  [ "$bar" -ge 16 ] && [ "$bar" -lt "$bar2" ] && break
+  [ "$bar" -ge 16 ] && [ "$bar" -le 40 ] && [ "$bar" -lt "$bar2" ] && break
   sleep 0.2
 done
 [ "$bar" -ge 16 ] && [ "$bar" -le 40 ] || fail "menu bar of $bar pixels at 1x"
