@@ -67,8 +67,14 @@ int Score(const GradeBand& b, const LevelMeasures& m) {
 // move costs more score than anything else can give, so a longer solution scores below `least`.
 // A step's search need not look further; what it would have found is dropped all the same.
 std::uint32_t LongestKept(const GradeBand& b, int least) {
-  const int most = b.parHigh + b.carriesHigh + b.platformsMovedHigh * 8;  // Score's ceiling
-  return std::uint32_t(b.parHigh + std::max(0, most - least) / 128);
+  LevelMeasures best;  // the highest score there is, at the band's highest par
+  best.par = b.parHigh;
+  best.carries = b.carriesHigh;
+  best.platformsMoved = b.platformsMovedHigh;
+  const int most = Score(b, best);
+  ++best.par;
+  const int perMove = most - Score(b, best);  // what each move past the band costs
+  return std::uint32_t(b.parHigh + std::max(0, most - least) / perMove);
 }
 
 bool IsLand(const LevelLayout& l, int cell) {
