@@ -8,6 +8,7 @@
 #include <cstring>
 #include <new>
 
+#include "midend/search_store.h"
 #include "midend/search_table.h"
 #include "play/movement.h"
 #include "play/rules.h"
@@ -27,43 +28,17 @@ namespace {
 
 constexpr int Cells = BoardCells * BoardCells;
 
-// A key: byte 0 the Player's cell (column * 14 + row) + 1 (0 marks no key), byte 1 the balls
-// still lying (bit n for ball n), bytes 2.. one corner per platform that can ever move or be
-// stepped on, the rest 0.
-struct alignas(4) Key {
-  std::uint8_t b[12];
-};
-static_assert(MaxPlatformsInRecord + 2 <= 12);
-constexpr int PlayerByte = 0;
-constexpr int BallsByte = 1;
-constexpr int FirstPlatformByte = 2;
-
-std::uint32_t Word(const Key& k, int i) {
-  std::uint32_t w;
-  std::memcpy(&w, k.b + 4 * i, 4);
-  return w;
-}
-bool SameKey(const Key& a, const Key& b) {
-  return Word(a, 0) == Word(b, 0) && Word(a, 1) == Word(b, 1) && Word(a, 2) == Word(b, 2);
-}
-std::uint64_t HashKey(const Key& k) {
-  std::uint64_t h =
-      (std::uint64_t(Word(k, 0)) | std::uint64_t(Word(k, 1)) << 32) * 0x9E3779B97F4A7C15ull;
-  h ^= (Word(k, 2) + 0x632BE59BD9B4E019ull) * 0xC2B2AE3D27D4EB4Full;
-  h ^= h >> 31;
-  h *= 0xD6E8FEB86659FD93ull;
-  return h ^ (h >> 29);
-}
+using namespace search_store;
 
 // A stored state: its key, the moves it was reached in, and how: enough to find the state it
 // came from again (its Player's cell, the step's direction, which key byte the step moved and
-// whether it took balls), so that no parent index need be kept. 16 bytes.
+// whether it took balls), so that no parent index need be kept. Stored packed: the key's bytes
+// in use, then g and link, 2 bytes each (10 bytes a state with four platforms, 16 with ten).
 struct Entry {
   Key key;
   std::uint16_t g;     // moves from the start; the top bit marks a state already expanded
   std::uint16_t link;  // see MakeLink
 };
-static_assert(sizeof(Entry) == 16);
 constexpr std::uint16_t Expanded = 0x8000;
 constexpr std::uint16_t StartLink = 0x8000;
 constexpr int NoByte = 15;
@@ -157,31 +132,6 @@ void EachCell(const Bits& b, F f) {
   }
 }
 
-// A growing array in memory of its own, without exceptions: false when the memory cannot be had.
-template <typename T>
-struct Buffer {
-  T* data = nullptr;
-  std::size_t size = 0, capacity = 0;
-  // Room for n, grown by half again each time (less left over than doubling); with exact, n
-  // itself (a hash table's power of two).
-  bool Reserve(std::size_t n, bool exact = false) {
-    if (n <= capacity) return true;
-    std::size_t c = capacity == 0 ? 1024 : capacity;
-    while (c < n) c += c / 2;
-    if (exact) c = n;
-    void* p = std::realloc(data, c * sizeof(T));
-    if (p == nullptr) return false;
-    data = static_cast<T*>(p);
-    capacity = c;
-    return true;
-  }
-  void Free() {
-    std::free(data);
-    data = nullptr;
-    size = capacity = 0;
-  }
-};
-
 }  // namespace
 
 struct Search::Impl {
@@ -198,30 +148,28 @@ struct Search::Impl {
   // at most one, so the first solved state the search takes is reached by a shortest solution.
   std::uint8_t estimate[Cells][1 << MaxBallsInRecord];
 
-  Buffer<Entry> entries;
-  Buffer<std::uint32_t> table;  // index + 1 of an entry, 0 empty
-  std::uint64_t mask = 0;
+  Blocks<13> entries;  // packed, keyBytes + 4 bytes each
+  int keyBytes = 12;
+  std::uint32_t keyMask[3] = {};  // the bytes of a key's words in use
+  IndexTable table;
 
   // The states expanded, grouped by where the platforms are and which balls lie. A state whose
   // cell an earlier state of its group reaches as cheaply, walking (the moves to it no more
   // than this state's), is not expanded: whatever it could do, the earlier state does as
   // cheaply.
-  struct Region {
-    Key key;              // the group's key: its Player's byte 0
-    std::uint32_t first;  // the newest of its expansions, + 1
-  };
-  struct Expansion {
+  // A group is stored as its key (its Player's byte 0), packed as a state's, then the newest of
+  // its expansions + 1 (4 bytes).
+  struct __attribute__((packed)) Expansion {
     std::uint8_t cell;
     std::uint16_t g;
     std::uint32_t next;  // the expansion before it in the same region, + 1
   };
-  Buffer<Region> regions;
-  Buffer<std::uint32_t> regionTable;  // index + 1 of a region, 0 empty
-  std::uint64_t regionMask = 0;
-  Buffer<Expansion> expansions;
-  std::vector<std::vector<std::uint32_t>> buckets;  // by moves plus estimate
+  static_assert(sizeof(Expansion) == 7);
+  Blocks<12> regions;
+  IndexTable regionTable;
+  RecordBlocks<Expansion, 13> expansions;
+  OpenQueue open;  // by moves plus estimate
   std::size_t bucket = 0;
-  std::uint64_t queued = 0, peakQueued = 0;
 
   // The walk of the state being expanded: the cells first reached after each number of moves.
   Bits layers[Cells];
@@ -251,6 +199,18 @@ struct Search::Impl {
   int ballCellCount = 0;
 
   bool running = false;
+
+  // Empties the search's memory. With `keep`, what a hint's search needs stays for the next
+  // search, the rest (a big check's) goes back to the system.
+  void Clear(bool keep) {
+    entries.Clear(entries.stride, keep ? 32 : 0);
+    table.Clear(keep ? 1 << 18 : 0);
+    regions.Clear(regions.stride, keep ? 8 : 0);
+    regionTable.Clear(keep ? 1 << 15 : 0);
+    expansions.Clear(keep ? 16 : 0);
+    open.Clear(keep ? 64 : 0);
+    if (!keep) open.Free();
+  }
 
   void SortGroups(Key* key) const {
     for (const std::vector<int>& group : groups) {
@@ -299,41 +259,65 @@ struct Search::Impl {
   }
 
   std::uint64_t BytesHeld() const {
-    std::uint64_t bytes = entries.capacity * sizeof(Entry) + table.capacity * 4 + queued * 4 +
-                          regions.capacity * sizeof(Region) + regionTable.capacity * 4 +
-                          expansions.capacity * sizeof(Expansion);
-    return bytes + sizeof estimate;
+    return entries.Bytes() + table.Bytes() + open.Bytes() + regions.Bytes() + regionTable.Bytes() +
+           expansions.Bytes() + sizeof estimate;
+  }
+
+  // A key stored packed: its bytes in use read whole (a block has room to read past its last
+  // record), the rest masked off.
+  Key PackedKey(const std::uint8_t* at) const {
+    std::uint32_t w[3];
+    std::memcpy(w, at, sizeof w);
+    for (int k = 0; k < 3; ++k) w[k] &= keyMask[k];
+    Key key;
+    std::memcpy(key.b, w, sizeof w);
+    return key;
+  }
+  Key KeyAt(std::size_t i) const { return PackedKey(entries.At(i)); }
+  std::uint16_t GAt(std::size_t i) const {
+    std::uint16_t g;
+    std::memcpy(&g, entries.At(i) + keyBytes, 2);
+    return g;
+  }
+  void SetG(std::size_t i, std::uint16_t g) { std::memcpy(entries.At(i) + keyBytes, &g, 2); }
+  std::uint16_t LinkAt(std::size_t i) const {
+    std::uint16_t link;
+    std::memcpy(&link, entries.At(i) + keyBytes + 2, 2);
+    return link;
+  }
+  void SetLink(std::size_t i, std::uint16_t link) {
+    std::memcpy(entries.At(i) + keyBytes + 2, &link, 2);
+  }
+  // A group's newest expansion + 1.
+  std::uint32_t Newest(std::uint32_t group) const {
+    std::uint32_t x;
+    std::memcpy(&x, regions.At(group) + keyBytes, 4);
+    return x;
+  }
+  void SetNewest(std::uint32_t group, std::uint32_t x) {
+    std::memcpy(regions.At(group) + keyBytes, &x, 4);
+  }
+  Entry EntryAt(std::size_t i) const { return {KeyAt(i), GAt(i), LinkAt(i)}; }
+  // Stores a state as the newest (its key written whole: nothing is stored after it yet).
+  bool Append(const Key& key, std::uint16_t g, std::uint16_t link) {
+    if (!entries.Room()) return false;
+    std::memcpy(entries.At(entries.size), key.b, sizeof key.b);
+    SetG(entries.size, g);
+    SetLink(entries.size, link);
+    ++entries.size;
+    return true;
   }
 
   // The slot of the key in the table, or the empty one where it would go.
   std::uint64_t Slot(const Key& key) const {
-    std::uint64_t i = HashKey(key) & mask;
-    while (table.data[i] != 0 && !SameKey(entries.data[table.data[i] - 1].key, key)) {
-      i = (i + 1) & mask;
-    }
-    return i;
+    return table.Find(HashKey(key), [&](std::uint32_t i) { return SameKey(KeyAt(i), key); });
   }
-
-  bool GrowTable() {
-    const std::uint64_t capacity = table.capacity == 0 ? 4096 : table.capacity * 2;
-    Buffer<std::uint32_t> bigger;
-    if (!bigger.Reserve(capacity, true)) return false;
-    std::memset(bigger.data, 0, bigger.capacity * 4);
-    table.Free();
-    table = bigger;
-    mask = table.capacity - 1;
-    for (std::size_t i = 0; i < entries.size; ++i)
-      table.data[Slot(entries.data[i].key)] = std::uint32_t(i + 1);
-    return true;
+  // Room in the table for one more state; false when the memory cannot be had.
+  bool TableRoom() {
+    return table.Room(entries.size, [&](std::size_t i) { return HashKey(KeyAt(i)); });
   }
 
   int Estimate(const Key& key) const { return estimate[key.b[PlayerByte] - 1][key.b[BallsByte]]; }
-
-  void Queue(std::uint32_t index, std::size_t f) {
-    if (f >= buckets.size()) buckets.resize(f + 1);
-    buckets[f].push_back(index);
-    peakQueued = std::max(peakQueued, ++queued);
-  }
 
   bool Describe(const GameState& from, Key* start);
   void MakeEstimate();
@@ -430,6 +414,13 @@ bool Search::Impl::Describe(const GameState& from, Key* start) {
     }
   }
   SortGroups(start);
+  keyBytes = nextByte;
+  entries.Clear(std::size_t(keyBytes + 4), 32);
+  regions.Clear(std::size_t(keyBytes + 4), 8);
+  for (int k = 0; k < 3; ++k) {
+    const int used = std::clamp(keyBytes - 4 * k, 0, 4);
+    keyMask[k] = used == 4 ? ~0u : (1u << (8 * used)) - 1;
+  }
 
   std::memset(ballsAt, 0, sizeof ballsAt);
   allBalls = std::uint8_t((1u << level.ballCount) - 1);
@@ -578,35 +569,30 @@ void Search::Impl::MakeTables() {
 
 bool Search::Impl::Reach(const Key& key, int g, std::uint16_t link, SearchResult* result) {
   if (g > MaxMoves) return true;  // longer than any solution a level can want: not followed
-  if ((entries.size + 1) * 4 > table.capacity * 3 && !GrowTable()) {
+  const auto outOfMemory = [&] {
     result->outcome = SearchOutcome::GaveUp;
     result->why = "gave up: out of memory";
     return false;
-  }
+  };
+  if (!TableRoom()) return outOfMemory();
   const std::uint64_t slot = Slot(key);
-  const int f = g + Estimate(key);
-  if (table.data[slot] == 0) {
+  std::uint32_t& stored = table.slots.data[slot];
+  if (stored == 0) {
+    const int f = g + Estimate(key);
     if (entries.size >= options.maxStates) {
       result->outcome = SearchOutcome::GaveUp;
       result->why = "gave up: more than " + std::to_string(options.maxStates) + " states";
       return false;
     }
-    if (!entries.Reserve(entries.size + 1)) {
-      result->outcome = SearchOutcome::GaveUp;
-      result->why = "gave up: out of memory";
-      return false;
-    }
-    entries.data[entries.size] = {key, std::uint16_t(g), link};
-    table.data[slot] = std::uint32_t(++entries.size);
-    Queue(std::uint32_t(entries.size - 1), std::size_t(f));
-    return true;
+    if (!Append(key, std::uint16_t(g), link)) return outOfMemory();
+    stored = std::uint32_t(entries.size);
+    return open.Push(std::size_t(f), stored - 1) || outOfMemory();
   }
-  Entry& e = entries.data[table.data[slot] - 1];
-  if ((e.g & Expanded) || e.g <= g) return true;
-  e.g = std::uint16_t(g);
-  e.link = link;
-  Queue(table.data[slot] - 1, std::size_t(f));
-  return true;
+  const std::uint16_t was = GAt(stored - 1);
+  if ((was & Expanded) || was <= g) return true;
+  SetG(stored - 1, std::uint16_t(g));
+  SetLink(stored - 1, link);
+  return open.Push(std::size_t(g + Estimate(key)), stored - 1) || outOfMemory();
 }
 
 // The walk from the cell over the region: every cell the Player reaches by walking, without
@@ -640,53 +626,37 @@ std::uint32_t Search::Impl::Group(const Key& key, SearchResult* result) {
 }
 
 std::uint32_t Search::Impl::RegionOf(const Key& groupKey, SearchResult* result) {
-  if ((regions.size + 1) * 4 > regionTable.capacity * 3) {
-    const std::uint64_t capacity = regionTable.capacity == 0 ? 1024 : regionTable.capacity * 2;
-    regionTable.Free();
-    if (!regionTable.Reserve(capacity, true)) {
-      result->outcome = SearchOutcome::GaveUp;
-      result->why = "gave up: out of memory";
-      return 0;
-    }
-    std::memset(regionTable.data, 0, regionTable.capacity * 4);
-    regionMask = regionTable.capacity - 1;
-    for (std::size_t r = 0; r < regions.size; ++r) {
-      std::uint64_t i = HashKey(regions.data[r].key) & regionMask;
-      while (regionTable.data[i] != 0) i = (i + 1) & regionMask;
-      regionTable.data[i] = std::uint32_t(r + 1);
-    }
+  const auto hashOf = [&](std::size_t r) { return HashKey(PackedKey(regions.At(r))); };
+  if (!regionTable.Room(regions.size, hashOf) || !regions.Room()) {
+    result->outcome = SearchOutcome::GaveUp;
+    result->why = "gave up: out of memory";
+    return 0;
   }
-  std::uint64_t slot = HashKey(groupKey) & regionMask;
-  while (regionTable.data[slot] != 0 &&
-         !SameKey(regions.data[regionTable.data[slot] - 1].key, groupKey)) {
-    slot = (slot + 1) & regionMask;
+  std::uint32_t& slot =
+      regionTable.slots.data[regionTable.Find(HashKey(groupKey), [&](std::uint32_t r) {
+        return SameKey(PackedKey(regions.At(r)), groupKey);
+      })];
+  if (slot == 0) {
+    std::memcpy(regions.At(regions.size), groupKey.b, sizeof groupKey.b);
+    SetNewest(std::uint32_t(regions.size), 0);
+    slot = std::uint32_t(++regions.size);
   }
-  if (regionTable.data[slot] == 0) {
-    if (!regions.Reserve(regions.size + 1)) {
-      result->outcome = SearchOutcome::GaveUp;
-      result->why = "gave up: out of memory";
-      return 0;
-    }
-    regions.data[regions.size] = {groupKey, 0};
-    regionTable.data[slot] = std::uint32_t(++regions.size);
-  }
-  return regionTable.data[slot];
+  return slot;
 }
 
 bool Search::Impl::Joined(std::uint32_t group, int cell, int g, SearchResult* result) {
-  if (!expansions.Reserve(expansions.size + 1)) {
+  if (!expansions.Room()) {
     result->outcome = SearchOutcome::GaveUp;
     result->why = "gave up: out of memory";
     return false;
   }
-  Region& r = regions.data[group - 1];
-  expansions.data[expansions.size] = {std::uint8_t(cell), std::uint16_t(g), r.first};
-  r.first = std::uint32_t(++expansions.size);
+  expansions[expansions.size] = {std::uint8_t(cell), std::uint16_t(g), Newest(group - 1)};
+  SetNewest(group - 1, std::uint32_t(++expansions.size));
   return true;
 }
 
 bool Search::Impl::Expand(std::uint32_t index, SearchResult* result) {
-  const Entry e = entries.data[index];
+  const Entry e = EntryAt(index);
   const int g = e.g & ~Expanded;
   Show(e.key);
   const std::uint8_t lying = e.key.b[BallsByte];
@@ -703,9 +673,8 @@ bool Search::Impl::Expand(std::uint32_t index, SearchResult* result) {
   if (group == 0) return false;
   // Earlier states of the group that could reach this one's cell as cheaply.
   int rivals[16], rivalCount = 0, rivalLeast = MaxMoves;
-  for (std::uint32_t x = regions.data[group - 1].first; x != 0 && rivalCount < 16;
-       x = expansions.data[x - 1].next) {
-    const Expansion& earlier = expansions.data[x - 1];
+  for (std::uint32_t x = Newest(group - 1); x != 0 && rivalCount < 16; x = expansions[x - 1].next) {
+    const Expansion& earlier = expansions[x - 1];
     if (earlier.g >= g) continue;
     rivals[rivalCount++] = int(x - 1);
     rivalLeast = std::min(rivalLeast, int(earlier.g));
@@ -719,7 +688,7 @@ bool Search::Impl::Expand(std::uint32_t index, SearchResult* result) {
     // The walk meets an earlier state's cell as many moves away as it has walked.
     if (rivalLeast + layer - 1 <= g) {
       for (int r = 0; r < rivalCount; ++r) {
-        const Expansion& earlier = expansions.data[rivals[r]];
+        const Expansion& earlier = expansions[rivals[r]];
         if (earlier.g + layer - 1 <= g && HasBit(frontier, earlier.cell)) return true;
       }
     }
@@ -830,13 +799,12 @@ int Search::Impl::PlatformWalk(int owner, int from, int to) const {
 }
 
 std::int64_t Search::Impl::Intern(const Key& key) {
-  if ((entries.size + 1) * 4 > table.capacity * 3 && !GrowTable()) return -1;
-  const std::uint64_t slot = Slot(key);
-  if (table.data[slot] != 0) return table.data[slot] - 1;
-  if (entries.size >= options.maxStates || !entries.Reserve(entries.size + 1)) return -1;
-  entries.data[entries.size] = {key, 0, 0};
-  table.data[slot] = std::uint32_t(++entries.size);
-  return std::int64_t(entries.size - 1);
+  if (!TableRoom()) return -1;
+  std::uint32_t& slot = table.slots.data[Slot(key)];
+  if (slot != 0) return slot - 1;
+  if (entries.size >= options.maxStates || !Append(key, 0, 0)) return -1;
+  slot = std::uint32_t(entries.size);
+  return std::int64_t(slot - 1);
 }
 
 // Every state reachable from the start, breadth first: the states stored are keys as a step
@@ -850,7 +818,7 @@ bool Search::Impl::Explore(Exploration* out) {
   std::vector<std::uint8_t> solvedRegion;
   std::vector<std::uint32_t> edgeStart, edgeKey;  // per region: the keys its steps reach
   for (std::size_t i = 0; i < entries.size; ++i) {
-    const Key key = entries.data[i].key;
+    const Key key = KeyAt(i);
     Show(key);
     const std::uint8_t lying = key.b[BallsByte];
     const Bits region = RegionFrom(key.b[PlayerByte] - 1, lying);
@@ -966,15 +934,15 @@ Key Search::Impl::ParentKey(const Entry& e) const {
 
 void Search::Impl::Unroll(std::uint32_t goal, SearchResult* result) {
   std::vector<std::uint32_t> chain{goal};
-  while (entries.data[chain.back()].link != StartLink) {
-    const std::uint32_t at = table.data[Slot(ParentKey(entries.data[chain.back()]))];
+  while (LinkAt(chain.back()) != StartLink) {
+    const std::uint32_t at = table.slots.data[Slot(ParentKey(EntryAt(chain.back())))];
     if (at == 0) break;  // cannot happen: every parent is stored
     chain.push_back(at - 1);
   }
   std::reverse(chain.begin(), chain.end());
   for (std::size_t i = 1; i < chain.size(); ++i) {
-    const Entry& parent = entries.data[chain[i - 1]];
-    const Entry& child = entries.data[chain[i]];
+    const Entry parent = EntryAt(chain[i - 1]);
+    const Entry child = EntryAt(chain[i]);
     Show(parent.key);
     const int fromCell = parent.key.b[PlayerByte] - 1;
     Walk(fromCell, parent.key.b[BallsByte]);
@@ -1001,11 +969,7 @@ void Search::Impl::Unroll(std::uint32_t goal, SearchResult* result) {
 Search::Search() : impl_(new Impl) {}
 
 Search::~Search() {
-  impl_->entries.Free();
-  impl_->table.Free();
-  impl_->regions.Free();
-  impl_->regionTable.Free();
-  impl_->expansions.Free();
+  impl_->Clear(false);
   delete impl_;
 }
 
@@ -1016,14 +980,8 @@ void Search::Start(const Level& level, const GameState& from, const SearchOption
   s.level = level;
   s.options = options;
   s.options.maxStates = std::clamp<std::uint64_t>(options.maxStates, 1, std::uint64_t(1) << 31);
-  s.entries.size = 0;
-  s.regions.size = 0;
-  s.expansions.size = 0;
-  if (s.regionTable.capacity > 0) std::memset(s.regionTable.data, 0, s.regionTable.capacity * 4);
-  if (s.table.capacity > 0) std::memset(s.table.data, 0, s.table.capacity * 4);
-  for (auto& b : s.buckets) b.clear();
+  s.Clear(true);
   s.bucket = 0;
-  s.queued = s.peakQueued = 0;
   s.shownKey = Key{};
   s.running = false;
 
@@ -1056,11 +1014,6 @@ void Search::Start(const Level& level, const GameState& from, const SearchOption
   }
   s.MakeEstimate();
   s.MakeTables();
-  if (s.table.capacity == 0 && !s.GrowTable()) {
-    result_.outcome = SearchOutcome::GaveUp;
-    result_.why = "gave up: out of memory";
-    return;
-  }
   if (!s.Reach(start, 0, StartLink, &result_)) return;
   s.running = true;
 }
@@ -1074,11 +1027,8 @@ bool Search::Run(std::uint64_t budget) {
       result_.outcome = SearchOutcome::Cancelled;
       break;
     }
-    while (s.bucket < s.buckets.size() && s.buckets[s.bucket].empty()) {
-      std::vector<std::uint32_t>().swap(s.buckets[s.bucket]);  // a bucket is never used again
-      ++s.bucket;
-    }
-    if (s.bucket == s.buckets.size()) {
+    while (s.bucket < s.open.top.size && s.open.Empty(s.bucket)) ++s.bucket;
+    if (s.bucket >= s.open.top.size) {
       result_.outcome = SearchOutcome::Unsolvable;
       break;
     }
@@ -1090,17 +1040,17 @@ bool Search::Run(std::uint64_t budget) {
     }
     // Last in, first out: among states of one sum the deepest come first, which reaches a
     // solution in the last bucket soonest.
-    std::vector<std::uint32_t>& queue = s.buckets[s.bucket];
-    const std::uint32_t i = queue.back();
-    queue.pop_back();
-    --s.queued;
-    Entry& e = s.entries.data[i];
-    if ((e.g & Expanded) || e.g + s.Estimate(e.key) != int(s.bucket)) continue;
-    e.g |= Expanded;
+    const std::uint32_t i = s.open.Pop(s.bucket);
+    // A state queued again for fewer moves was taken at that smaller sum already (the estimate
+    // never falls by more than the moves made, so sums only grow): it is expanded.
+    const std::uint16_t g = s.GAt(i);
+    if (g & Expanded) continue;
+    const Key key = s.KeyAt(i);
+    s.SetG(i, g | Expanded);
     ++result_.expanded;
 
     ++done;
-    if (e.key.b[BallsByte] == 0) {
+    if (key.b[BallsByte] == 0) {
       result_.outcome = SearchOutcome::Solved;
       s.Unroll(i, &result_);
       break;
