@@ -7,9 +7,8 @@
 const YelkoLoad = {
   // index.data is a list of files: a name's length (1 byte), the name, how it is packed (1
   // byte), the size (4 bytes, little-endian) and the bytes. Packed as k < 128: each byte was
-  // stored as its difference from the byte k before it (0: as it is), which packs sounds
-  // tighter. Packed as 128 (a 24-bit BMP): the pixels from an offset (4 bytes, before the size)
-  // in rows of a length (4 bytes) were stored as their differences from PNG's Paeth guess.
+  // stored as its difference from the byte k before it (0: as it is), which packs pictures and
+  // sounds tighter.
   unpackData(bytes) {
     const files = new Map();
     const view = new DataView(bytes.buffer, bytes.byteOffset, bytes.byteLength);
@@ -18,28 +17,15 @@ const YelkoLoad = {
       const name = new TextDecoder().decode(bytes.subarray(at + 1, at + 1 + nameLength));
       at += 1 + nameLength;
       const packed = bytes[at++];
-      let begin = 0, row = 0;
-      if (packed === 128 && at + 8 <= bytes.length) {
-        begin = view.getUint32(at, true);
-        row = view.getUint32(at + 4, true);
-        at += 8;
-      }
       const size = at + 4 <= bytes.length ? view.getUint32(at, true) : 0;
       const start = at + 4;
-      if (start + size > bytes.length || !/^(collections\/)?[\w.-]+$/.test(name) ||
-          (packed > 128) || (packed === 128 && (row < 3 || begin > size))) {
+      if (start + size > bytes.length || !/^(collections\/)?[\w.-]+$/.test(name) || packed >= 128) {
         throw new Error('index.data is damaged');
       }
-      const file = bytes.slice(start, start + size);
-      if (packed === 128) {
-        for (let i = begin; i < size; ++i) {
-          const x = (i - begin) % row, up = i - begin >= row;
-          const a = x >= 3 ? file[i - 3] : 0, b = up ? file[i - row] : 0;
-          const c = x >= 3 && up ? file[i - row - 3] : 0;
-          const p = a + b - c, pa = Math.abs(p - a), pb = Math.abs(p - b), pc = Math.abs(p - c);
-          file[i] += pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
-        }
-      } else if (packed > 0) {
+      // Unpacked where it lies, and given to the file system as it is (no copies: fresh memory
+      // is slow to touch the first time).
+      const file = bytes.subarray(start, start + size);
+      if (packed > 0) {
         for (let i = packed; i < size; ++i) file[i] += file[i - packed];
       }
       files.set(name, file);
@@ -62,7 +48,7 @@ const YelkoLoad = {
       data.then((files) => {
         FS.mkdir('/game');
         FS.mkdir('/game/collections');
-        files.forEach((bytes, name) => FS.writeFile('/game/' + name, bytes));
+        files.forEach((bytes, name) => FS.writeFile('/game/' + name, bytes, { canOwn: true }));
         removeRunDependency('yelko-data');
       }, failed);
       addRunDependency('yelko-store');

@@ -77,27 +77,39 @@ const YelkoStore = {
 
   // Before the game starts: reads every record of the database index.html opened as the page
   // arrived (Module.yelkoDatabase). A browser that refuses storage (some private windows) is
-  // told once; the game goes on without it.
+  // told once; the game goes on without it. A database this visit made (index.html says so as
+  // soon as it knows: Module.yelkoDatabaseMade) holds nothing yet, so the game starts without
+  // waiting for it to open, which takes a new browser profile a while; writes wait for it.
   async load() {
-    try {
-      this.db = await this.timed(Module.yelkoDatabase);
-    } catch (error) {
-      this.off = 'this browser does not let the page keep it';
-      this.tell('This browser does not let the page keep your progress and levels.');
-      return;
-    }
-    try {
-      const table = this.db.transaction(this.table).objectStore(this.table);
-      (await this.readAll(table)).forEach((value, key) => this.keep(key, value));
-    } catch (error) {
-      this.unreadable = this.why(error);
-      return;
+    const open = this.opened();
+    if (!(await Promise.race([Module.yelkoDatabaseMade, open.then(() => false)]))) {
+      if (!(await open)) return;
+      try {
+        const table = this.db.transaction(this.table).objectStore(this.table);
+        (await this.readAll(table)).forEach((value, key) => this.keep(key, value));
+      } catch (error) {
+        this.unreadable = this.why(error);
+        return;
+      }
     }
     await this.moveOldFiles();
     if (window.BroadcastChannel) {
       this.channel = new BroadcastChannel('yelko-store');
       this.channel.onmessage = (e) => this.keep(e.data[0], e.data[1]);
     }
+  },
+
+  // The database once open, or null when the browser does not let the page keep it (said once).
+  ready: null,
+  opened() {
+    if (!this.ready) {
+      this.ready = this.timed(Module.yelkoDatabase).then((db) => (this.db = db), () => {
+        this.off = 'this browser does not let the page keep it';
+        this.tell('This browser does not let the page keep your progress and levels.');
+        return null;
+      });
+    }
+    return this.ready;
   },
 
   // -1 when the value is absent, -2 when it cannot be read (`error` says why), else its size.
@@ -113,7 +125,7 @@ const YelkoStore = {
   // Writes one record. A value there that cannot be read is never written over. Like lock(), it
   // never throws: the game waits on it.
   async put(name, bytes) {
-    if (this.off) return this.fail(this.off);
+    if (!(await this.opened())) return this.fail(this.off);
     const old = this.values.get(name);
     if (this.unreadable || typeof old === 'string') {
       return this.fail('it is there but cannot be read (' + (this.unreadable || old) + ')');
@@ -145,7 +157,7 @@ const YelkoStore = {
   // reads the record afresh. unlock() lets go. Without Web Locks (a page not served securely)
   // the record is still read afresh.
   async lock(name) {
-    if (this.off) return this.fail(this.off);
+    if (!(await this.opened())) return this.fail(this.off);
     if (navigator.locks) {
       let late = false;
       try {
@@ -206,6 +218,7 @@ const YelkoStore = {
         });
       }
       if (db) db.close();
+      if (!(await this.opened())) return;
       await this.timed(new Promise((resolve, reject) => {
         const transaction = this.db.transaction(this.table, 'readwrite');
         const table = transaction.objectStore(this.table);
