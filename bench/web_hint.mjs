@@ -1,0 +1,80 @@
+// Times a hint in the web page, in headless Chromium: level 5 opened, the page left to settle,
+// then H pressed on the board (after a first key that starts the page's sound); from the key to the hint in the status line, and the longest
+// animation frame meanwhile: from the start of its callback to a message posted at its end,
+// which comes once the work it set off (the game's frame runs in the promises it resolves) is
+// done. Several visits; several pages take them in turn.
+//
+import { createRequire } from 'node:module';
+import { existsSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { createServer } from 'node:http';
+import { tmpdir } from 'node:os';
+import { extname, join, resolve } from 'node:path';
+import { pathToFileURL } from 'node:url';
+
+const [visitText, ...pageDirs] = process.argv.slice(2);
+const require = createRequire(resolve(process.env.YELKO_WEB_TOOLS, 'node_modules') + '/');
+const puppeteer = (await import(pathToFileURL(require.resolve('puppeteer-core')))).default;
+
+let pageDir = pageDirs[0];
+const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
+const server = createServer((req, res) => {
+  const path = new URL(req.url, 'http://x').pathname;
+  const file = join(pageDir, path === '/' ? 'index.html' : path);
+  if (!existsSync(file)) return res.writeHead(404).end();
+  res.writeHead(200, { 'Content-Type': types[extname(file)] || 'application/octet-stream' });
+  res.end(readFileSync(file));
+});
+await new Promise((done) => server.listen(0, '127.0.0.1', done));
+const origin = `http://127.0.0.1:${server.address().port}/`;
+
+const profile = mkdtempSync(join(tmpdir(), 'yelko-bench-'));
+const browser = await puppeteer.launch({ executablePath: '/usr/bin/chromium', headless: true,
+  userDataDir: profile, args: ['--no-sandbox'] });
+const page = await browser.newPage();
+await page.evaluateOnNewDocument(() => {
+  const request = window.requestAnimationFrame.bind(window);
+  window.yelkoFrames = [];
+  window.requestAnimationFrame = (callback) => request((time) => {
+    const start = performance.now();
+    callback(time);
+    const channel = new MessageChannel();
+    channel.port1.onmessage = () => window.yelkoFrames.push(performance.now() - start);
+    channel.port2.postMessage(0);
+  });
+});
+const results = Object.fromEntries(pageDirs.map((dir) => [dir, []]));
+for (let visit = 0; visit < Number(visitText); ++visit) {
+  for (pageDir of pageDirs) {
+    await page.goto('about:blank');
+    await page.goto(origin + 'index.html?start-level=5');
+    await page.waitForFunction(() => typeof YelkoPage === 'object' && YelkoPage.drawn > 0,
+                               { timeout: 60000 });
+    await new Promise((done) => setTimeout(done, 3000));
+    await page.focus('canvas');
+    // A first key the game ignores: the page's first gesture starts its sound.
+    await page.keyboard.press('x');
+    await new Promise((done) => setTimeout(done, 1000));
+    const asked = await page.evaluate(() => {
+      window.yelkoFrames = [];
+      return performance.now();
+    });
+    await page.keyboard.press('h');
+    await page.waitForFunction(() => /Hint:/.test(document.getElementById('status').textContent),
+                               { timeout: 60000, polling: 5 });
+    results[pageDir].push(await page.evaluate((asked) => ({
+      ms: performance.now() - asked, frame: Math.max(...window.yelkoFrames) }), asked));
+  }
+}
+await browser.close();
+rmSync(profile, { recursive: true, force: true });
+server.close();
+const median = (values) => {
+  const sorted = [...values].sort((a, b) => a - b);
+  return Number(sorted[Math.floor(sorted.length / 2)].toFixed(1));
+};
+for (const [dir, visits] of Object.entries(results)) {
+  console.log(JSON.stringify({ page: dir, visits: visits.length,
+    hintMs: median(visits.map((v) => v.ms)),
+    longestAnimationFrameMs: { median: median(visits.map((v) => v.frame)),
+                               max: Number(Math.max(...visits.map((v) => v.frame)).toFixed(1)) }}));
+}
