@@ -1,31 +1,21 @@
 // Times a hint in the web page, in headless Chromium: level 5 opened, the page left to settle,
-// then H pressed on the board (after a first key that starts the page's sound); from the key to the hint in the status line, and the longest
-// animation frame meanwhile: from the start of its callback to a message posted at its end,
-// which comes once the work it set off (the game's frame runs in the promises it resolves) is
-// done. Several visits; several pages take them in turn.
+// then H pressed on the board (after a first key, which starts the page's sound); from the key
+// to the hint in the status line, and the longest animation frame meanwhile: from the start of
+// its callback to a message posted at its end, which comes once the work it set off (the game's
+// frame runs in the promises it resolves) is done. Several visits; several pages take them in
+// turn.
 //
-import { createRequire } from 'node:module';
-import { existsSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
-import { createServer } from 'node:http';
+//   YELKO_WEB_TOOLS=build-web-tools node bench/web_hint.mjs VISITS PAGE_DIR...
+import { mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { extname, join, resolve } from 'node:path';
-import { pathToFileURL } from 'node:url';
+import { join } from 'node:path';
+
+import { loadPuppeteer, servePages } from './web_server.mjs';
 
 const [visitText, ...pageDirs] = process.argv.slice(2);
-const require = createRequire(resolve(process.env.YELKO_WEB_TOOLS, 'node_modules') + '/');
-const puppeteer = (await import(pathToFileURL(require.resolve('puppeteer-core')))).default;
-
 let pageDir = pageDirs[0];
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
-const server = createServer((req, res) => {
-  const path = new URL(req.url, 'http://x').pathname;
-  const file = join(pageDir, path === '/' ? 'index.html' : path);
-  if (!existsSync(file)) return res.writeHead(404).end();
-  res.writeHead(200, { 'Content-Type': types[extname(file)] || 'application/octet-stream' });
-  res.end(readFileSync(file));
-});
-await new Promise((done) => server.listen(0, '127.0.0.1', done));
-const origin = `http://127.0.0.1:${server.address().port}/`;
+const puppeteer = await loadPuppeteer();
+const { origin, close } = await servePages(() => pageDir);
 
 const profile = mkdtempSync(join(tmpdir(), 'yelko-bench-'));
 const browser = await puppeteer.launch({ executablePath: '/usr/bin/chromium', headless: true,
@@ -67,7 +57,7 @@ for (let visit = 0; visit < Number(visitText); ++visit) {
 }
 await browser.close();
 rmSync(profile, { recursive: true, force: true });
-server.close();
+close();
 const median = (values) => {
   const sorted = [...values].sort((a, b) => a - b);
   return Number(sorted[Math.floor(sorted.length / 2)].toFixed(1));

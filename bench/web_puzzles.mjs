@@ -3,27 +3,15 @@
 // stands in the address (the puzzle made), and from the start of the visit to that moment.
 //
 //   YELKO_WEB_TOOLS=build-web-tools node bench/web_puzzles.mjs PAGE_DIR [GRADE [SEEDS]]
-import { createRequire } from 'node:module';
-import { existsSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
-import { createServer } from 'node:http';
+import { mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { extname, join, resolve } from 'node:path';
-import { pathToFileURL } from 'node:url';
+import { join } from 'node:path';
+
+import { loadPuppeteer, servePages } from './web_server.mjs';
 
 const [pageDir, grade = 'hard', seedText = '20'] = process.argv.slice(2);
-const require = createRequire(resolve(process.env.YELKO_WEB_TOOLS, 'node_modules') + '/');
-const puppeteer = (await import(pathToFileURL(require.resolve('puppeteer-core')))).default;
-
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
-const server = createServer((req, res) => {
-  const path = new URL(req.url, 'http://x').pathname;
-  const file = join(pageDir, path === '/' ? 'index.html' : path);
-  if (!existsSync(file)) return res.writeHead(404).end();
-  res.writeHead(200, { 'Content-Type': types[extname(file)] || 'application/octet-stream' });
-  res.end(readFileSync(file));
-});
-await new Promise((done) => server.listen(0, '127.0.0.1', done));
-const origin = `http://127.0.0.1:${server.address().port}/`;
+const puppeteer = await loadPuppeteer();
+const { origin, close } = await servePages(() => pageDir);
 
 // A puzzle's name: its grade and its seed in five digits of Crockford's base 32.
 const digits = '0123456789ABCDEFGHJKMNPQRSTVWXYZ';
@@ -58,7 +46,7 @@ for (let seed = 0; seed < Number(seedText); ++seed) {
 }
 await browser.close();
 rmSync(profile, { recursive: true, force: true });
-server.close();
+close();
 const quantile = (values, q) => {
   const sorted = [...values].sort((a, b) => a - b);
   return Number(sorted[Math.min(sorted.length - 1, Math.floor(q * sorted.length))].toFixed(2));
