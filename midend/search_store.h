@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "board/level_record.h"
+#include "midend/search_table.h"
 
 namespace search_store {
 
@@ -32,12 +33,7 @@ inline bool SameKey(const Key& a, const Key& b) {
   return Word(a, 0) == Word(b, 0) && Word(a, 1) == Word(b, 1) && Word(a, 2) == Word(b, 2);
 }
 inline std::uint64_t HashKey(const Key& k) {
-  std::uint64_t h =
-      (std::uint64_t(Word(k, 0)) | std::uint64_t(Word(k, 1)) << 32) * 0x9E3779B97F4A7C15ull;
-  h ^= (Word(k, 2) + 0x632BE59BD9B4E019ull) * 0xC2B2AE3D27D4EB4Full;
-  h ^= h >> 31;
-  h *= 0xD6E8FEB86659FD93ull;
-  return h ^ (h >> 29);
+  return HashWords(std::uint64_t(Word(k, 0)) | std::uint64_t(Word(k, 1)) << 32, Word(k, 2));
 }
 
 // A growing array in memory of its own: false when the memory cannot be had.

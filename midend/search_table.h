@@ -40,12 +40,17 @@ inline bool SameKey(const SearchKey& a, const SearchKey& b) {
   return KeyWord(a, 0) == KeyWord(b, 0) && KeyWord(a, 8) == KeyWord(b, 8);
 }
 
-inline std::uint64_t HashKey(const SearchKey& key) {
-  std::uint64_t h = KeyWord(key, 0) * 0x9E3779B97F4A7C15ull;
-  h ^= (KeyWord(key, 8) + 0x632BE59BD9B4E019ull) * 0xC2B2AE3D27D4EB4Full;
+// A hash of a key's two words (the region search's keys have one of 64 bits and one of 32).
+inline std::uint64_t HashWords(std::uint64_t first, std::uint64_t second) {
+  std::uint64_t h = first * 0x9E3779B97F4A7C15ull;
+  h ^= (second + 0x632BE59BD9B4E019ull) * 0xC2B2AE3D27D4EB4Full;
   h ^= h >> 31;
   h *= 0xD6E8FEB86659FD93ull;
   return h ^ (h >> 29);
+}
+
+inline std::uint64_t HashKey(const SearchKey& key) {
+  return HashWords(KeyWord(key, 0), KeyWord(key, 8));
 }
 
 template <typename T>
