@@ -95,13 +95,13 @@ SolveResult SolveAndReport(benchmark::State& state, const std::string& path,
 }
 
 // 0: the plain breadth-first search, position by position; 1: the search, without the pruning
-// that would see at once that the ball is out of reach.
+// that would see at once that the ball is out of reach (nor the tables that would too).
 void BM_SolverStatesPerSecond(benchmark::State& state) {
   ResetProgramState();
   const std::string path = WriteLakeLevel();
   SolveOptions options;
   options.breadthFirst = state.range(0) == 0;
-  options.unreachableBalls = false;
+  options.unreachableBalls = options.platformBounds = false;
   const SolveResult result = SolveAndReport(state, path, options);
   std::filesystem::remove(path);
   if (result.outcome != SolveOutcome::Unsolvable) state.SkipWithError("the lake level changed");
@@ -202,14 +202,14 @@ void Report(benchmark::State& state, const SolveResult& r) {
 }
 
 // The lake with a fourth platform, its ball still out of reach (bench/levels/, compiled beside
-// the benchmark): said at once. Without that pruning the search looks at every place the four
-// platforms can go, which measures the bytes a stored state costs: the most memory the search
-// held (every array's allocated size, its hash table's empty slots included) over the states
-// it stored.
+// the benchmark): said at once. Without that pruning (and the tables that see it too) the search
+// looks at every place the four platforms can go, which measures the bytes a stored state costs:
+// the most memory the search held (every array's allocated size, its hash table's empty slots
+// included) over the states it stored.
 void BM_UnsolvableLakeFourPlatforms(benchmark::State& state) {
   ResetProgramState();
   SolveOptions options;
-  options.unreachableBalls = state.range(0) == 1;
+  options.unreachableBalls = options.platformBounds = state.range(0) == 1;
   SolveResult r;
   for (auto _ : state) r = SolveLevelFile(BenchLevel("lake-four-platforms"), options);
   if (r.outcome != SolveOutcome::Unsolvable) state.SkipWithError("the lake became solvable");

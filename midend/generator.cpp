@@ -505,6 +505,9 @@ struct Generator::Impl {
     options.maxStates = effort.searchStates;
     options.allowCarry = allowCarry;
     options.maxMoves = maxMoves;
+    // A code names the same puzzle in every build: the search keeps the estimate the puzzles were
+    // first made with (a stronger one takes equal solutions in another order and stops sooner).
+    options.platformBounds = false;
     search.Start(level, StartState(level), options);
     expandedBefore = 0;
     asked = what;

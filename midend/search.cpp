@@ -8,6 +8,7 @@
 #include <cstring>
 #include <new>
 
+#include "midend/search_bound.h"
 #include "midend/search_store.h"
 #include "midend/search_table.h"
 #include "play/movement.h"
@@ -147,6 +148,22 @@ struct Search::Impl {
   // Player through every ball still lying. No solution is shorter, and one move changes it by
   // at most one, so the first solved state the search takes is reached by a shortest solution.
   std::uint8_t estimate[Cells][1 << MaxBallsInRecord];
+  // And over it, each platform bound's moves (see search_bound.h), by the key byte of its place.
+  PlatformBounds bounds;
+  std::vector<std::pair<int, const PlatformBound*>> boundBytes;
+  bool boundsWaiting = false;  // the tables are still being made: the search waits for them
+  Key startKey{};
+  // Makes the tables for about `budget` states' worth of time; true once they are in use.
+  bool Bounds(std::uint64_t budget, SearchResult* result) {
+    if (!boundsWaiting) return true;
+    if (!MakePlatformBounds(&bounds, budget * 128)) return false;
+    boundsWaiting = false;
+    for (const PlatformBound& bound : bounds.tables) {
+      if (slotByte[bound.slot] >= 0) boundBytes.push_back({slotByte[bound.slot], &bound});
+    }
+    if (Estimate(startKey) == Lost) result->outcome = SearchOutcome::Unsolvable;
+    return true;
+  }
 
   Blocks<13> entries;  // packed, keyBytes + 4 bytes each
   int keyBytes = 12;
@@ -209,7 +226,10 @@ struct Search::Impl {
     regionTable.Clear(keep ? 1 << 15 : 0);
     expansions.Clear(keep ? 16 : 0);
     open.Clear(keep ? 64 : 0);
-    if (!keep) open.Free();
+    if (!keep) {
+      open.Free();
+      ClearPlatformBounds(&bounds);
+    }
   }
 
   void SortGroups(Key* key) const {
@@ -260,7 +280,7 @@ struct Search::Impl {
 
   std::uint64_t BytesHeld() const {
     return entries.Bytes() + table.Bytes() + open.Bytes() + regions.Bytes() + regionTable.Bytes() +
-           expansions.Bytes() + sizeof estimate;
+           expansions.Bytes() + sizeof estimate + PlatformBoundBytes(bounds);
   }
 
   // A key stored packed: its bytes in use read whole (a block has room to read past its last
@@ -317,7 +337,19 @@ struct Search::Impl {
     return table.Room(entries.size, [&](std::size_t i) { return HashKey(KeyAt(i)); });
   }
 
-  int Estimate(const Key& key) const { return estimate[key.b[PlayerByte] - 1][key.b[BallsByte]]; }
+  // Lost: no solution is left from the state.
+  static constexpr int Lost = 1 << 20;
+  int Estimate(const Key& key) const {
+    const int cell = key.b[PlayerByte] - 1;
+    const std::uint8_t lying = key.b[BallsByte];
+    int h = estimate[cell][lying];
+    for (const auto& [byte, bound] : boundBytes) {
+      const int v = bound->At(key.b[byte], cell, lying);
+      if (v == PlatformBound::Lost) return Lost;
+      h = std::max(h, v);
+    }
+    return h;
+  }
 
   bool Describe(const GameState& from, Key* start);
   void MakeEstimate();
@@ -578,7 +610,9 @@ bool Search::Impl::Reach(const Key& key, int g, std::uint16_t link, SearchResult
   const std::uint64_t slot = Slot(key);
   std::uint32_t& stored = table.slots.data[slot];
   if (stored == 0) {
-    const int f = g + Estimate(key);
+    const int h = Estimate(key);
+    if (h == Lost) return true;
+    const int f = g + h;
     if (entries.size >= options.maxStates) {
       result->outcome = SearchOutcome::GaveUp;
       result->why = "gave up: more than " + std::to_string(options.maxStates) + " states";
@@ -1014,6 +1048,10 @@ void Search::Start(const Level& level, const GameState& from, const SearchOption
   }
   s.MakeEstimate();
   s.MakeTables();
+  s.boundBytes.clear();
+  s.boundsWaiting = s.options.platformBounds;
+  if (s.boundsWaiting) StartPlatformBounds(level, from, &s.bounds);
+  s.startKey = start;
   if (!s.Reach(start, 0, StartLink, &result_)) return;
   s.running = true;
 }
@@ -1022,7 +1060,9 @@ bool Search::Run(std::uint64_t budget) {
   Impl& s = *impl_;
   if (!s.running) return true;
   std::uint64_t done = 0;
-  while (done < budget) {
+  // The tables of the stronger estimate first, a slice of them at a time.
+  const bool ready = s.Bounds(budget, &result_);
+  while (ready && result_.outcome == SearchOutcome::Running && done < budget) {
     if (cancelled_.load(std::memory_order_relaxed)) {
       result_.outcome = SearchOutcome::Cancelled;
       break;
@@ -1068,6 +1108,7 @@ Exploration Search::Explore(const Level& level, const GameState& from, std::uint
   SearchOptions options;
   options.maxStates = maxStates;
   options.unreachableBalls = false;  // every state is counted, lost or not
+  options.platformBounds = false;
   Start(level, from, options);
   Exploration out;
   if (!impl_->running) {

@@ -35,6 +35,9 @@ struct SearchOptions {
   bool samePlatformsAlike = true;
   // a ball on water that no platform can ever carry the Player to ends the search at once.
   bool unreachableBalls = true;
+  // The estimate also takes the moves a platform that floats where no other can must make (and
+  // a state from which even they cannot take every ball is lost).
+  bool platformBounds = true;
 };
 
 // Every state a level can reach from a position, and how many of them are lost.

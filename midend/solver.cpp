@@ -353,6 +353,7 @@ SolveResult SolveFromState(const Level& level, const GameState& from, const Solv
   search.allowCarry = options.allowCarry;
   search.samePlatformsAlike = options.samePlatformsAlike;
   search.unreachableBalls = options.unreachableBalls;
+  search.platformBounds = options.platformBounds;
   const SearchResult found = SearchToEnd(level, from, search);
   SolveResult result;
   result.outcome = found.outcome == SearchOutcome::Solved       ? SolveOutcome::Solved

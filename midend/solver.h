@@ -27,6 +27,7 @@ struct SolveOptions {
   // The search's prunings, each of which can be turned off (midend/search.h).
   bool samePlatformsAlike = true;
   bool unreachableBalls = true;
+  bool platformBounds = true;
 };
 
 enum class SolveOutcome { Solved, Unsolvable, Error, GaveUp };

@@ -180,7 +180,7 @@ TEST_F(Solver, TheSearchIsAsShortAsBreadthFirstOnRandomLevels) {
     plain.breadthFirst = true;
     const SolveResult reference = Solve(level, plain);
     SolveOptions loose;
-    loose.samePlatformsAlike = loose.unreachableBalls = false;
+    loose.samePlatformsAlike = loose.unreachableBalls = loose.platformBounds = false;
     for (const SolveOptions& options : {SolveOptions{}, loose}) {
       const SolveResult result = Solve(level, options);
       ASSERT_EQ(result.outcome, reference.outcome);
@@ -202,19 +202,41 @@ TEST_F(Solver, EachPruningCutsStatesButNoSolution) {
   const std::vector<std::string> lake = {"##############", "#......#.....#", "#......#..#..#",
                                          "#......#.....#", "#......#######", "##############"};
   const TestLevel twins{lake, {0, 1}, {{10, 2}}, {{5, 1, 1}, {5, 4, 2}}};
-  off.samePlatformsAlike = false;
-  const SolveResult apart = Solve(twins, off), alike = Solve(twins);
+  off.samePlatformsAlike = off.platformBounds = false;
+  SolveOptions on = off;
+  on.samePlatformsAlike = true;
+  const SolveResult apart = Solve(twins, off), alike = Solve(twins, on);
   EXPECT_LT(alike.states, apart.states);
   EXPECT_EQ(std::pair(alike.outcome, apart.outcome),
             std::pair(SolveOutcome::Unsolvable, SolveOutcome::Unsolvable));
   // A ball in a pocket of water no platform can float to: no search at all.
   const TestLevel pocket{Moat, {0, 0}, {{7, 4}}, {{6, 1, 1}}};
   off = SolveOptions{};
-  off.unreachableBalls = false;
+  off.unreachableBalls = off.platformBounds = false;
   const SolveResult searched = Solve(pocket, off), pruned = Solve(pocket);
   EXPECT_EQ(std::pair(pruned.outcome, searched.outcome),
             std::pair(SolveOutcome::Unsolvable, SolveOutcome::Unsolvable));
   EXPECT_LT(pruned.states, searched.states);
+  // A bar in a pond, a square in its way, and the only way to the islands below a channel one
+  // cell wide that the square cannot pass: the bar must go through it, which the walk through
+  // the balls does not see. With the islands' bay cut off, the balls are lost from the start.
+  std::vector<std::string> pond = {"##############", "#....#########", "#....#########",
+                                   "#....#########", "#....#########", "#....#########",
+                                   "####.#########", "####.#########", "#........#####",
+                                   "#.#.....#.####", "#........#####"};
+  const TestLevel bay{pond, {5, 1}, {{2, 9}, {8, 9}}, {{7, 1, 1}, {5, 3, 4}}};
+  off = SolveOptions{};
+  off.platformBounds = false;
+  const SolveResult plain = Solve(bay, off), bounded = Solve(bay);
+  ASSERT_EQ(bounded.outcome, SolveOutcome::Solved);
+  EXPECT_EQ(bounded.moves.size(), plain.moves.size());
+  EXPECT_LT(bounded.states, plain.states);
+  pond[7][4] = '#';
+  const TestLevel cut{pond, {5, 1}, {{2, 9}, {8, 9}}, {{7, 1, 1}, {5, 3, 4}}};
+  const SolveResult lost = Solve(cut), searchedLost = Solve(cut, off);
+  EXPECT_EQ(std::pair(lost.outcome, searchedLost.outcome),
+            std::pair(SolveOutcome::Unsolvable, SolveOutcome::Unsolvable));
+  EXPECT_LT(lost.states, searchedLost.states);
 }
 
 // The five levels the game ships: each solvable in the length the README lists (growing from
