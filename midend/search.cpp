@@ -153,16 +153,16 @@ struct Search::Impl {
   std::vector<std::pair<int, const PlatformBound*>> boundBytes;
   bool boundsWaiting = false;  // the tables are still being made: the search waits for them
   Key startKey{};
-  // Makes the tables for about `budget` states' worth of time; true once they are in use.
-  bool Bounds(std::uint64_t budget, SearchResult* result) {
-    if (!boundsWaiting) return true;
-    if (!MakePlatformBounds(&bounds, budget * 128)) return false;
+  // Makes the tables for about `budget` states' worth of time (a state expanded takes about as
+  // long as a hundred entries); once made, they are put to use and the start is asked whether
+  // it is lost.
+  void Bounds(std::uint64_t budget, SearchResult* result) {
+    if (!MakePlatformBounds(&bounds, budget * 128)) return;
     boundsWaiting = false;
     for (const PlatformBound& bound : bounds.tables) {
       if (slotByte[bound.slot] >= 0) boundBytes.push_back({slotByte[bound.slot], &bound});
     }
     if (Estimate(startKey) == Lost) result->outcome = SearchOutcome::Unsolvable;
-    return true;
   }
 
   Blocks<13> entries;  // packed, keyBytes + 4 bytes each
@@ -1060,9 +1060,10 @@ bool Search::Run(std::uint64_t budget) {
   Impl& s = *impl_;
   if (!s.running) return true;
   std::uint64_t done = 0;
-  // The tables of the stronger estimate first, a slice of them at a time.
-  const bool ready = s.Bounds(budget, &result_);
-  while (ready && result_.outcome == SearchOutcome::Running && done < budget) {
+  // The tables of the stronger estimate first, a slice of them at a time; the search goes on in
+  // the slice that makes the last of them.
+  if (s.boundsWaiting) s.Bounds(budget, &result_);
+  while (!s.boundsWaiting && result_.outcome == SearchOutcome::Running && done < budget) {
     if (cancelled_.load(std::memory_order_relaxed)) {
       result_.outcome = SearchOutcome::Cancelled;
       break;
