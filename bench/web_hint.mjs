@@ -3,7 +3,7 @@
 // to the hint in the status line, and the longest animation frame meanwhile: from the start of
 // its callback to a message posted at its end, which comes once the work it set off (the game's
 // frame runs in the promises it resolves) is done. Several visits; several pages take them in
-// turn.
+// turn, each served from an origin of its own.
 //
 //   YELKO_WEB_TOOLS=build-web-tools node bench/web_hint.mjs VISITS PAGE_DIR...
 import { mkdtempSync, rmSync } from 'node:fs';
@@ -13,9 +13,10 @@ import { join } from 'node:path';
 import { loadPuppeteer, servePages } from './web_server.mjs';
 
 const [visitText, ...pageDirs] = process.argv.slice(2);
-let pageDir = pageDirs[0];
 const puppeteer = await loadPuppeteer();
-const { origin, close } = await servePages(() => pageDir);
+// Each page on an origin of its own: one origin would let the first page's service worker answer
+// for the others.
+const servers = await Promise.all(pageDirs.map((dir) => servePages(() => dir)));
 
 const profile = mkdtempSync(join(tmpdir(), 'yelko-bench-'));
 const browser = await puppeteer.launch({ executablePath: '/usr/bin/chromium', headless: true,
@@ -34,9 +35,9 @@ await page.evaluateOnNewDocument(() => {
 });
 const results = Object.fromEntries(pageDirs.map((dir) => [dir, []]));
 for (let visit = 0; visit < Number(visitText); ++visit) {
-  for (pageDir of pageDirs) {
+  for (const [n, pageDir] of pageDirs.entries()) {
     await page.goto('about:blank');
-    await page.goto(origin + 'index.html?start-level=5');
+    await page.goto(servers[n].origin + 'index.html?start-level=5');
     await page.waitForFunction(() => typeof YelkoPage === 'object' && YelkoPage.drawn > 0,
                                { timeout: 60000 });
     await new Promise((done) => setTimeout(done, 3000));
@@ -57,7 +58,7 @@ for (let visit = 0; visit < Number(visitText); ++visit) {
 }
 await browser.close();
 rmSync(profile, { recursive: true, force: true });
-close();
+for (const server of servers) server.close();
 const median = (values) => {
   const sorted = [...values].sort((a, b) => a - b);
   return Number(sorted[Math.floor(sorted.length / 2)].toFixed(1));

@@ -153,16 +153,20 @@ struct Search::Impl {
   std::vector<std::pair<int, const PlatformBound*>> boundBytes;
   bool boundsWaiting = false;  // the tables are still being made: the search waits for them
   Key startKey{};
-  // Makes the tables for about `budget` states' worth of time (a state expanded takes about as
-  // long as a hundred entries); once made, they are put to use and the start is asked whether
-  // it is lost.
-  void Bounds(std::uint64_t budget, SearchResult* result) {
-    if (!MakePlatformBounds(&bounds, budget * 128)) return;
+  // Makes the tables for at most `budget` states' worth of time (a state expanded takes about as
+  // long as 64 entries); once made, they are put to use and the start is asked whether it is
+  // lost. Returns the states' worth it took.
+  std::uint64_t Bounds(std::uint64_t budget, SearchResult* result) {
+    constexpr std::uint64_t EntriesPerState = 64;
+    std::uint64_t used = 0;
+    const bool made = MakePlatformBounds(&bounds, budget * EntriesPerState, &used);
+    if (!made) return budget;
     boundsWaiting = false;
     for (const PlatformBound& bound : bounds.tables) {
       if (slotByte[bound.slot] >= 0) boundBytes.push_back({slotByte[bound.slot], &bound});
     }
     if (Estimate(startKey) == Lost) result->outcome = SearchOutcome::Unsolvable;
+    return std::min(budget, used / EntriesPerState);
   }
 
   Blocks<13> entries;  // packed, keyBytes + 4 bytes each
@@ -1061,8 +1065,8 @@ bool Search::Run(std::uint64_t budget) {
   if (!s.running) return true;
   std::uint64_t done = 0;
   // The tables of the stronger estimate first, a slice of them at a time; the search goes on in
-  // the slice that makes the last of them.
-  if (s.boundsWaiting) s.Bounds(budget, &result_);
+  // the slice that makes the last of them, for what is left of its budget.
+  if (s.boundsWaiting) done = s.Bounds(budget, &result_);
   while (!s.boundsWaiting && result_.outcome == SearchOutcome::Running && done < budget) {
     if (cancelled_.load(std::memory_order_relaxed)) {
       result_.outcome = SearchOutcome::Cancelled;

@@ -94,11 +94,10 @@ void BallsAt(const Level& level, std::uint8_t* ballsAt) {
   }
 }
 
-// Platform n's game, its moves forwards and backwards; `bounds->walked` is the water the others
-// could cover.
-void Prepare(int n, PlatformBounds* bounds) {
-  const Level& level = bounds->level;
-  const Level one = Alone(level, n);
+// Platform n's game, its moves forwards and then backwards, made a few places at a time:
+// Begin, AddPlaces until every place is in, then Finish. `bounds->walked` is the water the
+// others could cover.
+void Begin(int n, PlatformBounds* bounds) {
   const std::vector<std::uint8_t>& places = bounds->reach[std::size_t(n)];
   const int count = int(places.size());
   PlatformBound& out = bounds->tables.emplace_back();
@@ -106,14 +105,22 @@ void Prepare(int n, PlatformBounds* bounds) {
   out.places = count;
   for (int i = 0; i < count; ++i) out.place[places[i]] = std::uint8_t(i + 1);
   const std::size_t states = std::size_t(count) * Cells;
-  out.moves.assign((std::size_t(1) << level.ballCount) * states, 0);
+  out.moves.assign((std::size_t(1) << bounds->level.ballCount) * states, 0);
+  bounds->stands.assign(states, 0);
+  bounds->start.assign(states + 1, 0);
+  bounds->to.clear();
+  bounds->placesDone = 0;
+  bounds->nextLying = 0;
+}
 
+void AddPlaces(int count, PlatformBounds* bounds) {
+  PlatformBound& out = bounds->tables.back();
+  const Level one = Alone(bounds->level, out.slot);
+  const std::vector<std::uint8_t>& places = bounds->reach[std::size_t(out.slot)];
   std::vector<std::uint8_t>& stands = bounds->stands;
   std::vector<std::uint32_t>&start = bounds->start, &to = bounds->to;
-  stands.assign(states, 0);
-  start.assign(states + 1, 0);
-  to.clear();
-  for (int i = 0; i < count; ++i) {
+  const int last = std::min(out.places, bounds->placesDone + count);
+  for (int i = bounds->placesDone; i < last; ++i) {
     GameState s = At(places[i]);
     Board board;
     BuildBoard(one, s, &board);
@@ -126,6 +133,9 @@ void Prepare(int n, PlatformBounds* bounds) {
       const std::size_t from = std::size_t(i) * Cells + std::size_t(c);
       start[from] = std::uint32_t(to.size());
       if (!stands[from]) continue;
+      // The walk onto land or a platform is the rules' (WalksOnto), the water the others could
+      // cover is walked on besides, and a carry (only ever from the platform) is theirs too.
+      const bool onPlatform = board.cell[c / BoardCells][c % BoardCells] == CellPlatform;
       s.playerX = c / BoardCells * CellPixels;
       s.playerY = c % BoardCells * CellPixels;
       for (int d = DirLeft; d <= DirDown; ++d) {
@@ -134,20 +144,24 @@ void Prepare(int n, PlatformBounds* bounds) {
         const int x = c / BoardCells + dx, y = c % BoardCells + dy;
         if (!OnBoard(x, y)) continue;
         const int next = x * BoardCells + y;
-        // The rules decide the walk onto land or the platform, and the carry; the water the
-        // others could cover is walked on besides.
-        DecideMove(one, board, &s, d);
-        if (s.movement.carrying) {
-          const int moved = out.place[PackCorner(places[i] / 16 + CornerLow + dx,
-                                                 places[i] % 16 + CornerLow + dy)];
-          if (moved != 0) to.push_back(std::uint32_t((moved - 1) * Cells + next));
-        }
-        if ((s.movement.moving && !s.movement.carrying) || bounds->walked[std::size_t(next)])
+        if (WalksOnto(board.cell[x][y]) || bounds->walked[std::size_t(next)])
           to.push_back(std::uint32_t(i * Cells + next));
+        if (!onPlatform) continue;
+        DecideMove(one, board, &s, d);
+        if (!s.movement.carrying) continue;
+        const int moved =
+            out.place[PackCorner(places[i] / 16 + CornerLow + dx, places[i] % 16 + CornerLow + dy)];
+        if (moved != 0) to.push_back(std::uint32_t((moved - 1) * Cells + next));
       }
     }
   }
-  start[states] = std::uint32_t(to.size());
+  bounds->placesDone = last;
+}
+
+void Finish(PlatformBounds* bounds) {
+  const std::size_t states = std::size_t(bounds->tables.back().places) * Cells;
+  const std::vector<std::uint32_t>&start = bounds->start, &to = bounds->to;
+  bounds->start[states] = std::uint32_t(to.size());
   std::vector<std::uint32_t>&backStart = bounds->backStart, &back = bounds->back;
   backStart.assign(states + 1, 0);
   back.resize(to.size());
@@ -171,8 +185,10 @@ void SolveLayer(int m, PlatformBounds* bounds) {
   const std::vector<std::uint32_t>&start = bounds->start, &to = bounds->to;
   const std::vector<std::uint32_t>&backStart = bounds->backStart, &back = bounds->back;
   const std::size_t states = std::size_t(out.places) * Cells;
-  std::vector<std::uint16_t> dist(states, Never);
-  std::vector<std::vector<std::uint32_t>> bucket(255);
+  std::vector<std::uint16_t>& dist = bounds->dist;
+  dist.assign(states, Never);
+  std::vector<std::vector<std::uint32_t>>& bucket = bounds->bucket;
+  bucket.resize(255);
   const auto inLayer = [&](std::size_t s) { return stands[s] && !(ballsAt[s % Cells] & m); };
   for (std::size_t s = 0; s < states; ++s) {
     if (!inLayer(s)) continue;
@@ -268,22 +284,38 @@ void StartPlatformBounds(const Level& level, const GameState& from, PlatformBoun
   }
 }
 
-bool MakePlatformBounds(PlatformBounds* bounds, std::uint64_t work) {
+bool MakePlatformBounds(PlatformBounds* bounds, std::uint64_t work, std::uint64_t* used) {
+  // The work is counted in table entries: a place's moves cost about as much as an entry of
+  // each of its cells, the moves turned backwards half that.
   std::uint64_t done = 0;
   while (done < work) {
     const int lying = 1 << bounds->level.ballCount;
-    if (!bounds->tables.empty() && bounds->nextLying < lying) {
-      SolveLayer(bounds->nextLying++, bounds);
-      done += std::uint64_t(bounds->tables.back().places) * Cells;
-      continue;
+    if (!bounds->tables.empty()) {
+      const int places = bounds->tables.back().places;
+      if (bounds->placesDone < places) {
+        const int before = bounds->placesDone;
+        AddPlaces(int(std::max<std::uint64_t>(1, (work - done) / Cells)), bounds);
+        done += std::uint64_t(bounds->placesDone - before) * Cells;
+        continue;
+      }
+      if (bounds->nextLying == 0) {
+        Finish(bounds);
+        done += std::uint64_t(places) * Cells / 2;
+        continue;
+      }
+      if (bounds->nextLying < lying) {
+        SolveLayer(bounds->nextLying++, bounds);
+        done += std::uint64_t(places) * Cells;
+        continue;
+      }
     }
     if (bounds->waiting.empty()) break;
     const int n = bounds->waiting.front();
     bounds->waiting.erase(bounds->waiting.begin());
     bounds->walked = Walked(*bounds, n);
-    Prepare(n, bounds);
-    done += std::uint64_t(bounds->tables.back().places) * Cells * 4;
+    Begin(n, bounds);
   }
+  *used = done;
   const bool made = bounds->waiting.empty() &&
                     (bounds->tables.empty() || bounds->nextLying >= 1 << bounds->level.ballCount);
   if (made) {
@@ -294,6 +326,10 @@ bool MakePlatformBounds(PlatformBounds* bounds, std::uint64_t work) {
     }
     bounds->stands.clear();
     bounds->stands.shrink_to_fit();
+    bounds->dist.clear();
+    bounds->dist.shrink_to_fit();
+    bounds->bucket.clear();
+    bounds->bucket.shrink_to_fit();
   }
   return made;
 }
@@ -303,7 +339,7 @@ void ClearPlatformBounds(PlatformBounds* bounds) {
   bounds->tables.shrink_to_fit();
   bounds->reach.clear();
   bounds->waiting.clear();
-  bounds->nextLying = 0;
+  bounds->placesDone = bounds->nextLying = 0;
   bounds->made = false;
 }
 
@@ -312,6 +348,6 @@ std::uint64_t PlatformBoundBytes(const PlatformBounds& bounds) {
   for (const PlatformBound& t : bounds.tables) bytes += sizeof t + t.moves.capacity();
   for (const auto* v : {&bounds.start, &bounds.to, &bounds.backStart, &bounds.back})
     bytes += v->capacity() * sizeof(std::uint32_t);
-  bytes += bounds.stands.capacity() + bounds.walked.capacity();
+  bytes += bounds.stands.capacity() + bounds.walked.capacity() + 2 * bounds.dist.capacity();
   return bytes;
 }

@@ -48,15 +48,19 @@ struct PlatformBounds {
   std::vector<int> waiting;
   std::vector<std::uint8_t> walked, stands;
   std::vector<std::uint32_t> start, to, backStart, back;
-  int nextLying = 0;
+  std::vector<std::uint16_t> dist;
+  std::vector<std::vector<std::uint32_t>> bucket;
+  int placesDone = 0;  // places whose moves are in
+  int nextLying = 0;   // 0 while the moves are being made
 };
 
 // Begins making the tables for the level with its platforms where `from` has them, unless
 // those it has (or is making) hold already. Cells are column * 14 + row; corners packed as the
 // search packs them.
 void StartPlatformBounds(const Level& level, const GameState& from, PlatformBounds* bounds);
-// Goes on making them for about `work` table entries; true once they are made.
-bool MakePlatformBounds(PlatformBounds* bounds, std::uint64_t work);
+// Goes on making them for about `work` table entries (`used`: how many it made); true once they
+// are made.
+bool MakePlatformBounds(PlatformBounds* bounds, std::uint64_t work, std::uint64_t* used);
 // Frees the tables.
 void ClearPlatformBounds(PlatformBounds* bounds);
 // Bytes the tables hold.
