@@ -266,6 +266,14 @@ TEST_F(Solver, ShippedLevelsNeedACarryAndSolveInTheirListedLengths) {
     EXPECT_EQ(SearchToEnd(level, StartState(level), capped).moves.size(), ShippedLengths[n - 1]);
     --capped.maxMoves;
     EXPECT_EQ(SearchToEnd(level, StartState(level), capped).outcome, SearchOutcome::GaveUp);
+    // From along the solution (the level's tables kept from the first search) the rest of it.
+    GameState along = StartState(level);
+    for (std::size_t k = 0; k < result.moves.size(); ++k) {
+      if (k % 7 == 3) {
+        EXPECT_EQ(SearchToEnd(level, along).moves.size(), result.moves.size() - k) << k;
+      }
+      MakeMove(level, &along, MoveDirection(result.moves[k]));
+    }
     LevelLayout layout;
     DecodeLevelRecord(bytes.data(), &layout);
     for (int p = 0; p < layout.platformCount; ++p) typeUsed[layout.platforms[p].type] = true;
