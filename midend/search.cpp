@@ -148,9 +148,15 @@ struct Search::Impl {
   // Player through every ball still lying. No solution is shorter, and one move changes it by
   // at most one, so the first solved state the search takes is reached by a shortest solution.
   std::uint8_t estimate[Cells][1 << MaxBallsInRecord];
-  // And over it, each platform bound's moves (see search_bound.h), by the key byte of its place.
+  // And over it, each platform bound's moves (see search_bound.h), by the key bytes that may hold
+  // its place: its own, or those of every platform of its type when the key keeps them sorted
+  // (the platform is at one of their corners, so the least of them is a bound).
   PlatformBounds bounds;
-  std::vector<std::pair<int, const PlatformBound*>> boundBytes;
+  struct BoundAt {
+    const PlatformBound* bound;
+    std::vector<int> bytes;
+  };
+  std::vector<BoundAt> boundBytes;
   bool boundsWaiting = false;  // the tables are still being made: the search waits for them
   Key startKey{};
   // Makes the tables for at most `budget` states' worth of time (a state expanded takes about as
@@ -163,7 +169,13 @@ struct Search::Impl {
     if (!made) return budget;
     boundsWaiting = false;
     for (const PlatformBound& bound : bounds.tables) {
-      if (slotByte[bound.slot] >= 0) boundBytes.push_back({slotByte[bound.slot], &bound});
+      const int byte = slotByte[bound.slot];
+      if (byte < 0) continue;
+      BoundAt at{&bound, {byte}};
+      for (const std::vector<int>& group : groups) {
+        if (std::find(group.begin(), group.end(), byte) != group.end()) at.bytes = group;
+      }
+      boundBytes.push_back(std::move(at));
     }
     if (Estimate(startKey) == Lost) result->outcome = SearchOutcome::Unsolvable;
     return std::min(budget, used / EntriesPerState);
@@ -347,8 +359,9 @@ struct Search::Impl {
     const int cell = key.b[PlayerByte] - 1;
     const std::uint8_t lying = key.b[BallsByte];
     int h = estimate[cell][lying];
-    for (const auto& [byte, bound] : boundBytes) {
-      const int v = bound->At(key.b[byte], cell, lying);
+    for (const BoundAt& at : boundBytes) {
+      int v = PlatformBound::Lost;
+      for (const int byte : at.bytes) v = std::min(v, at.bound->At(key.b[byte], cell, lying));
       if (v == PlatformBound::Lost) return Lost;
       h = std::max(h, v);
     }

@@ -237,6 +237,17 @@ TEST_F(Solver, EachPruningCutsStatesButNoSolution) {
   EXPECT_EQ(std::pair(lost.outcome, searchedLost.outcome),
             std::pair(SolveOutcome::Unsolvable, SolveOutcome::Unsolvable));
   EXPECT_LT(lost.states, searchedLost.states);
+  // Two small corners, the one that carries the Player to the balls starting half on land (it
+  // can float off, never back): the key keeps the two sorted, so its corner may be the other's.
+  const TestLevel corners{
+      {"#.......#.#...", ".#.##.#.###.##", ".#.##.....#..#", "...#....##.#..", ".#......#..###",
+       ".#..........##", "#....#.###.#..", ".##....#...#..", "#.#....#.##...", ".#.##..###..#.",
+       "..#...#....#.#", ".#.....#....##", "..##...#....##", "#.#.#..###..#."},
+      {9, 13},
+      {{11, 11}, {12, 13}},
+      {{4, 2, 7}, {6, 6, 10}, {5, 0, 9}, {6, 5, 2}}};
+  EXPECT_EQ(Solve(corners).moves.size(), Solve(corners, off).moves.size());
+  EXPECT_EQ(Solve(corners).moves.size(), 11u);
 }
 
 // The five levels the game ships: each solvable in the length the README lists (growing from
