@@ -833,9 +833,15 @@ bool Search::Impl::Carry(const Entry& e, int g, int at, int c, int d, SearchResu
   const std::uint8_t corner = PackCorner(column, row);
   k.b[slotByte[p]] = corner;
   SortGroups(&k);
+  // Where sorting put it: among the bytes of its type, whose corners never repeat (platforms of
+  // a type are sorted only when none overlaps another). Elsewhere two platforms may share a
+  // corner (one of an unknown type has no cells), so its own byte is the one.
   int movedByte = slotByte[p];
-  for (int b = FirstPlatformByte; b < int(sizeof k.b); ++b) {
-    if (k.b[b] == corner) movedByte = b;  // where sorting put it (corners never repeat)
+  for (const std::vector<int>& group : groups) {
+    if (std::find(group.begin(), group.end(), movedByte) == group.end()) continue;
+    for (const int b : group) {
+      if (k.b[b] == corner) movedByte = b;
+    }
   }
   const std::uint16_t link = MakeLink(at, d + 1, movedByte, moved.ballsLying != lying);
   return Reach(k, g + dist[c] + 1, link, result);

@@ -140,6 +140,17 @@ TEST_F(Solver, AnUnknownPlatformTypeIsAnError) {
   const SolveResult result = Solve({Channel, {0, 1}, {{8, 2}}, {{9, 2, 1}}});
   EXPECT_EQ(result.outcome, SolveOutcome::Error);
   EXPECT_NE(result.error.find("Hov!"), std::string::npos) << result.error;
+  // The game plays such a level after its "Hov!", and its hints search it: a platform without a
+  // shape where the bar that must be carried floats to leaves the solution the game's.
+  const std::vector<std::uint8_t> bytes =
+      testing_support::LevelBytes({Channel, {0, 1}, {{7, 1}}, {{7, 2, 0}, {9, 3, 0}}});
+  Level level;
+  ASSERT_EQ(SetUpLevel(bytes.data(), &level), 1);
+  GameState state = StartState(level);
+  const SearchResult found = SearchToEnd(level, state);
+  ASSERT_EQ(found.outcome, SearchOutcome::Solved);
+  for (const char move : found.moves) MakeMove(level, &state, MoveDirection(move));
+  EXPECT_TRUE(state.solved) << found.moves;
 }
 
 TEST_F(Solver, GivesUpAtTheStateLimitAndSaysSo) {
