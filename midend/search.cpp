@@ -64,11 +64,6 @@ bool LinkTook(std::uint16_t link) {
   return (link >> 14) & 1;
 }
 
-void StepOf(int direction, int* dx, int* dy) {
-  *dx = direction == DirLeft ? -1 : direction == DirRight ? 1 : 0;
-  *dy = direction == DirUp ? -1 : direction == DirDown ? 1 : 0;
-}
-
 constexpr char MoveLetters[] = "LURD";  // DirLeft..DirDown
 
 // A set of cells as bits: column c, row r is bit c * 16 + r, each column a 16-bit lane of which
@@ -471,13 +466,8 @@ bool Search::Impl::Describe(const GameState& from, Key* start) {
     keyMask[k] = used == 4 ? ~0u : (1u << (8 * used)) - 1;
   }
 
-  std::memset(ballsAt, 0, sizeof ballsAt);
+  BallsAt(level, ballsAt);
   allBalls = std::uint8_t((1u << level.ballCount) - 1);
-  for (std::int32_t n = 0; n < level.ballCount; ++n) {
-    if (level.ballX[n] % CellPixels != 0 || level.ballY[n] % CellPixels != 0) continue;
-    const std::int64_t column = CellOf(level.ballX[n]), row = CellOf(level.ballY[n]);
-    if (OnBoard(column, row)) ballsAt[column * BoardCells + row] |= std::uint8_t(1u << n);
-  }
   ballCellCount = 0;
   land = Bits{};
   for (int c = 0; c < Cells; ++c) {
@@ -566,7 +556,7 @@ bool Search::Impl::UnreachableBall() const {
       if (board.cell[c / BoardCells][c % BoardCells] == CellPlatform) live[id] = true;
       for (int d = DirLeft; d <= DirDown; ++d) {
         int dx, dy;
-        StepOf(d, &dx, &dy);
+        DirectionStep(d, &dx, &dy);
         const int x = c / BoardCells + dx, y = c % BoardCells + dy;
         if (!OnBoard(x, y)) continue;
         const int n = x * BoardCells + y;
@@ -609,7 +599,7 @@ void Search::Impl::MakeTables() {
   for (int c = 0; c < Cells; ++c) {
     for (int d = DirLeft; d <= DirDown; ++d) {
       int dx, dy;
-      StepOf(d, &dx, &dy);
+      DirectionStep(d, &dx, &dy);
       const int x = c / BoardCells + dx, y = c % BoardCells + dy;
       neighbour[c][d - 1] = std::int16_t(OnBoard(x, y) ? x * BoardCells + y : -1);
     }
@@ -981,7 +971,7 @@ Key Search::Impl::ParentKey(const Entry& e) const {
   const int moved = LinkMovedByte(e.link);
   if (moved >= 0) {
     int dx, dy;
-    StepOf(LinkDirection(e.link), &dx, &dy);
+    DirectionStep(LinkDirection(e.link), &dx, &dy);
     const int column = k.b[moved] / 16 + CornerLow - dx, row = k.b[moved] % 16 + CornerLow - dy;
     k.b[moved] = PackCorner(column, row);
     SortGroups(&k);
@@ -1005,7 +995,7 @@ void Search::Impl::Unroll(std::uint32_t goal, SearchResult* result) {
     Walk(fromCell, parent.key.b[BallsByte]);
     const int d = LinkDirection(child.link);
     int dx, dy;
-    StepOf(d, &dx, &dy);
+    DirectionStep(d, &dx, &dy);
     const int q = child.key.b[PlayerByte] - 1 - dx * BoardCells - dy;
     std::string walk;
     for (int c = q; c != fromCell; c = from[c]) {

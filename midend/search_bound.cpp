@@ -15,11 +15,6 @@ constexpr std::uint16_t Never = 0xFFFF;
 // most of the board stays under it).
 constexpr std::size_t MaxEntries = std::size_t(1) << 21;
 
-void StepOf(int direction, int* dx, int* dy) {
-  *dx = direction == DirLeft ? -1 : direction == DirRight ? 1 : 0;
-  *dy = direction == DirUp ? -1 : direction == DirDown ? 1 : 0;
-}
-
 // The level with only platform n on it.
 Level Alone(const Level& level, int n) {
   Level one;
@@ -53,7 +48,7 @@ std::vector<std::uint8_t> Places(const Level& level, const GameState& from, int 
     for (int d = DirLeft; d <= DirDown; ++d) {
       if (!CanPlatformMove(one, board, s, 0, d)) continue;
       int dx, dy;
-      StepOf(d, &dx, &dy);
+      DirectionStep(d, &dx, &dy);
       const int c = places[i] / 16 + CornerLow + dx, r = places[i] % 16 + CornerLow + dy;
       if (!CornerFits(c, r) || seen[PackCorner(c, r)]) continue;
       seen[PackCorner(c, r)] = true;
@@ -85,6 +80,8 @@ std::vector<std::uint8_t> Walked(const PlatformBounds& bounds, int n) {
   return walked;
 }
 
+}  // namespace
+
 void BallsAt(const Level& level, std::uint8_t* ballsAt) {
   std::memset(ballsAt, 0, Cells);
   for (std::int32_t b = 0; b < level.ballCount; ++b) {
@@ -93,6 +90,8 @@ void BallsAt(const Level& level, std::uint8_t* ballsAt) {
     if (OnBoard(column, row)) ballsAt[column * BoardCells + row] |= std::uint8_t(1u << b);
   }
 }
+
+namespace {
 
 // Platform n's game, its moves forwards and then backwards, made a few places at a time:
 // Begin, AddPlaces until every place is in, then Finish. `bounds->walked` is the water the
@@ -140,7 +139,7 @@ void AddPlaces(int count, PlatformBounds* bounds) {
       s.playerY = c % BoardCells * CellPixels;
       for (int d = DirLeft; d <= DirDown; ++d) {
         int dx, dy;
-        StepOf(d, &dx, &dy);
+        DirectionStep(d, &dx, &dy);
         const int x = c / BoardCells + dx, y = c % BoardCells + dy;
         if (!OnBoard(x, y)) continue;
         const int next = x * BoardCells + y;
@@ -262,7 +261,7 @@ void StartPlatformBounds(const Level& level, const GameState& from, PlatformBoun
       const int c = queue[head++];
       for (int d = DirLeft; d <= DirDown; ++d) {
         int dx, dy;
-        StepOf(d, &dx, &dy);
+        DirectionStep(d, &dx, &dy);
         const int x = c / BoardCells + dx, y = c % BoardCells + dy;
         if (!OnBoard(x, y) || seen[x * BoardCells + y]) continue;
         const int next = x * BoardCells + y;

@@ -54,6 +54,10 @@ struct PlatformBounds {
   int nextLying = 0;   // 0 while the moves are being made
 };
 
+// The balls on each cell (column * 14 + row), bit n for ball n: those lying exactly on a cell of
+// the board, where the Player can take them.
+void BallsAt(const Level& level, std::uint8_t* ballsAt);
+
 // Begins making the tables for the level with its platforms where `from` has them, unless
 // those it has (or is making) hold already. Cells are column * 14 + row; corners packed as the
 // search packs them.

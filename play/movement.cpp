@@ -17,11 +17,6 @@ bool WaterNextTo(const Board& board, std::int64_t px, std::int64_t py, int stepX
   return CellState(board, CellOf(px) + stepX, CellOf(py) + stepY) == CellWater;
 }
 
-void DirectionStep(std::int32_t direction, int* dx, int* dy) {
-  *dx = direction == DirLeft ? -1 : direction == DirRight ? 1 : 0;
-  *dy = direction == DirUp ? -1 : direction == DirDown ? 1 : 0;
-}
-
 }  // namespace
 
 bool AtCellBoundary(const GameState& state) {

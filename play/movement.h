@@ -17,6 +17,12 @@ inline constexpr bool WalksOnto(std::int32_t cell) {
   return cell == CellLand || cell == CellPlatform;
 }
 
+// The cell step of a direction (DirLeft..DirDown; 0, 0 for any other).
+inline void DirectionStep(std::int32_t direction, int* dx, int* dy) {
+  *dx = direction == DirLeft ? -1 : direction == DirRight ? 1 : 0;
+  *dy = direction == DirUp ? -1 : direction == DirDown ? 1 : 0;
+}
+
 // True when the Player stands exactly on a cell (x and y multiples of 40).
 bool AtCellBoundary(const GameState& state);
 // The slot of the platform under the Player (the last one that has a cell within a cell's width
