@@ -3,16 +3,13 @@
 
 #include "board/platform_shapes.h"
 #include "midend/game.h"
+#include "midend/puzzle.h"
 #include "midend/question.h"
 
 HintKind Hint;
 std::int32_t HintDirection;
 
 namespace {
-
-// A hint's search stops here: about 25 MB, a few seconds of slices in the browser. The search
-// needs well under 100,000 states from anywhere on the shipped levels.
-constexpr std::uint64_t HintStateLimit = 1'000'000;
 
 // The rest of the last solution found, while the Player keeps to it.
 std::string Remembered;
@@ -33,6 +30,15 @@ void ShowRemembered() {
   HintDirection = MoveDirection(Remembered[0]);
 }
 
+void Answered(const SearchResult& answer) {
+  Hint = answer.outcome == SearchOutcome::Solved   ? HintKind::Move
+         : answer.outcome == SearchOutcome::GaveUp ? HintKind::TooFar
+                                                   : HintKind::NoSolution;
+  RememberedValid = Hint == HintKind::Move;
+  Remembered = answer.moves;
+  if (RememberedValid) ShowRemembered();
+}
+
 }  // namespace
 
 void ShowHint() {
@@ -40,8 +46,15 @@ void ShowHint() {
     ShowRemembered();
     return;
   }
+  // The stuck watch searches from every position the Player stops at: where it has answered
+  // already, that is the hint, there at once.
+  SearchResult known;
+  if (WatchedAnswer(PlayLevel, PlayState, &known)) {
+    Answered(known);
+    return;
+  }
   SearchOptions options;
-  options.maxStates = HintStateLimit;
+  options.maxStates = PositionStateLimit;
   Ask(QuestionKind::Hint, PlayLevel, PlayState, options);
   Hint = HintKind::Thinking;
   KeepThinking();
@@ -55,12 +68,7 @@ void KeepThinking() {
     if (Asking() != QuestionKind::Hint) Hint = HintKind::None;  // the question was dropped
     return;
   }
-  Hint = answer.outcome == SearchOutcome::Solved   ? HintKind::Move
-         : answer.outcome == SearchOutcome::GaveUp ? HintKind::TooFar
-                                                   : HintKind::NoSolution;
-  RememberedValid = Hint == HintKind::Move;
-  Remembered = answer.moves;
-  if (RememberedValid) ShowRemembered();
+  Answered(answer);
 }
 
 void NoteMoveForHint(std::int32_t direction) {

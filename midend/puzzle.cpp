@@ -29,8 +29,6 @@ namespace {
 constexpr std::uint64_t MakingStepStates = 500;
 constexpr std::uint32_t MakingSliceMs = 12;
 constexpr std::uint64_t MakingSliceStates = 20000;
-// A stuck question stops here and says nothing: the shipped levels need far fewer.
-constexpr std::uint64_t StuckStateLimit = 1'000'000;
 
 struct Making {
   Generator generator;
@@ -50,8 +48,16 @@ Making& TheMaking() {
 struct StuckWatch {
   Search search;
   bool asking = false, stuck = false, watched = false;
+  Level level;
   GameState state;
 };
+
+// Where the Player, the platforms and the balls are: what a search starts from.
+bool SamePosition(const GameState& a, const GameState& b) {
+  GameState x = a, y = b;
+  x.movement = y.movement = {};
+  return x == y;
+}
 
 StuckWatch& TheWatch() {
   static StuckWatch watch;
@@ -197,12 +203,13 @@ void WatchForStuck(const Level& level, const GameState& state) {
   }
   // Asked where the Player stands still between steps; a solved level is never stuck.
   const bool settled = AtCellBoundary(state) && !state.solved;
-  if (settled && (!w.watched || !(state == w.state))) {
+  if (settled && (!w.watched || !SamePosition(state, w.state) || !(level == w.level))) {
     w.watched = true;
+    w.level = level;
     w.state = state;
     w.stuck = false;
     SearchOptions options;
-    options.maxStates = StuckStateLimit;
+    options.maxStates = PositionStateLimit;
     w.search.Start(level, state, options);
     w.asking = true;
   }
@@ -217,6 +224,16 @@ bool Stuck() {
 
 bool StuckQuestionOpen() {
   return TheWatch().asking;
+}
+
+bool WatchedAnswer(const Level& level, const GameState& state, SearchResult* answer) {
+  const StuckWatch& w = TheWatch();
+  if (!WarnWhenStuck || !w.watched || w.asking || !SamePosition(state, w.state) ||
+      !(level == w.level)) {
+    return false;
+  }
+  *answer = w.search.result();
+  return true;
 }
 
 void ForgetStuck() {

@@ -62,6 +62,9 @@ void WatchForStuck(const Level& level, const GameState& state);
 bool Stuck();
 // An answer is still being looked for: the game must not rest.
 bool StuckQuestionOpen();
+// The watch's whole answer for the position, once it has one (false otherwise): the search a
+// hint would make, with the same budget.
+bool WatchedAnswer(const Level& level, const GameState& state, SearchResult* answer);
 void ForgetStuck();
 
 void ResetPuzzleState();

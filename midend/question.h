@@ -28,6 +28,11 @@ bool QuestionAwaited();
 // Drops a question of that kind (any kind: None), answered or not.
 void CancelQuestion(QuestionKind kind = QuestionKind::None);
 
+// A search from the position in play (a hint's, the stuck watch's) stops here: about 25 MB, a few
+// seconds of slices in the browser; the shipped levels need well under 100,000 states from
+// anywhere. One budget for both, so that the watch's answer is the hint's.
+inline constexpr std::uint64_t PositionStateLimit = 1'000'000;
+
 // States a slice expands: a few milliseconds of a frame.
 inline constexpr std::uint64_t SliceStates = 1000;
 

@@ -19,6 +19,7 @@
 #include "midend/game.h"
 #include "midend/hint.h"
 #include "midend/history.h"
+#include "midend/puzzle.h"
 #include "midend/question.h"
 #include "midend/records.h"
 #include "midend/solver.h"
@@ -135,6 +136,22 @@ TEST_F(History, AHintIsSearchedBesideTheFramesAndAMoveDropsIt) {
   EXPECT_EQ(RestAfterFrame(), 0u);
   Frames(1, {DIK_DOWN});
   EXPECT_EQ(std::pair(Hint, Asking()), std::pair(HintKind::None, QuestionKind::None));
+}
+
+// Where the stuck watch has searched from the position already, its answer is the hint, in the
+// frame that asks; with the watch off the hint searches for itself.
+TEST_F(History, AHintTakesTheStuckWatchsAnswerWhenItHasOne) {
+  for (const bool watch : {true, false}) {
+    Boot(5);
+    WarnWhenStuck = watch;
+    for (int f = 0; f < 600 && StuckQuestionOpen(); ++f) Frames(1);
+    Frames(1, {DIK_H});
+    EXPECT_EQ(Hint, watch ? HintKind::Move : HintKind::Thinking);
+    EXPECT_EQ(Asking(), watch ? QuestionKind::None : QuestionKind::Hint);
+    if (watch) {
+      EXPECT_EQ(HintDirection, MoveDirection(SolveLevelFile("level5.dat").moves[0]));
+    }
+  }
 }
 
 // Following the hint on every move solves each shipped level in exactly par moves.
