@@ -213,7 +213,7 @@ void WatchForStuck(const Level& level, const GameState& state) {
     w.search.Start(level, state, options);
     w.asking = true;
   }
-  if (!w.asking || !w.search.Run(SliceStates)) return;
+  if (!w.asking || !RunSlice(&w.search)) return;
   w.asking = false;
   w.stuck = w.search.result().outcome == SearchOutcome::Unsolvable;
 }

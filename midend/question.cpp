@@ -30,6 +30,17 @@ void StopWorker() {
 
 }  // namespace
 
+bool RunSlice(Search* search) {
+  constexpr std::uint64_t Step = SliceStates / 10;
+  constexpr std::uint32_t SliceMs = 4;
+  const std::uint32_t start = platform::Ticks();
+  for (std::uint64_t spent = 0; spent < SliceStates; spent += Step) {
+    if (search->Run(Step)) return true;
+    if (platform::Ticks() - start >= SliceMs) return false;
+  }
+  return false;
+}
+
 void Ask(QuestionKind kind, const Level& level, const GameState& from,
          const SearchOptions& options) {
   CancelQuestion();
@@ -63,7 +74,7 @@ bool WorkOnQuestion() {
     JustAsked = false;
     if (!WorkerDone.load()) return false;
     Worker.join();
-  } else if (!TheSearch().Run(SliceStates)) {
+  } else if (!RunSlice(&TheSearch())) {
     return false;
   }
   Answered = true;

@@ -33,7 +33,12 @@ void CancelQuestion(QuestionKind kind = QuestionKind::None);
 // anywhere. One budget for both, so that the watch's answer is the hint's.
 inline constexpr std::uint64_t PositionStateLimit = 1'000'000;
 
-// States a slice expands: a few milliseconds of a frame.
+// States a slice expands at most: a few milliseconds of a frame.
 inline constexpr std::uint64_t SliceStates = 1000;
+
+// Gives the search one slice of this frame: SliceStates, or fewer once 4 ms have passed where the
+// clock moves within a frame (a slow machine's frames stay short; the replay runner's clock
+// stands still, so a replay comes out the same every time). True once the search has ended.
+bool RunSlice(Search* search);
 
 void ResetQuestionState();
