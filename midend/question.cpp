@@ -5,6 +5,7 @@
 #include <chrono>
 #include <thread>
 
+#include "midend/search_bound.h"
 #include "platform/platform.h"
 
 namespace {
@@ -105,4 +106,5 @@ void CancelQuestion(QuestionKind kind) {
 void ResetQuestionState() {
   CancelQuestion();
   Awaited = false;
+  ForgetSharedPlatformBounds();
 }

@@ -146,10 +146,10 @@ struct Search::Impl {
   // And over it, each platform bound's moves (see search_bound.h), by the key bytes that may hold
   // its place: its own, or those of every platform of its type when the key keeps them sorted
   // (the platform is at one of their corners, so the least of them is a bound).
-  PlatformBounds bounds;
+  std::shared_ptr<PlatformBounds> bounds;
   struct BoundAt {
     const PlatformBound* bound;
-    std::vector<int> bytes;
+    std::vector<int> bytes[2];  // per platform of its game
   };
   std::vector<BoundAt> boundBytes;
   bool boundsWaiting = false;  // the tables are still being made: the search waits for them
@@ -160,17 +160,20 @@ struct Search::Impl {
   std::uint64_t Bounds(std::uint64_t budget, SearchResult* result) {
     constexpr std::uint64_t EntriesPerState = 64;
     std::uint64_t used = 0;
-    const bool made = MakePlatformBounds(&bounds, budget * EntriesPerState, &used);
+    const bool made = MakePlatformBounds(bounds, budget * EntriesPerState, &used);
     if (!made) return budget;
     boundsWaiting = false;
-    for (const PlatformBound& bound : bounds.tables) {
-      const int byte = slotByte[bound.slot];
-      if (byte < 0) continue;
-      BoundAt at{&bound, {byte}};
-      for (const std::vector<int>& group : groups) {
-        if (std::find(group.begin(), group.end(), byte) != group.end()) at.bytes = group;
+    for (const PlatformBound& bound : bounds->tables) {
+      BoundAt at{&bound, {}};
+      for (int k = 0; k < bound.count; ++k) {
+        const int byte = slotByte[bound.slot[k]];
+        at.bytes[k] = {byte};
+        for (const std::vector<int>& group : groups) {
+          if (std::find(group.begin(), group.end(), byte) != group.end()) at.bytes[k] = group;
+        }
       }
-      boundBytes.push_back(std::move(at));
+      if (slotByte[bound.slot[0]] >= 0 && (bound.count == 1 || slotByte[bound.slot[1]] >= 0))
+        boundBytes.push_back(std::move(at));
     }
     if (Estimate(startKey) == Lost) result->outcome = SearchOutcome::Unsolvable;
     return std::min(budget, used / EntriesPerState);
@@ -239,7 +242,7 @@ struct Search::Impl {
     open.Clear(keep ? 64 : 0);
     if (!keep) {
       open.Free();
-      ClearPlatformBounds(&bounds);
+      bounds.reset();
     }
   }
 
@@ -291,7 +294,7 @@ struct Search::Impl {
 
   std::uint64_t BytesHeld() const {
     return entries.Bytes() + table.Bytes() + open.Bytes() + regions.Bytes() + regionTable.Bytes() +
-           expansions.Bytes() + sizeof estimate + PlatformBoundBytes(bounds);
+           expansions.Bytes() + sizeof estimate + (bounds ? PlatformBoundBytes(*bounds) : 0);
   }
 
   // A key stored packed: its bytes in use read whole (a block has room to read past its last
@@ -356,7 +359,18 @@ struct Search::Impl {
     int h = estimate[cell][lying];
     for (const BoundAt& at : boundBytes) {
       int v = PlatformBound::Lost;
-      for (const int byte : at.bytes) v = std::min(v, at.bound->At(key.b[byte], cell, lying));
+      std::uint8_t corners[2];
+      for (const int first : at.bytes[0]) {
+        corners[0] = key.b[first];
+        if (at.bound->count == 1) {
+          v = std::min(v, at.bound->At(corners, cell, lying));
+          continue;
+        }
+        for (const int second : at.bytes[1]) {
+          corners[1] = key.b[second];
+          if (second != first) v = std::min(v, at.bound->At(corners, cell, lying));
+        }
+      }
       if (v == PlatformBound::Lost) return Lost;
       h = std::max(h, v);
     }
@@ -1063,7 +1077,7 @@ void Search::Start(const Level& level, const GameState& from, const SearchOption
   s.MakeTables();
   s.boundBytes.clear();
   s.boundsWaiting = s.options.platformBounds;
-  if (s.boundsWaiting) StartPlatformBounds(level, from, &s.bounds);
+  if (s.boundsWaiting) StartPlatformBounds(level, from, s.options.platformPairs, &s.bounds);
   s.startKey = start;
   if (!s.Reach(start, 0, StartLink, &result_)) return;
   s.running = true;

@@ -36,8 +36,10 @@ struct SearchOptions {
   // a ball on water that no platform can ever carry the Player to ends the search at once.
   bool unreachableBalls = true;
   // The estimate also takes the moves a platform that floats where no other can must make (and
-  // a state from which even they cannot take every ball is lost).
+  // a state from which even they cannot take every ball is lost), and with it the moves spent on
+  // moving a second platform out of its way.
   bool platformBounds = true;
+  bool platformPairs = true;
 };
 
 // Every state a level can reach from a position, and how many of them are lost.

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 #include "midend/search_table.h"
 #include "play/movement.h"
@@ -14,22 +15,24 @@ constexpr std::uint16_t Never = 0xFFFF;
 // No table grows past this many entries (a level of five balls and a platform that floats over
 // most of the board stays under it).
 constexpr std::size_t MaxEntries = std::size_t(1) << 21;
+constexpr std::size_t MaxPairEntries = std::size_t(1) << 23;
 
-// The level with only platform n on it.
-Level Alone(const Level& level, int n) {
-  Level one;
-  std::memcpy(one.terrain, level.terrain, sizeof one.terrain);
-  one.platformCount = 1;
-  one.platformType[0] = level.platformType[n];
-  one.platform[0] = level.platform[n];
-  return one;
+// The level with only the given platforms on it (-1 for none).
+Level Alone(const Level& level, const std::array<int, 2>& slots) {
+  Level some;
+  std::memcpy(some.terrain, level.terrain, sizeof some.terrain);
+  for (const int n : slots) {
+    if (n < 0) continue;
+    some.platformType[some.platformCount] = level.platformType[n];
+    some.platform[some.platformCount++] = level.platform[n];
+  }
+  return some;
 }
 
-GameState At(std::uint8_t corner) {
-  GameState s;
-  s.platformX[0] = (corner / 16 + CornerLow) * CellPixels;
-  s.platformY[0] = (corner % 16 + CornerLow) * CellPixels;
-  return s;
+// Platform k of a game at a packed corner.
+void Put(std::uint8_t corner, int k, GameState* s) {
+  s->platformX[k] = (corner / 16 + CornerLow) * CellPixels;
+  s->platformY[k] = (corner % 16 + CornerLow) * CellPixels;
 }
 
 // Every place platform n can float to on its own, from where it stands (packed corners, sorted).
@@ -37,12 +40,13 @@ GameState At(std::uint8_t corner) {
 std::vector<std::uint8_t> Places(const Level& level, const GameState& from, int n) {
   const std::int64_t column = CellOf(from.platformX[n]), row = CellOf(from.platformY[n]);
   if (!CornerFits(column, row)) return {};
-  const Level one = Alone(level, n);
+  const Level one = Alone(level, {n, -1});
   std::vector<std::uint8_t> places{PackCorner(column, row)};
   bool seen[256] = {};
   seen[places[0]] = true;
   for (std::size_t i = 0; i < places.size(); ++i) {
-    const GameState s = At(places[i]);
+    GameState s;
+    Put(places[i], 0, &s);
     Board board;
     BuildBoard(one, s, &board);
     for (int d = DirLeft; d <= DirDown; ++d) {
@@ -70,11 +74,11 @@ void Cover(const Level& level, int n, std::uint8_t corner, std::uint8_t* covered
   }
 }
 
-// The cells every platform but n could ever cover.
-std::vector<std::uint8_t> Walked(const PlatformBounds& bounds, int n) {
+// The cells every platform but those given could ever cover.
+std::vector<std::uint8_t> Walked(const PlatformBounds& bounds, const std::array<int, 2>& slots) {
   std::vector<std::uint8_t> walked(Cells, 0);
   for (std::int32_t q = 0; q < bounds.level.platformCount; ++q) {
-    for (int c = 0; c < Cells && q != n; ++c)
+    for (int c = 0; c < Cells && q != slots[0] && q != slots[1]; ++c)
       walked[std::size_t(c)] |= bounds.covers[std::size_t(q) * Cells + std::size_t(c)];
   }
   return walked;
@@ -96,45 +100,49 @@ namespace {
 // Platform n's game, its moves forwards and then backwards, made a few places at a time:
 // Begin, AddPlaces until every place is in, then Finish. `bounds->walked` is the water the
 // others could cover.
-void Begin(int n, PlatformBounds* bounds) {
-  const std::vector<std::uint8_t>& places = bounds->reach[std::size_t(n)];
-  const int count = int(places.size());
+void Begin(const std::array<int, 2>& slots, PlatformBounds* bounds) {
   PlatformBound& out = bounds->tables.emplace_back();
-  out.slot = n;
-  out.places = count;
-  for (int i = 0; i < count; ++i) out.place[places[i]] = std::uint8_t(i + 1);
-  const std::size_t states = std::size_t(count) * Cells;
+  out.count = slots[1] < 0 ? 1 : 2;
+  out.places = 1;
+  for (int k = 0; k < out.count; ++k) {
+    const std::vector<std::uint8_t>& places = bounds->reach[std::size_t(slots[k])];
+    out.slot[k] = slots[k];
+    out.placesOf[k] = int(places.size());
+    out.places *= out.placesOf[k];
+    for (std::size_t i = 0; i < places.size(); ++i) out.place[k][places[i]] = std::uint8_t(i + 1);
+  }
+  const std::size_t states = std::size_t(out.places) * Cells;
   out.moves.assign((std::size_t(1) << bounds->level.ballCount) * states, 0);
   bounds->stands.assign(states, 0);
-  bounds->start.assign(states + 1, 0);
-  bounds->to.clear();
+  bounds->carries.clear();
   bounds->placesDone = 0;
   bounds->nextLying = 0;
 }
 
 void AddPlaces(int count, PlatformBounds* bounds) {
   PlatformBound& out = bounds->tables.back();
-  const Level one = Alone(bounds->level, out.slot);
-  const std::vector<std::uint8_t>& places = bounds->reach[std::size_t(out.slot)];
+  const Level some = Alone(bounds->level, {out.slot[0], out.count == 2 ? out.slot[1] : -1});
   std::vector<std::uint8_t>& stands = bounds->stands;
-  std::vector<std::uint32_t>&start = bounds->start, &to = bounds->to;
   const int last = std::min(out.places, bounds->placesDone + count);
   for (int i = bounds->placesDone; i < last; ++i) {
-    GameState s = At(places[i]);
+    // The platforms' places: i counts the last platform's fastest.
+    GameState s;
+    std::uint8_t corners[2];
+    for (int k = out.count - 1, rest = i; k >= 0; rest /= out.placesOf[k], --k) {
+      corners[k] = bounds->reach[std::size_t(out.slot[k])][std::size_t(rest % out.placesOf[k])];
+      Put(corners[k], k, &s);
+    }
     Board board;
-    BuildBoard(one, s, &board);
+    BuildBoard(some, s, &board);
+    // The Player stands on land, a platform, or water another platform could cover, and walks
+    // between any two such cells side by side (WalksOnto, and the others' water besides).
     for (int c = 0; c < Cells; ++c) {
       const std::int32_t kind = board.cell[c / BoardCells][c % BoardCells];
-      stands[std::size_t(i) * Cells + c] =
-          kind == CellLand || kind == CellPlatform || bounds->walked[std::size_t(c)];
+      stands[std::size_t(i) * Cells + c] = WalksOnto(kind) || bounds->walked[std::size_t(c)];
     }
+    // A carry (only ever from a platform) is the rules' own.
     for (int c = 0; c < Cells; ++c) {
-      const std::size_t from = std::size_t(i) * Cells + std::size_t(c);
-      start[from] = std::uint32_t(to.size());
-      if (!stands[from]) continue;
-      // The walk onto land or a platform is the rules' (WalksOnto), the water the others could
-      // cover is walked on besides, and a carry (only ever from the platform) is theirs too.
-      const bool onPlatform = board.cell[c / BoardCells][c % BoardCells] == CellPlatform;
+      if (board.cell[c / BoardCells][c % BoardCells] != CellPlatform) continue;
       s.playerX = c / BoardCells * CellPixels;
       s.playerY = c % BoardCells * CellPixels;
       for (int d = DirLeft; d <= DirDown; ++d) {
@@ -142,15 +150,21 @@ void AddPlaces(int count, PlatformBounds* bounds) {
         DirectionStep(d, &dx, &dy);
         const int x = c / BoardCells + dx, y = c % BoardCells + dy;
         if (!OnBoard(x, y)) continue;
-        const int next = x * BoardCells + y;
-        if (WalksOnto(board.cell[x][y]) || bounds->walked[std::size_t(next)])
-          to.push_back(std::uint32_t(i * Cells + next));
-        if (!onPlatform) continue;
-        DecideMove(one, board, &s, d);
-        if (!s.movement.carrying) continue;
-        const int moved =
-            out.place[PackCorner(places[i] / 16 + CornerLow + dx, places[i] % 16 + CornerLow + dy)];
-        if (moved != 0) to.push_back(std::uint32_t((moved - 1) * Cells + next));
+        DecideMove(some, board, &s, d);
+        // The platform carried is the one the board shows under him (as MakeMoveOn finds it).
+        const int k = board.owner[c / BoardCells][c % BoardCells];
+        if (!s.movement.carrying || k < 0) continue;
+        const std::uint8_t moved =
+            PackCorner(corners[k] / 16 + CornerLow + dx, corners[k] % 16 + CornerLow + dy);
+        int place = 0;
+        for (int j = 0; j < out.count && place >= 0; ++j) {
+          const int p = out.place[j][j == k ? moved : corners[j]];
+          place = p == 0 ? -1 : place * out.placesOf[j] + p - 1;
+        }
+        if (place >= 0) {
+          bounds->carries.push_back(
+              {std::uint32_t(i * Cells + c), std::uint32_t(place * Cells + x * BoardCells + y)});
+        }
       }
     }
   }
@@ -158,18 +172,15 @@ void AddPlaces(int count, PlatformBounds* bounds) {
 }
 
 void Finish(PlatformBounds* bounds) {
+  // The carries backwards: those into state s are carries[into[s]..into[s + 1]).
+  std::vector<std::array<std::uint32_t, 2>>& carries = bounds->carries;
+  std::sort(carries.begin(), carries.end(),
+            [](const auto& a, const auto& b) { return a[1] < b[1]; });
   const std::size_t states = std::size_t(bounds->tables.back().places) * Cells;
-  const std::vector<std::uint32_t>&start = bounds->start, &to = bounds->to;
-  bounds->start[states] = std::uint32_t(to.size());
-  std::vector<std::uint32_t>&backStart = bounds->backStart, &back = bounds->back;
-  backStart.assign(states + 1, 0);
-  back.resize(to.size());
-  for (const std::uint32_t t : to) ++backStart[t + 1];
-  for (std::size_t s = 0; s < states; ++s) backStart[s + 1] += backStart[s];
-  std::vector<std::uint32_t> fill(backStart.begin(), backStart.end() - 1);
-  for (std::size_t s = 0; s < states; ++s) {
-    for (std::uint32_t e = start[s]; e < start[s + 1]; ++e) back[fill[to[e]]++] = std::uint32_t(s);
-  }
+  std::vector<std::uint32_t>& into = bounds->into;
+  into.assign(states + 1, 0);
+  for (const auto& carry : carries) ++into[carry[1] + 1];
+  for (std::size_t s = 0; s < states; ++s) into[s + 1] += into[s];
   bounds->nextLying = 1;
 }
 
@@ -181,37 +192,58 @@ void SolveLayer(int m, PlatformBounds* bounds) {
   std::uint8_t ballsAt[Cells];
   BallsAt(bounds->level, ballsAt);
   const std::vector<std::uint8_t>& stands = bounds->stands;
-  const std::vector<std::uint32_t>&start = bounds->start, &to = bounds->to;
-  const std::vector<std::uint32_t>&backStart = bounds->backStart, &back = bounds->back;
+  const std::vector<std::array<std::uint32_t, 2>>& carries = bounds->carries;
   const std::size_t states = std::size_t(out.places) * Cells;
   std::vector<std::uint16_t>& dist = bounds->dist;
   dist.assign(states, Never);
   std::vector<std::vector<std::uint32_t>>& bucket = bounds->bucket;
   bucket.resize(255);
+  for (auto& b : bucket) b.clear();
   const auto inLayer = [&](std::size_t s) { return stands[s] && !(ballsAt[s % Cells] & m); };
-  for (std::size_t s = 0; s < states; ++s) {
-    if (!inLayer(s)) continue;
-    for (std::uint32_t e = start[s]; e < start[s + 1]; ++e) {
-      const std::uint8_t taken = ballsAt[to[e] % Cells] & m;
-      if (!taken) continue;
-      const std::uint8_t after = out.moves[std::size_t(m & ~taken) * states + to[e]];
-      if (after != PlatformBound::Lost && after + 1 < dist[s])
-        dist[s] = std::uint16_t(std::min(after + 1, 254));
+  // A step onto a ball takes it: from there on, the smaller set's moves.
+  const auto seed = [&](std::size_t s, std::size_t onto) {
+    const std::uint8_t taken = ballsAt[onto % Cells] & m;
+    const std::uint8_t after = out.moves[std::size_t(m & ~taken) * states + onto];
+    if (after == PlatformBound::Lost || after + 1 >= dist[s]) return;
+    dist[s] = std::uint16_t(std::min(after + 1, 254));
+    bucket[dist[s]].push_back(std::uint32_t(s));
+  };
+  for (int b = 0; b < Cells; ++b) {
+    if (!(ballsAt[b] & m)) continue;
+    for (int d = DirLeft; d <= DirDown; ++d) {
+      int dx, dy;
+      DirectionStep(d, &dx, &dy);
+      const int x = b / BoardCells + dx, y = b % BoardCells + dy;
+      if (!OnBoard(x, y)) continue;
+      for (std::size_t place = 0; place < std::size_t(out.places); ++place) {
+        const std::size_t onto = place * Cells + std::size_t(b);
+        const std::size_t s = place * Cells + std::size_t(x * BoardCells + y);
+        if (stands[onto] && inLayer(s)) seed(s, onto);
+      }
     }
-    if (dist[s] != Never) bucket[dist[s]].push_back(std::uint32_t(s));
+  }
+  for (const auto& [from, to] : carries) {
+    if ((ballsAt[to % Cells] & m) && inLayer(from)) seed(from, to);
   }
   // Moves past 254 count as 254: the bound only ever falls short.
   for (int k = 0; k < 255; ++k) {
     const int next = std::min(k + 1, 254);
+    const auto reach = [&](std::size_t r) {
+      if (!inLayer(r) || dist[r] <= next) return;
+      dist[r] = std::uint16_t(next);
+      bucket[std::size_t(next)].push_back(std::uint32_t(r));
+    };
     for (std::size_t q = 0; q < bucket[std::size_t(k)].size(); ++q) {
       const std::uint32_t s = bucket[std::size_t(k)][q];
       if (dist[s] != k) continue;
-      for (std::uint32_t e = backStart[s]; e < backStart[s + 1]; ++e) {
-        const std::uint32_t r = back[e];
-        if (!inLayer(r) || dist[r] <= next) continue;
-        dist[r] = std::uint16_t(next);
-        bucket[std::size_t(next)].push_back(r);
-      }
+      // Walks go both ways; carries are looked up by where they end.
+      const int c = int(s % Cells);
+      const int column = c / BoardCells, row = c % BoardCells;
+      if (column > 0) reach(s - BoardCells);
+      if (column < BoardCells - 1) reach(s + BoardCells);
+      if (row > 0) reach(s - 1);
+      if (row < BoardCells - 1) reach(s + 1);
+      for (std::uint32_t e = bounds->into[s]; e < bounds->into[s + 1]; ++e) reach(carries[e][0]);
     }
   }
   std::uint8_t* layer = &out.moves[std::size_t(m) * states];
@@ -223,20 +255,44 @@ void SolveLayer(int m, PlatformBounds* bounds) {
 
 }  // namespace
 
-void StartPlatformBounds(const Level& level, const GameState& from, PlatformBounds* bounds) {
-  if (bounds->made && bounds->level == level) {
-    bool same = true;
-    for (std::int32_t n = 0; n < level.platformCount && same; ++n) {
-      const std::int64_t column = CellOf(from.platformX[n]), row = CellOf(from.platformY[n]);
-      const std::vector<std::uint8_t>& reach = bounds->reach[std::size_t(n)];
-      same = CornerFits(column, row)
-                 ? std::binary_search(reach.begin(), reach.end(), PackCorner(column, row))
-                 : reach.empty();
-    }
-    if (same) return;
+namespace {
+
+// The tables made last, for any search that wants the same.
+std::mutex SharedLock;
+std::shared_ptr<PlatformBounds> Shared;
+
+// The tables were made (or are being made) for the level with its platforms where `from` has
+// them.
+bool Fits(const PlatformBounds& bounds, const Level& level, const GameState& from, bool pairs) {
+  if (!bounds.made || !(bounds.level == level) || bounds.pairs != pairs) return false;
+  for (std::int32_t n = 0; n < level.platformCount; ++n) {
+    const std::int64_t column = CellOf(from.platformX[n]), row = CellOf(from.platformY[n]);
+    const std::vector<std::uint8_t>& reach = bounds.reach[std::size_t(n)];
+    const bool in = CornerFits(column, row)
+                        ? std::binary_search(reach.begin(), reach.end(), PackCorner(column, row))
+                        : reach.empty();
+    if (!in) return false;
   }
-  ClearPlatformBounds(bounds);
+  return true;
+}
+
+}  // namespace
+
+void StartPlatformBounds(const Level& level, const GameState& from, bool pairs,
+                         std::shared_ptr<PlatformBounds>* held) {
+  if (*held && Fits(**held, level, from, pairs)) return;
+  {
+    const std::lock_guard<std::mutex> lock(SharedLock);
+    if (Shared && Fits(*Shared, level, from, pairs)) {
+      *held = Shared;
+      return;
+    }
+  }
+  // New ones: those held may be shared, and made tables never change.
+  *held = std::make_shared<PlatformBounds>();
+  PlatformBounds* bounds = held->get();
   bounds->level = level;
+  bounds->pairs = pairs;
   bounds->made = true;
   bounds->covers.assign(std::size_t(level.platformCount) * Cells, 0);
   for (std::int32_t n = 0; n < level.platformCount; ++n) {
@@ -249,7 +305,7 @@ void StartPlatformBounds(const Level& level, const GameState& from, PlatformBoun
   for (std::int32_t n = 0; n < level.platformCount; ++n) {
     // A platform earns a table when it floats where no other can and a ball lies beyond what
     // the Player can walk to over land and the others' water (from where he stands now).
-    const std::vector<std::uint8_t> walked = Walked(*bounds, n);
+    const std::vector<std::uint8_t> walked = Walked(*bounds, {n, -1});
     bool seen[Cells] = {};
     int queue[Cells], head = 0, tail = 0;
     const std::int64_t column = CellOf(from.playerX), row = CellOf(from.playerY);
@@ -279,11 +335,46 @@ void StartPlatformBounds(const Level& level, const GameState& from, PlatformBoun
     }
     const std::size_t entries =
         (std::size_t(1) << level.ballCount) * bounds->reach[std::size_t(n)].size() * Cells;
-    if (beyond && own && entries <= MaxEntries) bounds->waiting.push_back(n);
+    if (beyond && own && entries <= MaxEntries) bounds->waiting.push_back({n, -1});
   }
+  // And with each of them, every platform that can float on its water (and so stand in its way)
+  // in a game of two.
+  const std::size_t singles = bounds->waiting.size();
+  for (std::size_t i = 0; i < singles && pairs; ++i) {
+    const int n = bounds->waiting[i][0];
+    for (std::int32_t m = 0; m < level.platformCount; ++m) {
+      bool meet = false;
+      for (int c = 0; c < Cells && m != n; ++c) {
+        meet = meet || (bounds->covers[std::size_t(n) * Cells + std::size_t(c)] &&
+                        bounds->covers[std::size_t(m) * Cells + std::size_t(c)]);
+      }
+      const std::size_t entries = (std::size_t(1) << level.ballCount) *
+                                  bounds->reach[std::size_t(n)].size() *
+                                  bounds->reach[std::size_t(m)].size() * Cells;
+      // In slot order, as the level stacks them (the board shows the higher slot on top).
+      const std::array<int, 2> pair{std::min(n, m), std::max(n, m)};
+      if (meet && entries <= MaxPairEntries && !bounds->reach[std::size_t(m)].empty() &&
+          std::find(bounds->waiting.begin(), bounds->waiting.end(), pair) ==
+              bounds->waiting.end()) {
+        bounds->waiting.push_back(pair);
+      }
+    }
+  }
+  // A game of two never needs fewer moves than either platform's game alone (the other's water is
+  // no longer walked on): a platform in a pair needs no table of its own.
+  std::vector<std::array<int, 2>>& w = bounds->waiting;
+  const auto paired = [&](int n) {
+    return std::any_of(w.begin() + std::ptrdiff_t(singles), w.end(),
+                       [&](const std::array<int, 2>& p) { return p[0] == n || p[1] == n; });
+  };
+  w.erase(std::remove_if(w.begin(), w.begin() + std::ptrdiff_t(singles),
+                         [&](const std::array<int, 2>& p) { return paired(p[0]); }),
+          w.begin() + std::ptrdiff_t(singles));
 }
 
-bool MakePlatformBounds(PlatformBounds* bounds, std::uint64_t work, std::uint64_t* used) {
+namespace {
+
+bool Make(PlatformBounds* bounds, std::uint64_t work, std::uint64_t* used) {
   // The work is counted in table entries: a place's moves cost about as much as an entry of
   // each of its cells, the moves turned backwards half that.
   std::uint64_t done = 0;
@@ -309,44 +400,53 @@ bool MakePlatformBounds(PlatformBounds* bounds, std::uint64_t work, std::uint64_
       }
     }
     if (bounds->waiting.empty()) break;
-    const int n = bounds->waiting.front();
+    const std::array<int, 2> slots = bounds->waiting.front();
     bounds->waiting.erase(bounds->waiting.begin());
-    bounds->walked = Walked(*bounds, n);
-    Begin(n, bounds);
+    bounds->walked = Walked(*bounds, slots);
+    Begin(slots, bounds);
   }
   *used = done;
   const bool made = bounds->waiting.empty() &&
                     (bounds->tables.empty() || bounds->nextLying >= 1 << bounds->level.ballCount);
   if (made) {
     // What only the making needs goes.
-    for (auto* v : {&bounds->start, &bounds->to, &bounds->backStart, &bounds->back}) {
-      v->clear();
-      v->shrink_to_fit();
-    }
+    bounds->carries.clear();
+    bounds->carries.shrink_to_fit();
+    bounds->into.clear();
+    bounds->into.shrink_to_fit();
     bounds->stands.clear();
     bounds->stands.shrink_to_fit();
     bounds->dist.clear();
     bounds->dist.shrink_to_fit();
     bounds->bucket.clear();
     bounds->bucket.shrink_to_fit();
+    bounds->complete = true;
   }
   return made;
 }
 
-void ClearPlatformBounds(PlatformBounds* bounds) {
-  bounds->tables.clear();
-  bounds->tables.shrink_to_fit();
-  bounds->reach.clear();
-  bounds->waiting.clear();
-  bounds->placesDone = bounds->nextLying = 0;
-  bounds->made = false;
+}  // namespace
+
+bool MakePlatformBounds(const std::shared_ptr<PlatformBounds>& bounds, std::uint64_t work,
+                        std::uint64_t* used) {
+  *used = 0;
+  if (bounds->complete) return true;
+  if (!Make(bounds.get(), work, used)) return false;
+  const std::lock_guard<std::mutex> lock(SharedLock);
+  Shared = bounds;
+  return true;
+}
+
+void ForgetSharedPlatformBounds() {
+  const std::lock_guard<std::mutex> lock(SharedLock);
+  Shared.reset();
 }
 
 std::uint64_t PlatformBoundBytes(const PlatformBounds& bounds) {
   std::uint64_t bytes = 0;
   for (const PlatformBound& t : bounds.tables) bytes += sizeof t + t.moves.capacity();
-  for (const auto* v : {&bounds.start, &bounds.to, &bounds.backStart, &bounds.back})
-    bytes += v->capacity() * sizeof(std::uint32_t);
+  bytes += bounds.carries.capacity() * sizeof bounds.carries[0] +
+           bounds.into.capacity() * sizeof(std::uint32_t);
   bytes += bounds.stands.capacity() + bounds.walked.capacity() + 2 * bounds.dist.capacity();
   return bytes;
 }

@@ -354,6 +354,7 @@ SolveResult SolveFromState(const Level& level, const GameState& from, const Solv
   search.samePlatformsAlike = options.samePlatformsAlike;
   search.unreachableBalls = options.unreachableBalls;
   search.platformBounds = options.platformBounds;
+  search.platformPairs = options.platformPairs;
   const SearchResult found = SearchToEnd(level, from, search);
   SolveResult result;
   result.outcome = found.outcome == SearchOutcome::Solved       ? SolveOutcome::Solved

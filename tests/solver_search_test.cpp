@@ -238,10 +238,15 @@ TEST_F(Solver, EachPruningCutsStatesButNoSolution) {
   const TestLevel bay{pond, {5, 1}, {{2, 9}, {8, 9}}, {{7, 1, 1}, {5, 3, 4}}};
   off = SolveOptions{};
   off.platformBounds = false;
-  const SolveResult plain = Solve(bay, off), bounded = Solve(bay);
+  SolveOptions alone;  // the bar's game without the square's
+  alone.platformPairs = false;
+  const SolveResult plain = Solve(bay, off), single = Solve(bay, alone), bounded = Solve(bay);
   ASSERT_EQ(bounded.outcome, SolveOutcome::Solved);
   EXPECT_EQ(bounded.moves.size(), plain.moves.size());
-  EXPECT_LT(bounded.states, plain.states);
+  EXPECT_EQ(single.moves.size(), plain.moves.size());
+  // The square sits in the channel's mouth: the game of the two sees the moves that shift it.
+  EXPECT_LT(bounded.states, single.states);
+  EXPECT_LT(single.states, plain.states);
   pond[7][4] = '#';
   const TestLevel cut{pond, {5, 1}, {{2, 9}, {8, 9}}, {{7, 1, 1}, {5, 3, 4}}};
   const SolveResult lost = Solve(cut), searchedLost = Solve(cut, off);
@@ -296,6 +301,14 @@ TEST_F(Solver, ShippedLevelsNeedACarryAndSolveInTheirListedLengths) {
       }
       MakeMove(level, &along, MoveDirection(result.moves[k]));
     }
+    // Searches (on any thread) share the tables made: the second one's first slice expands.
+    Search first, second;
+    first.Start(level, StartState(level));
+    while (!first.Run(1u << 16)) {
+    }
+    second.Start(level, StartState(level));
+    second.Run(1);
+    EXPECT_EQ(second.result().expanded, 1u);
     LevelLayout layout;
     DecodeLevelRecord(bytes.data(), &layout);
     for (int p = 0; p < layout.platformCount; ++p) typeUsed[layout.platforms[p].type] = true;
