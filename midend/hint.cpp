@@ -5,6 +5,7 @@
 #include "midend/game.h"
 #include "midend/puzzle.h"
 #include "midend/question.h"
+#include "platform/platform.h"
 
 HintKind Hint;
 std::int32_t HintDirection;
@@ -14,7 +15,8 @@ namespace {
 // The rest of the last solution found, while the Player keeps to it.
 std::string Remembered;
 bool RememberedValid;
-bool Showing;  // Show solution is playing it
+bool Showing;        // Show solution is playing it
+bool AwaitingWatch;  // thinking: the stuck watch's search from here is the hint's
 
 }  // namespace
 
@@ -53,6 +55,13 @@ void ShowHint() {
     Answered(known);
     return;
   }
+  // Without a thread for the hint, a search of its own would only take half of each frame's
+  // share from the watch's search of the same position: the hint waits for that one.
+  if (!platform::BackgroundThreads() && WatchingPosition(PlayLevel, PlayState)) {
+    Hint = HintKind::Thinking;
+    AwaitingWatch = true;
+    return;
+  }
   SearchOptions options;
   options.maxStates = PositionStateLimit;
   Ask(QuestionKind::Hint, PlayLevel, PlayState, options);
@@ -62,6 +71,17 @@ void ShowHint() {
 
 void KeepThinking() {
   if (Hint != HintKind::Thinking) return;
+  if (AwaitingWatch) {
+    SearchResult known;
+    if (WatchedAnswer(PlayLevel, PlayState, &known)) {
+      AwaitingWatch = false;
+      Answered(known);
+    } else if (!WatchingPosition(PlayLevel, PlayState)) {
+      AwaitingWatch = false;  // the watch was turned off: the hint searches for itself
+      ShowHint();
+    }
+    return;
+  }
   WorkOnQuestion();
   SearchResult answer;
   if (!TakeAnswer(QuestionKind::Hint, &answer)) {
@@ -74,6 +94,7 @@ void KeepThinking() {
 void NoteMoveForHint(std::int32_t direction) {
   CancelQuestion(QuestionKind::Hint);
   Hint = HintKind::None;
+  AwaitingWatch = false;
   if (RememberedValid && !Remembered.empty() && MoveDirection(Remembered[0]) == direction) {
     Remembered.erase(0, 1);
     if (Showing) AttemptHelped = 1;
@@ -86,6 +107,7 @@ void NoteMoveForHint(std::int32_t direction) {
 void ForgetHint() {
   CancelQuestion(QuestionKind::Hint);
   Hint = HintKind::None;
+  AwaitingWatch = false;
   RememberedValid = false;
   Showing = false;
 }
@@ -136,4 +158,5 @@ void ResetHintState() {
   Remembered.clear();
   RememberedValid = false;
   Showing = false;
+  AwaitingWatch = false;
 }

@@ -226,6 +226,11 @@ bool StuckQuestionOpen() {
   return TheWatch().asking;
 }
 
+bool WatchingPosition(const Level& level, const GameState& state) {
+  const StuckWatch& w = TheWatch();
+  return WarnWhenStuck && w.asking && SamePosition(state, w.state) && level == w.level;
+}
+
 bool WatchedAnswer(const Level& level, const GameState& state, SearchResult* answer) {
   const StuckWatch& w = TheWatch();
   if (!WarnWhenStuck || !w.watched || w.asking || !SamePosition(state, w.state) ||

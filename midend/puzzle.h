@@ -65,6 +65,8 @@ bool StuckQuestionOpen();
 // The watch's whole answer for the position, once it has one (false otherwise): the search a
 // hint would make, with the same budget.
 bool WatchedAnswer(const Level& level, const GameState& state, SearchResult* answer);
+// The watch is searching from the position (and has no answer yet).
+bool WatchingPosition(const Level& level, const GameState& state);
 void ForgetStuck();
 
 void ResetPuzzleState();

@@ -138,9 +138,21 @@ TEST_F(History, AHintIsSearchedBesideTheFramesAndAMoveDropsIt) {
   EXPECT_EQ(std::pair(Hint, Asking()), std::pair(HintKind::None, QuestionKind::None));
 }
 
-// Where the stuck watch has searched from the position already, its answer is the hint, in the
-// frame that asks; with the watch off the hint searches for itself.
-TEST_F(History, AHintTakesTheStuckWatchsAnswerWhenItHasOne) {
+// The stuck watch searches from every position the Player stops at: pressed while it searches
+// (here without a thread for the hint), the hint waits for its answer; pressed once it has
+// answered, the hint is there in that frame; with the watch off the hint searches for itself.
+TEST_F(History, AHintTakesTheStuckWatchsAnswer) {
+  const std::int32_t first = MoveDirection(SolveLevelFile("level5.dat").moves[0]);
+  Boot(5);
+  Frames(1, {DIK_H});
+  EXPECT_EQ(std::pair(Hint, Asking()), std::pair(HintKind::Thinking, QuestionKind::None));
+  for (int f = 0; f < 600 && Hint == HintKind::Thinking; ++f) Frames(1);
+  EXPECT_EQ(std::pair(Hint, HintDirection), std::pair(HintKind::Move, first));
+  Boot(5);
+  Frames(1, {DIK_H});
+  WarnWhenStuck = false;  // the watch stops: the hint asks for itself
+  Frames(1);
+  EXPECT_EQ(std::pair(Hint, Asking()), std::pair(HintKind::Thinking, QuestionKind::Hint));
   for (const bool watch : {true, false}) {
     Boot(5);
     WarnWhenStuck = watch;
@@ -148,9 +160,6 @@ TEST_F(History, AHintTakesTheStuckWatchsAnswerWhenItHasOne) {
     Frames(1, {DIK_H});
     EXPECT_EQ(Hint, watch ? HintKind::Move : HintKind::Thinking);
     EXPECT_EQ(Asking(), watch ? QuestionKind::None : QuestionKind::Hint);
-    if (watch) {
-      EXPECT_EQ(HintDirection, MoveDirection(SolveLevelFile("level5.dat").moves[0]));
-    }
   }
 }
 
