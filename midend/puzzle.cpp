@@ -210,6 +210,7 @@ void WatchForStuck(const Level& level, const GameState& state) {
     w.stuck = false;
     SearchOptions options;
     options.maxStates = PositionStateLimit;
+    options.platformPairs = true;  // made once as a level starts, for every search after
     w.search.Start(level, state, options);
     w.asking = true;
   }

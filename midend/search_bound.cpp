@@ -262,9 +262,9 @@ std::mutex SharedLock;
 std::shared_ptr<PlatformBounds> Shared;
 
 // The tables were made (or are being made) for the level with its platforms where `from` has
-// them.
+// them, with pairs where they are wanted (or where they are not: they are only the stronger).
 bool Fits(const PlatformBounds& bounds, const Level& level, const GameState& from, bool pairs) {
-  if (!bounds.made || !(bounds.level == level) || bounds.pairs != pairs) return false;
+  if (!bounds.made || !(bounds.level == level) || (pairs && !bounds.pairs)) return false;
   for (std::int32_t n = 0; n < level.platformCount; ++n) {
     const std::int64_t column = CellOf(from.platformX[n]), row = CellOf(from.platformY[n]);
     const std::vector<std::uint8_t>& reach = bounds.reach[std::size_t(n)];
@@ -280,14 +280,17 @@ bool Fits(const PlatformBounds& bounds, const Level& level, const GameState& fro
 
 void StartPlatformBounds(const Level& level, const GameState& from, bool pairs,
                          std::shared_ptr<PlatformBounds>* held) {
-  if (*held && Fits(**held, level, from, pairs)) return;
+  const bool fits = *held && Fits(**held, level, from, pairs);
+  if (fits && (*held)->pairs) return;
   {
+    // Made tables that fit, and with pairs where those held have none, are taken instead.
     const std::lock_guard<std::mutex> lock(SharedLock);
-    if (Shared && Fits(*Shared, level, from, pairs)) {
+    if (Shared && Fits(*Shared, level, from, pairs) && (!fits || Shared->pairs)) {
       *held = Shared;
       return;
     }
   }
+  if (fits) return;
   // New ones: those held may be shared, and made tables never change.
   *held = std::make_shared<PlatformBounds>();
   PlatformBounds* bounds = held->get();
@@ -432,8 +435,11 @@ bool MakePlatformBounds(const std::shared_ptr<PlatformBounds>& bounds, std::uint
   *used = 0;
   if (bounds->complete) return true;
   if (!Make(bounds.get(), work, used)) return false;
+  // Shared, unless they would take the place of the same level's tables with pairs.
   const std::lock_guard<std::mutex> lock(SharedLock);
-  Shared = bounds;
+  const bool weaker = Shared && Shared->pairs && !bounds->pairs && Shared->level == bounds->level &&
+                      Shared->reach == bounds->reach;
+  if (!weaker) Shared = bounds;
   return true;
 }
 

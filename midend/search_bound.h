@@ -76,7 +76,8 @@ void BallsAt(const Level& level, std::uint8_t* ballsAt);
 
 // Begins making the tables for the level with its platforms where `from` has them (`pairs`:
 // games of two platforms too), unless those it has (or is making) hold already, or those made
-// last by any search do: made tables never change, and searches on any thread share them.
+// last by any search do (those with pairs serve a search that would make none): made tables
+// never change, and searches on any thread share them.
 // Cells are column * 14 + row; corners packed as the search packs them.
 void StartPlatformBounds(const Level& level, const GameState& from, bool pairs,
                          std::shared_ptr<PlatformBounds>* bounds);

@@ -28,7 +28,7 @@ struct SolveOptions {
   bool samePlatformsAlike = true;
   bool unreachableBalls = true;
   bool platformBounds = true;
-  bool platformPairs = true;
+  bool platformPairs = false;
 };
 
 enum class SolveOutcome { Solved, Unsolvable, Error, GaveUp };

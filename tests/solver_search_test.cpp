@@ -164,7 +164,8 @@ TEST_F(Solver, GivesUpAtTheStateLimitAndSaysSo) {
 
 // Small random levels: land and water in a corner, a few platforms and balls. The search's
 // answer is the plain breadth-first search's (solvable or not, and as short), with and without
-// each of its prunings, and its solution solves the level in the game.
+// each of its prunings and with the tables' games of two, and its solution solves the level in
+// the game.
 TEST_F(Solver, TheSearchIsAsShortAsBreadthFirstOnRandomLevels) {
   std::mt19937 random(2026);
   int solved = 0;
@@ -190,9 +191,10 @@ TEST_F(Solver, TheSearchIsAsShortAsBreadthFirstOnRandomLevels) {
     SolveOptions plain;
     plain.breadthFirst = true;
     const SolveResult reference = Solve(level, plain);
-    SolveOptions loose;
+    SolveOptions loose, paired;
     loose.samePlatformsAlike = loose.unreachableBalls = loose.platformBounds = false;
-    for (const SolveOptions& options : {SolveOptions{}, loose}) {
+    paired.platformPairs = true;
+    for (const SolveOptions& options : {SolveOptions{}, loose, paired}) {
       const SolveResult result = Solve(level, options);
       ASSERT_EQ(result.outcome, reference.outcome);
       EXPECT_EQ(result.moves.size(), reference.moves.size());
@@ -238,9 +240,9 @@ TEST_F(Solver, EachPruningCutsStatesButNoSolution) {
   const TestLevel bay{pond, {5, 1}, {{2, 9}, {8, 9}}, {{7, 1, 1}, {5, 3, 4}}};
   off = SolveOptions{};
   off.platformBounds = false;
-  SolveOptions alone;  // the bar's game without the square's
-  alone.platformPairs = false;
-  const SolveResult plain = Solve(bay, off), single = Solve(bay, alone), bounded = Solve(bay);
+  SolveOptions paired;  // the bar's game and the square's together too
+  paired.platformPairs = true;
+  const SolveResult plain = Solve(bay, off), single = Solve(bay), bounded = Solve(bay, paired);
   ASSERT_EQ(bounded.outcome, SolveOutcome::Solved);
   EXPECT_EQ(bounded.moves.size(), plain.moves.size());
   EXPECT_EQ(single.moves.size(), plain.moves.size());
