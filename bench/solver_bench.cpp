@@ -175,7 +175,7 @@ void BM_FrameHeldByHint(benchmark::State& state) {
   GameInit();
   StartLevel();
   double longest = 0, longestCpu = 0;
-  int frames = 0;
+  int frames = 0, mostFrames = 0;
   for (auto _ : state) {
     ForgetHint();
     headless::HoldKeys({DIK_H});
@@ -190,8 +190,10 @@ void BM_FrameHeldByHint(benchmark::State& state) {
       headless::HoldKeys({});
       if (Hint != HintKind::Thinking && frames > 0) break;
     }
+    mostFrames = std::max(mostFrames, frames);
   }
-  state.counters["frames_to_answer"] = frames;
+  // The first asking's (the stuck watch still busy with the level's start).
+  state.counters["frames_to_answer"] = mostFrames;
   state.counters["longest_frame_ms"] = longest;
   state.counters["longest_frame_cpu_ms"] = longestCpu;
   GameShutdown();

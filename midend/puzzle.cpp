@@ -14,6 +14,7 @@
 #include "midend/game.h"
 #include "midend/question.h"
 #include "midend/search.h"
+#include "midend/search_bound.h"
 #include "platform/platform.h"
 #include "play/movement.h"
 
@@ -50,6 +51,10 @@ struct StuckWatch {
   bool asking = false, stuck = false, watched = false;
   Level level;
   GameState state;
+  // The level's tables with their games of two (midend/search_bound.h), made in the frames in
+  // which the watch has no question: every search takes them once they are made.
+  std::shared_ptr<PlatformBounds> tables;
+  bool making = false;
 };
 
 // Where the Player, the platforms and the balls are: what a search starts from.
@@ -204,19 +209,32 @@ void WatchForStuck(const Level& level, const GameState& state) {
   // Asked where the Player stands still between steps; a solved level is never stuck.
   const bool settled = AtCellBoundary(state) && !state.solved;
   if (settled && (!w.watched || !SamePosition(state, w.state) || !(level == w.level))) {
+    if (!w.watched || !(level == w.level)) {
+      StartPlatformBounds(level, state, true, &w.tables);
+      w.making = true;
+    }
     w.watched = true;
     w.level = level;
     w.state = state;
     w.stuck = false;
     SearchOptions options;
     options.maxStates = PositionStateLimit;
-    options.platformPairs = true;  // made once as a level starts, for every search after
     w.search.Start(level, state, options);
     w.asking = true;
   }
-  if (!w.asking || !RunSlice(&w.search)) return;
-  w.asking = false;
-  w.stuck = w.search.result().outcome == SearchOutcome::Unsolvable;
+  if (w.asking) {
+    if (!RunSlice(&w.search)) return;
+    w.asking = false;
+    w.stuck = w.search.result().outcome == SearchOutcome::Unsolvable;
+    return;
+  }
+  // The tables, in slices as a search makes them (a state's worth is 64 entries).
+  if (w.making) {
+    w.making = !InSlice([&w] {
+      std::uint64_t used = 0;
+      return MakePlatformBounds(w.tables, SliceStates * 64 / 10, &used);
+    });
+  }
 }
 
 bool Stuck() {
@@ -224,7 +242,7 @@ bool Stuck() {
 }
 
 bool StuckQuestionOpen() {
-  return TheWatch().asking;
+  return TheWatch().asking || TheWatch().making;
 }
 
 bool WatchingPosition(const Level& level, const GameState& state) {
@@ -244,7 +262,7 @@ bool WatchedAnswer(const Level& level, const GameState& state, SearchResult* ans
 
 void ForgetStuck() {
   StuckWatch& w = TheWatch();
-  w.asking = w.stuck = w.watched = false;
+  w.asking = w.stuck = w.watched = w.making = false;
 }
 
 void ResetPuzzleState() {

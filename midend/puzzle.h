@@ -60,7 +60,7 @@ extern bool WarnWhenStuck;
 void WatchForStuck(const Level& level, const GameState& state);
 // The position watched has no solution left.
 bool Stuck();
-// An answer is still being looked for: the game must not rest.
+// An answer is still being looked for, or the level's tables made: the game must not rest.
 bool StuckQuestionOpen();
 // The watch's whole answer for the position, once it has one (false otherwise): the search a
 // hint would make, with the same budget.

@@ -31,15 +31,18 @@ void StopWorker() {
 
 }  // namespace
 
-bool RunSlice(Search* search) {
-  constexpr std::uint64_t Step = SliceStates / 10;
+bool InSlice(const std::function<bool()>& step) {
   constexpr std::uint32_t SliceMs = 4;
   const std::uint32_t start = platform::Ticks();
-  for (std::uint64_t spent = 0; spent < SliceStates; spent += Step) {
-    if (search->Run(Step)) return true;
+  for (int k = 0; k < 10; ++k) {
+    if (step()) return true;
     if (platform::Ticks() - start >= SliceMs) return false;
   }
   return false;
+}
+
+bool RunSlice(Search* search) {
+  return InSlice([search] { return search->Run(SliceStates / 10); });
 }
 
 void Ask(QuestionKind kind, const Level& level, const GameState& from,

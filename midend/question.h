@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "board/level.h"
 #include "midend/search.h"
@@ -36,9 +37,12 @@ inline constexpr std::uint64_t PositionStateLimit = 1'000'000;
 // States a slice expands at most: a few milliseconds of a frame.
 inline constexpr std::uint64_t SliceStates = 1000;
 
-// Gives the search one slice of this frame: SliceStates, or fewer once 4 ms have passed where the
-// clock moves within a frame (a slow machine's frames stay short; the replay runner's clock
-// stands still, so a replay comes out the same every time). True once the search has ended.
+// One slice of this frame's work: `step` (a tenth of a slice; true once the work is done) ten
+// times, or fewer once 4 ms have passed where the clock moves within a frame (a slow machine's
+// frames stay short; the replay runner's clock stands still, so a replay comes out the same
+// every time). True once the work is done.
+bool InSlice(const std::function<bool()>& step);
+// A slice of SliceStates states of the search.
 bool RunSlice(Search* search);
 
 void ResetQuestionState();

@@ -172,70 +172,86 @@ void AddPlaces(int count, PlatformBounds* bounds) {
 }
 
 void Finish(PlatformBounds* bounds) {
-  // The carries backwards: those into state s are carries[into[s]..into[s + 1]).
-  std::vector<std::array<std::uint32_t, 2>>& carries = bounds->carries;
-  std::sort(carries.begin(), carries.end(),
-            [](const auto& a, const auto& b) { return a[1] < b[1]; });
+  // The carries backwards: those into state s come from states intoFrom[into[s]..into[s + 1]).
+  const std::vector<std::array<std::uint32_t, 2>>& carries = bounds->carries;
   const std::size_t states = std::size_t(bounds->tables.back().places) * Cells;
-  std::vector<std::uint32_t>& into = bounds->into;
+  std::vector<std::uint32_t>&into = bounds->into, &intoFrom = bounds->intoFrom;
   into.assign(states + 1, 0);
   for (const auto& carry : carries) ++into[carry[1] + 1];
   for (std::size_t s = 0; s < states; ++s) into[s + 1] += into[s];
+  intoFrom.resize(carries.size());
+  std::vector<std::uint32_t> fill(into.begin(), into.end() - 1);
+  for (const auto& [from, to] : carries) intoFrom[fill[to]++] = from;
   bounds->nextLying = 1;
+  bounds->layerStage = 0;
 }
 
-// The newest table's layer for the set m of lying balls, the smaller sets' layers made: from
-// each state the fewest moves to a step that takes a ball (and on from there), spread backwards
-// to the states before.
-void SolveLayer(int m, PlatformBounds* bounds) {
+// Makes the newest table's layer for the next set m of lying balls (the smaller sets' layers
+// made) for about `work` entries, and returns the entries' worth done: from each state the
+// fewest moves to a step that takes a ball (and on from there), spread backwards to the states
+// before, a bucket of moves at a time; a layer made, the next set is next.
+std::uint64_t SolveLayer(PlatformBounds* bounds, std::uint64_t work) {
+  const int m = bounds->nextLying;
   PlatformBound& out = bounds->tables.back();
   std::uint8_t ballsAt[Cells];
   BallsAt(bounds->level, ballsAt);
   const std::vector<std::uint8_t>& stands = bounds->stands;
-  const std::vector<std::array<std::uint32_t, 2>>& carries = bounds->carries;
   const std::size_t states = std::size_t(out.places) * Cells;
   std::vector<std::uint16_t>& dist = bounds->dist;
-  dist.assign(states, Never);
   std::vector<std::vector<std::uint32_t>>& bucket = bounds->bucket;
-  bucket.resize(255);
-  for (auto& b : bucket) b.clear();
   const auto inLayer = [&](std::size_t s) { return stands[s] && !(ballsAt[s % Cells] & m); };
-  // A step onto a ball takes it: from there on, the smaller set's moves.
-  const auto seed = [&](std::size_t s, std::size_t onto) {
-    const std::uint8_t taken = ballsAt[onto % Cells] & m;
-    const std::uint8_t after = out.moves[std::size_t(m & ~taken) * states + onto];
-    if (after == PlatformBound::Lost || after + 1 >= dist[s]) return;
-    dist[s] = std::uint16_t(std::min(after + 1, 254));
-    bucket[dist[s]].push_back(std::uint32_t(s));
-  };
-  for (int b = 0; b < Cells; ++b) {
-    if (!(ballsAt[b] & m)) continue;
-    for (int d = DirLeft; d <= DirDown; ++d) {
-      int dx, dy;
-      DirectionStep(d, &dx, &dy);
-      const int x = b / BoardCells + dx, y = b % BoardCells + dy;
-      if (!OnBoard(x, y)) continue;
-      for (std::size_t place = 0; place < std::size_t(out.places); ++place) {
-        const std::size_t onto = place * Cells + std::size_t(b);
-        const std::size_t s = place * Cells + std::size_t(x * BoardCells + y);
-        if (stands[onto] && inLayer(s)) seed(s, onto);
+  std::uint64_t done = 0;
+  if (bounds->layerStage == 0) {
+    dist.assign(states, Never);
+    bucket.resize(255);
+    for (auto& b : bucket) b.clear();
+    // A step onto a ball takes it: from there on, the smaller set's moves.
+    const auto seed = [&](std::size_t s, std::size_t onto) {
+      const std::uint8_t taken = ballsAt[onto % Cells] & m;
+      const std::uint8_t after = out.moves[std::size_t(m & ~taken) * states + onto];
+      if (after == PlatformBound::Lost || after + 1 >= dist[s]) return;
+      dist[s] = std::uint16_t(std::min(after + 1, 254));
+      bucket[dist[s]].push_back(std::uint32_t(s));
+    };
+    for (int b = 0; b < Cells; ++b) {
+      if (!(ballsAt[b] & m)) continue;
+      for (int d = DirLeft; d <= DirDown; ++d) {
+        int dx, dy;
+        DirectionStep(d, &dx, &dy);
+        const int x = b / BoardCells + dx, y = b % BoardCells + dy;
+        if (!OnBoard(x, y)) continue;
+        for (std::size_t place = 0; place < std::size_t(out.places); ++place) {
+          const std::size_t onto = place * Cells + std::size_t(b);
+          const std::size_t s = place * Cells + std::size_t(x * BoardCells + y);
+          if (stands[onto] && inLayer(s)) seed(s, onto);
+        }
       }
     }
+    for (const auto& [from, to] : bounds->carries) {
+      if ((ballsAt[to % Cells] & m) && inLayer(from)) seed(from, to);
+    }
+    done += states / 8 + bounds->carries.size();
+    bounds->layerStage = 1;
+    bounds->bucketAt = 0;
+    bounds->bucketPos = 0;
   }
-  for (const auto& [from, to] : carries) {
-    if ((ballsAt[to % Cells] & m) && inLayer(from)) seed(from, to);
-  }
-  // Moves past 254 count as 254: the bound only ever falls short.
-  for (int k = 0; k < 255; ++k) {
-    const int next = std::min(k + 1, 254);
-    const auto reach = [&](std::size_t r) {
-      if (!inLayer(r) || dist[r] <= next) return;
-      dist[r] = std::uint16_t(next);
-      bucket[std::size_t(next)].push_back(std::uint32_t(r));
-    };
-    for (std::size_t q = 0; q < bucket[std::size_t(k)].size(); ++q) {
-      const std::uint32_t s = bucket[std::size_t(k)][q];
+  if (bounds->layerStage == 1) {
+    // Moves past 254 count as 254: the bound only ever falls short.
+    while (bounds->bucketAt < 255 && done < work) {
+      const int k = bounds->bucketAt;
+      if (bounds->bucketPos >= bucket[std::size_t(k)].size()) {
+        ++bounds->bucketAt;
+        bounds->bucketPos = 0;
+        continue;
+      }
+      const std::uint32_t s = bucket[std::size_t(k)][bounds->bucketPos++];
       if (dist[s] != k) continue;
+      const int next = std::min(k + 1, 254);
+      const auto reach = [&](std::size_t r) {
+        if (!inLayer(r) || dist[r] <= next) return;
+        dist[r] = std::uint16_t(next);
+        bucket[std::size_t(next)].push_back(std::uint32_t(r));
+      };
       // Walks go both ways; carries are looked up by where they end.
       const int c = int(s % Cells);
       const int column = c / BoardCells, row = c % BoardCells;
@@ -243,14 +259,30 @@ void SolveLayer(int m, PlatformBounds* bounds) {
       if (column < BoardCells - 1) reach(s + BoardCells);
       if (row > 0) reach(s - 1);
       if (row < BoardCells - 1) reach(s + 1);
-      for (std::uint32_t e = bounds->into[s]; e < bounds->into[s + 1]; ++e) reach(carries[e][0]);
+      for (std::uint32_t e = bounds->into[s]; e < bounds->into[s + 1]; ++e)
+        reach(bounds->intoFrom[e]);
+      done += 4;
     }
+    if (bounds->bucketAt < 255) return done;
+    bounds->layerStage = 2;
+    bounds->layerAt = 0;
   }
+  // Written into the table, a stretch at a time.
+  const std::size_t end =
+      std::min(states, bounds->layerAt +
+                           std::size_t(std::max<std::uint64_t>(work - std::min(work, done), 4096)));
   std::uint8_t* layer = &out.moves[std::size_t(m) * states];
-  for (std::size_t s = 0; s < states; ++s) {
+  for (std::size_t s = bounds->layerAt; s < end; ++s) {
     // A state the game never stands in gives no bound.
     layer[s] = !inLayer(s) ? 0 : dist[s] == Never ? PlatformBound::Lost : std::uint8_t(dist[s]);
   }
+  done += end - bounds->layerAt;
+  bounds->layerAt = end;
+  if (end == states) {
+    bounds->layerStage = 0;
+    ++bounds->nextLying;
+  }
+  return done;
 }
 
 }  // namespace
@@ -397,8 +429,7 @@ bool Make(PlatformBounds* bounds, std::uint64_t work, std::uint64_t* used) {
         continue;
       }
       if (bounds->nextLying < lying) {
-        SolveLayer(bounds->nextLying++, bounds);
-        done += std::uint64_t(places) * Cells;
+        done += SolveLayer(bounds, work - done);
         continue;
       }
     }
@@ -417,6 +448,8 @@ bool Make(PlatformBounds* bounds, std::uint64_t work, std::uint64_t* used) {
     bounds->carries.shrink_to_fit();
     bounds->into.clear();
     bounds->into.shrink_to_fit();
+    bounds->intoFrom.clear();
+    bounds->intoFrom.shrink_to_fit();
     bounds->stands.clear();
     bounds->stands.shrink_to_fit();
     bounds->dist.clear();
@@ -452,7 +485,7 @@ std::uint64_t PlatformBoundBytes(const PlatformBounds& bounds) {
   std::uint64_t bytes = 0;
   for (const PlatformBound& t : bounds.tables) bytes += sizeof t + t.moves.capacity();
   bytes += bounds.carries.capacity() * sizeof bounds.carries[0] +
-           bounds.into.capacity() * sizeof(std::uint32_t);
+           (bounds.into.capacity() + bounds.intoFrom.capacity()) * sizeof(std::uint32_t);
   bytes += bounds.stands.capacity() + bounds.walked.capacity() + 2 * bounds.dist.capacity();
   return bytes;
 }

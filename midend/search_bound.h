@@ -62,12 +62,16 @@ struct PlatformBounds {
   // next set of lying balls to solve for.
   std::vector<std::array<int, 2>> waiting;
   std::vector<std::uint8_t> walked, stands;
-  std::vector<std::array<std::uint32_t, 2>> carries;  // (from, to) states, sorted by to once in
-  std::vector<std::uint32_t> into;                    // per state: its first carry in, once in
+  std::vector<std::array<std::uint32_t, 2>> carries;  // (from, to) states
+  std::vector<std::uint32_t> into, intoFrom;          // once all are in: the carries backwards
   std::vector<std::uint16_t> dist;
   std::vector<std::vector<std::uint32_t>> bucket;
   int placesDone = 0;  // places whose moves are in
   int nextLying = 0;   // 0 while the moves are being made
+  // How far the layer being made has come: 0 to seed, 1 spreading (bucketAt, bucketPos), 2
+  // writing (layerAt).
+  int layerStage = 0, bucketAt = 0;
+  std::size_t bucketPos = 0, layerAt = 0;
 };
 
 // The balls on each cell (column * 14 + row), bit n for ball n: those lying exactly on a cell of

@@ -22,6 +22,7 @@
 #include "midend/puzzle.h"
 #include "midend/question.h"
 #include "midend/records.h"
+#include "midend/search.h"
 #include "midend/solver.h"
 #include "platform/files.h"
 #include "platform/headless/headless.h"
@@ -140,7 +141,8 @@ TEST_F(History, AHintIsSearchedBesideTheFramesAndAMoveDropsIt) {
 
 // The stuck watch searches from every position the Player stops at: pressed while it searches
 // (here without a thread for the hint), the hint waits for its answer; pressed once it has
-// answered, the hint is there in that frame; with the watch off the hint searches for itself.
+// answered (and made the level's tables), the hint is there in that frame; with the watch off
+// the hint searches for itself.
 TEST_F(History, AHintTakesTheStuckWatchsAnswer) {
   const std::int32_t first = MoveDirection(SolveLevelFile("level5.dat").moves[0]);
   Boot(5);
@@ -157,6 +159,14 @@ TEST_F(History, AHintTakesTheStuckWatchsAnswer) {
     Boot(5);
     WarnWhenStuck = watch;
     for (int f = 0; f < 600 && StuckQuestionOpen(); ++f) Frames(1);
+    if (watch) {  // meanwhile it made the level's tables with their games of two, for any search
+      SearchOptions pairs;
+      pairs.platformPairs = true;
+      Search search;
+      search.Start(PlayLevel, PlayState, pairs);
+      search.Run(1);
+      EXPECT_EQ(search.result().expanded, 1u);
+    }
     Frames(1, {DIK_H});
     EXPECT_EQ(Hint, watch ? HintKind::Move : HintKind::Thinking);
     EXPECT_EQ(Asking(), watch ? QuestionKind::None : QuestionKind::Hint);
