@@ -3,16 +3,19 @@
 // to the hint in the status line, and the longest animation frame meanwhile: from the start of
 // its callback to a message posted at its end, which comes once the work it set off (the game's
 // frame runs in the promises it resolves) is done. Several visits; several pages take them in
-// turn, each served from an origin of its own.
+// turn, each served from an origin of its own. With --after-step the hint is asked just after a
+// step to the right (the frames from the arrow key on), where the position has not been searched.
 //
-//   YELKO_WEB_TOOLS=build-web-tools node bench/web_hint.mjs VISITS PAGE_DIR...
+//   YELKO_WEB_TOOLS=build-web-tools node bench/web_hint.mjs VISITS [--after-step] PAGE_DIR...
 import { mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 
 import { loadPuppeteer, servePages } from './web_server.mjs';
 
-const [visitText, ...pageDirs] = process.argv.slice(2);
+const [visitText, ...rest] = process.argv.slice(2);
+const afterStep = rest[0] === '--after-step';
+const pageDirs = afterStep ? rest.slice(1) : rest;
 const puppeteer = await loadPuppeteer();
 // Each page on an origin of its own: one origin would let the first page's service worker answer
 // for the others.
@@ -49,6 +52,10 @@ for (let visit = 0; visit < Number(visitText); ++visit) {
       window.yelkoFrames = [];
       return performance.now();
     });
+    if (afterStep) {
+      await page.keyboard.press('ArrowRight');
+      await new Promise((done) => setTimeout(done, 250));  // the step: ten frames
+    }
     await page.keyboard.press('h');
     await page.waitForFunction(() => /Hint:/.test(document.getElementById('status').textContent),
                                { timeout: 60000, polling: 5 });
