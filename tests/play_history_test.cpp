@@ -173,6 +173,24 @@ TEST_F(History, AHintTakesTheStuckWatchsAnswer) {
   }
 }
 
+// The watch asks again for another level from the very same position (a level edited and played
+// again, a code pasted): the ball out of reach there, then on the island.
+TEST_F(History, TheStuckWatchAsksAgainForAnotherLevel) {
+  const std::vector<std::string> island = {"..............", "..####........", "..####........"};
+  Level lost, near;
+  const std::vector<std::uint8_t> lostBytes =
+      testing_support::LevelBytes({island, {2, 1}, {{10, 10}}, {}});
+  const std::vector<std::uint8_t> nearBytes =
+      testing_support::LevelBytes({island, {2, 1}, {{5, 2}}, {}});
+  ASSERT_EQ(SetUpLevel(lostBytes.data(), &lost) | SetUpLevel(nearBytes.data(), &near), 0);
+  ResetProgramState();
+  for (const Level* level : {&lost, &near}) {
+    const GameState start = StartState(*level);
+    for (int f = 0; f < 100 && (f == 0 || StuckQuestionOpen()); ++f) WatchForStuck(*level, start);
+    EXPECT_EQ(Stuck(), level == &lost);
+  }
+}
+
 // Following the hint on every move solves each shipped level in exactly par moves.
 TEST_F(History, FollowingTheHintSolvesEveryLevelInPar) {
   const int pars[] = {8, 24, 30, 51, 66};
