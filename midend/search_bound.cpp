@@ -15,6 +15,7 @@ constexpr std::uint16_t Never = 0xFFFF;
 // No table grows past this many entries (a level of five balls and a platform that floats over
 // most of the board stays under it).
 constexpr std::size_t MaxEntries = std::size_t(1) << 21;
+// The games of two together stay under this many (8 MB; level 5's three hold 4.4 million).
 constexpr std::size_t MaxPairEntries = std::size_t(1) << 23;
 
 // The level with only the given platforms on it (-1 for none).
@@ -375,6 +376,7 @@ void StartPlatformBounds(const Level& level, const GameState& from, bool pairs,
   // And with each of them, every platform that can float on its water (and so stand in its way)
   // in a game of two.
   const std::size_t singles = bounds->waiting.size();
+  std::size_t pairEntries = 0;
   for (std::size_t i = 0; i < singles && pairs; ++i) {
     const int n = bounds->waiting[i][0];
     for (std::int32_t m = 0; m < level.platformCount; ++m) {
@@ -388,10 +390,12 @@ void StartPlatformBounds(const Level& level, const GameState& from, bool pairs,
                                   bounds->reach[std::size_t(m)].size() * Cells;
       // In slot order, as the level stacks them (the board shows the higher slot on top).
       const std::array<int, 2> pair{std::min(n, m), std::max(n, m)};
-      if (meet && entries <= MaxPairEntries && !bounds->reach[std::size_t(m)].empty() &&
+      if (meet && pairEntries + entries <= MaxPairEntries &&
+          !bounds->reach[std::size_t(m)].empty() &&
           std::find(bounds->waiting.begin(), bounds->waiting.end(), pair) ==
               bounds->waiting.end()) {
         bounds->waiting.push_back(pair);
+        pairEntries += entries;
       }
     }
   }
