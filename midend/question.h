@@ -1,8 +1,8 @@
 // Questions the game asks of the search beside its frames: a hint, the par of a level the game
 // does not ship, the editor's check. One is worked on at a time, on a thread of its own where
-// the platform allows (the desktop), else in slices of a few thousand states between frames
-// (the browser; the headless machine, whose replays must come out the same every time). The
-// game never waits for one longer than a slice.
+// the platform allows (the desktop), else in slices of at most a thousand states and 4 ms between
+// frames (the browser; the headless machine, whose replays must come out the same every time).
+// The game never waits for one longer than a slice.
 #pragma once
 
 #include <cstdint>
