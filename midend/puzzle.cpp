@@ -57,16 +57,17 @@ struct StuckWatch {
   bool making = false;
 };
 
-// Where the Player, the platforms and the balls are: what a search starts from.
-bool SamePosition(const GameState& a, const GameState& b) {
-  GameState x = a, y = b;
-  x.movement = y.movement = {};
-  return x == y;
-}
-
 StuckWatch& TheWatch() {
   static StuckWatch watch;
   return watch;
+}
+
+// The watch is on the level and the position (where the Player, the platforms and the balls are,
+// what a search starts from; not his move).
+bool Watches(const StuckWatch& w, const Level& level, const GameState& state) {
+  GameState x = state, y = w.state;
+  x.movement = y.movement = {};
+  return w.watched && x == y && level == w.level;
 }
 
 std::string Trimmed(const std::string& text) {
@@ -208,7 +209,7 @@ void WatchForStuck(const Level& level, const GameState& state) {
   }
   // Asked where the Player stands still between steps; a solved level is never stuck.
   const bool settled = AtCellBoundary(state) && !state.solved;
-  if (settled && (!w.watched || !SamePosition(state, w.state) || !(level == w.level))) {
+  if (settled && !Watches(w, level, state)) {
     if (!w.watched || !(level == w.level)) {
       StartPlatformBounds(level, state, true, &w.tables);
       w.making = true;
@@ -247,15 +248,12 @@ bool StuckQuestionOpen() {
 
 bool WatchingPosition(const Level& level, const GameState& state) {
   const StuckWatch& w = TheWatch();
-  return WarnWhenStuck && w.asking && SamePosition(state, w.state) && level == w.level;
+  return WarnWhenStuck && w.asking && Watches(w, level, state);
 }
 
 bool WatchedAnswer(const Level& level, const GameState& state, SearchResult* answer) {
   const StuckWatch& w = TheWatch();
-  if (!WarnWhenStuck || !w.watched || w.asking || !SamePosition(state, w.state) ||
-      !(level == w.level)) {
-    return false;
-  }
+  if (!WarnWhenStuck || w.asking || !Watches(w, level, state)) return false;
   *answer = w.search.result();
   return true;
 }

@@ -165,15 +165,16 @@ struct Search::Impl {
     boundsWaiting = false;
     for (const PlatformBound& bound : bounds->tables) {
       BoundAt at{&bound, {}};
+      bool keyed = true;  // every platform of its game has a place in the key
       for (int k = 0; k < bound.count; ++k) {
         const int byte = slotByte[bound.slot[k]];
+        keyed = keyed && byte >= 0;
         at.bytes[k] = {byte};
         for (const std::vector<int>& group : groups) {
           if (std::find(group.begin(), group.end(), byte) != group.end()) at.bytes[k] = group;
         }
       }
-      if (slotByte[bound.slot[0]] >= 0 && (bound.count == 1 || slotByte[bound.slot[1]] >= 0))
-        boundBytes.push_back(std::move(at));
+      if (keyed) boundBytes.push_back(std::move(at));
     }
     if (Estimate(startKey) == Lost) result->outcome = SearchOutcome::Unsolvable;
     return std::min(budget, used / EntriesPerState);

@@ -98,9 +98,9 @@ void BallsAt(const Level& level, std::uint8_t* ballsAt) {
 
 namespace {
 
-// Platform n's game, its moves forwards and then backwards, made a few places at a time:
-// Begin, AddPlaces until every place is in, then Finish. `bounds->walked` is the water the
-// others could cover.
+// A game of the platforms in `slots`: where the Player stands and the carries, made a few places
+// at a time (Begin, AddPlaces until every place is in, then Finish), then solved a set of lying
+// balls at a time (SolveLayer). `bounds->walked` is the water the others could cover.
 void Begin(const std::array<int, 2>& slots, PlatformBounds* bounds) {
   PlatformBound& out = bounds->tables.emplace_back();
   out.count = slots[1] < 0 ? 1 : 2;
@@ -155,13 +155,9 @@ void AddPlaces(int count, PlatformBounds* bounds) {
         // The platform carried is the one the board shows under him (as MakeMoveOn finds it).
         const int k = board.owner[c / BoardCells][c % BoardCells];
         if (!s.movement.carrying || k < 0) continue;
-        const std::uint8_t moved =
-            PackCorner(corners[k] / 16 + CornerLow + dx, corners[k] % 16 + CornerLow + dy);
-        int place = 0;
-        for (int j = 0; j < out.count && place >= 0; ++j) {
-          const int p = out.place[j][j == k ? moved : corners[j]];
-          place = p == 0 ? -1 : place * out.placesOf[j] + p - 1;
-        }
+        std::uint8_t after[2] = {corners[0], corners[1]};
+        after[k] = PackCorner(corners[k] / 16 + CornerLow + dx, corners[k] % 16 + CornerLow + dy);
+        const int place = out.PlaceOf(after);
         if (place >= 0) {
           bounds->carries.push_back(
               {std::uint32_t(i * Cells + c), std::uint32_t(place * Cells + x * BoardCells + y)});

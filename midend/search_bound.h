@@ -33,14 +33,22 @@ struct PlatformBound {
   std::vector<std::uint8_t> moves;
   static constexpr std::uint8_t Lost = 255;
 
-  // The bound with its platforms at the packed corners (0 where the table has no such place).
-  int At(const std::uint8_t* corners, int cell, std::uint8_t lying) const {
+  // The place of its platforms at the packed corners (the last one's counts fastest), -1 where
+  // the table has no such place.
+  int PlaceOf(const std::uint8_t* corners) const {
     int p = 0;
     for (int k = 0; k < count; ++k) {
       const int i = place[k][corners[k]];
-      if (i == 0) return 0;
+      if (i == 0) return -1;
       p = p * placesOf[k] + i - 1;
     }
+    return p;
+  }
+
+  // The bound with its platforms at the packed corners (0 where the table has no such place).
+  int At(const std::uint8_t* corners, int cell, std::uint8_t lying) const {
+    const int p = PlaceOf(corners);
+    if (p < 0) return 0;
     const std::size_t cells = BoardCells * BoardCells;
     return moves[(std::size_t(lying) * std::size_t(places) + std::size_t(p)) * cells +
                  std::size_t(cell)];
