@@ -505,9 +505,11 @@ struct Generator::Impl {
     options.maxStates = effort.searchStates;
     options.allowCarry = allowCarry;
     options.maxMoves = maxMoves;
-    // A code names the same puzzle in every build: the search keeps the estimate the puzzles were
-    // first made with (a stronger one takes equal solutions in another order and stops sooner).
+    // A code names the same puzzle in every build: the search keeps the estimate and the order
+    // the puzzles were first made with (a stronger estimate, or another order, takes equal
+    // solutions in another order and stops sooner).
     options.platformBounds = false;
+    options.nearestFirst = false;
     search.Start(level, StartState(level), options);
     expandedBefore = 0;
     asked = what;

@@ -200,8 +200,17 @@ struct Search::Impl {
   Blocks<12> regions;
   IndexTable regionTable;
   RecordBlocks<Expansion, 13> expansions;
-  OpenQueue open;  // by moves plus estimate
-  std::size_t bucket = 0;
+  // By moves plus estimate, and among states of one sum the nearest to an end first (the least
+  // estimate): the last sum holds many states, and those nearest the end lead to it soonest.
+  OpenQueue open;
+  std::size_t bucket = 0;  // the least key queued: sum * EstimateKeys + estimate
+  static constexpr std::size_t EstimateKeys = 128;
+  bool Queue(int g, int h, std::uint32_t index) {
+    const std::size_t key = std::size_t(g + h) * EstimateKeys +
+                            (options.nearestFirst ? std::min(std::size_t(h), EstimateKeys - 1) : 0);
+    bucket = std::min(bucket, key);  // a state of the same sum nearer the end comes next
+    return open.Push(key, index);
+  }
 
   // The walk of the state being expanded: the cells first reached after each number of moves.
   Bits layers[Cells];
@@ -634,7 +643,6 @@ bool Search::Impl::Reach(const Key& key, int g, std::uint16_t link, SearchResult
   if (stored == 0) {
     const int h = Estimate(key);
     if (h == Lost) return true;
-    const int f = g + h;
     if (entries.size >= options.maxStates) {
       result->outcome = SearchOutcome::GaveUp;
       result->why = "gave up: more than " + std::to_string(options.maxStates) + " states";
@@ -642,13 +650,13 @@ bool Search::Impl::Reach(const Key& key, int g, std::uint16_t link, SearchResult
     }
     if (!Append(key, std::uint16_t(g), link)) return outOfMemory();
     stored = std::uint32_t(entries.size);
-    return open.Push(std::size_t(f), stored - 1) || outOfMemory();
+    return Queue(g, h, stored - 1) || outOfMemory();
   }
   const std::uint16_t was = GAt(stored - 1);
   if ((was & Expanded) || was <= g) return true;
   SetG(stored - 1, std::uint16_t(g));
   SetLink(stored - 1, link);
-  return open.Push(std::size_t(g + Estimate(key)), stored - 1) || outOfMemory();
+  return Queue(g, Estimate(key), stored - 1) || outOfMemory();
 }
 
 // The walk from the cell over the region: every cell the Player reaches by walking, without
@@ -1101,14 +1109,13 @@ bool Search::Run(std::uint64_t budget) {
       result_.outcome = SearchOutcome::Unsolvable;
       break;
     }
-    if (s.options.maxMoves != 0 && s.bucket > s.options.maxMoves) {
+    if (s.options.maxMoves != 0 && s.bucket / Impl::EstimateKeys > s.options.maxMoves) {
       result_.outcome = SearchOutcome::GaveUp;
       result_.why =
           "gave up: no solution of " + std::to_string(s.options.maxMoves) + " moves or fewer";
       break;
     }
-    // Last in, first out: among states of one sum the deepest come first, which reaches a
-    // solution in the last bucket soonest.
+    // Among states of one sum and estimate, last in, first out.
     const std::uint32_t i = s.open.Pop(s.bucket);
     // A state queued again for fewer moves was taken at that smaller sum already (the estimate
     // never falls by more than the moves made, so sums only grow): it is expanded.
