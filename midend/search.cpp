@@ -88,7 +88,7 @@ bool HasBit(const Bits& b, int cell) {
   return (b.w[i / 64] >> (i % 64)) & 1;
 }
 // The cells next to the set's (not the set itself), on the board.
-Bits Around(const Bits& b) {
+[[gnu::always_inline]] inline Bits Around(const Bits& b) {
   Bits r;
   for (int i = 0; i < 4; ++i) {
     const std::uint64_t left = (b.w[i] >> 16) | (i < 3 ? b.w[i + 1] << 48 : 0);
@@ -98,7 +98,7 @@ Bits Around(const Bits& b) {
   return r;
 }
 // The cells the set's cells step onto in a direction (DirLeft..DirDown at 0..3).
-Bits Stepped(const Bits& b, int d) {
+[[gnu::always_inline]] inline Bits Stepped(const Bits& b, int d) {
   Bits r;
   for (int i = 0; i < 4; ++i) {
     std::uint64_t v;
@@ -267,6 +267,29 @@ struct Search::Impl {
     }
   }
 
+  // The cells platform n covers at a packed corner, worked out when first asked for; and those
+  // of the platforms the key leaves where they stand.
+  Bits cellsAt[MaxPlatformsInRecord][256];
+  bool cellsMade[MaxPlatformsInRecord][256];
+  Bits unkeyedPlatforms;
+  const Bits& CellsOf(int n, std::uint8_t corner) {
+    Bits& cells = cellsAt[n][corner];
+    if (cellsMade[n][corner]) return cells;
+    cellsMade[n][corner] = true;
+    cells = Covered(n, corner / 16 + CornerLow, corner % 16 + CornerLow);
+    return cells;
+  }
+  Bits Covered(int n, std::int64_t column, std::int64_t row) const {
+    Bits cells;
+    for (int dx = 0; dx < 3; ++dx) {
+      for (int dy = 0; dy < 3; ++dy) {
+        if (level.platform[n].shape[dx][dy] != 1 || !OnBoard(column + dx, row + dy)) continue;
+        SetBit(&cells, int((column + dx) * BoardCells + row + dy));
+      }
+    }
+    return cells;
+  }
+
   // Puts the key's Player, balls and platforms into `shown`, and its board into `board`.
   void Show(const Key& key) {
     if (shownKey.b[PlayerByte] == 0 ||
@@ -279,15 +302,11 @@ struct Search::Impl {
         shown.platformY[n] = (key.b[at] % 16 + CornerLow) * CellPixels;
       }
       BuildBoard(level, shown, &board);
-      platforms = Bits{};
+      platforms = unkeyedPlatforms;
       for (std::int32_t n = 0; n < level.platformCount; ++n) {
-        const std::int64_t column = CellOf(shown.platformX[n]), row = CellOf(shown.platformY[n]);
-        for (int dx = 0; dx < 3; ++dx) {
-          for (int dy = 0; dy < 3; ++dy) {
-            if (level.platform[n].shape[dx][dy] != 1 || !OnBoard(column + dx, row + dy)) continue;
-            SetBit(&platforms, int((column + dx) * BoardCells + row + dy));
-          }
-        }
+        if (slotByte[n] < 0) continue;
+        const Bits& cells = CellsOf(n, key.b[slotByte[n]]);
+        for (int i = 0; i < 4; ++i) platforms.w[i] |= cells.w[i];
       }
       for (int i = 0; i < 4; ++i) {
         walkable.w[i] = land.w[i] | platforms.w[i];
@@ -407,9 +426,8 @@ struct Search::Impl {
   bool Joined(std::uint32_t group, int cell, int g, SearchResult* result);
   // The carry from cell c in direction d (0..3) of the state, added as a state reached.
   bool Carry(const Entry& e, int g, int at, int c, int d, SearchResult* result);
-  // Moves between two cells of a platform walking over its own cells only.
-  int PlatformWalk(int owner, int from, int to) const;
-  // [slot][dx * 3 + dy][dx * 3 + dy]: walks over each platform's own cells (99: none).
+  // [slot][dx * 3 + dy][dx * 3 + dy]: the moves between two cells of a platform walking over its
+  // own cells only (99: none).
   std::uint8_t shapeWalk[MaxPlatformsInRecord][9][9];
   Key ParentKey(const Entry& e) const;
   // The cells of the region from which a step in direction d (0..3) goes onto open water from a
@@ -463,6 +481,13 @@ bool Search::Impl::Describe(const GameState& from, Key* start) {
     const std::int32_t type = level.platformType[n];
     if (type >= 0 && type < ShapeTypes) byType[type].push_back(nextByte);
     ++nextByte;
+  }
+  std::memset(cellsMade, 0, sizeof cellsMade);
+  unkeyedPlatforms = Bits{};
+  for (std::int32_t n = 0; n < level.platformCount; ++n) {
+    if (slotByte[n] >= 0) continue;
+    const Bits cells = Covered(n, CellOf(from.platformX[n]), CellOf(from.platformY[n]));
+    for (int i = 0; i < 4; ++i) unkeyedPlatforms.w[i] |= cells.w[i];
   }
   groups.clear();
   bool apart = true;  // no board cell covered by two platforms
@@ -814,13 +839,21 @@ bool Search::Impl::Expand(std::uint32_t index, SearchResult* result) {
       if (count[owner] == 0 || !CanPlatformMove(level, board, shown, owner, d + 1)) continue;
       const int step = neighbour[candidates[owner][0]][d] - candidates[owner][0];
       const auto takes = [&](int cell) { return (ballsAt[cell + step] & lying) != 0; };
+      // Each candidate's cell inside the platform's box, its corner where the board shows it.
+      const int corner =
+          int(CellOf(shown.platformX[owner]) * BoardCells + CellOf(shown.platformY[owner]));
+      int inBox[9];
+      for (int i = 0; i < count[owner]; ++i) {
+        const int offset = candidates[owner][i] - corner;  // dx * 14 + dy, dx and dy 0..2
+        inBox[i] = offset / BoardCells * 3 + offset % BoardCells;
+      }
       for (int i = 0; i < count[owner]; ++i) {
         const int c = candidates[owner][i];
         bool sooner = false;
         for (int j = 0; j < count[owner] && !sooner && !takes(c); ++j) {
           const int o = candidates[owner][j];
           if (j == i || takes(o)) continue;
-          const int via = dist[o] + PlatformWalk(owner, o, c);
+          const int via = dist[o] + shapeWalk[owner][inBox[j]][inBox[i]];
           sooner = via < dist[c] || (via == dist[c] && j < i);
         }
         if (!sooner && !Carry(e, g, at, c, d, result)) return false;
@@ -858,14 +891,6 @@ bool Search::Impl::Carry(const Entry& e, int g, int at, int c, int d, SearchResu
   }
   const std::uint16_t link = MakeLink(at, d + 1, movedByte, moved.ballsLying != lying);
   return Reach(k, g + dist[c] + 1, link, result);
-}
-
-int Search::Impl::PlatformWalk(int owner, int from, int to) const {
-  // Offsets inside the platform's box: its corner is where the board shows it.
-  const int column = int(CellOf(shown.platformX[owner])), row = int(CellOf(shown.platformY[owner]));
-  const int a = (from / BoardCells - column) * 3 + from % BoardCells - row;
-  const int b = (to / BoardCells - column) * 3 + to % BoardCells - row;
-  return shapeWalk[owner][a][b];
 }
 
 std::int64_t Search::Impl::Intern(const Key& key) {
