@@ -12,11 +12,6 @@ std::int32_t CellState(const Board& board, std::int64_t column, std::int64_t row
   return OnBoard(column, row) ? board.cell[column][row] : 0;
 }
 
-// Whether the cell next to the one holding pixel (px, py) by (stepX, stepY) is open water.
-bool WaterNextTo(const Board& board, std::int64_t px, std::int64_t py, int stepX, int stepY) {
-  return CellState(board, CellOf(px) + stepX, CellOf(py) + stepY) == CellWater;
-}
-
 }  // namespace
 
 bool AtCellBoundary(const GameState& state) {
@@ -81,12 +76,12 @@ bool CanPlatformMove(const Level& level, const Board& board, const GameState& st
   int stepX, stepY;
   DirectionStep(direction, &stepX, &stepY);
   if (count > 3) count = 3;  // the lists hold three cells
-  const std::int64_t x = state.platformX[n];
-  const std::int64_t y = state.platformY[n];
+  // Each edge cell's neighbour in the direction must be open water. An edge cell is whole cells
+  // from the box's corner, so its cell is the corner's cell plus its offset, wherever the box is.
+  const std::int64_t column = CellOf(state.platformX[n]) + stepX;
+  const std::int64_t row = CellOf(state.platformY[n]) + stepY;
   for (std::int32_t i = 0; i < count; ++i) {
-    const std::int64_t px = std::int64_t(edge[i].dx) * CellPixels + x;
-    const std::int64_t py = std::int64_t(edge[i].dy) * CellPixels + y;
-    if (!WaterNextTo(board, px, py, stepX, stepY)) return false;
+    if (CellState(board, column + edge[i].dx, row + edge[i].dy) != CellWater) return false;
   }
   return true;
 }
