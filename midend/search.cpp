@@ -249,7 +249,7 @@ struct Search::Impl {
     regions.Clear(regions.stride, keep ? 8 : 0);
     regionTable.Clear(keep ? 1 << 15 : 0);
     expansions.Clear(keep ? 16 : 0);
-    open.Clear(keep ? 64 : 0);
+    open.Clear(keep ? 256 : 0);
     if (!keep) {
       open.Free();
       bounds.reset();
@@ -1129,7 +1129,7 @@ bool Search::Run(std::uint64_t budget) {
       result_.outcome = SearchOutcome::Cancelled;
       break;
     }
-    while (s.bucket < s.open.top.size && s.open.Empty(s.bucket)) ++s.bucket;
+    s.bucket = s.open.NextFilled(s.bucket);
     if (s.bucket >= s.open.top.size) {
       result_.outcome = SearchOutcome::Unsolvable;
       break;

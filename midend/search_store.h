@@ -4,6 +4,7 @@
 // throwing. Only midend/search.cpp includes it.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -148,26 +149,33 @@ struct IndexTable {
   std::size_t Bytes() const { return slots.capacity * 4; }
 };
 
-// The states waiting, by moves plus estimate: a stack for each sum, in blocks of indices taken
-// from one pool; a block emptied goes back to the pool.
+// The states waiting, by a number the search gives them (moves plus estimate, then estimate): a
+// stack for each number, in blocks of indices taken from one pool; a block emptied goes back to
+// the pool. Blocks are small (1 KB), as many numbers hold only a few states.
 struct OpenQueue {
+  static constexpr std::uint32_t PerBlock = 254;
   struct Block {
     std::uint32_t below;  // the block under it in its stack, + 1
     std::uint32_t count;
-    std::uint32_t index[1022];
+    std::uint32_t index[PerBlock];
   };
-  Buffer<Block*> pool;        // every block made
-  std::uint32_t spare = 0;    // the first spare block + 1, spares linked through `below`
-  Buffer<std::uint32_t> top;  // per sum: its stack's top block + 1, 0 empty
+  Buffer<Block*> pool;           // every block made
+  std::uint32_t spare = 0;       // the first spare block + 1, spares linked through `below`
+  Buffer<std::uint32_t> top;     // per sum: its stack's top block + 1, 0 empty
+  Buffer<std::uint64_t> filled;  // a bit per sum: 1 where its stack is not empty
 
   bool Push(std::size_t sum, std::uint32_t index) {
     if (sum >= top.size) {
-      if (!top.Reserve(sum + 1)) return false;
+      const std::size_t words = sum / 64 + 1;
+      if (!top.Reserve(sum + 1) || !filled.Reserve(words)) return false;
       std::memset(top.data + top.size, 0, (sum + 1 - top.size) * 4);
+      if (words > filled.size) std::memset(filled.data + filled.size, 0, (words - filled.size) * 8);
       top.size = sum + 1;
+      filled.size = std::max(filled.size, words);
     }
+    filled.data[sum / 64] |= std::uint64_t(1) << (sum % 64);
     std::uint32_t b = top.data[sum];
-    if (b == 0 || pool.data[b - 1]->count == 1022) {
+    if (b == 0 || pool.data[b - 1]->count == PerBlock) {
       std::uint32_t fresh = spare;
       if (fresh != 0) {
         spare = pool.data[fresh - 1]->below;
@@ -186,7 +194,17 @@ struct OpenQueue {
     block->index[block->count++] = index;
     return true;
   }
-  bool Empty(std::size_t sum) const { return sum >= top.size || top.data[sum] == 0; }
+  // The first sum from `from` on whose stack is not empty; top.size when there is none.
+  std::size_t NextFilled(std::size_t from) const {
+    if (from >= top.size) return top.size;
+    std::size_t word = from / 64;
+    std::uint64_t bits = filled.data[word] & (~std::uint64_t(0) << (from % 64));
+    while (bits == 0) {
+      if (++word >= filled.size) return top.size;
+      bits = filled.data[word];
+    }
+    return word * 64 + std::size_t(__builtin_ctzll(bits));
+  }
   // The last index pushed at the sum, taken off (the sum's stack must not be empty).
   std::uint32_t Pop(std::size_t sum) {
     const std::uint32_t b = top.data[sum];
@@ -194,6 +212,7 @@ struct OpenQueue {
     const std::uint32_t index = block->index[--block->count];
     if (block->count == 0) {
       top.data[sum] = block->below;
+      if (block->below == 0) filled.data[sum / 64] &= ~(std::uint64_t(1) << (sum % 64));
       block->below = spare;
       spare = b;
     }
@@ -208,14 +227,16 @@ struct OpenQueue {
       pool.data[b - 1]->below = spare;
       spare = std::uint32_t(b);
     }
-    top.size = 0;
+    top.size = filled.size = 0;
   }
   std::size_t Bytes() const {
-    return pool.size * sizeof(Block) + pool.capacity * sizeof(Block*) + top.capacity * 4;
+    return pool.size * sizeof(Block) + pool.capacity * sizeof(Block*) + top.capacity * 4 +
+           filled.capacity * 8;
   }
   void Free() {
     Clear(0);
     top.Free();
+    filled.Free();
   }
 };
 
