@@ -1,9 +1,9 @@
 // Times a hint in the web page, in headless Chromium: level 5 opened, the page left to settle,
 // then H pressed on the board (after a first key, which starts the page's sound); from the key
-// to the hint in the status line, and the longest animation frame meanwhile: from the start of
-// its callback to a message posted at its end, which comes once the work it set off (the game's
-// frame runs in the promises it resolves) is done. Several visits; several pages take them in
-// turn, each served from an origin of its own. With --after-step the hint is asked just after a
+// to the hint in the status line, the longest animation frame meanwhile and how many took over
+// 16 ms: from the start of its callback to a message posted at its end, which comes once the work
+// it set off (the game's frame runs in the promises it resolves) is done. Several visits; several
+// pages take them in turn, each served from an origin of its own. With --after-step the hint is asked just after a
 // step to the right (the frames from the arrow key on), where the position has not been searched.
 //
 //   YELKO_WEB_TOOLS=build-web-tools node bench/web_hint.mjs VISITS [--after-step] PAGE_DIR...
@@ -60,7 +60,9 @@ for (let visit = 0; visit < Number(visitText); ++visit) {
     await page.waitForFunction(() => /Hint:/.test(document.getElementById('status').textContent),
                                { timeout: 60000, polling: 5 });
     results[pageDir].push(await page.evaluate((asked) => ({
-      ms: performance.now() - asked, frame: Math.max(...window.yelkoFrames) }), asked));
+      ms: performance.now() - asked, frame: Math.max(...window.yelkoFrames),
+      frames: window.yelkoFrames.length, over16: window.yelkoFrames.filter((f) => f > 16).length }),
+    asked));
   }
 }
 await browser.close();
@@ -74,5 +76,7 @@ for (const [dir, visits] of Object.entries(results)) {
   console.log(JSON.stringify({ page: dir, visits: visits.length,
     hintMs: median(visits.map((v) => v.ms)),
     longestAnimationFrameMs: { median: median(visits.map((v) => v.frame)),
-                               max: Number(Math.max(...visits.map((v) => v.frame)).toFixed(1)) }}));
+                               max: Number(Math.max(...visits.map((v) => v.frame)).toFixed(1)) },
+    framesOver16Ms: visits.reduce((n, v) => n + v.over16, 0),
+    frames: visits.reduce((n, v) => n + v.frames, 0) }));
 }
