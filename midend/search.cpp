@@ -87,13 +87,14 @@ bool HasBit(const Bits& b, int cell) {
   const int i = BitOf(cell);
   return (b.w[i / 64] >> (i % 64)) & 1;
 }
-// The cells next to the set's (not the set itself), on the board.
-[[gnu::always_inline]] inline Bits Around(const Bits& b) {
+// The cells of `open` next to the set's. (`open` holds only cells of the board, so what a shift
+// carries into a lane's spare rows, or past the last column, falls away with it.)
+[[gnu::always_inline]] inline Bits Around(const Bits& b, const Bits& open) {
   Bits r;
   for (int i = 0; i < 4; ++i) {
     const std::uint64_t left = (b.w[i] >> 16) | (i < 3 ? b.w[i + 1] << 48 : 0);
     const std::uint64_t right = (b.w[i] << 16) | (i > 0 ? b.w[i - 1] >> 48 : 0);
-    r.w[i] = ((b.w[i] >> 1) | (b.w[i] << 1) | left | right) & (i < 3 ? LaneRows : LastWordRows);
+    r.w[i] = ((b.w[i] >> 1) | (b.w[i] << 1) | left | right) & open.w[i];
   }
   return r;
 }
@@ -150,6 +151,7 @@ struct Search::Impl {
   struct BoundAt {
     const PlatformBound* bound;
     std::vector<int> bytes[2];  // per platform of its game
+    bool single = false;        // each platform of its game has one byte (the usual case)
   };
   std::vector<BoundAt> boundBytes;
   bool boundsWaiting = false;  // the tables are still being made: the search waits for them
@@ -174,6 +176,7 @@ struct Search::Impl {
           if (std::find(group.begin(), group.end(), byte) != group.end()) at.bytes[k] = group;
         }
       }
+      at.single = at.bytes[0].size() == 1 && (bound.count == 1 || at.bytes[1].size() == 1);
       if (keyed) boundBytes.push_back(std::move(at));
     }
     if (Estimate(startKey) == Lost) result->outcome = SearchOutcome::Unsolvable;
@@ -389,6 +392,14 @@ struct Search::Impl {
     for (const BoundAt& at : boundBytes) {
       int v = PlatformBound::Lost;
       std::uint8_t corners[2];
+      if (at.single) {
+        corners[0] = key.b[at.bytes[0][0]];
+        if (at.bound->count == 2) corners[1] = key.b[at.bytes[1][0]];
+        v = at.bound->At(corners, cell, lying);
+        if (v == PlatformBound::Lost) return Lost;
+        h = std::max(h, v);
+        continue;
+      }
       for (const int first : at.bytes[0]) {
         corners[0] = key.b[first];
         if (at.bound->count == 1) {
@@ -448,10 +459,10 @@ struct Search::Impl {
     Bits region;
     SetBit(&region, cell);
     for (bool grew = true; grew;) {
-      const Bits next = Around(region);
+      const Bits next = Around(region, passable);
       grew = false;
       for (int i = 0; i < 4; ++i) {
-        const std::uint64_t w = region.w[i] | (next.w[i] & passable.w[i]);
+        const std::uint64_t w = region.w[i] | next.w[i];
         grew = grew || w != region.w[i];
         region.w[i] = w;
       }
@@ -772,6 +783,8 @@ bool Search::Impl::Expand(std::uint32_t index, SearchResult* result) {
   SetBit(&region, at);
   layers[0] = region;
   layerCount = 1;
+  Bits open;  // the cells the walk may still reach
+  for (int i = 0; i < 4; ++i) open.w[i] = passable.w[i] & ~region.w[i];
   for (std::uint16_t layer = 1;; ++layer) {
     const Bits& frontier = layers[layer - 1];
     // The walk meets an earlier state's cell as many moves away as it has walked.
@@ -781,14 +794,12 @@ bool Search::Impl::Expand(std::uint32_t index, SearchResult* result) {
         if (earlier.g + layer - 1 <= g && HasBit(frontier, earlier.cell)) return true;
       }
     }
-    Bits next = Around(frontier);
-    bool any = false;
+    const Bits next = Around(frontier, open);
+    if ((next.w[0] | next.w[1] | next.w[2] | next.w[3]) == 0) break;
     for (int i = 0; i < 4; ++i) {
-      next.w[i] &= passable.w[i] & ~region.w[i];
+      open.w[i] &= ~next.w[i];
       region.w[i] |= next.w[i];
-      any = any || next.w[i] != 0;
     }
-    if (!any) break;
     layers[layerCount++] = next;
   }
   int cells = 0;
