@@ -90,13 +90,14 @@ bool HasBit(const Bits& b, int cell) {
 // The cells of `open` next to the set's. (`open` holds only cells of the board, so what a shift
 // carries into a lane's spare rows, or past the last column, falls away with it.)
 [[gnu::always_inline]] inline Bits Around(const Bits& b, const Bits& open) {
-  Bits r;
-  for (int i = 0; i < 4; ++i) {
-    const std::uint64_t left = (b.w[i] >> 16) | (i < 3 ? b.w[i + 1] << 48 : 0);
-    const std::uint64_t right = (b.w[i] << 16) | (i > 0 ? b.w[i - 1] >> 48 : 0);
-    r.w[i] = ((b.w[i] >> 1) | (b.w[i] << 1) | left | right) & open.w[i];
-  }
-  return r;
+  // Up and down within a lane, left and right a lane over (the next word's first lane, the
+  // previous word's last), written out word by word.
+  const std::uint64_t* w = b.w;
+  const auto spread = [](std::uint64_t v) { return v >> 1 | v << 1 | v >> 16 | v << 16; };
+  return Bits{{(spread(w[0]) | w[1] << 48) & open.w[0],
+               (spread(w[1]) | w[0] >> 48 | w[2] << 48) & open.w[1],
+               (spread(w[2]) | w[1] >> 48 | w[3] << 48) & open.w[2],
+               (spread(w[3]) | w[2] >> 48) & open.w[3]}};
 }
 // The cells the set's cells step onto in a direction (DirLeft..DirDown at 0..3).
 [[gnu::always_inline]] inline Bits Stepped(const Bits& b, int d) {

@@ -125,7 +125,10 @@ struct IndexTable {
   // when it would be too full; false when the memory cannot be had.
   template <typename HashOf>
   bool Room(std::size_t count, HashOf hashOf) {
-    if (slots.capacity != 0 && (count + 1) * 5 <= slots.capacity * 4) return true;
+    return (slots.capacity != 0 && (count + 1) * 5 <= slots.capacity * 4) || Grow(count, hashOf);
+  }
+  template <typename HashOf>
+  [[gnu::noinline]] bool Grow(std::size_t count, HashOf hashOf) {
     Buffer<std::uint32_t> bigger;
     const std::size_t want = slots.capacity == 0 ? 4093 : slots.capacity + slots.capacity / 2;
     if (!bigger.Reserve(want, true)) return false;
