@@ -204,14 +204,18 @@ struct Search::Impl {
   Blocks<12> regions;
   IndexTable regionTable;
   RecordBlocks<Expansion, 13> expansions;
-  // By moves plus estimate, and among states of one sum the nearest to an end first (the least
-  // estimate): the last sum holds many states, and those nearest the end lead to it soonest.
+  // By moves plus estimate, and among states of one sum the nearest to an end first: the last
+  // sum holds many states, and those nearest the end lead to it soonest. Nearness is the estimate
+  // in steps of EstimateStep moves: in finer steps the states reached in more moves come first
+  // even where they lead nowhere sooner, and fewer of them are passed over for a state of their
+  // region reached in fewer moves (level 5's slowest hints took 5 % more work in steps of one).
   OpenQueue open;
-  std::size_t bucket = 0;  // the least key queued: sum * EstimateKeys + estimate
-  static constexpr std::size_t EstimateKeys = 128;
+  std::size_t bucket = 0;  // the least key queued: sum * EstimateKeys + estimate / EstimateStep
+  static constexpr std::size_t EstimateKeys = 32, EstimateStep = 4;
   bool Queue(int g, int h, std::uint32_t index) {
-    const std::size_t key = std::size_t(g + h) * EstimateKeys +
-                            (options.nearestFirst ? std::min(std::size_t(h), EstimateKeys - 1) : 0);
+    const std::size_t near =
+        options.nearestFirst ? std::min(std::size_t(h) / EstimateStep, EstimateKeys - 1) : 0;
+    const std::size_t key = std::size_t(g + h) * EstimateKeys + near;
     bucket = std::min(bucket, key);  // a state of the same sum nearer the end comes next
     return open.Push(key, index);
   }
