@@ -41,8 +41,9 @@ struct SearchOptions {
   // stuck watch to make as a level starts; a search without it takes those made when it can).
   bool platformBounds = true;
   bool platformPairs = false;
-  // Among states of one sum of moves and estimate, those with the least estimate first (which
-  // finds a solution among the many states of the last sum soonest); false: the last queued.
+  // Among states of one sum of moves and estimate, those nearest an end first (by the estimate,
+  // in steps of four moves), which finds a solution among the many states of the last sum
+  // soonest; false: the last queued first.
   bool nearestFirst = true;
 };
 
