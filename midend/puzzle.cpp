@@ -229,11 +229,11 @@ void WatchForStuck(const Level& level, const GameState& state) {
     w.stuck = w.search.result().outcome == SearchOutcome::Unsolvable;
     return;
   }
-  // The tables, in slices as a search makes them (a state's worth is 64 entries).
+  // The tables, in slices as a search makes them.
   if (w.making) {
     w.making = !InSlice([&w] {
       std::uint64_t used = 0;
-      return MakePlatformBounds(w.tables, SliceStates * 64 / 10, &used);
+      return MakePlatformBounds(w.tables, SliceStates / 10 * EntriesPerState, &used);
     });
   }
 }

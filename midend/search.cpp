@@ -157,11 +157,9 @@ struct Search::Impl {
   std::vector<BoundAt> boundBytes;
   bool boundsWaiting = false;  // the tables are still being made: the search waits for them
   Key startKey{};
-  // Makes the tables for at most `budget` states' worth of time (a state expanded takes about as
-  // long as 64 entries); once made, they are put to use and the start is asked whether it is
-  // lost. Returns the states' worth it took.
+  // Makes the tables for at most `budget` states' worth of time; once made, they are put to use
+  // and the start is asked whether it is lost. Returns the states' worth it took.
   std::uint64_t Bounds(std::uint64_t budget, SearchResult* result) {
-    constexpr std::uint64_t EntriesPerState = 64;
     std::uint64_t used = 0;
     const bool made = MakePlatformBounds(bounds, budget * EntriesPerState, &used);
     if (!made) return budget;
@@ -500,21 +498,15 @@ bool Search::Impl::Describe(const GameState& from, Key* start) {
   }
   std::memset(cellsMade, 0, sizeof cellsMade);
   unkeyedPlatforms = Bits{};
-  for (std::int32_t n = 0; n < level.platformCount; ++n) {
-    if (slotByte[n] >= 0) continue;
-    const Bits cells = Covered(n, CellOf(from.platformX[n]), CellOf(from.platformY[n]));
-    for (int i = 0; i < 4; ++i) unkeyedPlatforms.w[i] |= cells.w[i];
-  }
   groups.clear();
   bool apart = true;  // no board cell covered by two platforms
-  std::uint8_t covered[BoardCells][BoardCells] = {};
+  Bits covered;
   for (std::int32_t n = 0; n < level.platformCount; ++n) {
-    const std::int64_t column = CellOf(from.platformX[n]), row = CellOf(from.platformY[n]);
-    for (int dx = 0; dx < 3; ++dx) {
-      for (int dy = 0; dy < 3; ++dy) {
-        if (level.platform[n].shape[dx][dy] != 1 || !OnBoard(column + dx, row + dy)) continue;
-        if (covered[column + dx][row + dy]++ != 0) apart = false;
-      }
+    const Bits cells = Covered(n, CellOf(from.platformX[n]), CellOf(from.platformY[n]));
+    for (int i = 0; i < 4; ++i) {
+      apart = apart && (covered.w[i] & cells.w[i]) == 0;
+      covered.w[i] |= cells.w[i];
+      if (slotByte[n] < 0) unkeyedPlatforms.w[i] |= cells.w[i];
     }
   }
   if (apart && options.samePlatformsAlike) {

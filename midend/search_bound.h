@@ -93,6 +93,9 @@ void BallsAt(const Level& level, std::uint8_t* ballsAt);
 // Cells are column * 14 + row; corners packed as the search packs them.
 void StartPlatformBounds(const Level& level, const GameState& from, bool pairs,
                          std::shared_ptr<PlatformBounds>* bounds);
+// A search's state expanded takes about as long as this many table entries made: the work a
+// slice of the making is given.
+inline constexpr std::uint64_t EntriesPerState = 64;
 // Goes on making them for about `work` table entries (`used`: how many it made); true once they
 // are made (and then shared).
 bool MakePlatformBounds(const std::shared_ptr<PlatformBounds>& bounds, std::uint64_t work,
