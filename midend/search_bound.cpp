@@ -179,6 +179,9 @@ void Finish(PlatformBounds* bounds) {
   intoFrom.resize(carries.size());
   std::vector<std::uint32_t> fill(into.begin(), into.end() - 1);
   for (const auto& [from, to] : carries) intoFrom[fill[to]++] = from;
+  // From here on the carries are looked up by where they end.
+  bounds->carries.clear();
+  bounds->carries.shrink_to_fit();
   bounds->nextLying = 1;
   bounds->layerStage = 0;
 }
@@ -223,11 +226,15 @@ std::uint64_t SolveLayer(PlatformBounds* bounds, std::uint64_t work) {
           if (stands[onto] && inLayer(s)) seed(s, onto);
         }
       }
+      // And a carry that ends on it.
+      for (std::size_t place = 0; place < std::size_t(out.places); ++place) {
+        const std::size_t onto = place * Cells + std::size_t(b);
+        for (std::uint32_t e = bounds->into[onto]; e < bounds->into[onto + 1]; ++e) {
+          if (inLayer(bounds->intoFrom[e])) seed(bounds->intoFrom[e], onto);
+        }
+      }
     }
-    for (const auto& [from, to] : bounds->carries) {
-      if ((ballsAt[to % Cells] & m) && inLayer(from)) seed(from, to);
-    }
-    done += states / 8 + bounds->carries.size();
+    done += states / 8 + bounds->intoFrom.size();
     bounds->layerStage = 1;
     bounds->bucketAt = 0;
     bounds->bucketPos = 0;

@@ -70,8 +70,8 @@ struct PlatformBounds {
   // next set of lying balls to solve for.
   std::vector<std::array<int, 2>> waiting;
   std::vector<std::uint8_t> walked, stands;
-  std::vector<std::array<std::uint32_t, 2>> carries;  // (from, to) states
-  std::vector<std::uint32_t> into, intoFrom;          // once all are in: the carries backwards
+  std::vector<std::array<std::uint32_t, 2>> carries;  // (from, to) states, until all are in
+  std::vector<std::uint32_t> into, intoFrom;          // then the carries by where they end
   std::vector<std::uint16_t> dist;
   std::vector<std::vector<std::uint32_t>> bucket;
   int placesDone = 0;  // places whose moves are in
