@@ -396,6 +396,7 @@ struct Search::Impl {
       int v = PlatformBound::Lost;
       std::uint8_t corners[2];
       if (at.single) {
+        // The usual case, looked up without the loops below (they cost a hard hint 3 % more).
         corners[0] = key.b[at.bytes[0][0]];
         if (at.bound->count == 2) corners[1] = key.b[at.bytes[1][0]];
         v = at.bound->At(corners, cell, lying);
