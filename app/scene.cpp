@@ -9,6 +9,7 @@
 #include "midend/game.h"
 #include "midend/hint.h"
 #include "midend/puzzle.h"
+#include "play/movement.h"
 #include "sound/sound.h"
 
 std::uint32_t SolvedClock;
@@ -71,8 +72,8 @@ void DrawHint(const GameState& state) {
   // stays in sight: readable over any tile, whatever colours the sheets have.
   platform::Surface& frame = *BackBuffer;
   constexpr int Length = 9;
-  const int dx = HintDirection == DirLeft ? -1 : HintDirection == DirRight ? 1 : 0;
-  const int dy = HintDirection == DirUp ? -1 : HintDirection == DirDown ? 1 : 0;
+  int dx, dy;
+  DirectionStep(HintDirection, &dx, &dy);
   const int cx = state.playerX + 20 + dx * 12, cy = state.playerY + 20 + dy * 12;
   for (int along = -Length; along <= Length; ++along) {
     const int half = (Length - along) / 2 + 1;  // widest at the back

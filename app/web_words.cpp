@@ -51,8 +51,9 @@ std::string Neighbour(const Board& board, std::int32_t direction, std::int64_t c
                       std::int64_t row) {
   GameState trial = PlayState;
   DecideMove(PlayLevel, board, &trial, direction);
-  const std::int64_t c = column + (direction == DirLeft ? -1 : direction == DirRight ? 1 : 0);
-  const std::int64_t r = row + (direction == DirUp ? -1 : direction == DirDown ? 1 : 0);
+  int dx, dy;
+  DirectionStep(direction, &dx, &dy);
+  const std::int64_t c = column + dx, r = row + dy;
   const std::int32_t cell = OnBoard(c, r) ? board.cell[c][r] : 0;
   std::string text = cell == CellLand       ? "land"
                      : cell == CellPlatform ? "a platform"

@@ -77,6 +77,8 @@ constexpr const char* GameClass = "WINXCLASS";
 constexpr const char* GameDir = "/game";
 constexpr const char* EditorLevel = "level.dat";
 constexpr std::size_t MaxUserValueBytes = 64 * 1024;
+// The game's frame, square (page.js's YelkoBoardPixels): clicks beyond it are not the board's.
+constexpr int BoardPixels = 560;
 
 std::uint64_t NowMicros() {
   return std::uint64_t(emscripten_get_now() * 1000.0);
@@ -402,7 +404,7 @@ class WebBackend final : public Backend {
   }
 
   void Click(bool right, bool doubleClick, int x, int y, bool shift, std::uint64_t more = 0) {
-    if (!open_ || x < 0 || y < 0 || x >= 560 || y >= 560) return;
+    if (!open_ || x < 0 || y < 0 || x >= BoardPixels || y >= BoardPixels) return;
     std::uint32_t id = right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN;
     if (doubleClick) id = right ? WM_RBUTTONDBLCLK : WM_LBUTTONDBLCLK;
     Post(id, (shift ? MK_SHIFT : 0) | more, PackPoint(x, y));
@@ -412,7 +414,8 @@ class WebBackend final : public Backend {
   // keeps the point within a pixel beyond the board's edges.
   void Drag(int x, int y) {
     if (!open_) return;
-    Post(WM_MOUSEMOVE, MK_LBUTTON, PackPoint(std::clamp(x, -1, 560), std::clamp(y, -1, 560)));
+    Post(WM_MOUSEMOVE, MK_LBUTTON,
+         PackPoint(std::clamp(x, -1, BoardPixels), std::clamp(y, -1, BoardPixels)));
   }
 
   void Command(int id) {
