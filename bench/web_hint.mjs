@@ -2,9 +2,13 @@
 // then H pressed on the board (after a first key, which starts the page's sound); from the key
 // to the hint in the status line, the longest animation frame meanwhile and how many took over
 // 16 ms: from the start of its callback to a message posted at its end, which comes once the work
-// it set off (the game's frame runs in the promises it resolves) is done. Several visits; several
-// pages take them in turn, each served from an origin of its own. With --after-step the hint is asked just after a
-// step to the right (the frames from the arrow key on), where the position has not been searched.
+// it set off (the game's frame runs in the promises it resolves) is done. That message waits
+// behind a key's events and the next frame's callback, so a frame a key falls into counts long:
+// the game's own frames are timed too, from the moment the page gives the game its turn to the
+// moment the game asks for the next one (its drawing and a question's slice inside, the
+// browser's painting not). Several visits; several pages take them in turn, each served from an
+// origin of its own. With --after-step the hint is asked just after a step to the right (the
+// frames from the arrow key on), where the position has not been searched.
 //
 //   YELKO_WEB_TOOLS=build-web-tools node bench/web_hint.mjs VISITS [--after-step] PAGE_DIR...
 import { mkdtempSync, rmSync } from 'node:fs';
@@ -50,6 +54,17 @@ for (let visit = 0; visit < Number(visitText); ++visit) {
     await new Promise((done) => setTimeout(done, 1000));
     const asked = await page.evaluate(() => {
       window.yelkoFrames = [];
+      window.gameFrames = [];
+      if (!YelkoPage.nextFrame.timed) {
+        const next = YelkoPage.nextFrame;
+        let turn = null;
+        YelkoPage.nextFrame = async function (...args) {
+          if (turn !== null) window.gameFrames.push(performance.now() - turn);
+          await next.apply(this, args);
+          turn = performance.now();
+        };
+        YelkoPage.nextFrame.timed = true;
+      }
       return performance.now();
     });
     if (afterStep) {
@@ -61,7 +76,9 @@ for (let visit = 0; visit < Number(visitText); ++visit) {
                                { timeout: 60000, polling: 5 });
     results[pageDir].push(await page.evaluate((asked) => ({
       ms: performance.now() - asked, frame: Math.max(...window.yelkoFrames),
-      frames: window.yelkoFrames.length, over16: window.yelkoFrames.filter((f) => f > 16).length }),
+      frames: window.yelkoFrames.length, over16: window.yelkoFrames.filter((f) => f > 16).length,
+      game: Math.max(...window.gameFrames), gameFrames: window.gameFrames.length,
+      gameOver16: window.gameFrames.filter((f) => f > 16).length }),
     asked));
   }
 }
@@ -78,5 +95,9 @@ for (const [dir, visits] of Object.entries(results)) {
     longestAnimationFrameMs: { median: median(visits.map((v) => v.frame)),
                                max: Number(Math.max(...visits.map((v) => v.frame)).toFixed(1)) },
     framesOver16Ms: visits.reduce((n, v) => n + v.over16, 0),
-    frames: visits.reduce((n, v) => n + v.frames, 0) }));
+    frames: visits.reduce((n, v) => n + v.frames, 0),
+    longestGameFrameMs: { median: median(visits.map((v) => v.game)),
+                          max: Number(Math.max(...visits.map((v) => v.game)).toFixed(1)) },
+    gameFramesOver16Ms: visits.reduce((n, v) => n + v.gameOver16, 0),
+    gameFrames: visits.reduce((n, v) => n + v.gameFrames, 0) }));
 }
