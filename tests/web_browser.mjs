@@ -123,6 +123,18 @@ async function expectFrame(page, file, what) {
   fail(`${what}: ${differ} canvas pixels differ from the replay's ${file}`);
 }
 
+// The board, drawn a present's changed rows at a time, against the frame drawn on it whole.
+async function expectBoardWhole(page, what) {
+  const differ = await page.evaluate(() => {
+    const c = YelkoPage.canvas, context = c.getContext('2d');
+    const drawn = context.getImageData(0, 0, c.width, c.height).data;
+    YelkoPage.show();
+    const whole = context.getImageData(0, 0, c.width, c.height).data;
+    return drawn.filter((v, i) => v !== whole[i]).length;
+  });
+  if (differ) fail(`${what}: ${differ} bytes of the board differ from its frame drawn whole`);
+}
+
 // One move: a tap of the arrow (the game sees every tap once), then the ten frames of the walk.
 async function move(page, letter, walk = 12) {
   await page.keyboard.press({ L: 'ArrowLeft', U: 'ArrowUp', R: 'ArrowRight', D: 'ArrowDown' }[letter]);
@@ -215,6 +227,7 @@ const solution = readFileSync(join(work, 'solution.txt'), 'utf8').trim();
 for (const letter of solution) await move(page, letter);
 await waitFrames(page, 90);
 await expectFrame(page, 'solved1.bmp', 'level 1 after its solution');
+await expectBoardWhole(page, 'level 1 after its solution');
 const played = await page.evaluate(() => YelkoPage.played.join(' '));
 if (!played.includes('bifald.wav')) fail('no applause after the solve (played: ' + played + ')');
 if (await menuItem(page, 22, 'aria-disabled')) fail('Level 2 is not enabled in the menu after the solve');

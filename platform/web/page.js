@@ -91,11 +91,13 @@ const YelkoPage = {
     this.layout();
   },
 
-  present(rgba, width, height) {
+  // The frame's rows top..top + rows - 1 changed; the rest of the canvas has them already.
+  present(rgba, width, height, top, rows) {
     if (width !== YelkoBoardPixels || height !== YelkoBoardPixels) return;
-    this.frame.getContext('2d').putImageData(new ImageData(rgba, width, height), 0, 0);
+    this.frame.getContext('2d').putImageData(new ImageData(rgba, width, height), 0, 0, 0, top,
+                                             width, rows);
     this.pictured = true;
-    this.show();
+    this.show(top, rows);
     ++this.drawn;
     this.changed = true;
   },
@@ -103,11 +105,18 @@ const YelkoPage = {
   // The frame at the board's size on screen, sharp: the board's canvas holds the frame enlarged
   // by whole pixels to the first whole multiple at least as large as the board, and the browser
   // shrinks that smoothly to the board's size, as the desktop does (no row doubled, no blur
-  // beyond a pixel's edge); at a whole multiple it is shown pixel for pixel.
-  show() {
+  // beyond a pixel's edge); at a whole multiple it is shown pixel for pixel. A frame's rows
+  // top..top + rows - 1 alone are drawn again where the board is a whole multiple of the frame.
+  show(top = 0, rows = YelkoBoardPixels) {
     const context = this.canvas.getContext('2d', { alpha: false });
     context.imageSmoothingEnabled = false;
-    context.drawImage(this.frame, 0, 0, this.canvas.width, this.canvas.height);
+    const scale = this.canvas.width / YelkoBoardPixels;
+    if (!Number.isInteger(scale)) {
+      context.drawImage(this.frame, 0, 0, this.canvas.width, this.canvas.height);
+      return;
+    }
+    context.drawImage(this.frame, 0, top, YelkoBoardPixels, rows, 0, top * scale,
+                      this.canvas.width, rows * scale);
   },
 
   // The board before the game's first frame is the page's (index.html: water, with a word that
@@ -979,6 +988,9 @@ const YelkoPage = {
     this.canvas = $('board');
     this.frame = document.createElement('canvas');
     this.frame.width = this.frame.height = YelkoBoardPixels;
+    // Kept in memory, not on the graphics processor: each frame writes some of its rows, which
+    // there cost a copy of the whole canvas after the board has drawn it.
+    this.frame.getContext('2d', { willReadFrequently: true });
     const canvas = this.canvas;
     const bar = $('menubar');
     addEventListener('keydown', (e) => this.onKeyDown(e), true);
