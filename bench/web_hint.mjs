@@ -55,16 +55,14 @@ for (let visit = 0; visit < Number(visitText); ++visit) {
     const asked = await page.evaluate(() => {
       window.yelkoFrames = [];
       window.gameFrames = [];
-      if (!YelkoPage.nextFrame.timed) {
-        const next = YelkoPage.nextFrame;
-        let turn = null;
-        YelkoPage.nextFrame = async function (...args) {
-          if (turn !== null) window.gameFrames.push(performance.now() - turn);
-          await next.apply(this, args);
-          turn = performance.now();
-        };
-        YelkoPage.nextFrame.timed = true;
-      }
+      // (Each visit loads the page afresh: its nextFrame is the page's own.)
+      const next = YelkoPage.nextFrame;
+      let turn = null;
+      YelkoPage.nextFrame = async function (...args) {
+        if (turn !== null) window.gameFrames.push(performance.now() - turn);
+        await next.apply(this, args);
+        turn = performance.now();
+      };
       return performance.now();
     });
     if (afterStep) {

@@ -105,16 +105,12 @@ const YelkoPage = {
   // The frame at the board's size on screen, sharp: the board's canvas holds the frame enlarged
   // by whole pixels to the first whole multiple at least as large as the board, and the browser
   // shrinks that smoothly to the board's size, as the desktop does (no row doubled, no blur
-  // beyond a pixel's edge); at a whole multiple it is shown pixel for pixel. A frame's rows
-  // top..top + rows - 1 alone are drawn again where the board is a whole multiple of the frame.
+  // beyond a pixel's edge); at a whole multiple it is shown pixel for pixel. So a frame's rows
+  // top..top + rows - 1 map to whole rows of the board, and only they are drawn again.
   show(top = 0, rows = YelkoBoardPixels) {
     const context = this.canvas.getContext('2d', { alpha: false });
     context.imageSmoothingEnabled = false;
     const scale = this.canvas.width / YelkoBoardPixels;
-    if (!Number.isInteger(scale)) {
-      context.drawImage(this.frame, 0, 0, this.canvas.width, this.canvas.height);
-      return;
-    }
     context.drawImage(this.frame, 0, top, YelkoBoardPixels, rows, 0, top * scale,
                       this.canvas.width, rows * scale);
   },
