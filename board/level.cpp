@@ -73,14 +73,21 @@ void BuildBoard(const Level& level, const GameState& state, Board* board) {
       }
       continue;
     }
-    for (int dx = 0; dx < 3; ++dx) {
-      for (int dy = 0; dy < 3; ++dy) {
-        if (platform.shape[dx][dy] != 1 || !OnBoard(column + dx, row + dy)) continue;
-        board->cell[column + dx][row + dy] = CellPlatform;
-        board->owner[column + dx][row + dy] = std::int8_t(n);
-      }
-    }
+    EachCoveredCell(platform, column, row, [&](int x, int y) {
+      board->cell[x][y] = CellPlatform;
+      board->owner[x][y] = std::int8_t(n);
+    });
   }
+}
+
+bool PlatformsApart(const Level& level, const GameState& state) {
+  std::uint8_t covered[BoardCells][BoardCells] = {};
+  bool apart = true;
+  for (std::int32_t n = 0; n < level.platformCount; ++n) {
+    EachCoveredCell(level.platform[n], CellOf(state.platformX[n]), CellOf(state.platformY[n]),
+                    [&](int x, int y) { apart = apart && covered[x][y]++ == 0; });
+  }
+  return apart;
 }
 
 std::int32_t BallsLeft(const GameState& state) {

@@ -77,3 +77,20 @@ inline constexpr std::int64_t CellOf(std::int64_t pixel) {
 inline constexpr bool OnBoard(std::int64_t column, std::int64_t row) {
   return column >= 0 && column < BoardCells && row >= 0 && row < BoardCells;
 }
+
+// Calls visit(column, row) for each cell of the board a platform covers with its box's corner on
+// (column, row); the cells of its shape off the board are passed over.
+template <typename Visit>
+void EachCoveredCell(const PlatformRecord& platform, std::int64_t column, std::int64_t row,
+                     Visit visit) {
+  for (int dx = 0; dx < 3; ++dx) {
+    for (int dy = 0; dy < 3; ++dy) {
+      if (platform.shape[dx][dy] == 1 && OnBoard(column + dx, row + dy))
+        visit(int(column + dx), int(row + dy));
+    }
+  }
+}
+
+// True when no cell of the board is covered by two platforms (the search may then treat
+// platforms of one type as interchangeable).
+bool PlatformsApart(const Level& level, const GameState& state);

@@ -25,6 +25,7 @@
 #include <string_view>
 #include <type_traits>
 
+#include "board/level.h"
 #include "board/level_record.h"
 #include "board/platform_shapes.h"
 
@@ -482,14 +483,8 @@ std::string DecompileLevelBytes(const std::uint8_t* bytes, std::size_t size, std
     for (int n = 0; n < level.platformCount; ++n) {
       const LevelPlatform& p = level.platforms[n];
       if (p.type < 0 || p.type >= PlatformTypeCount) continue;
-      const PlatformRecord& shape = PlatformShapeOf(p.type);
-      for (int dx = 0; dx < 3; ++dx) {
-        for (int dy = 0; dy < 3; ++dy) {
-          if (shape.shape[dx][dy] && CellOnBoard(p.column + dx, p.row + dy)) {
-            view[p.row + dy][p.column + dx] = char('1' + n);
-          }
-        }
-      }
+      EachCoveredCell(PlatformShapeOf(p.type), p.column, p.row,
+                      [&](int x, int y) { view[y][x] = char('1' + n); });
     }
     for (int n = 0; n < level.ballCount; ++n) {
       const LevelBall& b = level.balls[n];

@@ -287,12 +287,8 @@ struct Search::Impl {
   }
   Bits Covered(int n, std::int64_t column, std::int64_t row) const {
     Bits cells;
-    for (int dx = 0; dx < 3; ++dx) {
-      for (int dy = 0; dy < 3; ++dy) {
-        if (level.platform[n].shape[dx][dy] != 1 || !OnBoard(column + dx, row + dy)) continue;
-        SetBit(&cells, int((column + dx) * BoardCells + row + dy));
-      }
-    }
+    EachCoveredCell(level.platform[n], column, row,
+                    [&](int x, int y) { SetBit(&cells, x * BoardCells + y); });
     return cells;
   }
 
@@ -500,17 +496,12 @@ bool Search::Impl::Describe(const GameState& from, Key* start) {
   std::memset(cellsMade, 0, sizeof cellsMade);
   unkeyedPlatforms = Bits{};
   groups.clear();
-  bool apart = true;  // no board cell covered by two platforms
-  Bits covered;
   for (std::int32_t n = 0; n < level.platformCount; ++n) {
+    if (slotByte[n] >= 0) continue;
     const Bits cells = Covered(n, CellOf(from.platformX[n]), CellOf(from.platformY[n]));
-    for (int i = 0; i < 4; ++i) {
-      apart = apart && (covered.w[i] & cells.w[i]) == 0;
-      covered.w[i] |= cells.w[i];
-      if (slotByte[n] < 0) unkeyedPlatforms.w[i] |= cells.w[i];
-    }
+    for (int i = 0; i < 4; ++i) unkeyedPlatforms.w[i] |= cells.w[i];
   }
-  if (apart && options.samePlatformsAlike) {
+  if (options.samePlatformsAlike && PlatformsApart(level, from)) {
     for (std::vector<int>& group : byType) {
       if (group.size() > 1) groups.push_back(std::move(group));
     }

@@ -66,13 +66,8 @@ std::vector<std::uint8_t> Places(const Level& level, const GameState& from, int 
 
 // The board cells platform n covers at a packed corner.
 void Cover(const Level& level, int n, std::uint8_t corner, std::uint8_t* covered) {
-  const int column = corner / 16 + CornerLow, row = corner % 16 + CornerLow;
-  for (int dx = 0; dx < 3; ++dx) {
-    for (int dy = 0; dy < 3; ++dy) {
-      if (level.platform[n].shape[dx][dy] == 1 && OnBoard(column + dx, row + dy))
-        covered[(column + dx) * BoardCells + row + dy] = 1;
-    }
-  }
+  EachCoveredCell(level.platform[n], corner / 16 + CornerLow, corner % 16 + CornerLow,
+                  [&](int x, int y) { covered[x * BoardCells + y] = 1; });
 }
 
 // The cells every platform but those given could ever cover.

@@ -63,23 +63,6 @@ void SortGroups(const SearchLevel& search, SearchKey* key) {
   }
 }
 
-// True when no board cell is covered by two platforms.
-bool PlatformsApart(const Level& level, const GameState& state) {
-  std::uint8_t covered[BoardCells][BoardCells] = {};
-  for (std::int32_t n = 0; n < level.platformCount; ++n) {
-    const std::int64_t column = CellOf(state.platformX[n]);
-    const std::int64_t row = CellOf(state.platformY[n]);
-    for (int dx = 0; dx < 3; ++dx) {
-      for (int dy = 0; dy < 3; ++dy) {
-        if (level.platform[n].shape[dx][dy] != 1) continue;
-        if (!OnBoard(column + dx, row + dy)) continue;
-        if (covered[column + dx][row + dy]++ != 0) return false;
-      }
-    }
-  }
-  return true;
-}
-
 // Reads what the search needs from the level and the state it starts from, and makes the start
 // key: the balls still lying, less the one under the Player (a boundary is where a frame takes
 // it). False when the Player stands off the board or between cells (he can then never be
