@@ -435,6 +435,10 @@ struct Search::Impl {
   std::uint32_t RegionOf(const Key& groupKey, SearchResult* result);
   // Adds an expansion to its group; false when the search must give up.
   bool Joined(std::uint32_t group, int cell, int g, SearchResult* result);
+  // The key after the carry from cell c in direction d (0..3) of the key shown, the rules' own
+  // move; false when it is none the search follows. `movedByte`: where the carried platform's
+  // corner went in the key.
+  [[gnu::always_inline]] bool CarriedKey(const Key& key, int c, int d, Key* out, int* movedByte);
   // The carry from cell c in direction d (0..3) of the state, added as a state reached.
   bool Carry(const Entry& e, int g, int at, int c, int d, SearchResult* result);
   // [slot][dx * 3 + dy][dx * 3 + dy]: the moves between two cells of a platform walking over its
@@ -863,34 +867,40 @@ bool Search::Impl::Expand(std::uint32_t index, SearchResult* result) {
   return true;
 }
 
-bool Search::Impl::Carry(const Entry& e, int g, int at, int c, int d, SearchResult* result) {
-  const std::uint8_t lying = e.key.b[BallsByte];
+inline bool Search::Impl::CarriedKey(const Key& key, int c, int d, Key* out, int* movedByte) {
   GameState moved = shown;
   moved.playerX = c / BoardCells * CellPixels;
   moved.playerY = c % BoardCells * CellPixels;
   const RuleEvents events = MakeMoveOn(level, board, &moved, d + 1);
   const int p = events.platformMoved;
-  if (!events.carried || p < 0 || slotByte[p] < 0) return true;
+  if (!events.carried || p < 0 || slotByte[p] < 0) return false;
   const std::int64_t column = CellOf(moved.platformX[p]), row = CellOf(moved.platformY[p]);
-  if (!CornerFits(column, row)) return true;  // a carry keeps a cell on the board
-  Key k = e.key;
-  k.b[PlayerByte] = std::uint8_t(CellOf(moved.playerX) * BoardCells + CellOf(moved.playerY) + 1);
-  k.b[BallsByte] = moved.ballsLying;
+  if (!CornerFits(column, row)) return false;  // a carry keeps a cell on the board
+  *out = key;
+  out->b[PlayerByte] = std::uint8_t(CellOf(moved.playerX) * BoardCells + CellOf(moved.playerY) + 1);
+  out->b[BallsByte] = moved.ballsLying;
   const std::uint8_t corner = PackCorner(column, row);
-  k.b[slotByte[p]] = corner;
-  SortGroups(&k);
+  out->b[slotByte[p]] = corner;
+  SortGroups(out);
   // Where sorting put it: among the bytes of its type, whose corners never repeat (platforms of
   // a type are sorted only when none overlaps another). Elsewhere two platforms may share a
   // corner (one of an unknown type has no cells), so its own byte is the one.
-  int movedByte = slotByte[p];
+  *movedByte = slotByte[p];
   for (const std::vector<int>& group : groups) {
-    if (std::find(group.begin(), group.end(), movedByte) == group.end()) continue;
+    if (std::find(group.begin(), group.end(), *movedByte) == group.end()) continue;
     for (const int b : group) {
-      if (k.b[b] == corner) movedByte = b;
+      if (out->b[b] == corner) *movedByte = b;
     }
   }
-  const std::uint16_t link = MakeLink(at, d + 1, movedByte, moved.ballsLying != lying);
-  return Reach(k, g + dist[c] + 1, link, result);
+  return true;
+}
+
+bool Search::Impl::Carry(const Entry& e, int g, int at, int c, int d, SearchResult* result) {
+  Key k;
+  int movedByte;
+  if (!CarriedKey(e.key, c, d, &k, &movedByte)) return true;
+  const bool took = k.b[BallsByte] != e.key.b[BallsByte];
+  return Reach(k, g + dist[c] + 1, MakeLink(at, d + 1, movedByte, took), result);
 }
 
 std::int64_t Search::Impl::Intern(const Key& key) {
@@ -957,22 +967,9 @@ bool Search::Impl::Explore(Exploration* out) {
       EachCell(CarryStarts(region, d), [&](int c) {
         const int owner = board.owner[c / BoardCells][c % BoardCells];
         if (can[owner] < 0) can[owner] = CanPlatformMove(level, board, shown, owner, d + 1);
-        if (!ok || !can[owner]) return;
-        GameState moved = shown;
-        moved.playerX = c / BoardCells * CellPixels;
-        moved.playerY = c % BoardCells * CellPixels;
-        const RuleEvents events = MakeMoveOn(level, board, &moved, d + 1);
-        const int p = events.platformMoved;
-        if (!events.carried || p < 0 || slotByte[p] < 0) return;
-        const std::int64_t column = CellOf(moved.platformX[p]), row = CellOf(moved.platformY[p]);
-        if (!CornerFits(column, row)) return;
-        Key k = key;
-        k.b[PlayerByte] =
-            std::uint8_t(CellOf(moved.playerX) * BoardCells + CellOf(moved.playerY) + 1);
-        k.b[BallsByte] = moved.ballsLying;
-        k.b[slotByte[p]] = PackCorner(column, row);
-        SortGroups(&k);
-        ok = reach(k);
+        Key k;
+        int movedByte;
+        if (ok && can[owner] && CarriedKey(key, c, d, &k, &movedByte)) ok = reach(k);
       });
     }
     if (!ok) return false;
