@@ -6,6 +6,7 @@
 
 #include "app/notices.h"
 #include "app/puzzles.h"
+#include "board/level_collection.h"
 #include "editor/editor.h"
 #include "gfx/display.h"
 #include "midend/collection.h"
@@ -85,6 +86,15 @@ bool OpenCollectionTextAndPlay(const std::string& text, const std::string& name)
   std::string why;
   const bool opened = OpenCollectionText(text, name, &why);
   return PlayOpened(opened, why, -1);
+}
+
+void PasteAndPlay() {
+  const std::string text = platform::ClipboardText();
+  if (LooksLikeCollection(text)) {
+    OpenCollectionTextAndPlay(text, "pasted collection");
+  } else {
+    PlayPuzzleText(text);
+  }
 }
 
 bool PlayCollectionAt(int index) {

@@ -15,6 +15,9 @@
 bool OpenCollectionAndPlay(const std::string& path);
 // The same for a collection's text (pasted, or a file the page was given): `name` names it.
 bool OpenCollectionTextAndPlay(const std::string& text, const std::string& name);
+// Paste code or level (Ctrl+V): plays what the clipboard holds, a collection's text, or else a
+// puzzle's code or name or a level's text.
+void PasteAndPlay();
 // Plays the open collection's level (0-based); false with the reason on the status line.
 bool PlayCollectionAt(int index);
 // After a solve of a collection's level: its next level that can be played. False when there

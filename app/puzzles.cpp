@@ -3,11 +3,9 @@
 
 #include <chrono>
 
-#include "app/collections.h"
 #include "app/notices.h"
 #include "app/shell.h"
 #include "board/level_code.h"
-#include "board/level_collection.h"
 #include "board/level_file.h"
 #include "editor/editor.h"
 #include "gfx/display.h"
@@ -107,15 +105,6 @@ void CopyPuzzleCode() {
   if (code.empty()) return;
   if (!platform::SetClipboardText(code)) {
     Notify(NoticeTopic::Level, "Could not put the code on the clipboard");
-  }
-}
-
-void PastePuzzle() {
-  const std::string text = platform::ClipboardText();
-  if (LooksLikeCollection(text)) {
-    OpenCollectionTextAndPlay(text, "pasted collection");
-  } else {
-    PlayPuzzleText(text);
   }
 }
 

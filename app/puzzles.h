@@ -14,8 +14,6 @@ void NewPuzzle(Grade grade);
 void PlayDailyPuzzle();
 void EnterPuzzleCode(platform::Window window);
 void CopyPuzzleCode();
-// Plays the code, puzzle name or level text on the clipboard.
-void PastePuzzle();
 void StopMakingPuzzle();
 // Plays (or starts making) what the text names: a code, a puzzle's name or a level's text.
 // False, with the reason on the status line, when it is none of them.

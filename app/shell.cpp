@@ -254,7 +254,7 @@ void OnMenuCommand(platform::Window window, std::uint16_t id, std::int64_t contr
       CopyPuzzleCode();
       return;
     case CmdPasteCode:
-      PastePuzzle();
+      PasteAndPlay();
       return;
     case CmdEditorBack:
       if (TestPlaying()) {
