@@ -546,12 +546,14 @@ void Search::Impl::MakeEstimate() {
   auto distance = [](int a, int b) {
     return std::abs(a / BoardCells - b / BoardCells) + std::abs(a % BoardCells - b % BoardCells);
   };
-  // fromBall[mask][b]: the shortest walk from ball b through the other balls of mask.
-  // Only sets of the level's own balls are ever asked for.
+  // fromBall[mask][b]: the shortest walk from ball b of mask through its other balls. Only sets
+  // of the level's own balls are ever asked for, and only for a ball of the set (for another,
+  // the walk would read the set's own row before it is made).
   int fromBall[1 << MaxBallsInRecord][MaxBallsInRecord];
   for (int m = 0; m < (1 << MaxBallsInRecord); ++m) {
     if ((m & ~allBalls) != 0) continue;
     for (int b = 0; b < MaxBallsInRecord; ++b) {
+      if (!(m & (1 << b))) continue;
       int best = 0;
       const int rest = m & ~(1 << b);
       if (rest != 0) {
