@@ -8,6 +8,7 @@
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+MEMCHECK_BUILD ?= build-memcheck
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 300
 WINDOWS_BUILD ?= build-windows
@@ -55,7 +56,7 @@ install_missing = missing=$$(for p in $(1); do \
 	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
 
-.PHONY: deps build play test test-asan bench fuzz fuzz-short format clean \
+.PHONY: deps build play test test-asan test-memcheck bench fuzz fuzz-short format clean \
         web-deps web web-serve test-web windows-deps windows test-windows \
         player install deb-deps deb test-deb dist
 
@@ -78,12 +79,20 @@ test: build
 	$(MAKE) test-web
 	$(MAKE) test-windows
 	$(MAKE) test-asan
+	$(MAKE) test-memcheck
 	$(MAKE) fuzz-short
 
 test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DYELKO_SANITIZE=ON -DYELKO_BENCH=OFF
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) -LE no-asan
+
+# Valgrind's memcheck (tests/robust_valgrind_test.sh) over an unoptimised build too: an optimised
+# one can read memory never written without memcheck seeing it (a conditional move is no jump).
+test-memcheck: deps
+	cmake -S . -B $(MEMCHECK_BUILD) -DCMAKE_BUILD_TYPE=Debug -DYELKO_TESTS=OFF -DYELKO_BENCH=OFF
+	cmake --build $(MEMCHECK_BUILD) -j $(JOBS) --target yelko yelko-solve yelko_content
+	bash tests/robust_valgrind_test.sh $(MEMCHECK_BUILD) .
 
 bench: build
 	$(BUILD)/bench/yelko_bench
@@ -197,4 +206,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(WEB_BUILD) $(WEB_OBJ) $(WINDOWS_BUILD) $(DIST)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(MEMCHECK_BUILD) $(WEB_BUILD) $(WEB_OBJ) $(WINDOWS_BUILD) $(DIST)
