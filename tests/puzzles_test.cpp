@@ -3,15 +3,19 @@
 // their par by the game itself, each needing a carry and every ball and platform; grades that
 // rise.
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "board/level_code.h"
 #include "board/level_record.h"
+#include "board/level_text.h"
 #include "midend/generator.h"
+#include "midend/puzzle.h"
 #include "midend/search.h"
 #include "tests/test_support.h"
 
@@ -89,6 +93,26 @@ TEST_F(Puzzles, ShippedLevelsHaveShortCodesOfTheirVeryBytes) {
   for (const char* bad : {"", "Y", "hello world", "YAAAA", "Z"}) {
     EXPECT_FALSE(RecordFromCode(bad, record.data(), &why)) << bad;
     EXPECT_FALSE(why.empty());
+  }
+}
+
+// What a player pastes: a level's text plays that very level under its code, a name the puzzle
+// it names; anything else is said in a sentence.
+TEST_F(Puzzles, PastedTextIsALevelANameOrSaysWhyNot) {
+  const Bytes record = testing_support::ReadBytes(testing_support::GameDir() + "/level4.dat");
+  PuzzleText read = ReadPuzzleText(DecompileLevelBytes(record.data(), record.size()));
+  ASSERT_EQ(read.kind, PuzzleText::Kind::Level) << read.why;
+  EXPECT_EQ(Bytes(read.record, read.record + LevelRecordSize), record);
+  EXPECT_EQ(read.title, LevelCode(record.data()));
+  read = ReadPuzzleText("  " + PuzzleName(Grade::Hard, 12345) + "\n");
+  EXPECT_EQ(std::tuple(read.kind, read.grade, read.seed),
+            std::tuple(PuzzleText::Kind::Name, Grade::Hard, std::uint64_t(12345)));
+  for (const std::string& bad : {std::string(" \n "), std::string(MaxPuzzleTextBytes + 1, 'x'),
+                                 std::string("map\n#x\n"), std::string("Yx")}) {
+    read = ReadPuzzleText(bad);
+    EXPECT_EQ(read.kind, PuzzleText::Kind::Refused) << bad.substr(0, 20);
+    EXPECT_TRUE(!read.why.empty() && std::isupper(static_cast<unsigned char>(read.why[0])))
+        << read.why;
   }
 }
 
