@@ -12,7 +12,6 @@
 #include "app/play_frame.h"
 #include "app/progress.h"
 #include "app/puzzles.h"
-#include "app/shell.h"
 #include "board/level.h"
 #include "board/level_record.h"
 #include "editor/editor.h"
@@ -137,8 +136,7 @@ void PlayTile(int index) {
   if (OfCollection) {
     PlayCollectionAt(index);
   } else {
-    // The Levels menu's own command.
-    OnMenuCommand(MainWindow, std::uint16_t(LevelCommandBase + number), 0, 0);
+    PlayLevelOfFive(number);
   }
 }
 
@@ -420,6 +418,12 @@ bool NextLevelOffered() {
   if (EditorMode || !PlayState.solved) return false;
   if (CollectionLevelInPlay()) return NextPlayableLevel(CollectionPlace) >= 0;
   return CurrentLevel != LevelInPlay && CurrentLevel > 0 && !PuzzleInPlay();
+}
+
+void PlayLevelOfFive(int number) {
+  CurrentLevel = std::uint8_t(number);
+  LeavePuzzle();
+  ResetLevel();
 }
 
 bool PlayNextLevel() {

@@ -17,6 +17,10 @@ void LevelSelectFrame();
 // The highlighted level, counted from 0 (-1 while closed).
 int LevelSelectChoice();
 
+// Plays level `number` (1 to 5) of the five, as File > Levels does: the saved progress stays as
+// it is, and a puzzle or a collection's level in play is left.
+void PlayLevelOfFive(int number);
+
 // The level in play is a level of the open collection.
 bool CollectionLevelInPlay();
 // After a solve: whether a next level waits (of the five, the one the solve moved on to; of a

@@ -277,10 +277,7 @@ void OnMenuCommand(platform::Window window, std::uint16_t id, std::int64_t contr
       return;
     default:
       if (id > CmdLevelBase && id <= CmdLevelBase + LevelCount) {
-        // Choosing a level leaves the saved progress as it is, and any puzzle.
-        CurrentLevel = std::uint8_t(id - CmdLevelBase);
-        LeavePuzzle();
-        ResetLevel();
+        PlayLevelOfFive(id - CmdLevelBase);
         return;
       }
       if (id >= CmdFoundCollectionBase && id < CmdFoundCollectionBase + MaxListedCollections) {
