@@ -6,8 +6,9 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/viewport.h"
 
-inline constexpr int BoardPixels = 560;
+using platform::BoardPixels;
 
 // The window's board area, and the off-screen frame. Null before DisplayInit and after a
 // failed one.

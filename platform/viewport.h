@@ -6,6 +6,10 @@
 
 namespace platform {
 
+// The game's frame: a square of this many pixels, which every window shows scaled (the page
+// has the same number, page.js's YelkoBoardPixels).
+inline constexpr int BoardPixels = 560;
+
 struct Viewport {
   int x = 0, y = 0;           // top-left of the board in the area, in the area's pixels
   int width = 0, height = 0;  // the board's size on screen (square)
@@ -18,12 +22,12 @@ struct Viewport {
 // whole multiple up and reduced smoothly from there ("sharp bilinear": every board pixel stays
 // a crisp, even block, blended only along its edges). With wholePixels the board takes the
 // largest whole multiple that fits instead. Below 1x it is always reduced smoothly.
-Viewport FitBoard(int width, int height, int boardPixels = 560, bool wholePixels = false);
+Viewport FitBoard(int width, int height, int boardPixels = BoardPixels, bool wholePixels = false);
 
 // The board pixel under the area point (x, y). False when the point lies outside the board
 // (in the letterbox); *boardX and *boardY are then left alone.
 bool ViewportToBoard(const Viewport& view, int x, int y, int* boardX, int* boardY,
-                     int boardPixels = 560);
+                     int boardPixels = BoardPixels);
 
 // A window's parts. The menu bar, the status line and the boxes keep their size until the board
 // is shown at 1.5x or more (in the screen's own points, `density` pixels each); from there they
@@ -35,7 +39,8 @@ struct WindowLayout {
   Viewport board;  // in the whole area, between the bar and the status line
 };
 WindowLayout LayoutWindow(int width, int height, int barHeight, int statusHeight,
-                          bool wholePixels = false, float density = 1, int boardPixels = 560);
+                          bool wholePixels = false, float density = 1,
+                          int boardPixels = BoardPixels);
 
 // The client area of a window's first start: about 85 % of the usable height, the board as large
 // as fits there with the bar and status line at their scale, never below 1x where 1x fits the
@@ -44,6 +49,6 @@ struct ClientSize {
   int width = 0, height = 0;
 };
 ClientSize FirstClientSize(int usableWidth, int usableHeight, int barHeight, int statusHeight,
-                           float density = 1, int boardPixels = 560);
+                           float density = 1, int boardPixels = BoardPixels);
 
 }  // namespace platform

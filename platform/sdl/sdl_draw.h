@@ -14,9 +14,6 @@
 
 namespace platform::sdl {
 
-// The game's frame, which the window shows scaled.
-inline constexpr int BoardPixels = 560;
-
 // Colours, 0xRRGGBB.
 inline constexpr std::uint32_t ColorFace = 0xF0F0F0;  // menu bar, menus, boxes
 inline constexpr std::uint32_t ColorBorder = 0x8C8C8C;

@@ -13,6 +13,7 @@
 #include "platform/key_latch.h"
 #include "platform/keys.h"
 #include "platform/pacing.h"
+#include "platform/viewport.h"
 
 // The page's side of each service; YelkoPage is defined in page.js.
 // clang-format off
@@ -78,8 +79,6 @@ constexpr const char* GameClass = "WINXCLASS";
 constexpr const char* GameDir = "/game";
 constexpr const char* EditorLevel = "level.dat";
 constexpr std::size_t MaxUserValueBytes = 64 * 1024;
-// The game's frame, square (page.js's YelkoBoardPixels): clicks beyond it are not the board's.
-constexpr int BoardPixels = 560;
 
 std::uint64_t NowMicros() {
   return std::uint64_t(emscripten_get_now() * 1000.0);

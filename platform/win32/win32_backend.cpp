@@ -44,7 +44,6 @@ constexpr const char* GameClass = "WINXCLASS";
 constexpr const char* SingleCopyMutex = "Local\\Yelko.WINXCLASS";
 constexpr const char* RegistryKey = "Software\\Yelko";
 constexpr const char* WindowValue = "Window";  // the window's place, beside the progress
-constexpr int BoardPixels = 560;
 constexpr int StripPixels = 24;  // the status line under the board, at 96 dots per inch
 constexpr DWORD WindowedStyle = WS_OVERLAPPEDWINDOW;
 // How long a turn of the loop waits for a message while the window has no focus.
@@ -957,8 +956,8 @@ class Win32Backend final : public Backend {
     const Viewport view = Layout().board;
     if (view.width <= 0 || view.height <= 0) return;
     const auto board = [](int at, int origin, int size) {
-      const long long p = (static_cast<long long>(at) - origin) * 560 / size;
-      return int(p < -1 ? -1 : p > 560 ? 560 : p);
+      const long long p = (static_cast<long long>(at) - origin) * BoardPixels / size;
+      return int(p < -1 ? -1 : p > BoardPixels ? BoardPixels : p);
     };
     Post(WM_MOUSEMOVE, MK_LBUTTON,
          PackPoint(board(short(LOWORD(lParam)), view.x, view.width),
