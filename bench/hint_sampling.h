@@ -96,49 +96,81 @@ inline std::vector<GameState> SamplePositions(const Level& level, int count,
 struct Survey {
   std::uint64_t reachable = 0;  // positions the level can reach from its start
   std::size_t sampled = 0;
-  double medianMs = 0;   // of the samples
-  double slowestMs = 0;  // of the samples and the climbs
-  double over10 = 0;     // share of the samples over 10 ms
+  double medianMs = 0;         // of the samples
+  double over10 = 0;           // share of the samples over 10 ms
+  double slowestMs = 0;        // the slowest position's median of several timings
+  double slowestSingleMs = 0;  // the slowest single timing of any position
   GameState slowest;
+  std::uint64_t slowestWork = 0;  // its search's
 };
 
-// Times a hint from each sample with `ms(level, state)`, then climbs from the slowest ten, a
-// move at a time (up to 20), to whichever neighbour is slower still.
-template <typename HintMs>
+// A hint timed: processor milliseconds, and the work its search did (states), which does not
+// depend on what else the machine is doing as the time does.
+struct Timed {
+  double ms = 0;
+  std::uint64_t work = 0;
+};
+
+// Times a hint from each sample with `hint(level, state)`, then climbs from the ten of most work,
+// a move at a time (up to 20), to whichever neighbour takes more work still. A single timing on
+// this machine can be half as long again as another of the same search (its two cores are not
+// alike, and its neighbours vary), so the slowest is the median of five timings, taken over the
+// ten samples of most time, the ten of most work and the climbs' ends.
+template <typename Hint>
 Survey SurveyHints(const Level& level, const std::vector<GameState>& samples,
-                   std::uint64_t reachable, HintMs ms) {
+                   std::uint64_t reachable, Hint hint) {
   Survey out;
   out.reachable = reachable;
   out.sampled = samples.size();
-  std::vector<std::pair<double, GameState>> timed;
-  for (const GameState& p : samples) timed.emplace_back(ms(level, p), p);
-  if (timed.empty()) return out;
-  std::sort(timed.begin(), timed.end(),
-            [](const auto& a, const auto& b) { return a.first > b.first; });
-  out.medianMs = timed[timed.size() / 2].first;
-  out.over10 = double(std::count_if(timed.begin(), timed.end(),
-                                    [](const auto& t) { return t.first > 10; })) /
-               double(timed.size());
-  out.slowestMs = timed.front().first;
-  out.slowest = timed.front().second;
-  for (std::size_t k = 0; k < std::min<std::size_t>(10, timed.size()); ++k) {
-    GameState here = timed[k].second;
-    double hereMs = timed[k].first;
+  if (samples.empty()) return out;
+  std::vector<std::pair<Timed, GameState>> timed;
+  for (const GameState& p : samples) timed.emplace_back(hint(level, p), p);
+  std::vector<double> ms;
+  for (const auto& t : timed) ms.push_back(t.first.ms);
+  std::sort(ms.begin(), ms.end());
+  out.medianMs = ms[ms.size() / 2];
+  out.over10 = double(std::count_if(ms.begin(), ms.end(), [](double t) { return t > 10; })) /
+               double(ms.size());
+  out.slowestSingleMs = ms.back();
+  const auto byMost = [&](auto key) {
+    std::sort(timed.begin(), timed.end(),
+              [&](const auto& a, const auto& b) { return key(a.first) > key(b.first); });
+    return std::vector(timed.begin(), timed.begin() + std::min<std::ptrdiff_t>(10, ms.size()));
+  };
+  std::vector<GameState> candidates;
+  for (const auto& t : byMost([](const Timed& t) { return t.ms; })) candidates.push_back(t.second);
+  for (const auto& [fromTimed, from] : byMost([](const Timed& t) { return double(t.work); })) {
+    GameState here = from;
+    std::uint64_t hereWork = fromTimed.work;
     for (int step = 0; step < 20; ++step) {
-      double best = hereMs;
+      std::uint64_t most = hereWork;
       GameState next = here;
       for (std::int32_t d = DirLeft; d <= DirDown; ++d) {
         GameState n = here;
         if (!MakeMove(level, &n, d).stepStarted || n.solved) continue;
         n = StateOf(level, KeyOf(level, n));  // at rest on its cell, as the samples are
-        const double t = ms(level, n);
-        if (t > best) best = t, next = n;
+        const Timed t = hint(level, n);
+        out.slowestSingleMs = std::max(out.slowestSingleMs, t.ms);
+        if (t.work > most) most = t.work, next = n;
       }
-      if (best <= hereMs) break;
+      if (most <= hereWork) break;
       here = next;
-      hereMs = best;
-      if (hereMs > out.slowestMs) out.slowestMs = hereMs, out.slowest = here;
+      hereWork = most;
     }
+    candidates.push_back(from);
+    candidates.push_back(here);
+  }
+  for (const GameState& c : candidates) {
+    double times[5];
+    std::uint64_t work = 0;
+    for (double& t : times) {
+      const Timed once = hint(level, c);
+      t = once.ms;
+      work = once.work;
+    }
+    std::sort(std::begin(times), std::end(times));
+    out.slowestSingleMs = std::max(out.slowestSingleMs, times[4]);
+    if (times[2] > out.slowestMs) out.slowestMs = times[2], out.slowest = c, out.slowestWork = work;
   }
   return out;
 }
