@@ -3,11 +3,11 @@
 
 #include <string>
 
-#include "app/play_frame.h"
 #include "app/progress.h"
 #include "board/level_file.h"
 #include "editor/editor.h"
 #include "gfx/display.h"
+#include "input/move_keys.h"
 #include "midend/game.h"
 #include "midend/hint.h"
 #include "midend/history.h"
@@ -34,7 +34,7 @@ void StartLevel() {
     ShowMessage("INVALID_HANDLE_VALUE");
     PlayUnavailable(CurrentLevel, problem);
   }
-  ForgetPressedMoves();
+  PlayMoves = {};
   // The editor shows the board set up (a level chosen, or Reset, while it is open).
   if (EditorMode) EditorShowBoard(PlayLevel, PlayState);
 }

@@ -46,9 +46,6 @@ bool HandleHistoryKeys() {
   return false;
 }
 
-// The arrows pressed between boundaries, kept for the next one.
-MoveKeys Moves;
-
 std::int32_t DirectionOf(Action arrow) {
   switch (arrow) {
     case Action::Left:
@@ -102,9 +99,9 @@ std::int32_t PlayFrame() {
     AttemptFromStart = 0;  // whatever play resumes with, it is no longer the level's own start
     ClearHistory();
     ForgetHint();
-    Moves = {};
+    PlayMoves = {};
   }
-  NoteMovePresses(Moves, input);
+  NoteMovePresses(PlayMoves, input);
 
   // Asked here: a restart may have put the Player on one. A frame that takes a step back or
   // brings one back shows that state and starts no move of its own; an arrow pressed meanwhile
@@ -114,7 +111,7 @@ std::int32_t PlayFrame() {
       ForgetHint();
       PlayState.movement.direction = 0;
     } else {
-      const std::int32_t direction = DirectionOf(TakeMove(Moves, input));
+      const std::int32_t direction = DirectionOf(TakeMove(PlayMoves, input));
       PlayState.movement.direction = direction != 0 ? direction : SolutionMove();
     }
   }
@@ -147,18 +144,14 @@ std::int32_t PlayFrame() {
 }
 
 bool PlayFrameWaiting() {
-  return Moves.pending != Action::Count || HistoryKeysPressed != 0;
+  return PlayMoves.pending != Action::Count || HistoryKeysPressed != 0;
 }
 
 void ShowSolutionAtBoundary() {
   HistoryKeysPressed |= SolutionKey;
 }
 
-void ForgetPressedMoves() {
-  Moves = {};
-}
-
 void ResetPlayFrameState() {
   HistoryKeysHeld = HistoryKeysPressed = 0;
-  Moves = {};
+  PlayMoves = {};
 }

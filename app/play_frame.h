@@ -10,7 +10,5 @@ std::int32_t PlayFrame();
 bool PlayFrameWaiting();
 // Show solution asked by other means than its keys (the menu): at the next boundary, as a press.
 void ShowSolutionAtBoundary();
-// A level was started or the board changed hands: an arrow pressed before is not walked.
-void ForgetPressedMoves();
 
 void ResetPlayFrameState();

@@ -15,6 +15,8 @@ Action LastOf(std::uint32_t actions) {
 
 }  // namespace
 
+MoveKeys PlayMoves;
+
 void NoteMovePresses(MoveKeys& keys, const FrameInput& input) {
   if (const Action pressed = LastOf(input.pressed); pressed != Action::Count) {
     keys.pending = pressed;

@@ -202,8 +202,10 @@ TEST_F(PlayFrames, RIsSeenEvenBetweenBoundariesAndDEntersTheEditor) {
   Frames(10, {DIK_RIGHT});
   ASSERT_EQ(BallsLeft(PlayState), 1);
   Frames(5, {DIK_RIGHT});
-  // Pressed while the Player is between cells: the level starts over at once, and the move he
-  // was making does not go on from the start.
+  headless::TapKey(DIK_UP);  // waiting for the next boundary
+  Frames(1);
+  // Pressed while the Player is between cells: the level starts over at once, and neither the
+  // move he was making nor the arrow waiting goes on from the start.
   Frames(1, {DIK_R});
   EXPECT_EQ(BallsLeft(PlayState), 2);
   Frames(10);
