@@ -262,17 +262,6 @@ struct Search::Impl {
     }
   }
 
-  void SortGroups(Key* key) const {
-    for (const std::vector<int>& group : groups) {
-      for (std::size_t i = 1; i < group.size(); ++i) {
-        const std::uint8_t v = key->b[group[i]];
-        std::size_t j = i;
-        for (; j > 0 && key->b[group[j - 1]] > v; --j) key->b[group[j]] = key->b[group[j - 1]];
-        key->b[group[j]] = v;
-      }
-    }
-  }
-
   // The cells platform n covers at a packed corner, worked out when first asked for; and those
   // of the platforms the key leaves where they stand.
   Bits cellsAt[MaxPlatformsInRecord][256];
@@ -510,7 +499,7 @@ bool Search::Impl::Describe(const GameState& from, Key* start) {
       if (group.size() > 1) groups.push_back(std::move(group));
     }
   }
-  SortGroups(start);
+  SortCornerGroups(groups, start->b);
   keyBytes = nextByte;
   entries.Clear(std::size_t(keyBytes + 4), 32);
   regions.Clear(std::size_t(keyBytes + 4), 8);
@@ -883,7 +872,7 @@ inline bool Search::Impl::CarriedKey(const Key& key, int c, int d, Key* out, int
   out->b[BallsByte] = moved.ballsLying;
   const std::uint8_t corner = PackCorner(column, row);
   out->b[slotByte[p]] = corner;
-  SortGroups(out);
+  SortCornerGroups(groups, out->b);
   // Where sorting put it: among the bytes of its type, whose corners never repeat (platforms of
   // a type are sorted only when none overlaps another). Elsewhere two platforms may share a
   // corner (one of an unknown type has no cells), so its own byte is the one.
@@ -1021,7 +1010,7 @@ Key Search::Impl::ParentKey(const Entry& e) const {
     DirectionStep(LinkDirection(e.link), &dx, &dy);
     const int column = k.b[moved] / 16 + CornerLow - dx, row = k.b[moved] % 16 + CornerLow - dy;
     k.b[moved] = PackCorner(column, row);
-    SortGroups(&k);
+    SortCornerGroups(groups, k.b);
   }
   return k;
 }

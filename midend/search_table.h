@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "board/level_file.h"
 #include "platform/memory.h"
@@ -23,6 +24,20 @@ inline bool CornerFits(std::int64_t column, std::int64_t row) {
 
 inline std::uint8_t PackCorner(std::int64_t column, std::int64_t row) {
   return std::uint8_t((column - CornerLow) * 16 + (row - CornerLow));
+}
+
+// Sorts the corners of each group of interchangeable platforms (the key bytes they hold), so
+// that states differing only in which of them stands where are one. An insertion sort: a group
+// holds at most nine bytes.
+inline void SortCornerGroups(const std::vector<std::vector<int>>& groups, std::uint8_t* bytes) {
+  for (const std::vector<int>& group : groups) {
+    for (std::size_t i = 1; i < group.size(); ++i) {
+      const std::uint8_t v = bytes[group[i]];
+      std::size_t j = i;
+      for (; j > 0 && bytes[group[j - 1]] > v; --j) bytes[group[j]] = bytes[group[j - 1]];
+      bytes[group[j]] = v;
+    }
+  }
 }
 
 // A state in 16 bytes; all zero is no state (a search's first byte is never 0).

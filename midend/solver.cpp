@@ -49,20 +49,6 @@ struct SearchLevel {
   std::uint8_t allBalls = 0;                      // every ball of the level, lying or taken
 };
 
-void SortGroups(const SearchLevel& search, SearchKey* key) {
-  for (const std::vector<int>& group : search.groups) {
-    // Insertion sort: a group holds at most nine bytes.
-    for (std::size_t i = 1; i < group.size(); ++i) {
-      const std::uint8_t v = key->bytes[group[i]];
-      std::size_t j = i;
-      for (; j > 0 && key->bytes[group[j - 1]] > v; --j) {
-        key->bytes[group[j]] = key->bytes[group[j - 1]];
-      }
-      key->bytes[group[j]] = v;
-    }
-  }
-}
-
 // Reads what the search needs from the level and the state it starts from, and makes the start
 // key: the balls still lying, less the one under the Player (a boundary is where a frame takes
 // it). False when the Player stands off the board or between cells (he can then never be
@@ -91,7 +77,7 @@ bool DescribeLevel(const Level& level, const GameState& from, SearchLevel* searc
       if (group.size() > 1) search->groups.push_back(std::move(group));
     }
   }
-  SortGroups(*search, start);
+  SortCornerGroups(search->groups, start->bytes);
 
   std::memset(search->ballsAt, 0, sizeof search->ballsAt);
   search->allBalls = std::uint8_t((1u << level.ballCount) - 1);
@@ -175,7 +161,7 @@ int Successors(const Level& level, const SearchLevel& search, const SearchKey& k
     SearchKey& k = next[count].key;
     k.bytes[PlayerByte] = std::uint8_t(column * BoardCells + row + 1);
     k.bytes[BallsByte] = key.bytes[BallsByte] & moved.ballsLying;
-    if (events.carried) SortGroups(search, &k);
+    if (events.carried) SortCornerGroups(search.groups, k.bytes);
     next[count].hash = HashKey(k);
     next[count].carried = events.carried;
     next[count].direction = std::uint8_t(direction);
