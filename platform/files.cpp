@@ -95,8 +95,6 @@ std::string BaseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-constexpr const char* TemporaryMark = ".yelko-tmp-";
-
 FileKeeper Keeper;
 
 }  // namespace
@@ -223,10 +221,6 @@ int SystemErrorOf(FileFault fault) {
 
 bool IsNotAllowed(const std::string& why) {
   return why == DescribeFileError(EACCES) || why == DescribeFileError(EROFS);
-}
-
-bool IsTemporaryFileName(const std::string& name) {
-  return !name.empty() && name[0] == '.' && name.find(TemporaryMark) != std::string::npos;
 }
 
 void RemoveStaleTemporaryFiles(const std::string& folder) {

@@ -60,8 +60,10 @@ std::vector<std::string> FilesInFolder(const std::string& folder, const std::str
 // The temporary files of saves that never finished (the game was killed) are named so that they
 // are known for the game's: removes those in the folder that are older than a minute.
 void RemoveStaleTemporaryFiles(const std::string& folder);
-// True when the name is one of the game's temporary files.
+// True when the name is one of the game's temporary files: a dot, the name of the file a save
+// replaces, then this mark and a few letters (".progress.yelko-tmp-Ab12Cd").
 bool IsTemporaryFileName(const std::string& name);
+inline constexpr char TemporaryMark[] = ".yelko-tmp-";
 
 // An error code (errno, or a Win32 error on Windows) in a few plain words.
 std::string DescribeFileError(int code);

@@ -1,4 +1,4 @@
-// Listing a folder's files, the same on every platform.
+// Listing a folder's files and knowing the game's temporary ones, the same on every platform.
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -19,6 +19,10 @@ std::string TextOf(const std::filesystem::path& path) {
 }
 
 }  // namespace
+
+bool IsTemporaryFileName(const std::string& name) {
+  return !name.empty() && name[0] == '.' && name.find(TemporaryMark) != std::string::npos;
+}
 
 std::vector<std::string> FilesInFolder(const std::string& folder, const std::string& suffix,
                                        std::size_t limit) {

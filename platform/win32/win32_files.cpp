@@ -84,8 +84,6 @@ std::string BaseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-constexpr const char* TemporaryMark = ".yelko-tmp-";
-
 }  // namespace
 
 long ReadFilePrefix(const char* path, std::uint8_t* buffer, std::size_t maxBytes,
@@ -221,10 +219,6 @@ int SystemErrorOf(FileFault fault) {
 bool IsNotAllowed(const std::string& why) {
   return why == DescribeFileError(ERROR_ACCESS_DENIED) ||
          why == DescribeFileError(ERROR_WRITE_PROTECT);
-}
-
-bool IsTemporaryFileName(const std::string& name) {
-  return !name.empty() && name[0] == '.' && name.find(TemporaryMark) != std::string::npos;
 }
 
 void RemoveStaleTemporaryFiles(const std::string& folder) {
