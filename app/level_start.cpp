@@ -15,6 +15,7 @@
 #include "platform/platform.h"
 
 void StartLevel() {
+  PlayMoves = {};
   // A puzzle starts again as it was made.
   if (PuzzleInPlay()) {
     for (int unknown = ReplayPuzzle(); unknown > 0; --unknown) ShowMessage("Hov!");
@@ -34,7 +35,6 @@ void StartLevel() {
     ShowMessage("INVALID_HANDLE_VALUE");
     PlayUnavailable(CurrentLevel, problem);
   }
-  PlayMoves = {};
   // The editor shows the board set up (a level chosen, or Reset, while it is open).
   if (EditorMode) EditorShowBoard(PlayLevel, PlayState);
 }

@@ -10,6 +10,7 @@
 #include "editor/editor.h"
 #include "gfx/display.h"
 #include "input/clock.h"
+#include "input/move_keys.h"
 #include "midend/collection.h"
 #include "midend/game.h"
 #include "midend/hint.h"
@@ -41,6 +42,7 @@ void ShowMenuForPuzzle() {
 }  // namespace
 
 void PuzzleStarted() {
+  PlayMoves = {};
   ClearHistory();
   ForgetHint();
   ClearNotice(NoticeTopic::Level);

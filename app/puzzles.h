@@ -19,7 +19,7 @@ void StopMakingPuzzle();
 // False, with the reason on the status line, when it is none of them.
 bool PlayPuzzleText(const std::string& text);
 // What a puzzle (or a collection's level) put in play does to the rest of the game: a fresh
-// history and no hint; the editor, if open, shows it.
+// history, no hint and no arrow waiting; the editor, if open, shows it.
 void PuzzleStarted();
 // The level in play leaves for one of the five (a level chosen in the menu).
 void LeavePuzzle();

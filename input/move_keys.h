@@ -11,8 +11,8 @@ struct MoveKeys {
   Action pending = Action::Count;  // Action::Left..Down, or Count for none
 };
 
-// The play's: a level start forgets them (an arrow pressed before is not walked on the new
-// board).
+// The play's: a level, puzzle or collection's level started or restarted forgets them (an
+// arrow pressed before is not walked on the new board).
 extern MoveKeys PlayMoves;
 
 // The arrows pressed in this frame: the last in the order left, up, right, down becomes the
