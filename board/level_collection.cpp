@@ -57,11 +57,13 @@ std::string CleanLevelName(std::string name) {
   for (char& c : name) {
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
   }
+  std::erase(name, '#');
   name = Trimmed(name);
   if (name.size() > MaxCollectionNameBytes) {
     std::size_t cut = MaxCollectionNameBytes;
     while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
     name.erase(cut);
+    name = Trimmed(name);  // the cut may fall among blanks
   }
   return name;
 }
@@ -133,8 +135,11 @@ bool ReadCollection(const std::string& text, const std::string& fileName, Collec
       out->levels.push_back(std::move(level));
     } else if (!out->levels.empty()) {
       out->levels.back().text += line;
-    } else if (keyword == "title" || keyword == "author") {
-      (keyword == "title" ? out->title : out->author) = CleanLevelName(rest);
+    } else if (keyword == "author") {
+      out->author = CleanLevelName(rest);
+    } else if (keyword == "title") {
+      // An empty title leaves the file's name in its place.
+      if (const std::string title = CleanLevelName(rest); !title.empty()) out->title = title;
     } else if (!keyword.empty()) {
       *error = where + "'" + CleanLevelName(keyword) +
                "' before the first level: a collection starts with 'title', 'author' or "

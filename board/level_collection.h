@@ -56,6 +56,7 @@ bool LooksLikeCollection(const std::string& text);
 // crossing." gives "First crossing"), as a clean name; "" when the first line is no comment.
 std::string LevelSourceTitle(const std::string& text);
 
-// A name made safe to show on one line: control characters become blanks, blanks at the ends
-// go, and it is cut to MaxCollectionNameBytes (never inside a UTF-8 character).
+// A name made safe to show on one line and to write in a collection's lines: control characters
+// become blanks, a '#' (there a comment's start) goes, blanks at the ends go, and it is cut to
+// MaxCollectionNameBytes (never inside a UTF-8 character).
 std::string CleanLevelName(std::string name);

@@ -11,7 +11,7 @@ set -u
 build=$(realpath "$1")
 seconds=$2
 source=$(cd "$(dirname "$0")/.." && pwd)
-targets="level editor image sound progress replay record"
+targets="level editor image sound progress replay record text"
 
 mkdir -p "$build/fuzz-findings"
 failed=""
