@@ -26,6 +26,7 @@
 #include "gfx/sprites.h"
 #include "input/input.h"
 #include "midend/game.h"
+#include "midend/records.h"
 #include "platform/files.h"
 #include "platform/headless/headless.h"
 #include "play/movement.h"
@@ -300,6 +301,15 @@ int LevelTexts(const std::uint8_t* data, std::size_t size) {
   } else {
     FUZZ_CHECK(!why.empty());
   }
+  // As par.txt or the best records: each record writes back as a line that reads the same, and
+  // a new best merged in is the last record read.
+  const MoveRecordList records = ReadMoveRecords(text);
+  std::string lines;
+  for (const auto& [key, moves] : records) lines += MoveRecordLine(key, moves);
+  FUZZ_CHECK(ReadMoveRecords(lines) == records);
+  const std::pair<std::uint64_t, std::int32_t> best{0x0123456789ABCDEFull, 7};
+  if (std::string merged = text; MergeBest(&merged, best.first, best.second))
+    FUZZ_CHECK(ReadMoveRecords(merged).back() == best);
   return 0;
 }
 

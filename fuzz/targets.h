@@ -36,9 +36,9 @@ int ReplayScript(const std::uint8_t* data, std::size_t size);
 // Any 300 bytes (shorter inputs filled with 255): decoded and encoded again by the record codec,
 // they give back the level the game reads, and the game sets both up alike.
 int LevelRecordCodec(const std::uint8_t* data, std::size_t size);
-// Any text, as a level's text, a collection and a puzzle code (each a file or a paste from
-// outside): each reads it or says why not, and what it reads writes back to a text that reads
-// the same.
+// Any text, as a level's text, a collection, a puzzle code (each a file or a paste from
+// outside) and a records file: each reads it or says why not, and what it reads writes back to
+// a text that reads the same.
 int LevelTexts(const std::uint8_t* data, std::size_t size);
 struct Target {
   const char* name;  // also the folder of its corpus and regressions
