@@ -18,6 +18,7 @@
 #include "input/actions.h"
 #include "input/input.h"
 #include "midend/game.h"
+#include "midend/puzzle.h"
 #include "platform/headless/headless.h"
 #include "sound/sound.h"
 #include "tests/test_levels.h"
@@ -208,6 +209,14 @@ TEST_F(PlayFrames, RIsSeenEvenBetweenBoundariesAndDEntersTheEditor) {
   // move he was making nor the arrow waiting goes on from the start.
   Frames(1, {DIK_R});
   EXPECT_EQ(BallsLeft(PlayState), 2);
+  Frames(10);
+  EXPECT_EQ(Player(), At(1, 5));
+  // The same level as a puzzle: its restart forgets the arrow as well.
+  PlayPuzzle(LevelRecord, "A puzzle");
+  Frames(5, {DIK_RIGHT});
+  headless::TapKey(DIK_UP);
+  Frames(1);
+  Frames(1, {DIK_R});
   Frames(10);
   EXPECT_EQ(Player(), At(1, 5));
   Frames(1, {DIK_D});
