@@ -1,7 +1,7 @@
 #!/bin/bash
 # Hints from anywhere a player can get to, this build beside an earlier one, level by level in
 # one run: the same 2,000 positions drawn uniformly from each shipped level's whole reachable
-# space, and the climb from the slowest ten (bench/hint_sampling.h). The earlier build's hint
+# space, and the climbs from the ten of most work (bench/hint_sampling.h). The earlier build's hint
 # (the guided breadth-first search of before the region search) is compiled from its own
 # sources at REV with bench/before/hint_before.cpp. Times are processor time of the thread.
 #
