@@ -1,6 +1,7 @@
 // Puzzles in play, made beside the frames, read from codes and text; and the stuck watch.
 #include "midend/puzzle.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cstdio>
@@ -29,7 +30,12 @@ namespace {
 // number of states).
 constexpr std::uint64_t MakingStepStates = 500;
 constexpr std::uint32_t MakingSliceMs = 12;
-constexpr std::uint64_t MakingSliceStates = 20000;
+
+}  // namespace
+
+std::uint64_t MakingSliceStates = DefaultMakingSliceStates;
+
+namespace {
 
 struct Making {
   Generator generator;
@@ -189,7 +195,8 @@ bool KeepMakingPuzzle() {
   } else {
     // Most of the frame's time, in small steps: the frame is drawn all the same.
     const std::uint32_t start = platform::Ticks();
-    for (std::uint64_t spent = 0; !m.generator.Run(MakingStepStates); spent += MakingStepStates) {
+    const std::uint64_t step = std::min(MakingStepStates, MakingSliceStates);
+    for (std::uint64_t spent = 0; !m.generator.Run(step); spent += step) {
       if (platform::Ticks() - start >= MakingSliceMs || spent >= MakingSliceStates) {
         m.progress.store(m.generator.Progress());
         return false;

@@ -70,3 +70,9 @@ bool WatchingPosition(const Level& level, const GameState& state);
 void ForgetStuck();
 
 void ResetPuzzleState();
+
+// The states a frame gives the making where the clock stands still within a frame (the replay
+// runner). Not program state: a fuzzer sets it lower once, so that a script that makes a
+// puzzle costs a few states a frame, not a second of work a hundred frames.
+inline constexpr std::uint64_t DefaultMakingSliceStates = 20000;
+extern std::uint64_t MakingSliceStates;
