@@ -23,6 +23,8 @@ std::string PuzzleTitle;
 std::uint8_t PuzzleRecord[LevelRecordSize];
 bool WarnWhenStuck = true;
 
+std::uint64_t MakingSliceStates = DefaultMakingSliceStates;
+
 namespace {
 
 // Without a thread the generator works in steps of a few states for up to 12 ms of each 16.7 ms
@@ -30,12 +32,6 @@ namespace {
 // number of states).
 constexpr std::uint64_t MakingStepStates = 500;
 constexpr std::uint32_t MakingSliceMs = 12;
-
-}  // namespace
-
-std::uint64_t MakingSliceStates = DefaultMakingSliceStates;
-
-namespace {
 
 struct Making {
   Generator generator;

@@ -72,7 +72,7 @@ void ForgetStuck();
 void ResetPuzzleState();
 
 // The states a frame gives the making where the clock stands still within a frame (the replay
-// runner). Not program state: a fuzzer sets it lower once, so that a script that makes a
-// puzzle costs a few states a frame, not a second of work a hundred frames.
+// runner). Not program state: the replay fuzzer turns it down for its plays and back, so that a
+// script that makes a puzzle costs a few states a frame, not a second of work a hundred frames.
 inline constexpr std::uint64_t DefaultMakingSliceStates = 20000;
 extern std::uint64_t MakingSliceStates;
