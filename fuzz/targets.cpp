@@ -24,7 +24,9 @@
 #include "editor/editor.h"
 #include "gfx/display.h"
 #include "gfx/sprites.h"
+#include "input/actions.h"
 #include "input/input.h"
+#include "input/keymap.h"
 #include "midend/game.h"
 #include "midend/puzzle.h"
 #include "midend/records.h"
@@ -311,6 +313,23 @@ int LevelTexts(const std::uint8_t* data, std::size_t size) {
   const std::pair<std::uint64_t, std::int32_t> best{0x0123456789ABCDEFull, 7};
   if (std::string merged = text; MergeBest(&merged, best.first, best.second))
     FUZZ_CHECK(ReadMoveRecords(merged).back() == best);
+  // As the keys file: every key an action is left holds a name and is held once, and reading
+  // the file again changes nothing.
+  ResetActionState();
+  const std::vector<std::string> problems = ApplyKeysText(text);
+  ActionCodes held[unsigned(Action::Count)];
+  for (unsigned a = 0; a < unsigned(Action::Count); ++a) {
+    held[a] = CodesOf(Action(a));
+    const std::uint8_t* codes = held[a].code;
+    for (int i = 0; i < MaxActionCodes; ++i) {
+      FUZZ_CHECK(codes[i] == 0 || (*KeyShownName(codes[i]) != 0 &&
+                                   std::count(codes, codes + MaxActionCodes, codes[i]) == 1));
+    }
+  }
+  FUZZ_CHECK(ApplyKeysText(text) == problems);
+  for (unsigned a = 0; a < unsigned(Action::Count); ++a)
+    FUZZ_CHECK(std::memcmp(&held[a], &CodesOf(Action(a)), sizeof held[a]) == 0);
+  ResetActionState();
   return 0;
 }
 

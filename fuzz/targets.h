@@ -38,7 +38,8 @@ int ReplayScript(const std::uint8_t* data, std::size_t size);
 int LevelRecordCodec(const std::uint8_t* data, std::size_t size);
 // Any text, as a level's text, a collection, a puzzle code (each a file or a paste from
 // outside) and a records file: each reads it or says why not, and what it reads writes back to
-// a text that reads the same.
+// a text that reads the same. And as the keys file: the keys it leaves are known and held once
+// an action, and reading it again changes nothing.
 int LevelTexts(const std::uint8_t* data, std::size_t size);
 struct Target {
   const char* name;  // also the folder of its corpus and regressions

@@ -1,6 +1,7 @@
 // The keys file read into the action table, bad lines left out and described.
 #include "input/keymap.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "input/actions.h"
@@ -64,6 +65,10 @@ std::string ParseLine(const std::string& text, Line* line) {
         return Quoted(key) + " is kept for quitting and the menus";
       }
       return "there is no key called " + Quoted(key);
+    }
+    // A key given twice on its line is the same key once.
+    if (std::find(line->codes.code, line->codes.code + count, code) != line->codes.code + count) {
+      continue;
     }
     if (count == MaxActionCodes) {
       return "at most " + std::to_string(MaxActionCodes) + " keys an action";

@@ -237,7 +237,8 @@ TEST_F(PlayFrames, TheKeysFileRemapsActionsAndABrokenOneChangesNothing) {
     testing_support::WriteBytes(dir + "/keys", {text.begin(), text.end()});
     LoadPlayerSettings();
   };
-  load("# mine\r\nright = D, Keypad6\r\nup = Sideways\r\n");
+  load("# mine\r\nright = D, Keypad6, d\r\nup = Sideways\r\n");
+  EXPECT_EQ(ActionKeyNames(Action::Right), "D or Keypad 6");  // a key given twice is one key
   Boot({Harbour, {1, 5}, {{13, 13}}, {}});
   Frames(10, {DIK_RIGHT});
   EXPECT_EQ(Player(), At(1, 5));
