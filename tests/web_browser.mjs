@@ -33,6 +33,8 @@ const types = { '.html': 'text/html', '.js': 'text/javascript', '.svg': 'image/s
 let served = 0;
 const server = createServer((req, res) => {
   const path = new URL(req.url, 'http://x').pathname;
+  // As many hosts do, index.html is sent on to the folder's own address.
+  if (path === '/index.html') return res.writeHead(301, { Location: '/' }).end();
   const file = join(pageDir, path === '/' ? 'index.html' : path);
   if (!existsSync(file)) return res.writeHead(404).end();
   const modified = statSync(file).mtime.toUTCString();

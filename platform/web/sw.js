@@ -21,10 +21,13 @@ async function keepBuild() {
     for (const [name, sha] of Object.entries(FILES)) {
       // Asked of the server again (a copy the browser keeps may be older), and checked.
       const response = await fetch(name, { cache: 'no-cache' });
-      if (!response.ok || await hash(await response.clone().arrayBuffer()) !== sha) {
+      const bytes = response.ok ? await response.arrayBuffer() : null;
+      if (!bytes || await hash(bytes) !== sha) {
         throw new Error(name + ' on the server is not of this build');
       }
-      await cache.put(name, response);
+      // Kept as a plain answer: one the server sent on from another address (index.html to /)
+      // is refused by the browser as the answer to a visit of the page.
+      await cache.put(name, new Response(bytes, { headers: response.headers }));
     }
   } catch (error) {
     await caches.delete(CACHE);
