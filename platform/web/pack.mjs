@@ -131,8 +131,11 @@ const names = ['index.html', 'index.js.pack', 'index.wasm.pack', 'index.data.pac
 const later = names.filter((name) => name === 'icon-512.png');
 const files = Object.fromEntries(names.filter((name) => !later.includes(name)).map((n) => [n, sha(n)]));
 const asked = Object.fromEntries(later.map((n) => [n, sha(n)]));
-const build = createHash('sha256').update(JSON.stringify([files, asked])).digest('hex').slice(0, 16);
-writeFileSync(join(out, 'sw.js'), readFileSync(template, 'utf8')
+// The worker's own text counts too: a new worker with the old cache's name would delete the
+// cache the old one still serves from when its install fails.
+const worker = readFileSync(template, 'utf8');
+const build = createHash('sha256').update(JSON.stringify([files, asked, worker])).digest('hex').slice(0, 16);
+writeFileSync(join(out, 'sw.js'), worker
   .replace('/* FILES */ {}', JSON.stringify(files, null, 2))
   .replace('/* WHEN_ASKED */ {}', JSON.stringify(asked))
   .replace('/* BUILD */', build));
