@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/collections.h"
+#include "app/notices.h"
 #include "app/progress.h"
 #include "app/puzzles.h"
 #include "app/replay.h"
@@ -56,6 +57,7 @@ struct Options {
   std::string puzzle;      // a code or a puzzle's name
   std::string collection;  // a collection file
   bool watch = false;      // the replay in a window
+  std::string refused;     // why the arguments were refused
 };
 
 int Fail(const std::string& message) {
@@ -65,6 +67,10 @@ int Fail(const std::string& message) {
 
 // Returns -1 when the arguments are fine, else the exit code to leave with.
 int ParseArguments(int argc, char** argv, Options* options) {
+  const auto refuse = [&](const std::string& why) {
+    options->refused = why;
+    return Fail(why);
+  };
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
@@ -82,10 +88,10 @@ int ParseArguments(int argc, char** argv, Options* options) {
       const PuzzleText read = ReadPuzzleText(given);
       if (read.kind == PuzzleText::Kind::Refused ||
           (arg == "--puzzle") != (read.kind == PuzzleText::Kind::Name)) {
-        return Fail(arg == "--puzzle"
-                        ? "--puzzle takes a puzzle's name like hard-7Q3K2, not '" + given + "'"
-                    : read.why.empty() ? "not a puzzle code: '" + given + "'"
-                                       : read.why);
+        return refuse(arg == "--puzzle"
+                          ? "--puzzle takes a puzzle's name like hard-7Q3K2, not '" + given + "'"
+                      : read.why.empty() ? "not a puzzle code: '" + given + "'"
+                                         : read.why);
       }
       options->puzzle = given;
     } else if (arg == "--start-level" && hasValue) {
@@ -93,7 +99,7 @@ int ParseArguments(int argc, char** argv, Options* options) {
       int level = 0;
       const auto [ptr, ec] = std::from_chars(v.data(), v.data() + v.size(), level);
       if (ec != std::errc() || ptr != v.data() + v.size() || level < 0 || level > 255) {
-        return Fail("--start-level takes a level number from 0 to 255, not '" + v + "'");
+        return refuse("--start-level takes a level number from 0 to 255, not '" + v + "'");
       }
       options->startLevel = level;
     } else if (arg == "--collection" && hasValue) {
@@ -101,17 +107,18 @@ int ParseArguments(int argc, char** argv, Options* options) {
     } else if (!arg.empty() && arg[0] != '-' && options->collection.empty()) {
       options->collection = arg;  // a collection opened with the game (a file dropped on it)
     } else {
+      options->refused = "'" + arg + "' is not understood";
       std::fputs(Usage, stderr);
       return 2;
     }
   }
   if (!options->collection.empty() && !options->puzzle.empty()) {
-    return Fail("a collection and a puzzle cannot both be played at the start");
+    return refuse("a collection and a puzzle cannot both be played at the start");
   }
   if (!options->screenshot.empty() && options->replay.empty()) {
-    return Fail("--screenshot goes with --replay");
+    return refuse("--screenshot goes with --replay");
   }
-  if (options->watch && options->replay.empty()) return Fail("--watch goes with --replay");
+  if (options->watch && options->replay.empty()) return refuse("--watch goes with --replay");
   return -1;
 }
 
@@ -226,7 +233,17 @@ int main(int argc, char** argv) {
   if (PrintedVersion(argc, argv, "yelko")) return 0;
   Options options;
   const int early = ParseArguments(argc, argv, &options);
+#if defined(YELKO_HAVE_WEB)
+  // The page's address is its command line, and anyone can write one (a shared link cut short):
+  // one the game refuses starts the page as its bare address does, and the status line says why.
+  if (early >= 0) {
+    const std::string why = options.refused;
+    options = Options{};
+    Notify(NoticeTopic::Level, "The link cannot be played: " + why);
+  }
+#else
   if (early >= 0) return early;
+#endif
   if (!options.collection.empty()) {
     // The collection's levels never touch the saved progress: the level is one of its own.
     SetStartCollection(options.collection, std::max(options.startLevel, 0));

@@ -579,6 +579,13 @@ for (const line of readFileSync(join(work, 'puzzle_codes.txt'), 'utf8').split('\
   }
   made.push(`${name} ${((Date.now() - start) / 1000).toFixed(1)} s`);
 }
+// A link cut short: the page plays as its bare address does, and says why.
+const cut = await openPage({ width: 800, height: 700 }, browser, /Not a puzzle code/);
+await load(cut, origin + '#p=A');
+await cut.waitForFunction(() => document.getElementById('status').textContent
+  .includes('The link cannot be played: Not a puzzle code'), { timeout: 20000 })
+  .catch(async () => fail(`a cut link: the status line says "${await status(cut)}"`));
+await cut.close();
 if (!(await phone.$('#touchkeys button[data-code="KeyN"]'))) fail('no New puzzle button');
 if (!/^Yelko \d+\.\d+\.\d+$/.test(await text(phone, 'version'))) fail('the footer names no version');
 report.push('made in the page (with its loading): ' + made.join(', '));

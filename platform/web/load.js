@@ -62,7 +62,9 @@ const YelkoLoad = {
 Module.arguments = [];
 (function () {
   const level = new URLSearchParams(location.search).get('start-level');
-  if (level !== null && /^[0-9]{1,3}$/.test(level)) Module.arguments.push('--start-level', level);
+  if (level !== null && /^[0-9]{1,3}$/.test(level) && Number(level) <= 255) {
+    Module.arguments.push('--start-level', level);
+  }
   // A shared puzzle: "#p=CODE" (a puzzle code is at most 88 of A-Z a-z 0-9 - _).
   const puzzle = /^#p=([A-Za-z0-9_-]{1,88})$/.exec(location.hash);
   if (puzzle) Module.arguments.push('--code', puzzle[1]);
