@@ -296,8 +296,15 @@ const YelkoPage = {
   // ---- Boxes
 
   // A modal box: resolves with the number of the button chosen (1 for the first, OK), or 2 for
-  // Escape. Focus goes back to the board.
+  // Escape. Focus goes back to the board. One box at a time: a box asked for while another is
+  // open (the page's own over the game's) waits for it to close.
+  boxes: Promise.resolve(),
   box(caption, text, buttons) {
+    const turn = this.boxes.then(() => this.showBox(caption, text, buttons));
+    this.boxes = turn;
+    return turn;
+  },
+  showBox(caption, text, buttons) {
     this.closeMenus();
     this.releaseAll();
     this.modal = true;
@@ -1109,7 +1116,7 @@ const YelkoPage = {
     document.addEventListener('paste', (e) => this.onPaste(e));
     // A new puzzle's address, typed or followed, starts the game again with it.
     addEventListener('hashchange', () => {
-      if (/^#p=/.test(location.hash)) location.reload();
+      if (/^#(p|puzzle)=/.test(location.hash)) location.reload();
     });
     const chooser = $('chooser');
     $('open').addEventListener('click', () => chooser.click());
