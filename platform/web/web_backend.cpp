@@ -78,7 +78,8 @@ namespace {
 constexpr const char* GameClass = "WINXCLASS";
 constexpr const char* GameDir = "/game";
 constexpr const char* EditorLevel = "level.dat";
-constexpr std::size_t MaxUserValueBytes = 64 * 1024;
+// As large as the largest value the game saves (its best records, up to 1 MiB).
+constexpr std::size_t MaxUserValueBytes = std::size_t(1) << 20;
 
 std::uint64_t NowMicros() {
   return std::uint64_t(emscripten_get_now() * 1000.0);
@@ -243,7 +244,8 @@ class WebBackend final : public Backend {
   bool WriteUserValue(const char* name, const std::uint8_t* data, std::size_t size,
                       std::string* why) override {
     if (!SafeValueName(name) || size > MaxUserValueBytes) {
-      Say(why, "the page keeps no such value");
+      Say(why, SafeValueName(name) ? "it is larger than the page keeps (1 MiB)"
+                                   : "the page keeps no such value");
       return false;
     }
     return Put(name, data, size, why);
