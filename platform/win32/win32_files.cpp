@@ -250,12 +250,16 @@ std::string DescribeFileError(int code) {
     case ERROR_WRITE_PROTECT:
       return "the disk is read-only";
     case ERROR_ACCESS_DENIED:
+      return "permission denied";
+    // Not a refusal for good: the save must not go elsewhere, as for a folder it may not write.
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
-      return "permission denied";
+      return "another program is using it";
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
       return "it is missing";
+    case ERROR_INVALID_NAME:
+      return "Windows takes no such name";
     case ERROR_READ_FAULT:
     case ERROR_WRITE_FAULT:
     case ERROR_CRC:
