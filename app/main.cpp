@@ -229,6 +229,14 @@ int Play() {
 int main(int argc, char** argv) {
 #ifdef YELKO_HAVE_WIN32
   platform::win32::UseParentConsole();
+  std::vector<std::string> arguments = platform::win32::Utf8Arguments();
+  std::vector<char*> utf8;
+  for (std::string& a : arguments) utf8.push_back(a.data());
+  utf8.push_back(nullptr);
+  if (!arguments.empty()) {
+    argc = int(arguments.size());
+    argv = utf8.data();
+  }
 #endif
   if (PrintedVersion(argc, argv, "yelko")) return 0;
   Options options;

@@ -116,4 +116,11 @@ void ResetGameDataDirectory();
 // The folder of the running executable, or "" when it cannot be told.
 std::string ExecutableDirectory();
 
+#ifdef _WIN32
+// The game's text and paths are UTF-8 and Windows speaks UTF-16: text to Windows (text that is
+// not UTF-8, such as a path from the ANSI command line, read in the ANSI code page) and back.
+std::wstring Utf16(const std::string& text);
+std::string Utf8(const std::wstring& text);
+#endif
+
 }  // namespace platform

@@ -9,13 +9,21 @@ namespace platform {
 
 namespace {
 
-// Paths are UTF-8 in the game; std::filesystem speaks char8_t.
+// Paths are UTF-8 in the game. Windows names files in UTF-16, converted here without the
+// exceptions std::filesystem throws for text that is not UTF-8; elsewhere names are bytes.
 std::filesystem::path PathOf(const std::string& text) {
-  return std::filesystem::path(std::u8string(text.begin(), text.end()));
+#ifdef _WIN32
+  return std::filesystem::path(Utf16(text));
+#else
+  return std::filesystem::path(text);
+#endif
 }
 std::string TextOf(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
+#ifdef _WIN32
+  return Utf8(path.wstring());
+#else
+  return path.string();
+#endif
 }
 
 }  // namespace

@@ -146,4 +146,23 @@ TEST_F(LevelFiles, AFailedSaveIsReportedAndKeepsTheOldFile) {
   EXPECT_TRUE(OnlyLevelDatLeft());
 }
 
+// Paths are UTF-8 in the game: a folder named outside ASCII (a player called Zoë) is made,
+// written, read and listed like any other, and a name that is not UTF-8 is simply not found.
+TEST_F(LevelFiles, AFolderNamedOutsideAsciiIsMadeWrittenReadAndListed) {
+  const std::string folder = "Zo\xC3\xAB-\xD0\x96";  // Zoë-Ж
+  ASSERT_TRUE(platform::MakeDirectories(folder));
+  const std::string path = folder + "/mine.txt";
+  std::string why;
+  ASSERT_TRUE(
+      platform::ReplaceFileAtomically(path.c_str(), Pattern(1).data(), LevelRecordSize, &why))
+      << why;
+  Bytes back;
+  ASSERT_TRUE(platform::ReadWholeFile(path.c_str(), LevelRecordSize, &back));
+  EXPECT_EQ(back, Pattern(1));
+  const std::vector<std::string> found = platform::FilesInFolder(folder, ".txt", 10);
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_TRUE(found[0].starts_with(folder) && found[0].ends_with("mine.txt")) << found[0];
+  EXPECT_TRUE(platform::FilesInFolder("Zo\xEB", ".txt", 10).empty());
+}
+
 }  // namespace

@@ -59,24 +59,6 @@ void Post(std::uint32_t id, std::uint64_t wParam, std::int64_t lParam) {
   if (w != 0) PostMessage(w, id, wParam, lParam);
 }
 
-std::wstring Wide(const std::string& text) {
-  if (text.empty()) return {};
-  const int n = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0);
-  std::wstring out(std::size_t(std::max(n, 0)), L'\0');
-  if (n > 0) ::MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), out.data(), n);
-  return out;
-}
-
-std::string Narrow(const wchar_t* text, std::size_t length) {
-  if (length == 0) return {};
-  const int n = ::WideCharToMultiByte(CP_UTF8, 0, text, int(length), nullptr, 0, nullptr, nullptr);
-  std::string out(std::size_t(std::max(n, 0)), '\0');
-  if (n > 0) {
-    ::WideCharToMultiByte(CP_UTF8, 0, text, int(length), out.data(), n, nullptr, nullptr);
-  }
-  return out;
-}
-
 // The clipboard is shared with every program, which may hold it open for a moment.
 bool OpenClipboardSoon(HWND owner) {
   for (int tries = 0; tries < 10; ++tries) {
@@ -103,7 +85,7 @@ void FillMenu(HMENU menu, const std::vector<MenuEntry>& entries, std::size_t& i,
       ::AppendMenuW(menu,
                     MF_STRING | (e.enabled ? MF_ENABLED : MF_GRAYED) |
                         (e.checked ? MF_CHECKED : MF_UNCHECKED),
-                    e.id, Wide(text).c_str());
+                    e.id, Utf16(text).c_str());
     }
   }
   // Lines deeper than expected (a malformed table) are skipped rather than looping forever.
@@ -185,14 +167,14 @@ std::vector<WORD> DialogInMemory(const DialogTemplate& content, float scale) {
   std::size_t longest = 0;
   std::wstring text;
   for (const std::string& line : content.lines) {
-    const std::wstring wide = Wide(line);
+    const std::wstring wide = Utf16(line);
     longest = std::max(longest, wide.size());
     text += (text.empty() ? L"" : L"\r\n") + wide;
   }
   std::vector<short> widths;
   short row = 0;
   for (const DialogButton& b : buttons) {
-    widths.push_back(short(std::max<std::size_t>(50, Wide(b.text).size() * 4 + 12)));
+    widths.push_back(short(std::max<std::size_t>(50, Utf16(b.text).size() * 4 + 12)));
     row = short(row + widths.back() + (row > 0 ? Gap : 0));
   }
   const short w = short(std::clamp<std::size_t>(longest * 4 + 2 * Margin, 180, 480));
@@ -206,7 +188,7 @@ std::vector<WORD> DialogInMemory(const DialogTemplate& content, float scale) {
   for (short v : {short(0), short(0), wide, h}) t.push_back(WORD(v));
   t.push_back(0);  // no menu
   t.push_back(0);  // the dialog class
-  AppendText(t, Wide(content.caption != nullptr ? content.caption : ""));
+  AppendText(t, Utf16(content.caption != nullptr ? content.caption : ""));
   t.push_back(WORD(std::lround(8 * scale)));
   AppendText(t, L"MS Shell Dlg");
   AppendItem(t, SS_LEFT | SS_NOPREFIX, Margin, Margin, short(wide - 2 * Margin), textHeight,
@@ -215,7 +197,7 @@ std::vector<WORD> DialogInMemory(const DialogTemplate& content, float scale) {
   for (std::size_t i = 0; i < buttons.size(); ++i) {
     AppendItem(t, WS_TABSTOP | (i == 0 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), x,
                short(h - Margin - ButtonHeight), widths[i], ButtonHeight, buttons[i].id, 0x0080,
-               Wide(buttons[i].text));
+               Utf16(buttons[i].text));
     x = short(x + widths[i] + Gap);
   }
   return t;
@@ -230,7 +212,7 @@ std::vector<WORD> TextDialogInMemory(const std::string& caption, const std::stri
                   ButtonHeight = 14, Gap = 4, Width = 240;
   std::wstring text;
   short lines = 1;
-  for (wchar_t c : Wide(prompt)) {
+  for (wchar_t c : Utf16(prompt)) {
     if (c == L'\n') {
       text += L"\r\n";
       ++lines;
@@ -249,7 +231,7 @@ std::vector<WORD> TextDialogInMemory(const std::string& caption, const std::stri
   for (short v : {short(0), short(0), Width, h}) t.push_back(WORD(v));
   t.push_back(0);  // no menu
   t.push_back(0);  // the dialog class
-  AppendText(t, Wide(caption));
+  AppendText(t, Utf16(caption));
   t.push_back(WORD(std::lround(8 * scale)));
   AppendText(t, L"MS Shell Dlg");
   AppendItem(t, SS_LEFT | SS_NOPREFIX, Margin, Margin, short(Width - 2 * Margin), textHeight,
@@ -277,8 +259,7 @@ INT_PTR CALLBACK TextBoxProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     HWND field = ::GetDlgItem(dlg, IdTextField);
     std::wstring text(std::size_t(::GetWindowTextLengthW(field)) + 1, L'\0');
     text.resize(std::size_t(::GetWindowTextW(field, text.data(), int(text.size()))));
-    *reinterpret_cast<std::string*>(::GetWindowLongPtrW(dlg, GWLP_USERDATA)) =
-        Narrow(text.data(), text.size());
+    *reinterpret_cast<std::string*>(::GetWindowLongPtrW(dlg, GWLP_USERDATA)) = Utf8(text);
     ::EndDialog(dlg, IDOK);
     return TRUE;
   }
@@ -434,7 +415,7 @@ class Win32Backend final : public Backend {
   bool HasFileDialog() override { return true; }
   bool ChooseFile(const char* caption) override {
     wchar_t path[4096] = L"";
-    const std::wstring title = Wide(caption);
+    const std::wstring title = Utf16(caption);
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = hwnd_;
@@ -445,7 +426,7 @@ class Win32Backend final : public Backend {
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
     const BOOL chosen = ::GetOpenFileNameW(&ofn);
     AfterModal();
-    if (chosen) GiveFile({Narrow(path, std::wcslen(path)), "", "", false});
+    if (chosen) GiveFile({Utf8(path), "", "", false});
     return true;
   }
 
@@ -457,7 +438,7 @@ class Win32Backend final : public Backend {
       if (const auto* wide = static_cast<const wchar_t*>(::GlobalLock(data))) {
         // Up to its end, or its terminator where a program put one before.
         const std::size_t most = ::GlobalSize(data) / sizeof(wchar_t);
-        text = Narrow(wide, std::size_t(std::find(wide, wide + most, L'\0') - wide));
+        text = Utf8(std::wstring(wide, std::find(wide, wide + most, L'\0')));
         ::GlobalUnlock(data);
       }
     }
@@ -471,7 +452,7 @@ class Win32Backend final : public Backend {
 
   bool SetClipboardText(const std::string& text) override {
     std::wstring wide;
-    for (wchar_t c : Wide(text)) {
+    for (wchar_t c : Utf16(text)) {
       if (c == L'\n' && (wide.empty() || wide.back() != L'\r')) wide += L'\r';
       wide += c;
     }
@@ -575,10 +556,10 @@ class Win32Backend final : public Backend {
     DWORD type = 0;
     DWORD size = 0;
     std::wstring text;
-    LONG error = ::RegQueryValueExW(key, Wide(name).c_str(), nullptr, &type, nullptr, &size);
+    LONG error = ::RegQueryValueExW(key, Utf16(name).c_str(), nullptr, &type, nullptr, &size);
     if (error == ERROR_SUCCESS && size <= 2 * limit) {
       text.resize(size / sizeof(wchar_t) + 1);
-      error = ::RegQueryValueExW(key, Wide(name).c_str(), nullptr, &type,
+      error = ::RegQueryValueExW(key, Utf16(name).c_str(), nullptr, &type,
                                  reinterpret_cast<BYTE*>(text.data()), &size);
       text.resize(size / sizeof(wchar_t));
     }
@@ -589,13 +570,8 @@ class Win32Backend final : public Backend {
       return {ReadStatus::Unreadable,
               "it is not text of at most " + std::to_string(limit) + " characters"};
     }
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0,
-                                        nullptr, nullptr);
-    out->resize(std::size_t(std::max(n, 0)));
-    if (n > 0) {
-      ::WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()),
-                            reinterpret_cast<char*>(out->data()), n, nullptr, nullptr);
-    }
+    const std::string utf8 = Utf8(text);
+    out->assign(utf8.begin(), utf8.end());
     return {ReadStatus::Ok, ""};
   }
 
@@ -652,7 +628,7 @@ class Win32Backend final : public Backend {
   }
 
   void SetWindowCaption(const std::string& caption) override {
-    if (hwnd_ != nullptr) ::SetWindowTextW(hwnd_, Wide(caption).c_str());
+    if (hwnd_ != nullptr) ::SetWindowTextW(hwnd_, Utf16(caption).c_str());
   }
 
   void ToggleFullScreen() override { SetFullScreen(!fullScreen_); }
@@ -774,7 +750,7 @@ class Win32Backend final : public Backend {
         for (UINT i = 0; i < count; ++i) {
           std::wstring path(::DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
           const UINT length = ::DragQueryFileW(drop, i, path.data(), UINT(path.size()));
-          if (length > 0) GiveFile({Narrow(path.data(), length), "", "", false});
+          if (length > 0) GiveFile({Utf8(std::wstring(path.data(), length)), "", "", false});
         }
         ::DragFinish(drop);
         return 0;
@@ -800,11 +776,11 @@ class Win32Backend final : public Backend {
       context = reinterpret_cast<AboutContext*>(lParam);
       ::SetWindowLongPtrA(dlg, GWLP_USERDATA, lParam);
       if (context->content->caption != nullptr) {
-        ::SetWindowTextW(dlg, Wide(context->content->caption).c_str());
+        ::SetWindowTextW(dlg, Utf16(context->content->caption).c_str());
       }
       const auto& lines = context->content->lines;
       for (std::size_t i = 0; i < lines.size() && i <= IDC_ABOUT_LINES; ++i) {
-        ::SetDlgItemTextW(dlg, int(IDC_ABOUT_VERSION + i), Wide(lines[i]).c_str());
+        ::SetDlgItemTextW(dlg, int(IDC_ABOUT_VERSION + i), Utf16(lines[i]).c_str());
       }
       if (context->content->low) {
         // Under the banner of a solved level (board rows 100 to 300), or as low as it fits.
@@ -1072,12 +1048,12 @@ class Win32Backend final : public Backend {
       r.left += side + 6 * dpi_ / 96;
     }
     // The whole line, or the first shorter form that fits.
-    std::wstring text = Wide(StatusText());
+    std::wstring text = Utf16(StatusText());
     for (const std::string& shorter : StatusShorterTexts()) {
       SIZE extent{};
       ::GetTextExtentPoint32W(mem, text.c_str(), int(text.size()), &extent);
       if (extent.cx <= r.right - r.left) break;
-      text = Wide(shorter);
+      text = Utf16(shorter);
     }
     ::DrawTextW(mem, text.c_str(), int(text.size()), &r,
                 DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_END_ELLIPSIS | DT_NOPREFIX);
@@ -1136,6 +1112,16 @@ void Report(const std::string& text, std::string* error) {
 
 std::uintptr_t InstanceHandle() {
   return reinterpret_cast<std::uintptr_t>(::GetModuleHandleA(nullptr));
+}
+
+std::vector<std::string> Utf8Arguments() {
+  std::vector<std::string> out;
+  int count = 0;
+  if (wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count)) {
+    for (int i = 0; i < count; ++i) out.push_back(Utf8(wide[i]));
+    ::LocalFree(wide);
+  }
+  return out;
 }
 
 void UseParentConsole() {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/backend.h"
 
@@ -23,5 +24,9 @@ std::uintptr_t InstanceHandle();
 // A windowed program has no console: when started from one, print there, unless the output
 // already goes somewhere (a file or a pipe).
 void UseParentConsole();
+
+// The command line in UTF-8, as the game's paths are (main's arguments come in the ANSI code
+// page, which cannot name every file); empty when Windows cannot tell it.
+std::vector<std::string> Utf8Arguments();
 
 }  // namespace platform::win32

@@ -4,11 +4,39 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cwchar>
+#include <iterator>
 #include <string>
 
 #include "platform/files.h"
 
 namespace platform {
+
+std::wstring Utf16(const std::string& text) {
+  if (text.empty()) return {};
+  for (const UINT page : {UINT(CP_UTF8), UINT(CP_ACP)}) {
+    const DWORD flags = page == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
+    const int n = ::MultiByteToWideChar(page, flags, text.data(), int(text.size()), nullptr, 0);
+    if (n <= 0) continue;
+    std::wstring out(std::size_t(n), L'\0');
+    ::MultiByteToWideChar(page, flags, text.data(), int(text.size()), out.data(), n);
+    return out;
+  }
+  return {};
+}
+
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0,
+                                      nullptr, nullptr);
+  std::string out(std::size_t(n > 0 ? n : 0), '\0');
+  if (n > 0) {
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), n, nullptr,
+                          nullptr);
+  }
+  return out;
+}
+
 namespace {
 
 void Say(std::string* why, const std::string& text) {
@@ -31,17 +59,17 @@ HANDLE OpenForReading(const char* path, bool followLinks, ReadOutcome* outcome) 
     Say(outcome, DescribeFileError(fault));
     return INVALID_HANDLE_VALUE;
   }
-  HANDLE h = ::CreateFileA(
-      path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT),
-      nullptr);
+  HANDLE h = ::CreateFileW(
+      Utf16(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING,
+      FILE_ATTRIBUTE_NORMAL | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT), nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD error = ::GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
       outcome->status = ReadStatus::Absent;
     }
     // Windows opens no folder as a file: it answers "access denied".
-    const DWORD attributes = ::GetFileAttributesA(path);
+    const DWORD attributes = ::GetFileAttributesW(Utf16(path).c_str());
     outcome->folder =
         attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     Say(outcome, outcome->folder ? FolderNotFile : DescribeFileError(int(error)));
@@ -140,7 +168,7 @@ bool ReplaceFileAtomically(const char* path, const std::uint8_t* data, std::size
     Say(why, DescribeFileError(fault));
     return false;
   }
-  const DWORD attributes = ::GetFileAttributesA(path);
+  const DWORD attributes = ::GetFileAttributesW(Utf16(path).c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) {
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
       Say(why, FolderNotFile);
@@ -151,8 +179,9 @@ bool ReplaceFileAtomically(const char* path, const std::uint8_t* data, std::size
       Say(why, DescribeFileError(ERROR_ACCESS_DENIED));
       return false;
     }
-    HANDLE probe = ::CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    HANDLE probe = ::CreateFileW(Utf16(path).c_str(), 0,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (probe != INVALID_HANDLE_VALUE) {
       const DWORD type = ::GetFileType(probe);
       ::CloseHandle(probe);
@@ -167,7 +196,7 @@ bool ReplaceFileAtomically(const char* path, const std::uint8_t* data, std::size
   const std::string temp = FolderOf(path) + "\\." + BaseName(path) + TemporaryMark +
                            std::to_string(::GetCurrentProcessId()) + "-" +
                            std::to_string(++counter);
-  HANDLE h = ::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+  HANDLE h = ::CreateFileW(Utf16(temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     Say(why, DescribeFileError(int(::GetLastError())));
@@ -186,11 +215,12 @@ bool ReplaceFileAtomically(const char* path, const std::uint8_t* data, std::size
   if (!::CloseHandle(h) && error == ERROR_SUCCESS) error = ::GetLastError();
   // MOVEFILE_WRITE_THROUGH: returns once the rename itself is on disk.
   if (error == ERROR_SUCCESS &&
-      !::MoveFileExA(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      !::MoveFileExW(Utf16(temp).c_str(), Utf16(path).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     error = ::GetLastError();
   }
   if (error != ERROR_SUCCESS) {
-    ::DeleteFileA(temp.c_str());
+    ::DeleteFileW(Utf16(temp).c_str());
     Say(why, DescribeFileError(int(error)));
     return false;
   }
@@ -198,7 +228,7 @@ bool ReplaceFileAtomically(const char* path, const std::uint8_t* data, std::size
 }
 
 bool PathExists(const std::string& path) {
-  return !path.empty() && ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return !path.empty() && ::GetFileAttributesW(Utf16(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 int SystemErrorOf(FileFault fault) {
@@ -223,8 +253,8 @@ bool IsNotAllowed(const std::string& why) {
 
 void RemoveStaleTemporaryFiles(const std::string& folder) {
   const std::string base = folder.empty() ? "." : folder;
-  WIN32_FIND_DATAA found{};
-  HANDLE search = ::FindFirstFileA((base + "\\.*").c_str(), &found);
+  WIN32_FIND_DATAW found{};
+  HANDLE search = ::FindFirstFileW(Utf16(base + "\\.*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   FILETIME now{};
   ::GetSystemTimeAsFileTime(&now);
@@ -233,12 +263,13 @@ void RemoveStaleTemporaryFiles(const std::string& folder) {
   };
   do {
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
-    if (!IsTemporaryFileName(found.cFileName)) continue;
+    const std::string name = Utf8(found.cFileName);
+    if (!IsTemporaryFileName(name)) continue;
     // File times count 100 ns steps: a minute is 600 million of them.
     if (ticks(now) - ticks(found.ftLastWriteTime) > 600'000'000ull) {
-      ::DeleteFileA((base + "\\" + found.cFileName).c_str());
+      ::DeleteFileW(Utf16(base + "\\" + name).c_str());
     }
-  } while (::FindNextFileA(search, &found));
+  } while (::FindNextFileW(search, &found));
   ::FindClose(search);
 }
 
@@ -273,13 +304,15 @@ std::string DescribeFileError(int code) {
 // XDG_DATA_HOME, when set to an absolute path, wins here too, so that tests and a portable
 // setup can keep the saved values in a folder of their own.
 std::string UserDataDirectory() {
-  const auto absolute = [](const char* p) {
-    return (p[0] != '\0' && p[1] == ':') || p[0] == '\\' || p[0] == '/';
+  const auto absolute = [](const wchar_t* p) {
+    return (p[0] != L'\0' && p[1] == L':') || p[0] == L'\\' || p[0] == L'/';
   };
-  const char* xdg = std::getenv("XDG_DATA_HOME");
-  if (xdg != nullptr && *xdg != '\0' && absolute(xdg)) return std::string(xdg) + "/yelko";
-  const char* local = std::getenv("LOCALAPPDATA");
-  if (local != nullptr && *local != '\0') return std::string(local) + "\\Yelko";
+  const wchar_t* xdg = ::_wgetenv(L"XDG_DATA_HOME");
+  if (xdg != nullptr && *xdg != L'\0' && absolute(xdg)) {
+    return Utf8(xdg) + "/yelko";
+  }
+  const wchar_t* local = ::_wgetenv(L"LOCALAPPDATA");
+  if (local != nullptr && *local != L'\0') return Utf8(local) + "\\Yelko";
   return {};
 }
 
@@ -293,9 +326,9 @@ bool MakeDirectories(const std::string& path) {
     if (i < path.size() && path[i] != '/' && path[i] != '\\') continue;
     const std::string part = path.substr(0, i);
     if (part.size() == 2 && part[1] == ':') continue;  // a drive, "C:"
-    ::CreateDirectoryA(part.c_str(), nullptr);
+    ::CreateDirectoryW(Utf16(part).c_str(), nullptr);
   }
-  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  const DWORD attributes = ::GetFileAttributesW(Utf16(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -319,10 +352,10 @@ ValueLock::~ValueLock() {
 }
 
 std::string ExecutableDirectory() {
-  char path[MAX_PATH * 4];
-  const DWORD n = ::GetModuleFileNameA(nullptr, path, DWORD(sizeof path));
-  if (n == 0 || n >= sizeof path) return {};
-  return FolderOf(std::string(path, n));
+  wchar_t path[MAX_PATH * 4];
+  const DWORD n = ::GetModuleFileNameW(nullptr, path, DWORD(std::size(path)));
+  if (n == 0 || n >= std::size(path)) return {};
+  return FolderOf(Utf8(std::wstring(path, n)));
 }
 
 }  // namespace platform
