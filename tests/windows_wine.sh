@@ -232,5 +232,30 @@ for _ in $(seq 100); do [ -e "$installed" ] || break; sleep 0.2; done  # it runs
 [ ! -e "${paths[1]}" ] || fail "the uninstaller left the Start menu shortcut"
 ! W reg query "$uninstall_key" >/dev/null 2>&1 || fail "the uninstaller left its Apps & features entry"
 W reg query 'HKCU\Software\Yelko' /v Window >/dev/null 2>&1 || fail "the uninstaller removed the player's values"
+# Asked to (Uninstall, then Yes), it removes the player's values and editor level, but never the
+# player's own collections, nor the folder that holds them.
+W "$(ls "$win"/yelko-*-setup.exe)" /S || fail "the installer failed a second time"
+data=$(dirname "$(dirname "$installed")")/Yelko
+mkdir -p "$data/collections" && echo 'title Mine' >"$data/collections/mine.txt"
+printf x >"$data/level.dat"
+(WINE_TIMEOUT=60 W "$installed/uninstall.exe" >/dev/null 2>&1 &)
+uninstaller() {  # uninstaller COUNT: the newest of the uninstaller's windows once there are COUNT
+  for _ in $(seq 150); do
+    local ids
+    ids=$(xdotool search --onlyvisible --name '^Yelko Uninstall' 2>/dev/null | sort -n)
+    [ "$(wc -w <<<"$ids")" = "$1" ] && tail -1 <<<"$ids" && return 0
+    sleep 0.2
+  done
+  return 1
+}
+w=$(uninstaller 1) || fail "the uninstaller showed no window"
+xdotool key --window "$w" Return
+w=$(uninstaller 2) || fail "the uninstaller did not ask about the player's data"
+xdotool key --window "$w" y
+for _ in $(seq 100); do [ -e "$installed" ] || [ -e "$data/level.dat" ] || break; sleep 0.2; done
+w=$(uninstaller 1) && xdotool key --window "$w" Return  # Close, on its last page
+[ ! -e "$data/level.dat" ] && [ ! -e "$installed" ] || fail "asked to, the uninstaller left level.dat"
+[ -f "$data/collections/mine.txt" ] || fail "the uninstaller removed the player's collections"
+! W reg query 'HKCU\Software\Yelko' >/dev/null 2>&1 || fail "asked to, the uninstaller left the values"
 
 echo "all passed in $(($(date +%s) - start)) s"

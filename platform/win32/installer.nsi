@@ -108,7 +108,12 @@ Section "Uninstall"
     /SD IDNO IDNO keep
     DeleteRegKey HKCU "Software\Yelko"
     Delete "$INSTDIR\level.dat"
-    RMDir /r "$LOCALAPPDATA\Yelko"
+    ; The data folder also holds the player's own collections, which the question does not
+    ; name: they stay, and so does the folder while it holds any.
+    Delete "$LOCALAPPDATA\Yelko\level.dat"
+    Delete "$LOCALAPPDATA\Yelko\.level.dat.yelko-tmp-*"
+    RMDir "$LOCALAPPDATA\Yelko\collections"
+    RMDir "$LOCALAPPDATA\Yelko"
   keep:
   ; Only when nothing else is left in it: a level.dat kept for the player keeps the folder.
   RMDir "$INSTDIR"
