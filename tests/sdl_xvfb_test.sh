@@ -16,7 +16,7 @@ set -euo pipefail
 source "$(dirname "$0")/script_support.sh"
 begin xvfb "$1/game"
 keep_shots=$(cd "$1" && pwd)/sdl_xvfb_shots
-need Xvfb xdotool xwininfo import convert compare "$game/yelko" "$game/yelko-solve"
+need Xvfb xdotool xwininfo xprop import convert compare "$game/yelko" "$game/yelko-solve"
 trap 'fail "command failed at line $LINENO"' ERR
 
 # The game runs from a copy of the run directory, with a data and a config directory of its own.
@@ -251,6 +251,18 @@ for key in F11 alt+Return; do
   read -r _ _ width height < <(geometry)
   [ "$width $height" = "1200 1300" ] || fail "$key again: the window is ${width}x$height"
 done
+escape_ends
+
+# --- Started from another folder under a saved place whose top lies above the screen (its menu
+# bar out of reach): the window comes up on the screen, with the Player as its icon.
+printf 'window 100 -700 800 800 0\n' >"$work/config/yelko/window"
+(cd "$work" && "$game/yelko" >"$work/stdout" 2>"$work/stderr") &
+game_pid=$!
+started+=("$game_pid")
+find_window "$game_pid"
+read -r _ y _ _ < <(geometry)
+[ "$y" -ge 0 ] || fail "a saved place above the screen was taken: the window's top is at $y"
+xprop -id "$wid" _NET_WM_ICON | grep -q 'Icon' || fail "the window has no icon when started elsewhere"
 escape_ends
 
 # --- A replay watched: level 1's solution and then R play in the window at the game's speed

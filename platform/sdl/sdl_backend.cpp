@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/files.h"
 #include "platform/key_latch.h"
 #include "platform/keys.h"
 #include "platform/pacing.h"
@@ -54,10 +55,10 @@ void Post(std::uint32_t id, std::uint64_t wParam, std::int64_t lParam) {
   if (w != 0) PostMessage(w, id, wParam, lParam);
 }
 
-// The icon: the Player from "pieces.bmp" in the current directory, black transparent. None
-// when the sheet is missing or too small.
+// The icon: the Player from the game's "pieces.bmp", black transparent. None when the sheet is
+// missing or too small.
 void SetIcon(SDL_Window* window) {
-  SDL_Surface* sheet = SDL_LoadBMP("pieces.bmp");
+  SDL_Surface* sheet = SDL_LoadBMP(GameDataPath("pieces.bmp").c_str());
   if (sheet == nullptr) return;
   SDL_Surface* argb = SDL_ConvertSurfaceFormat(sheet, SDL_PIXELFORMAT_ARGB8888, 0);
   SDL_FreeSurface(sheet);
@@ -178,16 +179,17 @@ bool HaveGpu() {
   return any;
 }
 
-// True when a window of that place fits a display it shows enough of itself on to be grabbed
-// (the screens may have changed since it was saved).
+// True when a window of that place fits a display that shows enough of its top (the menu bar)
+// for it to be grabbed (the screens may have changed since it was saved).
 bool OnSomeDisplay(const WindowPlace& place) {
-  const SDL_Rect window{place.x, place.y, place.width, place.height};
+  const SDL_Rect top{place.x, place.y, place.width, 50};
   for (int i = 0; i < SDL_GetNumVideoDisplays(); ++i) {
     SDL_Rect bounds;
     SDL_Rect common;
     if (SDL_GetDisplayBounds(i, &bounds) == 0 && place.width <= bounds.w &&
-        place.height <= bounds.h && SDL_IntersectRect(&window, &bounds, &common) == SDL_TRUE &&
-        common.w >= 100 && common.h >= 50) {
+        place.height <= bounds.h && place.y >= bounds.y &&
+        SDL_IntersectRect(&top, &bounds, &common) == SDL_TRUE && common.w >= 100 &&
+        common.h >= 50) {
       return true;
     }
   }
