@@ -486,6 +486,9 @@ class SdlBackend final : public Backend {
           SDL_free(e.drop.file);
         }
         break;
+      case SDL_DROPTEXT:  // text dropped: nothing the game takes
+        SDL_free(e.drop.file);
+        break;
       case SDL_RENDER_TARGETS_RESET:
       case SDL_RENDER_DEVICE_RESET:  // the textures are gone: make them again
         ReleaseScene(screen_);
@@ -729,6 +732,9 @@ class SdlBackend final : public Backend {
     EndOverlay(screen_);
     Repaint();
     KeyLatchAfterModal(keys_);
+    // The box or menu took the gamepad's releases too.
+    KeyLatchAfterModal(pad_);
+    stickX_ = stickY_ = 0;
   }
 
   void Repaint() { RenderScene(screen_, false); }

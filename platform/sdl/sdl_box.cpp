@@ -242,6 +242,7 @@ int RunBox(Screen& screen, const std::string& caption, const std::vector<std::st
         answer = Clicked(e, box, buttons, &pressed);
         break;
       default:
+        IgnoreDrop(e);
         break;
     }
     if (answer == 0) {
@@ -309,6 +310,7 @@ bool RunTextBox(Screen& screen, const std::string& caption, const std::string& p
         answer = Clicked(e, box, buttons, &pressed);
         break;
       default:
+        IgnoreDrop(e);
         break;
     }
     if (answer == 0) {

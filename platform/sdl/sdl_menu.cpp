@@ -359,6 +359,7 @@ std::uint16_t RunMenu(const MenuBar& bar, Screen& screen, int title, bool fromKe
         break;
       }
       default:
+        IgnoreDrop(e);
         break;
     }
     if (open) Redraw(bar, screen, m);
