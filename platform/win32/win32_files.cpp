@@ -168,7 +168,8 @@ bool ReplaceFileAtomically(const char* path, const std::uint8_t* data, std::size
     Say(why, DescribeFileError(fault));
     return false;
   }
-  const DWORD attributes = ::GetFileAttributesW(Utf16(path).c_str());
+  const std::wstring target = Utf16(path);
+  const DWORD attributes = ::GetFileAttributesW(target.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) {
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
       Say(why, FolderNotFile);
@@ -179,9 +180,9 @@ bool ReplaceFileAtomically(const char* path, const std::uint8_t* data, std::size
       Say(why, DescribeFileError(ERROR_ACCESS_DENIED));
       return false;
     }
-    HANDLE probe = ::CreateFileW(Utf16(path).c_str(), 0,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    HANDLE probe =
+        ::CreateFileW(target.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (probe != INVALID_HANDLE_VALUE) {
       const DWORD type = ::GetFileType(probe);
       ::CloseHandle(probe);
@@ -196,7 +197,8 @@ bool ReplaceFileAtomically(const char* path, const std::uint8_t* data, std::size
   const std::string temp = FolderOf(path) + "\\." + BaseName(path) + TemporaryMark +
                            std::to_string(::GetCurrentProcessId()) + "-" +
                            std::to_string(++counter);
-  HANDLE h = ::CreateFileW(Utf16(temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+  const std::wstring wideTemp = Utf16(temp);
+  HANDLE h = ::CreateFileW(wideTemp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     Say(why, DescribeFileError(int(::GetLastError())));
@@ -215,12 +217,12 @@ bool ReplaceFileAtomically(const char* path, const std::uint8_t* data, std::size
   if (!::CloseHandle(h) && error == ERROR_SUCCESS) error = ::GetLastError();
   // MOVEFILE_WRITE_THROUGH: returns once the rename itself is on disk.
   if (error == ERROR_SUCCESS &&
-      !::MoveFileExW(Utf16(temp).c_str(), Utf16(path).c_str(),
+      !::MoveFileExW(wideTemp.c_str(), target.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     error = ::GetLastError();
   }
   if (error != ERROR_SUCCESS) {
-    ::DeleteFileW(Utf16(temp).c_str());
+    ::DeleteFileW(wideTemp.c_str());
     Say(why, DescribeFileError(int(error)));
     return false;
   }
