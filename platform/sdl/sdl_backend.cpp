@@ -187,9 +187,8 @@ bool OnSomeDisplay(const WindowPlace& place) {
     SDL_Rect bounds;
     SDL_Rect common;
     if (SDL_GetDisplayBounds(i, &bounds) == 0 && place.width <= bounds.w &&
-        place.height <= bounds.h && place.y >= bounds.y &&
-        SDL_IntersectRect(&top, &bounds, &common) == SDL_TRUE && common.w >= 100 &&
-        common.h >= 50) {
+        place.height <= bounds.h && SDL_IntersectRect(&top, &bounds, &common) == SDL_TRUE &&
+        common.w >= 100 && common.h >= 50) {
       return true;
     }
   }
@@ -486,9 +485,6 @@ class SdlBackend final : public Backend {
           SDL_free(e.drop.file);
         }
         break;
-      case SDL_DROPTEXT:  // text dropped: nothing the game takes
-        SDL_free(e.drop.file);
-        break;
       case SDL_RENDER_TARGETS_RESET:
       case SDL_RENDER_DEVICE_RESET:  // the textures are gone: make them again
         ReleaseScene(screen_);
@@ -551,6 +547,7 @@ class SdlBackend final : public Backend {
         }
         break;
       default:
+        IgnoreDrop(e);  // text dropped: nothing the game takes
         break;
     }
   }

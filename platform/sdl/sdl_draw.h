@@ -91,7 +91,8 @@ void DrawText(const Screen& screen, SDL_Surface* surface, int x, int y, const st
 Viewport BoardView(const Screen& screen);
 // Turns a mouse event's position from points into drawable pixels.
 void ScaleMouse(const Screen& screen, SDL_Event& event);
-// A file or text dropped while a box or menu is open is let go: its text is the taker's to free.
+// A drop no one takes (text, or a file while a box or menu is open) is let go: its text is the
+// taker's to free.
 inline void IgnoreDrop(const SDL_Event& event) {
   if (event.type == SDL_DROPFILE || event.type == SDL_DROPTEXT) SDL_free(event.drop.file);
 }
